@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs dependencies, builds everything with ccache and runs the whole test suite.
+# TESSEL_SANITIZE=0 builds without AddressSanitizer/UndefinedBehaviorSanitizer (default: on).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+
+sanitize=${TESSEL_SANITIZE:-1}
+if [ "$sanitize" = "1" ]; then
+    build=${TESSEL_BUILD_DIR:-build-test-asan}
+    flags=(-DTESSEL_SANITIZE=ON)
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:halt_on_error=1}
+    export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+    export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp}
+else
+    build=${TESSEL_BUILD_DIR:-build-test}
+    flags=()
+fi
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_BUILD_BENCH=OFF "${flags[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)"
+cd "$build"
+ctest --output-on-failure -j"$(nproc)"

@@ -1,0 +1,105 @@
+// Static interface to the database server: the one WebSocket client of the process, its
+// connection status, and the request operations every DAO goes through.
+#ifndef CLS_REMOTEDBHANDLER_H
+#define CLS_REMOTEDBHANDLER_H
+
+#include "DataMediatorExport.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QReadWriteLock>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+#include <atomic>
+
+class I_WebSocket;
+class DBThread;
+
+/// Rows of a query answer: one heap map (column name → text) per row, in the server's order.
+/// Owned by the caller; an empty vector means no rows, null means failure.
+typedef QVector<QMap<QString, QString>*> RecordSet;
+
+/// Status callback: (command, parameter, user pointer). With this handler the command is 1 (the
+/// main channel) and the parameter the channel event (1 opened, 2 closed).
+typedef void (*DBStatusCallback)(int _iCmd, int _iParam, void* _pUser);
+
+/// Whole state is static; the library never creates an instance. Destroying an instance tears
+/// the channel down (so does Teardown(), which a host may call before it quits).
+class DATAMEDIATOR_EXPORT CLS_RemoteDBHandler
+{
+public:
+    CLS_RemoteDBHandler() = default;
+    CLS_RemoteDBHandler(const CLS_RemoteDBHandler&) = default;
+    CLS_RemoteDBHandler& operator=(const CLS_RemoteDBHandler&) = default;
+    virtual ~CLS_RemoteDBHandler();
+
+    /// Stores the server address and base port and binds the WebSocket library from the
+    /// application directory. 0, or -1 for a bad address/port or a library that does not load.
+    /// A second successful call changes nothing.
+    static int InitDb(const QString& _strServerIP, int _iPort);
+
+    /// Starts the database thread and waits (10 ms polls, at most 30000) for the first non-zero
+    /// status: 1 when requests may be sent, a negative channel code, -1 when not initialised,
+    /// -2 when the wait expired.
+    static int CreateDBConnection();
+
+    /// Stores the status callback and its user pointer (a null function switches it off); true.
+    static bool SetDBCallback(DBStatusCallback _pCallback, void* _pUser);
+
+    /// Event handler given to every connect call of the WebSocket client.
+    static void WebSocketCallback(int _iServerType, int _iEvent, const QString& _strText, void* _pUser);
+
+    /// Deletes the client and stops the database thread (idempotent). Flags, address and the
+    /// callback stay as they are.
+    static void Teardown();
+
+    // ---- statements, queries and transactions ----
+    static int Execute(const QString& _strDbName, const QString& _strSql, int _iTimeout, bool _bIsBroadcast);
+    static int ExecuteEx(const QString& _strDbName, const QString& _strSql,
+                         const QMap<QString, QVariant>& _mapBind, int _iTimeout, bool _bIsBroadcast);
+    static RecordSet* ExecuteQuery(const QString& _strDbName, const QString& _strSql, int _iTimeout);
+    static RecordSet* ExecuteQueryEx(const QString& _strDbName, const QString& _strSql,
+                                     const QMap<QString, QVariant>& _mapBind, int _iTimeout);
+    static int ExecuteTransaction(const QString& _strDbName, const QList<QString>& _lstSql, int _iTimeout);
+    static int ExecuteTransactionEx(const QString& _strDbName, const QList<QString>& _lstSql,
+                                    const QList<QMap<QString, QVariant>>& _lstBind, int _iTimeout);
+
+    // ---- static state ----
+    static bool m_bIsInitialized;
+    static QString m_strServerIP;
+    static int m_iPort;
+    static I_WebSocket* m_pWebSocket;
+    static QReadWriteLock m_webSocketLock;
+    static DBThread* m_dbThread;
+    static std::atomic<int> m_iConnectedStatus;  // one store per step, read without a lock
+    static bool m_bFinishFirstConnect;
+    static DBStatusCallback m_callback;
+    static void* m_userData;
+
+private:
+    static bool IsConnectionVaild();
+    static void ExecNotify(int _iFirst, int _iSecond);
+    static QString ChannelUrl(int _iChannel);
+
+    static int CreatJsonObject(const QString& _strDbName, const QString& _strSql, QJsonObject& _jsonObj);
+    static int CreatJsonObjectEx(const QString& _strDbName, const QString& _strSql,
+                                 const QMap<QString, QVariant>& _mapBind, QJsonObject& _jsonObj);
+    static int GetResponseData(const QString& _strAnswer, QJsonObject& _jsonData);
+    static RecordSet* GetResponseMessage(const QJsonArray& _jsonRows);
+
+    /// Sends under the read lock; -1 when there is no client.
+    static int Send(const QString& _strCommand, const QJsonObject& _jsonRequest, QString& _strAnswer,
+                    int _iTimeout);
+    static int ExecuteCommand(const char* _pszOperation, const QString& _strCommand,
+                              const QJsonObject& _jsonRequest, int _iTimeout);
+    static RecordSet* QueryCommand(const char* _pszOperation, const QString& _strCommand,
+                                   const QJsonObject& _jsonRequest, int _iTimeout);
+
+    friend class CLS_RemoteDBHandlerTestAccess;
+};
+
+#endif  // CLS_REMOTEDBHANDLER_H

@@ -1,0 +1,36 @@
+// Toolkit library: the process-wide logging hook and, later, the web-service functions.
+#ifndef TOOLKITS_H
+#define TOOLKITS_H
+
+#if defined(_WIN32)
+#if defined(TOOLKITS_BUILD)
+#define TOOLKITS_EXPORT __declspec(dllexport)
+#else
+#define TOOLKITS_EXPORT __declspec(dllimport)
+#endif
+#else
+#define TOOLKITS_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" {
+
+/// Logging function type: level (1 detail, 2 information, 3 rejected input, 4 error), source
+/// file path, line, printf format and its arguments.
+typedef void (*PFN_LogDebugEx)(int _iLevel, const char* _pszFile, int _iLine, const char* _pszFormat, ...);
+
+/// The logging hook every component calls. It points at the default sink at start; a host
+/// application or a test may replace it, or set it to null to switch logging off.
+TOOLKITS_EXPORT extern PFN_LogDebugEx dy_libos_log_debug_ex;
+
+/// The default sink: one line "yyyy-MM-dd hh:mm:ss.zzz L<level> <file>:<line> <message>" per call,
+/// to the file named by TESSEL_LOG_FILE (appended) or to stderr; calls below the level in
+/// TESSEL_LOG_LEVEL (default 2) are dropped. Thread-safe.
+TOOLKITS_EXPORT void dy_libos_log_default_sink(int _iLevel, const char* _pszFile, int _iLine,
+                                               const char* _pszFormat, ...)
+    __attribute__((format(printf, 4, 5)));
+
+/// Re-reads TESSEL_LOG_FILE and TESSEL_LOG_LEVEL (they are read once at the first log call).
+TOOLKITS_EXPORT void dy_libos_log_reload_config();
+}
+
+#endif  // TOOLKITS_H

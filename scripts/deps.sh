@@ -8,7 +8,7 @@ PACKAGES=(
     libsqlite3-dev sqlite3
     libssl-dev openssl
     libgtest-dev libgmock-dev libbenchmark-dev
-    procps
+    procps locales
 )
 
 missing=()

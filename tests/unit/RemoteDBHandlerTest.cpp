@@ -1,5 +1,4 @@
-#include "CLS_RemoteDBHandler.h"
-#include "FakeWebSocket.h"
+#include "HandlerTestSupport.h"
 #include "LibraryLoader/CLS_WebSocketSDK.h"
 #include "LogCapture.h"
 
@@ -14,29 +13,7 @@
 
 #include <gtest/gtest.h>
 
-// Reaches the handler's private helpers and resets its static state between cases.
-class CLS_RemoteDBHandlerTestAccess
-{
-public:
-    static void setState(int _iStatus, bool _bFinished)
-    {
-        CLS_RemoteDBHandler::m_iConnectedStatus = _iStatus;
-        CLS_RemoteDBHandler::m_bFinishFirstConnect = _bFinished;
-    }
-    static void notify(int _iFirst, int _iSecond) { CLS_RemoteDBHandler::ExecNotify(_iFirst, _iSecond); }
-};
-
 namespace {
-
-FakeWebSocketState* fakeState()
-{
-    static FakeWebSocketState* pState = [] {
-        QLibrary library(QCoreApplication::applicationDirPath() + "/" + CLS_WebSocketSDK::LibraryFileName());
-        auto pfn = reinterpret_cast<PFN_fake_ws_state>(library.resolve("fake_ws_state"));
-        return pfn != nullptr ? pfn() : nullptr;
-    }();
-    return pState;
-}
 
 struct StatusCall
 {
@@ -50,11 +27,6 @@ void recordStatus(int _iCmd, int _iParam, void* _pUser)
     g_statusCalls.append({_iCmd, _iParam, _pUser});
 }
 int g_userTag = 0;
-
-QJsonObject parse(const char* _pszJson)
-{
-    return QJsonDocument::fromJson(QByteArray(_pszJson)).object();
-}
 
 }  // namespace
 
@@ -233,30 +205,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- requests: what each command sends ----
 
-class RemoteDBHandlerRequests : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        m_pFake = fakeState();
-        ASSERT_NE(m_pFake, nullptr);
-        ASSERT_NE(CLS_RemoteDBHandler::m_pWebSocket, nullptr) << "start-up test must run first";
-        m_pFake->reset();
-        CLS_RemoteDBHandlerTestAccess::setState(1, true);
-    }
-    void answer(int _iSendResult, const QString& _strText)
-    {
-        QMutexLocker locker(&m_pFake->mutex);
-        m_pFake->answers.append({_iSendResult, _strText});
-    }
-    FakeRequest lastRequest()
-    {
-        QMutexLocker locker(&m_pFake->mutex);
-        return m_pFake->requests.isEmpty() ? FakeRequest() : m_pFake->requests.last();
-    }
-    FakeWebSocketState* m_pFake = nullptr;
-};
-
 TEST_F(RemoteDBHandlerRequests, EachCommandSendsItsMembersUnderItsName)
 {
     QMap<QString, QVariant> binds{
@@ -266,14 +214,14 @@ TEST_F(RemoteDBHandlerRequests, EachCommandSendsItsMembersUnderItsName)
     FakeRequest r = lastRequest();
     EXPECT_EQ(r.command, QString("Execute"));
     EXPECT_EQ(r.timeoutOrSelector, 3);
-    EXPECT_EQ(r.request, parse(R"({"DbName":"Tessel","sqlexec":"DELETE FROM T","isBroadcast":false})"));
+    EXPECT_EQ(r.request, parseJson(R"({"DbName":"Tessel","sqlexec":"DELETE FROM T","isBroadcast":false})"));
 
     EXPECT_EQ(CLS_RemoteDBHandler::ExecuteEx("Tessel-record", "UPDATE T SET A=:data", binds, 7, true), 0);
     r = lastRequest();
     EXPECT_EQ(r.command, QString("ExecuteEx"));
     EXPECT_EQ(r.timeoutOrSelector, 7);
     EXPECT_EQ(r.request,
-              parse(R"({"DbName":"Tessel-record","sqlexec":"UPDATE T SET A=:data","isBroadcast":true,
+              parseJson(R"({"DbName":"Tessel-record","sqlexec":"UPDATE T SET A=:data","isBroadcast":true,
         "bindValue":{":data":"abc",":n":5,":f":1.5,":b":true,":null":null}})"));
 
     answer(0, R"({"result":"OK","data":{"ret":[]}})");
@@ -282,7 +230,7 @@ TEST_F(RemoteDBHandlerRequests, EachCommandSendsItsMembersUnderItsName)
     delete pRows;
     r = lastRequest();
     EXPECT_EQ(r.command, QString("ExecuteQuery"));
-    EXPECT_EQ(r.request, parse(R"({"DbName":"Tessel","sqlexec":"SELECT 1"})"));
+    EXPECT_EQ(r.request, parseJson(R"({"DbName":"Tessel","sqlexec":"SELECT 1"})"));
 
     answer(0, R"({"result":"OK","data":{"ret":[]}})");
     pRows = CLS_RemoteDBHandler::ExecuteQueryEx("Tessel", "SELECT :data", {{":data", "abc"}}, 3);
@@ -291,19 +239,19 @@ TEST_F(RemoteDBHandlerRequests, EachCommandSendsItsMembersUnderItsName)
     r = lastRequest();
     EXPECT_EQ(r.command, QString("ExecuteQueryEx"));
     EXPECT_EQ(r.request,
-              parse(R"({"DbName":"Tessel","sqlexec":"SELECT :data","bindValue":{":data":"abc"}})"));
+              parseJson(R"({"DbName":"Tessel","sqlexec":"SELECT :data","bindValue":{":data":"abc"}})"));
 
     EXPECT_EQ(CLS_RemoteDBHandler::ExecuteTransaction("Tessel", {"A", "B"}, 3), 0);
     r = lastRequest();
     EXPECT_EQ(r.command, QString("ExecuteTransaction"));
-    EXPECT_EQ(r.request, parse(R"({"DbName":"Tessel","sqlexec":["A","B"]})"));
+    EXPECT_EQ(r.request, parseJson(R"({"DbName":"Tessel","sqlexec":["A","B"]})"));
 
     EXPECT_EQ(CLS_RemoteDBHandler::ExecuteTransactionEx("Tessel", {"S1", "S2", "S3"},
                                                         {{{":a", 1}}, {}, {{":c", "x"}, {":d", 2}}}, 3),
               0);
     r = lastRequest();
     EXPECT_EQ(r.command, QString("ExecuteTransactionEx"));
-    EXPECT_EQ(r.request, parse(R"({"DbName":"Tessel","sqlexec":["S1","S2","S3"],"bindValues":[
+    EXPECT_EQ(r.request, parseJson(R"({"DbName":"Tessel","sqlexec":["S1","S2","S3"],"bindValues":[
         {"bindValue":{":a":1}},{"bindValue":{}},{"bindValue":{":c":"x",":d":2}}]})"));
 }
 

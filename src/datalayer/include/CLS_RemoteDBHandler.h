@@ -68,6 +68,41 @@ public:
     static int ExecuteTransactionEx(const QString& _strDbName, const QList<QString>& _lstSql,
                                     const QList<QMap<QString, QVariant>>& _lstBind, int _iTimeout);
 
+    // ---- partitioned tables: the statement names the base table, the request the partition(s) ----
+    static int PartitionExecute(const QString& _strDbName, const QString& _strSql,
+                                const QString& _strTableName, const QString& _strSuffix, int _iTimeout,
+                                bool _bIsBroadcast);
+    static int PartitionExecuteEx(const QString& _strDbName, const QString& _strSql,
+                                  const QString& _strTableName, const QString& _strSuffix,
+                                  const QMap<QString, QVariant>& _mapBind, int _iTimeout, bool _bIsBroadcast);
+    /// Rows of the partitions from _strStartSuffix to _strEndSuffix (empty bound: open), taken in
+    /// ascending suffix order or descending when _strOrder is "DESC", then paged over the whole
+    /// range (_iStartNum/_iPageSize -1: no paging).
+    static RecordSet* PartitionExecuteQuery(const QString& _strDbName, const QString& _strSql,
+                                            const QString& _strWhere, const QString& _strTableName,
+                                            const QString& _strStartSuffix, const QString& _strEndSuffix,
+                                            int _iStartNum, int _iPageSize, const QString& _strOrder,
+                                            int _iTimeout);
+    static RecordSet* PartitionExecuteQueryEx(const QString& _strDbName, const QString& _strSql,
+                                              const QString& _strWhere, const QString& _strTableName,
+                                              const QString& _strStartSuffix, const QString& _strEndSuffix,
+                                              int _iStartNum, int _iPageSize, const QString& _strOrder,
+                                              const QMap<QString, QVariant>& _mapBind, int _iTimeout);
+    /// Statements per partition suffix, sent in ascending suffix order, all or nothing.
+    static int PartitionExecuteTransaction(const QString& _strDbName, const QString& _strTableName,
+                                           const QMap<QString, QVector<QString>>& _mapSqlBySuffix,
+                                           int _iTimeout);
+    /// Bind values per statement text per suffix; a partition's statements run in the key order
+    /// of the inner map, that is in the alphabetical order of their text.
+    static int PartitionExecuteTransactionEx(
+        const QString& _strDbName, const QString& _strTableName,
+        const QMap<QString, QMap<QString, QMap<QString, QVariant>>>& _mapBinds, int _iTimeout);
+    /// Appends the names of the existing partitions of _strTableName within the bounds to
+    /// _vecTables (never cleared). Reports nothing else; unchanged on failure.
+    static void PartitionGetTables(const QString& _strDbName, const QString& _strTableName,
+                                   const QString& _strStartSuffix, const QString& _strEndSuffix,
+                                   QVector<QString>& _vecTables, int _iTimeout);
+
     // ---- static state ----
     static bool m_bIsInitialized;
     static QString m_strServerIP;
@@ -98,6 +133,10 @@ private:
                               const QJsonObject& _jsonRequest, int _iTimeout);
     static RecordSet* QueryCommand(const char* _pszOperation, const QString& _strCommand,
                                    const QJsonObject& _jsonRequest, int _iTimeout);
+    static QJsonObject PartitionQueryRequest(const QString& _strDbName, const QString& _strSql,
+                                             const QString& _strWhere, const QString& _strTableName,
+                                             const QString& _strStartSuffix, const QString& _strEndSuffix,
+                                             int _iStartNum, int _iPageSize, const QString& _strOrder);
 
     friend class CLS_RemoteDBHandlerTestAccess;
 };

@@ -10,6 +10,9 @@
 #include <QJsonDocument>
 #include <QLibrary>
 
+#include <chrono>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 // Reaches the handler's private helpers and resets its static state between cases.
@@ -34,6 +37,27 @@ inline FakeWebSocketState* fakeState()
     return pState;
 }
 
+// Binds the recording socket and brings the handler to status 1 through the whole chain of
+// channel events, once per process.
+inline void ensureHandlerStarted()
+{
+    if (CLS_RemoteDBHandler::m_pWebSocket != nullptr) {
+        return;
+    }
+    ASSERT_EQ(CLS_RemoteDBHandler::InitDb("127.0.0.1", 9562), 0);
+    std::thread driver([] {
+        for (int i = 0; i < 2000 && CLS_RemoteDBHandler::m_pWebSocket == nullptr; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        for (int iChannel = 1; iChannel <= 4; ++iChannel) {
+            CLS_RemoteDBHandler::WebSocketCallback(iChannel, 1, QString(), nullptr);
+        }
+    });
+    const int iStatus = CLS_RemoteDBHandler::CreateDBConnection();
+    driver.join();
+    ASSERT_EQ(iStatus, 1);
+}
+
 inline QJsonObject parseJson(const char* _pszJson)
 {
     return QJsonDocument::fromJson(QByteArray(_pszJson)).object();
@@ -47,7 +71,8 @@ protected:
     {
         m_pFake = fakeState();
         ASSERT_NE(m_pFake, nullptr);
-        ASSERT_NE(CLS_RemoteDBHandler::m_pWebSocket, nullptr) << "start-up test must run first";
+        ensureHandlerStarted();
+        ASSERT_NE(CLS_RemoteDBHandler::m_pWebSocket, nullptr);
         m_pFake->reset();
         CLS_RemoteDBHandlerTestAccess::setState(1, true);
     }

@@ -1,27 +1,26 @@
 // tesselctl: drives the data layer as a client application would.
+#include "CtlCommand.h"
+
 #include "CLS_RemoteDBHandler.h"
+#include "I_DataMediator.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTextStream>
 
-#include <cstdio>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
-QTextStream& out()
+std::vector<CtlCommand>& commands()
 {
-    static QTextStream stream(stdout);
-    return stream;
+    static std::vector<CtlCommand> s_commands;
+    return s_commands;
 }
 
-QTextStream& err()
+CtlLoginHandler& loginHandler()
 {
-    static QTextStream stream(stderr);
-    return stream;
+    static CtlLoginHandler s_handler = nullptr;
+    return s_handler;
 }
 
 // ":name=value": whole numbers bind as integers, other numbers as reals, "null" as NULL, the
@@ -34,18 +33,12 @@ bool parseBind(const QString& _strArg, bool _bForceText, QMap<QString, QVariant>
     }
     const QString strName = _strArg.left(iEq);
     const QString strValue = _strArg.mid(iEq + 1);
+    bool bOk = false;
     if (_bForceText) {
         _mapBind.insert(strName, strValue);
-        return true;
-    }
-    bool bOk = false;
-    const qlonglong llValue = strValue.toLongLong(&bOk);
-    if (bOk) {
+    } else if (const qlonglong llValue = strValue.toLongLong(&bOk); bOk) {
         _mapBind.insert(strName, llValue);
-        return true;
-    }
-    const double dValue = strValue.toDouble(&bOk);
-    if (bOk) {
+    } else if (const double dValue = strValue.toDouble(&bOk); bOk) {
         _mapBind.insert(strName, dValue);
     } else if (strValue == QLatin1String("null")) {
         _mapBind.insert(strName, QVariant());
@@ -55,44 +48,93 @@ bool parseBind(const QString& _strArg, bool _bForceText, QMap<QString, QVariant>
     return true;
 }
 
-void printRows(const RecordSet& _rows, bool _bJson)
-{
-    if (_bJson) {
-        QJsonArray array;
-        for (const QMap<QString, QString>* pRow : _rows) {
-            QJsonObject obj;
-            for (auto it = pRow->cbegin(); it != pRow->cend(); ++it) {
-                obj.insert(it.key(), it.value());
-            }
-            array.append(obj);
-        }
-        out() << QJsonDocument(array).toJson(QJsonDocument::Indented);
-        return;
-    }
-    for (const QMap<QString, QString>* pRow : _rows) {
-        QStringList fields;
-        for (auto it = pRow->cbegin(); it != pRow->cend(); ++it) {
-            fields << it.key() + "=" + it.value();
-        }
-        out() << fields.join("  ") << "\n";
-    }
-    out() << "(" << _rows.size() << (_rows.size() == 1 ? " row)\n" : " rows)\n");
-}
-
-int connectServer(const QString& _strServer)
+bool splitServer(const QString& _strServer, QString& _strHost, int& _iPort)
 {
     const int iColon = _strServer.lastIndexOf(':');
-    const QString strHost = iColon > 0 ? _strServer.left(iColon) : _strServer;
-    const int iPort = iColon > 0 ? _strServer.mid(iColon + 1).toInt() : 9562;
+    bool bOk = true;
+    _strHost = iColon > 0 ? _strServer.left(iColon) : _strServer;
+    _iPort = iColon > 0 ? _strServer.mid(iColon + 1).toInt(&bOk) : 9562;
+    return bOk && !_strHost.isEmpty() && _iPort > 0 && _iPort < 65533;
+}
+
+}  // namespace
+
+QTextStream& ctlOut()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream& ctlErr()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+bool registerCtlCommand(const CtlCommand& _command)
+{
+    commands().push_back(_command);
+    return true;
+}
+
+bool registerCtlLoginHandler(CtlLoginHandler _pfnHandler)
+{
+    loginHandler() = _pfnHandler;
+    return true;
+}
+
+int CtlContext::connectStatic()
+{
+    QString strHost;
+    int iPort = 0;
+    if (!splitServer(server.isEmpty() ? QStringLiteral("127.0.0.1:9562") : server, strHost, iPort)) {
+        ctlErr() << "tesselctl: bad --server " << server << " (expected HOST:PORT)\n";
+        return -1;
+    }
     if (CLS_RemoteDBHandler::InitDb(strHost, iPort) != 0) {
-        err() << "tesselctl: cannot initialise the data layer for " << _strServer
-              << " (bad address, or libWebSocket not found next to tesselctl)\n";
+        ctlErr() << "tesselctl: cannot bind libWebSocket next to tesselctl\n";
         return -1;
     }
     return CLS_RemoteDBHandler::CreateDBConnection();
 }
 
-}  // namespace
+int CtlContext::connectMediator()
+{
+    if (!server.isEmpty()) {
+        // Binding the handler first makes the mediator's start-up keep this address; the
+        // configuration file is not rewritten.
+        QString strHost;
+        int iPort = 0;
+        if (!splitServer(server, strHost, iPort)) {
+            ctlErr() << "tesselctl: bad --server " << server << " (expected HOST:PORT)\n";
+            return -1;
+        }
+        if (CLS_RemoteDBHandler::InitDb(strHost, iPort) != 0) {
+            ctlErr() << "tesselctl: cannot bind libWebSocket next to tesselctl\n";
+            return -1;
+        }
+    }
+    mediator = CreateMediator();
+    mediator->InitData();
+    return mediator->CreateDBConnection();
+}
+
+int CtlContext::connectAndLogin()
+{
+    const int iStatus = connectMediator();
+    if (iStatus != 1) {
+        ctlErr() << "tesselctl: not connected (status " << iStatus << ")\n";
+        return iStatus == 0 ? -1 : iStatus;
+    }
+    if (user.isEmpty()) {
+        return 0;
+    }
+    if (loginHandler() == nullptr) {
+        ctlErr() << "tesselctl: logging in is not available in this build\n";
+        return -1;
+    }
+    return loginHandler()(*this);
+}
 
 int main(int argc, char** argv)
 {
@@ -100,98 +142,69 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName("tesselctl");
     QCoreApplication::setApplicationVersion("1");
 
+    std::sort(commands().begin(), commands().end(),
+              [](const CtlCommand& a, const CtlCommand& b) { return qstrcmp(a.name, b.name) < 0; });
+    QString strDescription =
+        "Drives the Tessel data layer against a database server, as a client application does.\n\nCommands:\n";
+    for (const CtlCommand& command : commands()) {
+        const QString strHead = QString("  %1 %2").arg(command.name, command.usage);
+        strDescription += strHead.leftJustified(36) + " " + command.help + "\n";
+    }
+    strDescription +=
+        "\nDB is one of Tessel, Tessel-record, Tessel-intelligent, Tessel-passengerFlow.\n"
+        "Bind values: --bind :name=value (numbers bind as numbers, null as NULL), --bind-text :name=value.\n"
+        "Without --server the address comes from DbServerConfig.json next to tesselctl, as for a client.";
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Drives the Tessel data layer against a database server.\n\n"
-        "Commands:\n"
-        "  status                      connect and print the channel status (1 = usable)\n"
-        "  exec DB SQL                 run one statement, print its result code\n"
-        "  query DB SQL                run one query, print its rows\n\n"
-        "DB is one of Tessel, Tessel-record, Tessel-intelligent, Tessel-passengerFlow.\n"
-        "Bind values: --bind :name=value (numbers bind as numbers, null as NULL), --bind-text :name=value.");
+    parser.setApplicationDescription(strDescription);
     parser.addHelpOption();
     parser.addVersionOption();
-    QCommandLineOption serverOpt("server", "Database server, HOST:PORT (default 127.0.0.1:9562).",
-                                 "host:port", "127.0.0.1:9562");
+    QCommandLineOption serverOpt("server", "Database server HOST:PORT for this run.", "host:port");
     QCommandLineOption jsonOpt("json", "Print results as JSON.");
     QCommandLineOption bindOpt("bind", "Bind value :name=value (repeatable).", "bind");
     QCommandLineOption bindTextOpt("bind-text", "Bind value :name=value kept as text (repeatable).", "bind");
-    parser.addOptions({serverOpt, jsonOpt, bindOpt, bindTextOpt});
-    parser.addPositionalArgument("command", "status | exec | query");
+    QCommandLineOption userOpt("user", "Log in as this user first.", "name");
+    QCommandLineOption passwordOpt("password", "Password for --user.", "password");
+    parser.addOptions({serverOpt, jsonOpt, bindOpt, bindTextOpt, userOpt, passwordOpt});
+    parser.addPositionalArgument("command", "The command to run (see above).");
     parser.process(app);
 
-    const QStringList args = parser.positionalArguments();
+    QStringList args = parser.positionalArguments();
     if (args.isEmpty()) {
         parser.showHelp(2);
     }
-    const QString strCommand = args.first();
-    const bool bJson = parser.isSet(jsonOpt);
+    const QString strName = args.takeFirst();
+    auto it = std::find_if(commands().begin(), commands().end(),
+                           [&strName](const CtlCommand& c) { return strName == QLatin1String(c.name); });
+    if (it == commands().end()) {
+        ctlErr() << "tesselctl: unknown command " << strName << " (see --help)\n";
+        return 2;
+    }
 
-    QMap<QString, QVariant> mapBind;
+    CtlContext ctx;
+    ctx.parser = &parser;
+    ctx.args = args;
+    ctx.json = parser.isSet(jsonOpt);
+    ctx.server = parser.value(serverOpt);
+    ctx.user = parser.value(userOpt);
+    ctx.password = parser.value(passwordOpt);
     for (const QString& strBind : parser.values(bindOpt)) {
-        if (!parseBind(strBind, false, mapBind)) {
-            err() << "tesselctl: bad --bind " << strBind << " (expected :name=value)\n";
+        if (!parseBind(strBind, false, ctx.binds)) {
+            ctlErr() << "tesselctl: bad --bind " << strBind << " (expected :name=value)\n";
             return 2;
         }
     }
     for (const QString& strBind : parser.values(bindTextOpt)) {
-        if (!parseBind(strBind, true, mapBind)) {
-            err() << "tesselctl: bad --bind-text " << strBind << " (expected :name=value)\n";
+        if (!parseBind(strBind, true, ctx.binds)) {
+            ctlErr() << "tesselctl: bad --bind-text " << strBind << " (expected :name=value)\n";
             return 2;
         }
     }
 
-    if (strCommand != "status" && strCommand != "exec" && strCommand != "query") {
-        err() << "tesselctl: unknown command " << strCommand << "\n";
-        return 2;
-    }
-    if (strCommand != "status" && args.size() != 3) {
-        err() << "tesselctl: " << strCommand << " takes DB and SQL\n";
-        return 2;
-    }
-
-    const int iStatus = connectServer(parser.value(serverOpt));
-    if (strCommand == "status") {
-        if (bJson) {
-            out() << QJsonDocument(QJsonObject{{"status", iStatus}}).toJson(QJsonDocument::Compact) << "\n";
-        } else {
-            out() << "status " << iStatus << (iStatus == 1 ? " (connected)\n" : " (not connected)\n");
-        }
-        out().flush();
-        CLS_RemoteDBHandler::Teardown();
-        return iStatus == 1 ? 0 : 1;
-    }
-    if (iStatus != 1) {
-        err() << "tesselctl: not connected (status " << iStatus << ")\n";
-        CLS_RemoteDBHandler::Teardown();
-        return 1;
-    }
-
-    int iExit = 0;
-    if (strCommand == "exec") {
-        const int iRet = mapBind.isEmpty()
-                             ? CLS_RemoteDBHandler::Execute(args[1], args[2], 3, false)
-                             : CLS_RemoteDBHandler::ExecuteEx(args[1], args[2], mapBind, 3, false);
-        if (bJson) {
-            out() << QJsonDocument(QJsonObject{{"ret", iRet}}).toJson(QJsonDocument::Compact) << "\n";
-        } else {
-            out() << "ret " << iRet << "\n";
-        }
-        iExit = iRet == 0 ? 0 : 1;
-    } else {
-        RecordSet* pRows = mapBind.isEmpty()
-                               ? CLS_RemoteDBHandler::ExecuteQuery(args[1], args[2], 3)
-                               : CLS_RemoteDBHandler::ExecuteQueryEx(args[1], args[2], mapBind, 3);
-        if (pRows == nullptr) {
-            err() << "tesselctl: query failed (see the log for the server's reason)\n";
-            iExit = 1;
-        } else {
-            printRows(*pRows, bJson);
-            qDeleteAll(*pRows);
-            delete pRows;
-        }
-    }
-    out().flush();
+    const int iExit = it->run(ctx);
+    ctlOut().flush();
+    ctlErr().flush();
+    DeleteMediator(ctx.mediator);
     CLS_RemoteDBHandler::Teardown();
     return iExit;
 }

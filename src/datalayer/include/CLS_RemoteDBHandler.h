@@ -4,6 +4,7 @@
 #define CLS_REMOTEDBHANDLER_H
 
 #include "DataMediatorExport.h"
+#include "NetworkInfo.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -103,6 +104,21 @@ public:
                                    const QString& _strStartSuffix, const QString& _strEndSuffix,
                                    QVector<QString>& _vecTables, int _iTimeout);
 
+    // ---- maintenance and host status (the client's maintenance lane, selector 3) ----
+    /// Each database as Base64 of its file: dbData[name] = text (later duplicates win).
+    static int DownLoadDB(QMap<QString, QVariant>& _mapDbData);
+    /// Replaces the named databases; _mapResults[name] = 0 done, negative refused.
+    static int UploadDB(QMap<QString, QVariant>& _mapDbData, QMap<QString, int>& _mapResults);
+    static int BackupDatabase(const QString& _strFilePath, const QList<QString>& _lstDbNames,
+                              QMap<QString, bool>& _mapResults);
+    /// An empty path restores the pristine databases. _iTimeout travels to the server.
+    static int RestoreDatabase(QString& _strFilePath, const QList<QString>& _lstDbNames,
+                               QMap<QString, bool>& _mapResults, int _iTimeout);
+    /// Appends one new record per interface of the server host (never cleared).
+    static int GetAllNetworkInfo(QList<_NetworkInfo*>& _lstInfo);
+    /// Fills _pInfo (created when null) and appends the interface's recent samples.
+    static int GetSystemStatusByName(const QString& _strName, _NetworkInfo*& _pInfo);
+
     // ---- static state ----
     static bool m_bIsInitialized;
     static QString m_strServerIP;
@@ -129,6 +145,10 @@ private:
     /// Sends under the read lock; -1 when there is no client.
     static int Send(const QString& _strCommand, const QJsonObject& _jsonRequest, QString& _strAnswer,
                     int _iTimeout);
+    static int SendSelected(const QString& _strCommand, const QJsonObject& _jsonRequest, QString& _strAnswer);
+    /// Status test, selected send and answer decoding shared by the maintenance commands.
+    static int MaintenanceExchange(const char* _pszOperation, const QString& _strCommand,
+                                   const QJsonObject& _jsonRequest, QJsonObject& _jsonData);
     static int ExecuteCommand(const char* _pszOperation, const QString& _strCommand,
                               const QJsonObject& _jsonRequest, int _iTimeout);
     static RecordSet* QueryCommand(const char* _pszOperation, const QString& _strCommand,

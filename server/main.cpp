@@ -1,0 +1,59 @@
+// tessel-dbserver: parses the command line and runs the server until SIGTERM or SIGINT.
+#include "dbserver.h"
+#include "logging.h"
+#include "options.h"
+#include "signalwatcher.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace tessel::server;
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tessel-dbserver"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSEL_VERSION));
+    qSetMessagePattern(
+        QStringLiteral("%{time yyyy-MM-dd hh:mm:ss.zzz} %{if-debug}D%{endif}%{if-info}I%{endif}"
+                       "%{if-warning}W%{endif}%{if-critical}E%{endif}%{if-fatal}F%{endif} "
+                       "%{category}: %{message}"));
+
+    ServerOptions options;
+    QString message;
+    switch (parseCommandLine(QCoreApplication::arguments(), &options, &message)) {
+        case ParseOutcome::ExitOk:
+            std::fprintf(stdout, "%s\n", qPrintable(message));
+            return 0;
+        case ParseOutcome::ExitError:
+            std::fprintf(stderr, "tessel-dbserver: %s\nTry --help.\n", qPrintable(message));
+            return 2;
+        case ParseOutcome::Run:
+            break;
+    }
+    applyLogLevel(options.logLevel);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    SignalWatcher signalWatcher;
+    if (!signalWatcher.install()) {
+        std::perror("tessel-dbserver: installing signal handlers");
+        return 1;
+    }
+    DbServer server(options);
+    QObject::connect(&signalWatcher, &SignalWatcher::received, &server, [&server](int number) {
+        qCInfo(lcServer, "signal %d received", number);
+        server.stop();
+    });
+    QObject::connect(&server, &DbServer::stopped, &app, &QCoreApplication::quit);
+
+    QString error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "tessel-dbserver: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::fprintf(stdout, "%s\n", qPrintable(server.readyLine()));
+    std::fflush(stdout);
+    return app.exec();
+}

@@ -1,0 +1,1 @@
+-- Schema of Tessel-intelligent.db: run once, in one transaction, when the server creates the file.

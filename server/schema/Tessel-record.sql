@@ -1,0 +1,1 @@
+-- Schema of Tessel-record.db: run once, in one transaction, when the server creates the file.

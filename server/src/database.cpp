@@ -1,0 +1,557 @@
+#include "database.h"
+
+#include "logging.h"
+#include "requesterror.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tessel::server {
+
+namespace {
+
+const char* const kNames[kDatabaseCount] = {"Tessel", "Tessel-record", "Tessel-intelligent",
+                                            "Tessel-passengerFlow"};
+constexpr int kBusyTimeoutMs = 5000;
+
+/// stat() of the path: false when it does not exist; throws for any other failure.
+bool statIdentity(const QByteArray& path, FileIdentity* out)
+{
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0) {
+        if (errno == ENOENT) {
+            return false;
+        }
+        throw RequestError(code::kInternal, QStringLiteral("cannot check %1: %2")
+                                                .arg(QString::fromLocal8Bit(path),
+                                                     QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    out->device = quint64(st.st_dev);
+    out->inode = quint64(st.st_ino);
+    out->valid = true;
+    return true;
+}
+
+RequestError sqliteError(sqlite3* db)
+{
+    return RequestError::sqlite(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+}
+
+void prepareOrThrow(sqlite3* db, const char* sql, sqlite3_stmt** out)
+{
+    if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, out, nullptr) != SQLITE_OK) {
+        throw sqliteError(db);
+    }
+}
+
+/// Steps a statement that returns no rows to completion; throws with SQLite's error.
+void stepOrThrow(sqlite3* db, sqlite3_stmt* stmt)
+{
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        RequestError e = sqliteError(db);
+        sqlite3_reset(stmt);
+        throw e;
+    }
+    sqlite3_reset(stmt);
+}
+
+const char* skipBlanksAndComments(const char* p)
+{
+    for (;;) {
+        while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v') {
+            ++p;
+        }
+        if (p[0] == '-' && p[1] == '-') {
+            while (*p && *p != '\n') {
+                ++p;
+            }
+        } else if (p[0] == '/' && p[1] == '*') {
+            const char* end = std::strstr(p + 2, "*/");
+            p = end ? end + 2 : p + std::strlen(p);
+        } else {
+            return p;
+        }
+    }
+}
+
+/// Matches a keyword at p (case-insensitive, followed by a non-identifier character).
+bool keywordAt(const char* p, const char* keyword, const char** after)
+{
+    const size_t n = std::strlen(keyword);
+    if (strncasecmp(p, keyword, n) != 0) {
+        return false;
+    }
+    const char c = p[n];
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_') {
+        return false;
+    }
+    *after = p + n;
+    return true;
+}
+
+void removeDatabaseFiles(const QString& path)
+{
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        QFile::remove(path + QLatin1String(suffix));
+    }
+}
+
+/// Removes the -wal and -shm beside a database path. SQLite keeps them when the last connection
+/// to a file that was renamed over or unlinked closes; the next file at that path would read
+/// the old file's pages from them.
+void removeStaleWal(const QString& path)
+{
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString file = path + QLatin1String(suffix);
+        if (QFile::exists(file) && QFile::remove(file)) {
+            qCInfo(lcSql, "removed %s left by the replaced database file", qPrintable(file));
+        }
+    }
+}
+
+}  // namespace
+
+int databaseIndex(QStringView name)
+{
+    for (int i = 0; i < kDatabaseCount; ++i) {
+        if (name == QLatin1String(kNames[i])) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+QString databaseName(int index)
+{
+    return QString::fromLatin1(kNames[index]);
+}
+
+QString databaseNameList()
+{
+    QStringList names;
+    for (const char* n : kNames) {
+        names << QString::fromLatin1(n);
+    }
+    return names.join(QLatin1String(", "));
+}
+
+TransactionControl transactionControlOf(const char* sql)
+{
+    const char* p = skipBlanksAndComments(sql);
+    const char* after = nullptr;
+    if (keywordAt(p, "BEGIN", &after) || keywordAt(p, "COMMIT", &after) || keywordAt(p, "END", &after)) {
+        return TransactionControl::Redundant;
+    }
+    if (keywordAt(p, "ROLLBACK", &after)) {
+        p = skipBlanksAndComments(after);
+        if (keywordAt(p, "TRANSACTION", &after)) {
+            p = skipBlanksAndComments(after);
+        }
+        return keywordAt(p, "TO", &after) ? TransactionControl::None : TransactionControl::Rollback;
+    }
+    return TransactionControl::None;
+}
+
+// ---- UseGate ----
+
+void UseGate::lockShared()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_cond.wait(lock, [this] { return !m_owned && m_waitingOwners == 0; });
+    ++m_users;
+}
+
+void UseGate::unlockShared()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (--m_users == 0 && m_waitingOwners > 0) {
+        m_cond.notify_all();
+    }
+}
+
+void UseGate::lockExclusive()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    ++m_waitingOwners;
+    m_cond.wait(lock, [this] { return !m_owned && m_users == 0; });
+    --m_waitingOwners;
+    m_owned = true;
+}
+
+void UseGate::unlockExclusive()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_owned = false;
+    m_cond.notify_all();
+}
+
+// ---- StatementCache ----
+
+PreparedText* StatementCache::find(const QByteArray& sql)
+{
+    const auto it = m_index.constFind(sql);
+    if (it == m_index.constEnd()) {
+        return nullptr;
+    }
+    m_lru.splice(m_lru.begin(), m_lru, it.value());
+    return &m_lru.front();
+}
+
+void StatementCache::insert(const QByteArray& sql, std::vector<sqlite3_stmt*> statements)
+{
+    if (m_index.contains(sql)) {  // not expected: callers look up first
+        for (sqlite3_stmt* s : statements) {
+            sqlite3_finalize(s);
+        }
+        return;
+    }
+    m_lru.push_front(PreparedText{sql, std::move(statements)});
+    m_index.insert(sql, m_lru.begin());
+    while (int(m_lru.size()) > m_capacity) {
+        PreparedText& old = m_lru.back();
+        for (sqlite3_stmt* s : old.statements) {
+            sqlite3_finalize(s);
+        }
+        m_index.remove(old.sql);
+        m_lru.pop_back();
+    }
+}
+
+void StatementCache::clear()
+{
+    for (PreparedText& t : m_lru) {
+        for (sqlite3_stmt* s : t.statements) {
+            sqlite3_finalize(s);
+        }
+    }
+    m_lru.clear();
+    m_index.clear();
+}
+
+// ---- Connection ----
+
+Connection::~Connection()
+{
+    close();
+}
+
+void Connection::open(const FileIdentity& identity)
+{
+    close();
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    const int rc = sqlite3_open_v2(m_slot.nativePath.constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        RequestError e = db ? sqliteError(db) : RequestError::sqlite(sqlite3_errstr(rc), rc);
+        sqlite3_close_v2(db);
+        throw e;
+    }
+    m_db = db;
+    try {
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        char* err = nullptr;
+        if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;",
+                         nullptr, nullptr, &err) != SQLITE_OK) {
+            RequestError e = RequestError::sqlite(err, sqlite3_extended_errcode(db));
+            sqlite3_free(err);
+            throw e;
+        }
+        prepareOrThrow(db, "BEGIN IMMEDIATE", &m_begin);
+        prepareOrThrow(db, "COMMIT", &m_commit);
+        prepareOrThrow(db, "ROLLBACK", &m_rollback);
+    } catch (...) {
+        closeHandle();
+        throw;
+    }
+    m_identity = identity;
+    std::lock_guard<std::mutex> lock(m_slot.registryMutex);
+    m_slot.openConnections.push_back(this);
+}
+
+void Connection::close()
+{
+    if (!m_db) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_slot.registryMutex);
+        auto& v = m_slot.openConnections;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+    closeHandle();
+}
+
+void Connection::closeHandle()
+{
+    if (!m_db) {
+        return;
+    }
+    m_statements.clear();
+    for (sqlite3_stmt** s : {&m_begin, &m_commit, &m_rollback}) {
+        sqlite3_finalize(*s);
+        *s = nullptr;
+    }
+    if (sqlite3_close_v2(m_db) != SQLITE_OK) {
+        qCWarning(lcSql, "closing %s: %s", qPrintable(m_slot.name), sqlite3_errmsg(m_db));
+    }
+    m_db = nullptr;
+    m_identity = FileIdentity();
+}
+
+void Connection::begin()
+{
+    stepOrThrow(m_db, m_begin);
+}
+
+void Connection::commit()
+{
+    stepOrThrow(m_db, m_commit);
+}
+
+void Connection::rollback() noexcept
+{
+    if (!m_db || sqlite3_get_autocommit(m_db)) {
+        return;  // no transaction (SQLite may already have rolled it back after an error)
+    }
+    if (sqlite3_step(m_rollback) != SQLITE_DONE) {
+        qCWarning(lcSql, "ROLLBACK on %s failed: %s", qPrintable(m_slot.name), sqlite3_errmsg(m_db));
+    }
+    sqlite3_reset(m_rollback);
+}
+
+// ---- Lease ----
+
+Lease::~Lease()
+{
+    if (m_slot) {
+        m_slot->gate.unlockShared();
+    }
+}
+
+// ---- DatabaseSet ----
+
+DatabaseSet::DatabaseSet(const QString& dataDir, const QString& schemaDir)
+    : m_dataDir(QDir(dataDir).absolutePath()), m_schemaDir(QDir(schemaDir).absolutePath())
+{
+    for (int i = 0; i < kDatabaseCount; ++i) {
+        auto slot = std::make_unique<DatabaseSlot>();
+        slot->index = i;
+        slot->name = databaseName(i);
+        slot->path = QDir(m_dataDir).filePath(slot->name + QLatin1String(".db"));
+        slot->nativePath = QFile::encodeName(slot->path);
+        slot->schemaPath = QDir(m_schemaDir).filePath(slot->name + QLatin1String(".sql"));
+        m_slots[size_t(i)] = std::move(slot);
+    }
+}
+
+DatabaseSet::~DatabaseSet()
+{
+    // Every connection is closed by now. One still open on a file that was replaced since has
+    // just left the old -wal behind: clear it before the next start opens the new file.
+    for (auto& s : m_slots) {
+        FileIdentity now;
+        try {
+            if (s->identity.valid && statIdentity(s->nativePath, &now) && now != s->identity) {
+                removeStaleWal(s->path);
+            }
+        } catch (const RequestError& e) {
+            qCWarning(lcSql, "%s", e.reason().constData());
+        }
+    }
+}
+
+Lease DatabaseSet::acquire(int index, ConnectionCache& cache)
+{
+    DatabaseSlot& s = slot(index);
+    // Each pass either serves the request or brings the slot up to date with the file; a file
+    // replaced again while we look gets a few more passes.
+    for (int pass = 0; pass < 4; ++pass) {
+        {
+            s.gate.lockShared();
+            Lease held(&s, nullptr);  // releases the gate on every way out
+            FileIdentity now;
+            if (statIdentity(s.nativePath, &now) && now == s.identity) {
+                Connection& c = cache.connection(index);
+                if (!c.isOpen() || c.identity() != now) {
+                    c.open(now);
+                }
+                held.attach(&c);
+                return held;
+            }
+        }
+        refresh(s);
+    }
+    throw RequestError(code::kBusy, QStringLiteral("database file %1 keeps changing").arg(s.path));
+}
+
+void DatabaseSet::interruptAll()
+{
+    for (auto& s : m_slots) {
+        std::lock_guard<std::mutex> lock(s->registryMutex);
+        for (Connection* c : s->openConnections) {
+            sqlite3_interrupt(c->handle());
+        }
+    }
+}
+
+void DatabaseSet::refresh(DatabaseSlot& s)
+{
+    s.gate.lockExclusive();
+    struct Unlock
+    {
+        UseGate& g;
+        ~Unlock() { g.unlockExclusive(); }
+    } unlock{s.gate};
+
+    FileIdentity now;
+    if (!statIdentity(s.nativePath, &now)) {
+        createFromSchema(s);
+        if (!statIdentity(s.nativePath, &now)) {
+            throw RequestError(code::kInternal,
+                               QStringLiteral("%1 vanished right after it was created").arg(s.path));
+        }
+    }
+    if (now != s.identity) {
+        closeAll(s);
+        if (s.identity.valid) {
+            qCInfo(lcSql, "%s was replaced on disk; reopening its connections", qPrintable(s.path));
+            removeStaleWal(s.path);
+        }
+        s.identity = now;
+    }
+}
+
+void DatabaseSet::closeAll(DatabaseSlot& s)
+{
+    std::vector<Connection*> open;
+    {
+        std::lock_guard<std::mutex> lock(s.registryMutex);
+        open.swap(s.openConnections);
+    }
+    for (Connection* c : open) {
+        c->closeHandle();
+    }
+}
+
+void DatabaseSet::createFromSchema(DatabaseSlot& s)
+{
+    QFile schema(s.schemaPath);
+    if (!schema.open(QIODevice::ReadOnly)) {
+        throw RequestError(code::kInternal, QStringLiteral("cannot create %1: schema file %2: %3")
+                                                .arg(s.path, s.schemaPath, schema.errorString()));
+    }
+    const QByteArray script = schema.readAll();
+    if (!QDir().mkpath(m_dataDir)) {
+        throw RequestError(code::kInternal,
+                           QStringLiteral("cannot create the data folder %1").arg(m_dataDir));
+    }
+
+    // Built under a temporary name and renamed into place: the file appears complete or not at all.
+    const QString tmpPath = s.path + QLatin1String(".creating");
+    removeDatabaseFiles(tmpPath);
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(tmpPath).constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    auto fail = [&](const QByteArray& what, int sqliteCode) {
+        RequestError e(code::kInternal, QByteArray("creating ") + s.name.toUtf8() + ".db from " +
+                                            QFile::encodeName(s.schemaPath) + " failed: " + what);
+        if (sqliteCode > 0) {
+            e.setSqliteCode(sqliteCode);
+        }
+        sqlite3_close_v2(db);
+        db = nullptr;
+        removeDatabaseFiles(tmpPath);
+        qCWarning(lcSql, "%s", e.reason().constData());
+        throw e;
+    };
+    if (rc != SQLITE_OK) {
+        fail(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc), rc);
+    }
+    sqlite3_extended_result_codes(db, 1);
+    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; BEGIN IMMEDIATE", nullptr, nullptr, nullptr) !=
+        SQLITE_OK) {
+        fail(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+    }
+    const char* tail = script.constData();
+    const char* const end = tail + script.size();
+    int statementNo = 0;
+    while (tail < end) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, tail, int(end - tail), &stmt, &tail) != SQLITE_OK) {
+            fail(QByteArray(sqlite3_errmsg(db)) + " (statement " + QByteArray::number(statementNo + 1) + ")",
+                 sqlite3_extended_errcode(db));
+        }
+        if (!stmt) {
+            continue;
+        }
+        ++statementNo;
+        // A script dumped with its own BEGIN/COMMIT runs in the one transaction opened above.
+        if (transactionControlOf(sqlite3_sql(stmt)) != TransactionControl::None) {
+            sqlite3_finalize(stmt);
+            continue;
+        }
+        int step;
+        while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        if (step != SQLITE_DONE) {
+            const QByteArray msg =
+                QByteArray(sqlite3_errmsg(db)) + " (statement " + QByteArray::number(statementNo) + ")";
+            const int code = sqlite3_extended_errcode(db);
+            sqlite3_finalize(stmt);
+            fail(msg, code);
+        }
+        sqlite3_finalize(stmt);
+    }
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        fail(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+    }
+    if (sqlite3_close(db) != SQLITE_OK) {
+        fail(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+    }
+    db = nullptr;
+    removeStaleWal(s.path);  // a -wal without its database belongs to no file we would want
+    if (::rename(QFile::encodeName(tmpPath).constData(), s.nativePath.constData()) != 0) {
+        fail(QByteArray("rename: ").append(std::strerror(errno)), 0);
+    }
+    qCInfo(lcSql, "created %s from %s (%d statements)", qPrintable(s.path), qPrintable(s.schemaPath),
+           statementNo);
+}
+
+// ---- ConnectionCache ----
+
+ConnectionCache::ConnectionCache(DatabaseSet& databases) : m_databases(databases) {}
+
+ConnectionCache::~ConnectionCache()
+{
+    for (auto& c : m_connections) {
+        if (c && c->isOpen()) {
+            UseGate& gate = c->slot().gate;
+            gate.lockShared();
+            c->close();
+            gate.unlockShared();
+        }
+    }
+}
+
+Connection& ConnectionCache::connection(int index)
+{
+    auto& c = m_connections[size_t(index)];
+    if (!c) {
+        c = std::make_unique<Connection>(m_databases.slot(index));
+    }
+    return *c;
+}
+
+}  // namespace tessel::server

@@ -1,0 +1,236 @@
+// SQLite databases of the server: the four named files in the data folder, one connection per
+// database per worker, replaced files picked up, missing files created from their schema.
+#ifndef TESSEL_SERVER_DATABASE_H
+#define TESSEL_SERVER_DATABASE_H
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <condition_variable>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace tessel::server {
+
+inline constexpr int kDatabaseCount = 4;
+
+/// Index of a "DbName" (0..3), or -1 when it is not one of the four names.
+int databaseIndex(QStringView name);
+QString databaseName(int index);
+/// "Tessel, Tessel-record, Tessel-intelligent, Tessel-passengerFlow"
+QString databaseNameList();
+
+/// Device and inode of a file: a file copied or renamed over the database path has another one.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool valid = false;
+    bool operator==(const FileIdentity& o) const
+    {
+        return valid == o.valid && device == o.device && inode == o.inode;
+    }
+    bool operator!=(const FileIdentity& o) const { return !(*this == o); }
+};
+
+/// Many users at once, or one exclusive owner. A waiting owner keeps new users out, so a
+/// steady stream of requests cannot starve it.
+class UseGate
+{
+public:
+    void lockShared();
+    void unlockShared();
+    void lockExclusive();
+    void unlockExclusive();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cond;
+    int m_users = 0;
+    int m_waitingOwners = 0;
+    bool m_owned = false;
+};
+
+/// The compiled statements of one SQL text (several when the text holds several statements).
+struct PreparedText
+{
+    QByteArray sql;
+    std::vector<sqlite3_stmt*> statements;
+};
+
+/// Prepared statements of one connection keyed by SQL text, least recently used evicted.
+class StatementCache
+{
+public:
+    explicit StatementCache(int capacity = 256) : m_capacity(capacity) {}
+    ~StatementCache() { clear(); }
+    StatementCache(const StatementCache&) = delete;
+    StatementCache& operator=(const StatementCache&) = delete;
+
+    /// The cached entry (now the most recently used), or nullptr.
+    PreparedText* find(const QByteArray& sql);
+    /// Takes ownership of `statements`; evicts (finalizes) the oldest entry past capacity.
+    void insert(const QByteArray& sql, std::vector<sqlite3_stmt*> statements);
+    void clear();
+    int size() const { return int(m_lru.size()); }
+
+private:
+    using List = std::list<PreparedText>;
+    List m_lru;  // front: most recently used
+    QHash<QByteArray, List::iterator> m_index;
+    int m_capacity;
+};
+
+struct DatabaseSlot;
+
+/// One SQLite connection to one database, used by one thread at a time.
+class Connection
+{
+public:
+    explicit Connection(DatabaseSlot& slot) : m_slot(slot) {}
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    bool isOpen() const { return m_db != nullptr; }
+    const FileIdentity& identity() const { return m_identity; }
+    sqlite3* handle() const { return m_db; }
+    StatementCache& statements() { return m_statements; }
+    DatabaseSlot& slot() const { return m_slot; }
+
+    /// Opens the database file (WAL, busy timeout, foreign keys). Throws RequestError.
+    void open(const FileIdentity& identity);
+    void close();
+
+    void begin();              ///< BEGIN IMMEDIATE; throws RequestError
+    void commit();             ///< COMMIT; throws RequestError (the transaction then stays open)
+    void rollback() noexcept;  ///< ROLLBACK when a transaction is open
+
+private:
+    friend class DatabaseSet;
+    void closeHandle();
+
+    DatabaseSlot& m_slot;
+    sqlite3* m_db = nullptr;
+    FileIdentity m_identity;
+    StatementCache m_statements;
+    sqlite3_stmt* m_begin = nullptr;
+    sqlite3_stmt* m_commit = nullptr;
+    sqlite3_stmt* m_rollback = nullptr;
+};
+
+/// Shared state of one database.
+struct DatabaseSlot
+{
+    int index = 0;
+    QString name;
+    QString path;
+    QByteArray nativePath;
+    QString schemaPath;
+
+    /// Held shared by every request on this database, exclusively while the file is created or
+    /// while the connections to a replaced file are closed.
+    UseGate gate;
+    /// Taken by every statement that writes and around every transaction.
+    std::mutex writeMutex;
+
+    std::mutex registryMutex;
+    std::vector<Connection*> openConnections;  // guarded by registryMutex
+
+    FileIdentity identity;  // file the connections are open on; written under the exclusive gate
+};
+
+class ConnectionCache;
+
+/// The database of one request: the gate is held shared until the lease ends.
+class Lease
+{
+public:
+    Lease(DatabaseSlot* slot, Connection* connection) : m_slot(slot), m_connection(connection) {}
+    Lease(Lease&& o) noexcept : m_slot(o.m_slot), m_connection(o.m_connection) { o.m_slot = nullptr; }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+    Lease& operator=(Lease&&) = delete;
+    ~Lease();
+
+    void attach(Connection* connection) { m_connection = connection; }
+    Connection& connection() const { return *m_connection; }
+    DatabaseSlot& slot() const { return *m_slot; }
+    std::unique_lock<std::mutex> lockWrites() const
+    {
+        return std::unique_lock<std::mutex>(m_slot->writeMutex);
+    }
+
+private:
+    DatabaseSlot* m_slot;
+    Connection* m_connection;
+};
+
+class DatabaseSet
+{
+public:
+    DatabaseSet(const QString& dataDir, const QString& schemaDir);
+    ~DatabaseSet();
+    DatabaseSet(const DatabaseSet&) = delete;
+    DatabaseSet& operator=(const DatabaseSet&) = delete;
+
+    const QString& dataDir() const { return m_dataDir; }
+    const QString& schemaDir() const { return m_schemaDir; }
+    DatabaseSlot& slot(int index) { return *m_slots[size_t(index)]; }
+
+    /// Makes the database ready for one request on the calling thread's connection: creates a
+    /// missing file from its schema, reopens every connection when the file was replaced.
+    /// Throws RequestError.
+    Lease acquire(int index, ConnectionCache& cache);
+
+    /// Interrupts every statement running on any connection (shutdown after the grace period).
+    void interruptAll();
+
+private:
+    void refresh(DatabaseSlot& slot);
+    void createFromSchema(DatabaseSlot& slot);
+    static void closeAll(DatabaseSlot& slot);
+
+    QString m_dataDir;
+    QString m_schemaDir;
+    std::array<std::unique_ptr<DatabaseSlot>, kDatabaseCount> m_slots;
+};
+
+/// The connections of one worker thread, one per database, opened on first use.
+class ConnectionCache
+{
+public:
+    explicit ConnectionCache(DatabaseSet& databases);
+    ~ConnectionCache();
+    ConnectionCache(const ConnectionCache&) = delete;
+    ConnectionCache& operator=(const ConnectionCache&) = delete;
+
+    DatabaseSet& databases() const { return m_databases; }
+    Connection& connection(int index);
+
+private:
+    DatabaseSet& m_databases;
+    std::array<std::unique_ptr<Connection>, kDatabaseCount> m_connections;
+};
+
+/// Kind of a statement for the purpose of running it inside a server-side transaction.
+enum class TransactionControl
+{
+    None,       ///< an ordinary statement
+    Redundant,  ///< BEGIN, COMMIT or END: the enclosing transaction already does that
+    Rollback,   ///< ROLLBACK (not ROLLBACK TO): would end the enclosing transaction
+};
+/// Looks at the first keywords of a statement text (after blanks and comments).
+TransactionControl transactionControlOf(const char* sql);
+
+}  // namespace tessel::server
+
+#endif

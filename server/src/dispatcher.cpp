@@ -1,0 +1,107 @@
+#include "dispatcher.h"
+
+#include "frame.h"
+#include "jsonwriter.h"
+#include "logging.h"
+#include "requesterror.h"
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+#include <cstring>
+#include <new>
+
+namespace tessel::server {
+
+Dispatcher::Dispatcher(DatabaseSet& databases) : m_databases(databases)
+{
+    registerStandardCommands(*this);
+}
+
+void Dispatcher::addCommand(const QByteArray& name, Handler handler)
+{
+    m_handlers.insert(name, std::move(handler));
+}
+
+QByteArray Dispatcher::errorFrame(qint64 id, const RequestError& error)
+{
+    QByteArray out = answerPrefix(id);
+    out.append("{\"result\":\"ERROR\",\"reason\":");
+    json::appendString(out, error.reason());
+    out.append(",\"code\":");
+    json::appendString(out, error.code(), qsizetype(std::strlen(error.code())));
+    if (error.sqliteCode() >= 0) {
+        out.append(",\"sqliteCode\":");
+        json::appendInt(out, error.sqliteCode());
+    }
+    if (error.failedStatement() >= 0) {
+        out.append(",\"failedStatement\":");
+        json::appendInt(out, error.failedStatement());
+    }
+    out.append('}');
+    return out;
+}
+
+QByteArray Dispatcher::handleFrame(const QByteArray& frame, const ClientInfo& client,
+                                   ConnectionCache& connections) const
+{
+    const FrameHeader header = parseFrameHeader(frame);
+    if (!header.ok()) {
+        qCInfo(lcNet, "[c%llu] unreadable frame header: %s", client.connectionId, header.error.constData());
+        return errorFrame(header.id, RequestError(code::kBadFrame, header.error));
+    }
+    return handle(header.id, header.command, frame.mid(int(header.bodyOffset)), client, connections);
+}
+
+QByteArray Dispatcher::handle(qint64 id, const QByteArray& command, const QByteArray& body,
+                              const ClientInfo& client, ConnectionCache& connections) const
+{
+    QElapsedTimer timer;
+    const bool debug = lcSql().isDebugEnabled();
+    if (debug) {
+        timer.start();
+    }
+    QByteArray out = answerPrefix(id);
+    try {
+        const auto it = m_handlers.constFind(command);
+        if (it == m_handlers.constEnd()) {
+            throw RequestError(code::kUnknownCommand, QByteArray("unknown command \"") + command + '"');
+        }
+        QJsonParseError parseError;
+        const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
+        if (parseError.error != QJsonParseError::NoError) {
+            throw RequestError(code::kBadJson,
+                               QStringLiteral("request body is not valid JSON: %1 at offset %2")
+                                   .arg(parseError.errorString())
+                                   .arg(parseError.offset));
+        }
+        if (!doc.isObject()) {
+            throw RequestError(code::kBadJson, QByteArray("request body must be a JSON object"));
+        }
+        HandlerContext context{*this, client, connections, id};
+        it.value()(context, doc.object(), out);
+        if (debug) {
+            qCDebug(lcSql, "[c%llu] #%lld %s ok, %lld bytes, %.3f ms", client.connectionId, id,
+                    command.constData(), qint64(out.size()), double(timer.nsecsElapsed()) / 1e6);
+        }
+        return out;
+    } catch (const RequestError& e) {
+        qCInfo(lcSql, "[c%llu] #%lld %s failed (%s): %s", client.connectionId, id, command.constData(),
+               e.code(), e.reason().constData());
+        return errorFrame(id, e);
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        out.squeeze();
+        qCWarning(lcSql, "[c%llu] #%lld %s: out of memory", client.connectionId, id, command.constData());
+        return errorFrame(id, RequestError(code::kInternal, QByteArray("out of memory")));
+    } catch (const std::exception& e) {
+        qCWarning(lcSql, "[c%llu] #%lld %s: %s", client.connectionId, id, command.constData(), e.what());
+        return errorFrame(id, RequestError(code::kInternal, QByteArray("internal error: ") + e.what()));
+    } catch (...) {
+        qCWarning(lcSql, "[c%llu] #%lld %s: unknown exception", client.connectionId, id, command.constData());
+        return errorFrame(id, RequestError(code::kInternal, QByteArray("internal error")));
+    }
+}
+
+}  // namespace tessel::server

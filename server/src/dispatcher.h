@@ -1,0 +1,87 @@
+// The one dispatch point: command name -> handler. Handlers write the answer body; any
+// exception they throw becomes an "ERROR" answer here.
+#ifndef TESSEL_SERVER_DISPATCHER_H
+#define TESSEL_SERVER_DISPATCHER_H
+
+#include "database.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QJsonObject>
+#include <QString>
+
+#include <functional>
+
+namespace tessel::server {
+
+class RequestError;
+
+/// Who sent a request.
+struct ClientInfo
+{
+    quint64 connectionId = 0;
+    bool loopback = true;  ///< the peer is on this host (127.0.0.0/8, ::1)
+};
+
+class Dispatcher;
+
+/// What a handler gets besides the request object.
+struct HandlerContext
+{
+    const Dispatcher& dispatcher;
+    const ClientInfo& client;
+    ConnectionCache& connections;  ///< the calling thread's database connections
+    qint64 requestId;
+};
+
+/// Appends the answer JSON object to `out` (which already holds the frame header), or throws.
+using Handler = std::function<void(HandlerContext& context, const QJsonObject& request, QByteArray& out)>;
+
+class Dispatcher
+{
+public:
+    explicit Dispatcher(DatabaseSet& databases);
+
+    /// Adds or replaces a command. Call before requests arrive: the table is read without a lock.
+    void addCommand(const QByteArray& name, Handler handler);
+    bool hasCommand(const QByteArray& name) const { return m_handlers.contains(name); }
+
+    DatabaseSet& databases() const { return m_databases; }
+
+    /// Receives the texts of the "Broadcast" command (the server sends them to its clients).
+    void setBroadcaster(std::function<void(const QString&)> broadcaster)
+    {
+        m_broadcaster = std::move(broadcaster);
+    }
+    const std::function<void(const QString&)>& broadcaster() const { return m_broadcaster; }
+
+    /// Largest answer the server builds (query rows); past it the answer is "too-large".
+    qsizetype maxAnswerBytes() const { return m_maxAnswerBytes; }
+    void setMaxAnswerBytes(qsizetype bytes) { m_maxAnswerBytes = bytes; }
+
+    /// A whole request frame (UTF-8) in, the answer frame out. Safe from any thread, each with
+    /// its own ConnectionCache.
+    QByteArray handleFrame(const QByteArray& frame, const ClientInfo& client,
+                           ConnectionCache& connections) const;
+
+    /// The request with its header already read: `body` is the JSON text.
+    QByteArray handle(qint64 id, const QByteArray& command, const QByteArray& body, const ClientInfo& client,
+                      ConnectionCache& connections) const;
+
+    /// "<id>\n{"result":"ERROR",...}"
+    static QByteArray errorFrame(qint64 id, const RequestError& error);
+
+private:
+    DatabaseSet& m_databases;
+    QHash<QByteArray, Handler> m_handlers;
+    std::function<void(const QString&)> m_broadcaster;
+    qsizetype m_maxAnswerBytes = qsizetype(512) << 20;
+};
+
+/// Adds Execute, ExecuteEx, ExecuteQuery, ExecuteQueryEx, ExecuteTransaction,
+/// ExecuteTransactionEx and Broadcast.
+void registerStandardCommands(Dispatcher& dispatcher);
+
+}  // namespace tessel::server
+
+#endif

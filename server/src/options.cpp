@@ -1,0 +1,149 @@
+#include "options.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+
+#ifndef TESSEL_SCHEMA_SOURCE_DIR
+#define TESSEL_SCHEMA_SOURCE_DIR ""
+#endif
+
+namespace tessel::server {
+
+QString defaultSchemaDir()
+{
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("schema"));
+    if (QFileInfo(beside).isDir()) {
+        return beside;
+    }
+    return QStringLiteral(TESSEL_SCHEMA_SOURCE_DIR);
+}
+
+ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* options, QString* message)
+{
+    const int defaultWorkers = std::max(2, QThread::idealThreadCount());
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Database server of Tessel: runs the SQL that clients send over WebSocket on the SQLite files\n"
+        "of the data folder. TLS on the base port, base+1 and base+3; plain WebSocket on base+2."));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this help."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version."));
+    const QCommandLineOption dataDir(
+        QStringLiteral("data-dir"),
+        QStringLiteral("Folder of the database files (required; created if missing)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption listen(
+        QStringLiteral("listen"),
+        QStringLiteral("Address to listen on: an IPv4 or IPv6 address, \"localhost\" or "
+                       "\"any\" (default 127.0.0.1)."),
+        QStringLiteral("ADDR"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption port(
+        QStringList{QStringLiteral("port")},
+        QStringLiteral("Base port; the server takes it and the next three (default 9562; 0 "
+                       "picks a free block)."),
+        QStringLiteral("N"), QStringLiteral("9562"));
+    const QCommandLineOption cert(
+        QStringLiteral("cert"),
+        QStringLiteral("PEM certificate (chain) for TLS (default: <data-dir>/tls/server.crt, "
+                       "a self-signed one made at first start)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption key(QStringLiteral("key"),
+                                 QStringLiteral("Unencrypted PEM private key of --cert (default: "
+                                                "<data-dir>/tls/server.key, mode 0600)."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption workers(
+        QStringLiteral("workers"),
+        QStringLiteral("Worker threads running requests (default %1: the core count, at "
+                       "least 2).")
+            .arg(defaultWorkers),
+        QStringLiteral("N"), QString::number(defaultWorkers));
+    const QCommandLineOption logLevel(QStringLiteral("log-level"),
+                                      QStringLiteral("debug, info, warning or error (default info)."),
+                                      QStringLiteral("LEVEL"), QStringLiteral("info"));
+    const QCommandLineOption maxFrame(
+        QStringLiteral("max-frame-mb"),
+        QStringLiteral("Largest request in MiB; a larger one is answered \"too-large\" "
+                       "(default 64, at most 512)."),
+        QStringLiteral("N"), QStringLiteral("64"));
+    const QCommandLineOption schemaDir(
+        QStringLiteral("schema-dir"),
+        QStringLiteral("Folder of the <DbName>.sql files that create missing "
+                       "databases (default: the schema folder beside the executable)."),
+        QStringLiteral("DIR"));
+    parser.addOptions(
+        {help, version, dataDir, listen, port, cert, key, workers, logLevel, maxFrame, schemaDir});
+
+    if (!parser.parse(arguments)) {
+        *message = parser.errorText();
+        return ParseOutcome::ExitError;
+    }
+    if (parser.isSet(help)) {
+        *message = parser.helpText();
+        return ParseOutcome::ExitOk;
+    }
+    if (parser.isSet(version)) {
+        *message =
+            QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion();
+        return ParseOutcome::ExitOk;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *message = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().constFirst());
+        return ParseOutcome::ExitError;
+    }
+
+    ServerOptions o;
+    o.dataDir = parser.value(dataDir);
+    if (o.dataDir.isEmpty()) {
+        *message = QStringLiteral("--data-dir is required");
+        return ParseOutcome::ExitError;
+    }
+    const QString address = parser.value(listen);
+    if (address == QLatin1String("localhost")) {
+        o.listenAddress = QHostAddress(QHostAddress::LocalHost);
+    } else if (address == QLatin1String("any")) {
+        o.listenAddress = QHostAddress(QHostAddress::Any);
+    } else if (!o.listenAddress.setAddress(address)) {
+        *message = QStringLiteral("--listen: not an IP address: %1").arg(address);
+        return ParseOutcome::ExitError;
+    }
+    bool ok = false;
+    const uint portValue = parser.value(port).toUInt(&ok);
+    if (!ok || portValue > 65532) {
+        *message = QStringLiteral("--port must be 0..65532 (the server also takes the next three ports)");
+        return ParseOutcome::ExitError;
+    }
+    o.port = quint16(portValue);
+    o.certFile = parser.value(cert);
+    o.keyFile = parser.value(key);
+    if (o.certFile.isEmpty() != o.keyFile.isEmpty()) {
+        *message = QStringLiteral("--cert and --key go together");
+        return ParseOutcome::ExitError;
+    }
+    o.workers = parser.value(workers).toInt(&ok);
+    if (!ok || o.workers < 1 || o.workers > 256) {
+        *message = QStringLiteral("--workers must be 1..256");
+        return ParseOutcome::ExitError;
+    }
+    o.logLevel = parser.value(logLevel);
+    if (!QStringList{QStringLiteral("debug"), QStringLiteral("info"), QStringLiteral("warning"),
+                     QStringLiteral("error")}
+             .contains(o.logLevel)) {
+        *message = QStringLiteral("--log-level must be debug, info, warning or error");
+        return ParseOutcome::ExitError;
+    }
+    o.maxFrameMb = parser.value(maxFrame).toInt(&ok);
+    if (!ok || o.maxFrameMb < 1 || o.maxFrameMb > 512) {
+        *message = QStringLiteral("--max-frame-mb must be 1..512");
+        return ParseOutcome::ExitError;
+    }
+    o.schemaDir = parser.isSet(schemaDir) ? parser.value(schemaDir) : defaultSchemaDir();
+    *options = o;
+    return ParseOutcome::Run;
+}
+
+}  // namespace tessel::server

@@ -1,0 +1,43 @@
+// Command line of tessel-dbserver.
+#ifndef TESSEL_SERVER_OPTIONS_H
+#define TESSEL_SERVER_OPTIONS_H
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+namespace tessel::server {
+
+struct ServerOptions
+{
+    QString dataDir;
+    QHostAddress listenAddress{QHostAddress::LocalHost};
+    quint16 port = 9562;  ///< base port; 0 picks a free block of four
+    QString certFile;     ///< empty: <data-dir>/tls/server.crt, made when missing
+    QString keyFile;
+    int workers = 2;
+    QString logLevel = QStringLiteral("info");
+    int maxFrameMb = 64;
+    QString schemaDir;
+    int stopGraceMs = 10000;  ///< how long requests in flight may run on after SIGTERM
+
+    qint64 maxFrameBytes() const { return qint64(maxFrameMb) << 20; }
+};
+
+enum class ParseOutcome
+{
+    Run,
+    ExitOk,
+    ExitError
+};
+
+/// Parses `arguments` (argv as a list). ExitOk after --help/--version (text in `message`),
+/// ExitError with the complaint in `message`.
+ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* options, QString* message);
+
+/// <dir of the executable>/schema when it exists, else the schema folder of the source tree.
+QString defaultSchemaDir();
+
+}  // namespace tessel::server
+
+#endif

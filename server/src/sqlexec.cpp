@@ -1,0 +1,355 @@
+#include "sqlexec.h"
+
+#include "jsonwriter.h"
+#include "logging.h"
+#include "requesterror.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+namespace tessel::server {
+
+namespace {
+
+RequestError sqliteError(sqlite3* db)
+{
+    return RequestError::sqlite(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+}
+
+/// The statements of one text, from the connection's cache or prepared one by one as they run
+/// (a later statement may depend on an earlier one, e.g. CREATE TABLE then INSERT).
+class StatementSource
+{
+public:
+    StatementSource(Connection& connection, const QByteArray& sql) : m_connection(connection), m_sql(sql)
+    {
+        m_cached = connection.statements().find(sql);
+        m_tail = m_sql.constData();
+        m_end = m_tail + m_sql.size();
+    }
+    ~StatementSource()
+    {
+        for (sqlite3_stmt* s : m_prepared) {
+            sqlite3_finalize(s);
+        }
+    }
+    StatementSource(const StatementSource&) = delete;
+    StatementSource& operator=(const StatementSource&) = delete;
+
+    /// Next statement, nullptr after the last one. Throws RequestError when preparing fails.
+    sqlite3_stmt* next()
+    {
+        if (m_cached) {
+            return m_pos < m_cached->statements.size() ? m_cached->statements[m_pos++] : nullptr;
+        }
+        sqlite3* db = m_connection.handle();
+        while (m_tail < m_end) {
+            sqlite3_stmt* stmt = nullptr;
+            const char* tail = nullptr;
+            if (sqlite3_prepare_v3(db, m_tail, int(m_end - m_tail), SQLITE_PREPARE_PERSISTENT, &stmt,
+                                   &tail) != SQLITE_OK) {
+                throw sqliteError(db);
+            }
+            m_tail = tail;
+            if (stmt) {
+                m_prepared.push_back(stmt);
+                return stmt;
+            }
+        }
+        return nullptr;
+    }
+
+    /// Whether statements may follow the one last returned.
+    bool hasMore() const
+    {
+        if (m_cached) {
+            return m_pos < m_cached->statements.size();
+        }
+        for (const char* p = m_tail; p < m_end; ++p) {
+            if (*p != ' ' && *p != '\t' && *p != '\n' && *p != '\r' && *p != ';') {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    /// Every statement ran: the freshly prepared ones go to the cache.
+    void finish()
+    {
+        if (!m_cached) {
+            m_connection.statements().insert(m_sql, std::move(m_prepared));
+            m_prepared.clear();
+        }
+    }
+
+private:
+    Connection& m_connection;
+    const QByteArray m_sql;
+    PreparedText* m_cached = nullptr;
+    size_t m_pos = 0;
+    std::vector<sqlite3_stmt*> m_prepared;
+    const char* m_tail = nullptr;
+    const char* m_end = nullptr;
+};
+
+/// Leaves a statement ready for its next use whatever happens.
+struct StatementUse
+{
+    sqlite3_stmt* stmt;
+    ~StatementUse()
+    {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
+};
+
+void bind(sqlite3* db, sqlite3_stmt* stmt, const BindValues& binds)
+{
+    if (binds.empty() || sqlite3_bind_parameter_count(stmt) == 0) {
+        return;
+    }
+    for (const BindValue& b : binds) {
+        const int index = sqlite3_bind_parameter_index(stmt, b.name.constData());
+        if (index <= 0) {
+            continue;
+        }
+        int rc = SQLITE_OK;
+        switch (b.kind) {
+            case BindValue::Kind::Null:
+                rc = sqlite3_bind_null(stmt, index);
+                break;
+            case BindValue::Kind::Integer:
+                rc = sqlite3_bind_int64(stmt, index, b.integer);
+                break;
+            case BindValue::Kind::Real:
+                rc = sqlite3_bind_double(stmt, index, b.real);
+                break;
+            case BindValue::Kind::Text:
+                // The bind values outlive every use of the statement within the request.
+                rc = sqlite3_bind_text64(stmt, index, b.text.constData(), sqlite3_uint64(b.text.size()),
+                                         SQLITE_STATIC, SQLITE_UTF8);
+                break;
+        }
+        if (rc != SQLITE_OK) {
+            RequestError e = sqliteError(db);
+            e.prependReason("binding " + b.name + ": ");
+            throw e;
+        }
+    }
+}
+
+void runStatement(sqlite3* db, sqlite3_stmt* stmt, const BindValues& binds, RowWriter* rows)
+{
+    StatementUse use{stmt};
+    bind(db, stmt, binds);
+    const bool collect = rows && sqlite3_column_count(stmt) > 0;
+    if (collect) {
+        rows->beginStatement(stmt);
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (collect) {
+            rows->addRow(stmt);
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        throw sqliteError(db);
+    }
+}
+
+/// Runs all statements of a text inside an open transaction.
+void runInTransaction(sqlite3* db, StatementSource& source, sqlite3_stmt* first, const BindValues& binds,
+                      RowWriter* rows)
+{
+    for (sqlite3_stmt* stmt = first ? first : source.next(); stmt; stmt = source.next()) {
+        switch (transactionControlOf(sqlite3_sql(stmt))) {
+            case TransactionControl::None:
+                runStatement(db, stmt, binds, rows);
+                break;
+            case TransactionControl::Redundant:
+                break;  // the enclosing transaction begins and commits
+            case TransactionControl::Rollback:
+                throw RequestError(code::kSql, QByteArray("ROLLBACK is not accepted inside a transaction: a "
+                                                          "failing statement rolls the whole request back"));
+        }
+    }
+}
+
+}  // namespace
+
+BindValues bindValuesFromJson(const QJsonObject& object)
+{
+    BindValues out;
+    out.reserve(size_t(object.size()));
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        BindValue b;
+        b.name = it.key().toUtf8();
+        const QJsonValue v = it.value();
+        switch (v.type()) {
+            case QJsonValue::Null:
+            case QJsonValue::Undefined:
+                b.kind = BindValue::Kind::Null;
+                break;
+            case QJsonValue::Bool:
+                b.kind = BindValue::Kind::Integer;
+                b.integer = v.toBool() ? 1 : 0;
+                break;
+            case QJsonValue::Double: {
+                // Qt's parser keeps whole numbers that fit 64 bits as integers.
+                const QVariant var = v.toVariant();
+                if (var.userType() == QMetaType::LongLong) {
+                    b.kind = BindValue::Kind::Integer;
+                    b.integer = var.toLongLong();
+                } else {
+                    b.kind = BindValue::Kind::Real;
+                    b.real = v.toDouble();
+                }
+                break;
+            }
+            case QJsonValue::String:
+                b.kind = BindValue::Kind::Text;
+                b.text = v.toString().toUtf8();
+                break;
+            case QJsonValue::Array:
+                b.kind = BindValue::Kind::Text;
+                b.text = QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact);
+                break;
+            case QJsonValue::Object:
+                b.kind = BindValue::Kind::Text;
+                b.text = QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact);
+                break;
+        }
+        out.push_back(std::move(b));
+    }
+    return out;
+}
+
+void RowWriter::beginStatement(sqlite3_stmt* stmt)
+{
+    m_out.truncate(int(m_mark));
+    m_rows = 0;
+    const int n = sqlite3_column_count(stmt);
+    m_columnPrefix.assign(size_t(n), QByteArray());
+    for (int i = 0; i < n; ++i) {
+        QByteArray& p = m_columnPrefix[size_t(i)];
+        p.reserve(32);
+        p.append(i == 0 ? "{\"key\":" : ",{\"key\":");
+        const char* name = sqlite3_column_name(stmt, i);
+        json::appendString(p, name ? name : "", name ? qsizetype(std::strlen(name)) : 0);
+        p.append(",\"value\":");
+    }
+}
+
+void RowWriter::addRow(sqlite3_stmt* stmt)
+{
+    if (m_out.size() > m_maxBytes) {
+        throw RequestError(
+            code::kTooLarge,
+            QStringLiteral("the answer exceeds %1 MiB after %2 rows").arg(m_maxBytes >> 20).arg(m_rows));
+    }
+    if (m_rows++ > 0) {
+        m_out.append(',');
+    }
+    m_out.append("{\"record\":[", 11);
+    const int n = int(m_columnPrefix.size());
+    for (int i = 0; i < n; ++i) {
+        const QByteArray& prefix = m_columnPrefix[size_t(i)];
+        m_out.append(prefix);
+        switch (sqlite3_column_type(stmt, i)) {
+            case SQLITE_INTEGER:
+                m_out.append('"');
+                json::appendInt(m_out, sqlite3_column_int64(stmt, i));
+                m_out.append("\"}", 2);
+                break;
+            case SQLITE_FLOAT:
+                m_out.append('"');
+                json::appendReal(m_out, sqlite3_column_double(stmt, i));
+                m_out.append("\"}", 2);
+                break;
+            case SQLITE_TEXT: {
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                json::appendString(m_out, text, sqlite3_column_bytes(stmt, i));
+                m_out.append('}');
+                break;
+            }
+            case SQLITE_BLOB: {
+                const void* blob = sqlite3_column_blob(stmt, i);
+                const int size = sqlite3_column_bytes(stmt, i);
+                m_out.append('"');
+                m_out.append(QByteArray::fromRawData(static_cast<const char*>(blob), size).toBase64());
+                m_out.append("\"}", 2);
+                break;
+            }
+            default:
+                m_out.append("null}", 5);
+        }
+    }
+    m_out.append("]}", 2);
+}
+
+void executeText(const Lease& lease, const QByteArray& sql, const BindValues& binds, RowWriter* rows)
+{
+    Connection& connection = lease.connection();
+    sqlite3* db = connection.handle();
+    {
+        StatementSource source(connection, sql);
+        sqlite3_stmt* first = source.next();
+        if (!first) {
+            source.finish();
+            return;
+        }
+        if (!source.hasMore()) {
+            std::unique_lock<std::mutex> writes;
+            if (!sqlite3_stmt_readonly(first)) {
+                writes = lease.lockWrites();
+            }
+            runStatement(db, first, binds, rows);
+        } else {
+            const auto writes = lease.lockWrites();
+            Transaction transaction(connection);
+            runInTransaction(db, source, first, binds, rows);
+            transaction.commit();
+        }
+        source.finish();
+    }
+    if (!sqlite3_get_autocommit(db)) {
+        // e.g. a lone BEGIN: the next request on this connection must not run inside it
+        connection.rollback();
+        throw RequestError(code::kSql, QByteArray("the statement left a transaction open, so it was rolled "
+                                                  "back; send transactions with ExecuteTransaction"));
+    }
+}
+
+void executeTransaction(const Lease& lease, const std::vector<QByteArray>& sqls,
+                        const std::vector<BindValues>& binds)
+{
+    static const BindValues kNoBinds;
+    Connection& connection = lease.connection();
+    sqlite3* db = connection.handle();
+    const auto writes = lease.lockWrites();
+    Transaction transaction(connection);
+    for (size_t i = 0; i < sqls.size(); ++i) {
+        try {
+            StatementSource source(connection, sqls[i]);
+            runInTransaction(db, source, nullptr, binds.empty() ? kNoBinds : binds[i], nullptr);
+            source.finish();
+        } catch (RequestError& e) {
+            e.setFailedStatement(int(i));
+            throw;
+        }
+    }
+    try {
+        transaction.commit();
+    } catch (RequestError& e) {
+        e.prependReason("COMMIT failed: ");
+        throw;
+    }
+}
+
+}  // namespace tessel::server

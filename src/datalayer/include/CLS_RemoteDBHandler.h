@@ -140,7 +140,8 @@ private:
     static int CreatJsonObjectEx(const QString& _strDbName, const QString& _strSql,
                                  const QMap<QString, QVariant>& _mapBind, QJsonObject& _jsonObj);
     static int GetResponseData(const QString& _strAnswer, QJsonObject& _jsonData);
-    static RecordSet* GetResponseMessage(const QJsonArray& _jsonRows);
+    /// Rows of a query answer (envelope checked as GetResponseData does); null on failure.
+    static RecordSet* GetResponseMessage(const QString& _strAnswer);
 
     /// Sends under the read lock; -1 when there is no client.
     static int Send(const QString& _strCommand, const QJsonObject& _jsonRequest, QString& _strAnswer,

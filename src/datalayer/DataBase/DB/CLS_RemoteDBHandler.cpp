@@ -1,6 +1,7 @@
 #include "CLS_RemoteDBHandler.h"
 
 #include "DBThread.h"
+#include "QueryAnswerDecoder.h"
 #include "LibraryLoader/CLS_WebSocketSDK.h"
 #include "Log.h"
 
@@ -227,21 +228,10 @@ int CLS_RemoteDBHandler::GetResponseData(const QString& _strAnswer, QJsonObject&
     return 0;
 }
 
-RecordSet* CLS_RemoteDBHandler::GetResponseMessage(const QJsonArray& _jsonRows)
+RecordSet* CLS_RemoteDBHandler::GetResponseMessage(const QString& _strAnswer)
 {
-    auto* pRows = new RecordSet();
-    pRows->reserve(_jsonRows.size());
-    for (const QJsonValue& row : _jsonRows) {
-        auto* pMap = new QMap<QString, QString>();
-        const QJsonArray columns = row.toObject().value(QLatin1String("record")).toArray();
-        for (const QJsonValue& column : columns) {
-            const QJsonObject col = column.toObject();
-            // A value that is not a string (number, boolean, null) reads as an empty text.
-            pMap->insert(col.value(QLatin1String("key")).toString(),
-                         col.value(QLatin1String("value")).toString());
-        }
-        pRows->append(pMap);
-    }
+    RecordSet* pRows = nullptr;
+    DecodeQueryAnswer(_strAnswer, pRows);
     return pRows;
 }
 
@@ -281,10 +271,7 @@ RecordSet* CLS_RemoteDBHandler::QueryCommand(const char* _pszOperation, const QS
     QString strAnswer;
     RecordSet* pRows = nullptr;
     if (Send(_strCommand, _jsonRequest, strAnswer, _iTimeout) == 0) {
-        QJsonObject data;
-        if (GetResponseData(strAnswer, data) == 0) {
-            pRows = GetResponseMessage(data.value(QLatin1String("ret")).toArray());
-        }
+        pRows = GetResponseMessage(strAnswer);
     }
     if (pRows == nullptr) {
         DL_LOG(2, "[%s][REQUEST]%s", _pszOperation,

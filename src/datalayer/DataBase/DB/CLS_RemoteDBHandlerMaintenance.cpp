@@ -55,7 +55,8 @@ int CLS_RemoteDBHandler::MaintenanceExchange(const char* _pszOperation, const QS
 int CLS_RemoteDBHandler::DownLoadDB(QMap<QString, QVariant>& _mapDbData)
 {
     QJsonObject data;
-    int iRet = MaintenanceExchange("CLS_RemoteDBHandler::DownLoadDB", QStringLiteral("DownLoadDB"), QJsonObject(), data);
+    int iRet = MaintenanceExchange("CLS_RemoteDBHandler::DownLoadDB", QStringLiteral("DownLoadDB"),
+                                   QJsonObject(), data);
     if (iRet == 0) {
         iRet = data.value(QLatin1String("ret")).toInt(0);
         const QJsonArray items = data.value(QLatin1String("DbData")).toArray();
@@ -76,7 +77,8 @@ int CLS_RemoteDBHandler::UploadDB(QMap<QString, QVariant>& _mapDbData, QMap<QStr
     QJsonObject request;
     request.insert(QStringLiteral("DbData"), QJsonObject::fromVariantMap(_mapDbData));
     QJsonObject data;
-    const int iRet = MaintenanceExchange("CLS_RemoteDBHandler::UploadDB", QStringLiteral("UploadDB"), request, data);
+    const int iRet =
+        MaintenanceExchange("CLS_RemoteDBHandler::UploadDB", QStringLiteral("UploadDB"), request, data);
     if (iRet == 0) {
         const QJsonArray items = data.value(QLatin1String("ret")).toArray();
         for (const QJsonValue& item : items) {
@@ -111,8 +113,8 @@ int CLS_RemoteDBHandler::BackupDatabase(const QString& _strFilePath, const QList
     request.insert(QStringLiteral("filePath"), _strFilePath);
     request.insert(QStringLiteral("dbArray"), QJsonArray::fromStringList(_lstDbNames));
     QJsonObject data;
-    const int iRet =
-        MaintenanceExchange("CLS_RemoteDBHandler::BackupDatabase", QStringLiteral("BackupDatabase"), request, data);
+    const int iRet = MaintenanceExchange("CLS_RemoteDBHandler::BackupDatabase",
+                                         QStringLiteral("BackupDatabase"), request, data);
     if (iRet == 0) {
         fillResults(data.value(QLatin1String("backupResult")).toArray(), _mapResults, false);
     } else {
@@ -132,8 +134,8 @@ int CLS_RemoteDBHandler::RestoreDatabase(QString& _strFilePath, const QList<QStr
     request.insert(QStringLiteral("timeout"), _iTimeout);
     request.insert(QStringLiteral("dbArray"), QJsonArray::fromStringList(_lstDbNames));
     QJsonObject data;
-    const int iRet =
-        MaintenanceExchange("CLS_RemoteDBHandler::RestoreDatabase", QStringLiteral("RestoreDatabase"), request, data);
+    const int iRet = MaintenanceExchange("CLS_RemoteDBHandler::RestoreDatabase",
+                                         QStringLiteral("RestoreDatabase"), request, data);
     if (iRet == 0) {
         fillResults(data.value(QLatin1String("restoreResult")).toArray(), _mapResults, true);
     } else {
@@ -145,8 +147,8 @@ int CLS_RemoteDBHandler::RestoreDatabase(QString& _strFilePath, const QList<QStr
 int CLS_RemoteDBHandler::GetAllNetworkInfo(QList<_NetworkInfo*>& _lstInfo)
 {
     QJsonObject data;
-    int iRet = MaintenanceExchange("CLS_RemoteDBHandler::GetAllNetworkInfo", QStringLiteral("GetAllNetworkInfo"),
-                                   QJsonObject(), data);
+    int iRet = MaintenanceExchange("CLS_RemoteDBHandler::GetAllNetworkInfo",
+                                   QStringLiteral("GetAllNetworkInfo"), QJsonObject(), data);
     if (iRet == 0) {
         iRet = data.value(QLatin1String("ret")).toInt(0);
         const QJsonValue netInfo = data.value(QLatin1String("netInfo"));

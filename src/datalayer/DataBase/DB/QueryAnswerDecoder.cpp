@@ -1,0 +1,123 @@
+#include "QueryAnswerDecoder.h"
+
+#include "Log.h"
+
+#include <rapidjson/document.h>
+#include <rapidjson/encodings.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using Encoding = rapidjson::UTF16<ushort>;
+using Document = rapidjson::GenericDocument<Encoding>;
+using Value = rapidjson::GenericValue<Encoding>;
+
+// Qt's JSON objects keep the last of repeated members; so does this lookup.
+const Value* lastMember(const Value& _object, const ushort* _pszName, size_t _uiLength)
+{
+    const Value* pFound = nullptr;
+    for (auto it = _object.MemberBegin(); it != _object.MemberEnd(); ++it) {
+        if (it->name.GetStringLength() == _uiLength &&
+            std::memcmp(it->name.GetString(), _pszName, _uiLength * sizeof(ushort)) == 0) {
+            pFound = &it->value;
+        }
+    }
+    return pFound;
+}
+
+template <size_t N>
+const Value* lastMember(const Value& _object, const char (&_szName)[N])
+{
+    ushort name[N];
+    for (size_t i = 0; i < N; ++i) {
+        name[i] = static_cast<unsigned char>(_szName[i]);
+    }
+    return lastMember(_object, name, N - 1);
+}
+
+QString toQString(const Value& _value)
+{
+    return QString(reinterpret_cast<const QChar*>(_value.GetString()),
+                   static_cast<int>(_value.GetStringLength()));
+}
+
+// Column names repeat in every row: keep one shared QString per column position.
+class KeyCache
+{
+public:
+    const QString& key(size_t _uiIndex, const Value& _name)
+    {
+        if (_uiIndex >= m_keys.size()) {
+            m_keys.resize(_uiIndex + 1);
+        }
+        QString& cached = m_keys[_uiIndex];
+        const auto uiLength = static_cast<int>(_name.GetStringLength());
+        if (cached.size() != uiLength || std::memcmp(cached.utf16(), _name.GetString(),
+                                                     static_cast<size_t>(uiLength) * sizeof(ushort)) != 0) {
+            cached = toQString(_name);
+        }
+        return cached;
+    }
+
+private:
+    std::vector<QString> m_keys;
+};
+
+}  // namespace
+
+int DecodeQueryAnswer(const QString& _strAnswer, RecordSet*& _pRows)
+{
+    _pRows = nullptr;
+    Document doc;
+    // Iterative parsing: a deeply nested answer cannot exhaust the stack.
+    doc.Parse<rapidjson::kParseIterativeFlag>(_strAnswer.utf16());
+    if (doc.HasParseError() || !doc.IsObject()) {
+        return -1;
+    }
+    const Value* pResult = lastMember(doc, "result");
+    static const ushort kOk[] = {'O', 'K'};
+    if (pResult == nullptr || !pResult->IsString() || pResult->GetStringLength() != 2 ||
+        std::memcmp(pResult->GetString(), kOk, sizeof(kOk)) != 0) {
+        if (const Value* pReason = lastMember(doc, "reason")) {
+            const QString strReason = pReason->IsString() ? toQString(*pReason) : QString();
+            DL_LOG(3, "DB error reason:%s", qUtf8Printable(strReason));
+        }
+        return -1;
+    }
+
+    _pRows = new RecordSet();
+    const Value* pData = lastMember(doc, "data");
+    if (pData == nullptr || !pData->IsObject()) {
+        return 0;
+    }
+    const Value* pRet = lastMember(*pData, "ret");
+    if (pRet == nullptr || !pRet->IsArray()) {
+        return 0;
+    }
+    _pRows->reserve(static_cast<int>(pRet->Size()));
+    KeyCache keys;
+    const QString strEmpty;
+    for (const Value& row : pRet->GetArray()) {
+        auto* pMap = new QMap<QString, QString>();
+        _pRows->append(pMap);
+        if (!row.IsObject()) {
+            continue;
+        }
+        const Value* pRecord = lastMember(row, "record");
+        if (pRecord == nullptr || !pRecord->IsArray()) {
+            continue;
+        }
+        size_t uiColumn = 0;
+        for (const Value& column : pRecord->GetArray()) {
+            const Value* pKey = column.IsObject() ? lastMember(column, "key") : nullptr;
+            const Value* pValue = column.IsObject() ? lastMember(column, "value") : nullptr;
+            const QString& strKey =
+                (pKey != nullptr && pKey->IsString()) ? keys.key(uiColumn, *pKey) : strEmpty;
+            pMap->insert(strKey, (pValue != nullptr && pValue->IsString()) ? toQString(*pValue) : QString());
+            ++uiColumn;
+        }
+    }
+    return 0;
+}

@@ -1,13 +1,54 @@
 #!/usr/bin/env bash
-# Installs dependencies, builds, and runs the main job: a database server on a fresh data folder
-# and a client session through the data layer against it.
+# Installs dependencies, builds, and runs the main job: a fresh client application directory
+# with its Db folder, tessel-dbserver on loopback serving that folder, and a client session
+# through the data layer (tesselctl) against it. The server is stopped at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
-build=${TESSEL_BUILD_DIR:-build}
+build=${TESSEL_BUILD_DIR:-build-release}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target tesselctl
+cmake --build "$build" -j"$(nproc)" --target tesselctl tessel-dbserver WebSocket >/dev/null
 bin="$PWD/$build/bin"
 
-"$bin/tesselctl" --help
+# A client application directory: the programs and libraries, DbServerConfig.json, the
+# client library's WebSocket.json, and the Db folder that the server serves.
+app=$(mktemp -d /tmp/tessel-quickstart.XXXXXX)
+cp "$bin"/tesselctl "$bin"/lib*.so "$app"/
+mkdir -p "$app/Db"
+port=${TESSEL_PORT:-$((20000 + RANDOM % 20000))}
+cat >"$app/DbServerConfig.json" <<JSON
+{ "server_ip": "127.0.0.1", "server_port": $port }
+JSON
+echo '{ "language": "EN" }' >"$app/StartConfiguration.json"
+cat >"$app/WebSocket.json" <<JSON
+{ "ca_file": "Db/tls/server.crt" }
+JSON
+
+"$bin/tessel-dbserver" --data-dir "$app/Db" --port "$port" --log-level warning >"$app/server.log" 2>&1 &
+server=$!
+stop_server() {
+    kill -TERM "$server" 2>/dev/null && wait "$server" || true
+}
+trap stop_server EXIT
+for _ in $(seq 1 100); do
+    grep -q "listening" "$app/server.log" 2>/dev/null && break
+    sleep 0.1
+done
+grep -q "listening" "$app/server.log" || { cat "$app/server.log"; exit 1; }
+
+ctl() {
+    echo "\$ tesselctl $*"
+    TESSEL_LOG_LEVEL=${TESSEL_LOG_LEVEL:-3} QT_LOGGING_RULES="*.debug=false;tessel.*.info=false" \
+        "$app/tesselctl" "$@"
+}
+
+echo "== application directory: $app (server on 127.0.0.1:$port)"
+ctl status
+ctl exec Tessel "CREATE TABLE IF NOT EXISTS QUICKSTART(S_ID TEXT PRIMARY KEY, S_NOTE TEXT)"
+ctl exec Tessel "INSERT OR REPLACE INTO QUICKSTART VALUES(:id, :note)" --bind-text :id=first --bind-text ":note=it's stored as given"
+ctl query Tessel "SELECT S_ID, S_NOTE FROM QUICKSTART WHERE S_ID = :id" --bind-text :id=first
+
+stop_server
+trap - EXIT
+echo "== server stopped; the databases stay in $app/Db"

@@ -5,6 +5,9 @@
 #include "I_DataMediator.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <vector>
@@ -83,11 +86,26 @@ bool registerCtlLoginHandler(CtlLoginHandler _pfnHandler)
     return true;
 }
 
+// The address a client would use: DbServerConfig.json in the application directory (read
+// only; the mediator's start-up is what repairs it), else 127.0.0.1:9562.
+static QString configuredServer()
+{
+    QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/DbServerConfig.json"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("127.0.0.1:9562");
+    }
+    const QJsonObject obj = QJsonDocument::fromJson(file.readAll()).object();
+    const QString strIp = obj.value(QLatin1String("server_ip")).toString();
+    const int iPort = obj.value(QLatin1String("server_port")).toInt(0);
+    return QStringLiteral("%1:%2").arg(strIp.isEmpty() ? QStringLiteral("127.0.0.1") : strIp)
+        .arg(iPort >= 1 && iPort <= 65535 ? iPort : 9562);
+}
+
 int CtlContext::connectStatic()
 {
     QString strHost;
     int iPort = 0;
-    if (!splitServer(server.isEmpty() ? QStringLiteral("127.0.0.1:9562") : server, strHost, iPort)) {
+    if (!splitServer(server.isEmpty() ? configuredServer() : server, strHost, iPort)) {
         ctlErr() << "tesselctl: bad --server " << server << " (expected HOST:PORT)\n";
         return -1;
     }

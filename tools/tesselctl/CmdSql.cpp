@@ -94,8 +94,36 @@ int runQuery(CtlContext& _ctx)
     return 0;
 }
 
+int runTables(CtlContext& _ctx)
+{
+    if (_ctx.args.size() < 2 || _ctx.args.size() > 4) {
+        ctlErr() << "tesselctl: tables takes DB TABLE [START [END]]\n";
+        return 2;
+    }
+    const int iStatus = _ctx.connectStatic();
+    if (iStatus != 1) {
+        ctlErr() << "tesselctl: not connected (status " << iStatus << ")\n";
+        return 1;
+    }
+    QVector<QString> vecTables;
+    CLS_RemoteDBHandler::PartitionGetTables(_ctx.args[0], _ctx.args[1], _ctx.args.value(2), _ctx.args.value(3),
+                                            vecTables, 3);
+    if (_ctx.json) {
+        ctlOut() << QJsonDocument(QJsonArray::fromStringList(vecTables.toList())).toJson(QJsonDocument::Compact)
+                 << "\n";
+    } else {
+        for (const QString& strTable : vecTables) {
+            ctlOut() << strTable << "\n";
+        }
+        ctlOut() << "(" << vecTables.size() << (vecTables.size() == 1 ? " partition)\n" : " partitions)\n");
+    }
+    return 0;
+}
+
 }  // namespace
 
+TESSELCTL_COMMAND("tables", "DB TABLE [START [END]]", "list the partitions of TABLE within the suffix bounds",
+                  &runTables);
 TESSELCTL_COMMAND("status", "", "connect and print the channel status (1 = usable)", &runStatus);
 TESSELCTL_COMMAND("exec", "DB SQL", "run one statement, print its result code", &runExec);
 TESSELCTL_COMMAND("query", "DB SQL", "run one query, print its rows", &runQuery);

@@ -157,10 +157,11 @@ void CLS_DataMediator::DbStatusCallback(int _iCmd, int _iParam, void* _pUser)
 
 void CLS_DataMediator::slotUpdateR480HostConfig(QString _qstrUserName, QString _qstrNewPwd)
 {
-    // The local recorder's password is stored by the device tables; until they are wired in
-    // there is nothing to store it in.
-    Q_UNUSED(_qstrUserName);
-    Q_UNUSED(_qstrNewPwd);
+    if (CLS_DataAccess::GetInstance().SetR480HostConfig(_qstrUserName, _qstrNewPwd) != 0) {
+        DL_LOG(3,
+               "error CLS_DataMediator::slotUpdateR480HostConfig SetR480HostConfig(_qstrUserName, "
+               "_qstrNewPwd) != 0");
+    }
 }
 
 int CLS_DataMediator::GetDbServerConfig(QString& _ip, int& _port)

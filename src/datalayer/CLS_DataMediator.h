@@ -7,6 +7,8 @@
 #include <QReadWriteLock>
 #include <QString>
 
+#include <memory>
+
 class DATAMEDIATOR_EXPORT CLS_DataMediator : public I_DataMediator
 {
     Q_OBJECT
@@ -25,10 +27,61 @@ public:
     QString GetDbDirPath() override;
 
     // ---- devices and the resource tree ----
+    // Pass-throughs to the device tables (CLS_DataMediatorDevices.cpp).
+    int GetChannelCountOfHost(QString _strHostID) override;
+    int GetAlarmInCountOfHost(QString _strHostID) override;
+    int GetAlarmOutCountOfHost(QString _strHostID) override;
+    int GetChannelCounts(QMap<QString, int>& _mapCounts) override;
+    int GetAlarmInCounts(QMap<QString, int>& _mapCounts) override;
+    int GetAlarmOutCounts(QMap<QString, int>& _mapCounts) override;
+    int GetCameraCount(QString _strUserID) override;
+    int GetHostCount(int _iDevType, QString _strUserID) override;
+    int GetHostPageCount(int _iPageSize) override;
+    int GetHostPage(int _iPageSize, int _iPageIndex, QVector<CLS_HostEntity*>& _vecHosts) override;
+    int GetHostPageItems(int _iPageSize, int _iPageIndex, QVector<STRCT_VideoHost*>& _vecHosts) override;
+    int GetHostIdsByAddress(QString _strAddress, int _iMode, QStringList& _lstHostIDs) override;
+    int GetHostIdsByProxyType(int _iProxyType, QStringList& _lstHostIDs) override;
+    int GetLocalRecorderCredentials(QString& _strUserName, QString& _strPassword) override;
+    int GetLocalRecorderAddress(QString& _strIP, int& _iHttpPort, int& _iPort) override;
+    int SetLocalRecorderPassword(QString _strPassword) override;
+    int GetAllProduct(QString _strCode, QVector<CLS_ProductEntity>& _vecProducts) override;
 
     // ---- users, roles and rights ----
+    int LoginUser(QString _strUserName, QString _strPassword) override;
+    int AddUser(QString _strUserName, QString _strPassword) override;
+    QVector<CLS_UserEntity*> GetAllUser() override;
+    bool IsUserExist(QString _strUserName, QString _strUserID) override;
+    int UpdateUserInfo(const CLS_UserEntity& _user) override;
+    int GetRoleByUser(QString _strUserID, QVector<CLS_RoleEntity>& _vecRoles) override;
+    int DeleteRole(QString _strRoleID) override;
+    int DeleteUser(QString _strUserID) override;
+    int InsertUserAddRoleRelatedInfo(CLS_UserEntity* _pUser, CLS_RoleEntity* _pRole) override;
+    int UpdateRoleInfo(CLS_RoleEntity* _pRole) override;
+    bool HasAuthority(QString _strRoleID, QString _strObjID, qint32 _iAuthorityType) override;
+    bool GetAuthorityByRole(QString _strRoleID, AuthorityMap& _mapAuth) override;
+    int UpdateAuthToRole(STRCT_Authority* _pAuthority) override;
+    int UpdateAuthToRoles(const AuthorityMap& _mapAuth) override;
+    QList<qint32> GetSecurityQuestion() override;
+    void SetSecurityAnswer(const QMap<QString, QString>& _mapAnswers) override;
+    QList<QPair<qint32, QString>> GetSecurityAnswer() override;
+    QString GetUserPassWord(QString _strUserName) override;
+    QString GetCurrentUserID() override;
+    QString GetCurrentUserName() override;
 
     // ---- settings and configuration ----
+    STRCT_LocalGeneralSetting* GetLocalGeneralSettingInfo() override;
+    void SavePersonalSetInfo(const STRCT_LocalGeneralSetting& _setting) override;
+    void SaveComSetInfo(const STRCT_LocalGeneralSetting& _setting) override;
+    QMap<QString, QString> GetVersionInfo() override;
+    QList<STRCT_OpenModule> GetLastOpenModules() override;
+    void SaveLastOpenModules(const QList<STRCT_OpenModule>& _lstModules) override;
+    QList<STRCT_HomeModule> GetHomeModules() override;
+    void UpdateHomeModules(const QMap<QString, QMap<QString, QString>>& _mapTexts) override;
+    QMap<QString, QString> GetCurDisplayflag() override;
+    int RecoverDefaultDisplayFlag() override;
+    STRCT_DomainServerInfo GetDomainServerInfo() override;
+    int TranslateLanguageType(QString _strLanguage) override;
+    STRCT_DeviceAddConfig GetDeviceAddConfig() override;
 
     // ---- server host status ----
     int GetAllNetworkInfo(QList<_NetworkInfo*>& _lstInfo) override;
@@ -60,6 +113,18 @@ private:
     QString m_strPassword;
     // Database server address as read from DbServerConfig.json (also the file-service host).
     QString m_qstrSerIp;
+
+    // ---- device state (CLS_DataMediatorDevices.cpp) ----
+    // Products of the first code asked for with a non-empty answer, and that code.
+    QVector<CLS_ProductEntity> m_vecProductCache;
+    QString m_strProductCacheCode;
+
+    // ---- settings state (CLS_DataMediatorSettings.cpp) ----
+    // The record GetLocalGeneralSettingInfo hands out: made by its first call, refilled by
+    // every later one, freed with the mediator.
+    std::unique_ptr<STRCT_LocalGeneralSetting> m_pLocalGeneralSetting;
+    // Home-page modules, read on first demand.
+    QList<STRCT_HomeModule> m_lstHomeModules;
 };
 
 #endif  // CLS_DATAMEDIATOR_H

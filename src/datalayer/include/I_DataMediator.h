@@ -8,6 +8,16 @@
 
 #include "DataMediatorExport.h"
 #include "NetworkInfo.h"
+// devices and the resource tree
+#include "CLS_HostEntity.h"
+#include "CLS_ProductEntity.h"
+#include "VideoItem.h"
+// users, roles and rights; settings and configuration
+#include "CLS_RoleEntity.h"
+#include "CLS_UserEntity.h"
+#include "STRCT_Authority.h"
+#include "STRCT_LocalGeneralSetting.h"
+#include "STRCT_SettingRecords.h"
 
 #include <QList>
 #include <QMap>
@@ -52,10 +62,116 @@ public:
     virtual QString GetDbDirPath() = 0;
 
     // ---- devices and the resource tree ----
+    /// Number of channels, alarm inputs or alarm outputs of one host; -1 for no answer.
+    virtual int GetChannelCountOfHost(QString _strHostID) = 0;
+    virtual int GetAlarmInCountOfHost(QString _strHostID) = 0;
+    virtual int GetAlarmOutCountOfHost(QString _strHostID) = 0;
+    /// Adds host id -> number of channels (alarm inputs, alarm outputs) to the map; 0 or -1.
+    virtual int GetChannelCounts(QMap<QString, int>& _mapCounts) = 0;
+    virtual int GetAlarmInCounts(QMap<QString, int>& _mapCounts) = 0;
+    virtual int GetAlarmOutCounts(QMap<QString, int>& _mapCounts) = 0;
+    /// Channels the user may view (all channels for an empty user); -1 for no answer.
+    virtual int GetCameraCount(QString _strUserID) = 0;
+    /// Hosts of the device type (visible to the user when one is given); -1 for no answer.
+    virtual int GetHostCount(int _iDevType, QString _strUserID) = 0;
+    /// Number of pages of _iPageSize hosts; -1 for no answer or a page size below 1.
+    virtual int GetHostPageCount(int _iPageSize) = 0;
+    /// Appends page _iPageIndex (from 1) of hosts by address; the caller owns the entities.
+    virtual int GetHostPage(int _iPageSize, int _iPageIndex, QVector<CLS_HostEntity*>& _vecHosts) = 0;
+    /// Appends page _iPageIndex (from 1) of hosts as items whose three counters carry the host's
+    /// numbers of channels, alarm inputs and alarm outputs. The items belong to the caller and
+    /// are not part of the resource tree. 0, or the failure (nothing appended).
+    virtual int GetHostPageItems(int _iPageSize, int _iPageIndex, QVector<STRCT_VideoHost*>& _vecHosts) = 0;
+    /// Appends the ids of the hosts whose domain (mode 1), serial number (mode 2) or address
+    /// (other modes) is the text.
+    virtual int GetHostIdsByAddress(QString _strAddress, int _iMode, QStringList& _lstHostIDs) = 0;
+    virtual int GetHostIdsByProxyType(int _iProxyType, QStringList& _lstHostIDs) = 0;
+    /// The local recorder (first host of device type 0): user name and plain password, or
+    /// address and ports. -1 when there is none.
+    virtual int GetLocalRecorderCredentials(QString& _strUserName, QString& _strPassword) = 0;
+    virtual int GetLocalRecorderAddress(QString& _strIP, int& _iHttpPort, int& _iPort) = 0;
+    /// New password of every host of device type 0; 0 or -1.
+    virtual int SetLocalRecorderPassword(QString _strPassword) = 0;
+    /// The products of a code (the leaves of the data dictionary under it), kept after the first
+    /// non-empty answer and served from there. 0, or -1 when there is none.
+    virtual int GetAllProduct(QString _strCode, QVector<CLS_ProductEntity>& _vecProducts) = 0;
 
     // ---- users, roles and rights ----
+    /// Checks the name and password and, on success, makes this user the current one (id, name
+    /// and password as entered). 0; -11 when the name is unknown or the account expired; -12
+    /// when the password differs; -1 for an empty name or password or a failed query.
+    virtual int LoginUser(QString _strUserName, QString _strPassword) = 0;
+    /// Stores the first administrator (object "admin" in the role "admin_role") with this name
+    /// and password, and makes it the login default of this system. 0 or the failure.
+    virtual int AddUser(QString _strUserName, QString _strPassword) = 0;
+    /// Every user, password in clear. The caller owns the entities.
+    virtual QVector<CLS_UserEntity*> GetAllUser() = 0;
+    /// Whether a user of that name exists, ignoring case; the user _strUserID (when given) does
+    /// not count, so that a user being renamed does not collide with itself.
+    virtual bool IsUserExist(QString _strUserName, QString _strUserID) = 0;
+    /// Name, level, expiry, description and password of the user S_ID.
+    virtual int UpdateUserInfo(const CLS_UserEntity& _user) = 0;
+    /// Appends the roles of the user. 0, or -1 when the query failed.
+    virtual int GetRoleByUser(QString _strUserID, QVector<CLS_RoleEntity>& _vecRoles) = 0;
+    /// Removes the role, its memberships and its rights; its members stay users.
+    virtual int DeleteRole(QString _strRoleID) = 0;
+    /// Removes the user with its memberships and custom-tree nodes.
+    virtual int DeleteUser(QString _strUserID) = 0;
+    /// A new user together with a new role it belongs to, in one transaction. -1 for null.
+    virtual int InsertUserAddRoleRelatedInfo(CLS_UserEntity* _pUser, CLS_RoleEntity* _pRole) = 0;
+    /// Name and description of the role. -1 for null.
+    virtual int UpdateRoleInfo(CLS_RoleEntity* _pRole) = 0;
+    /// Whether the role holds the authority type with status 1 on the object, or on any object
+    /// when _strObjID is empty.
+    virtual bool HasAuthority(QString _strRoleID, QString _strObjID, qint32 _iAuthorityType) = 0;
+    /// Replaces _mapAuth by the rights of the role, by authority type. False when the read failed.
+    virtual bool GetAuthorityByRole(QString _strRoleID, AuthorityMap& _mapAuth) = 0;
+    /// Inserts the right, or updates the status of the role's existing right. -1 for null.
+    virtual int UpdateAuthToRole(STRCT_Authority* _pAuthority) = 0;
+    /// Stores every right of the map in one transaction.
+    virtual int UpdateAuthToRoles(const AuthorityMap& _mapAuth) = 0;
+    /// Numbers of the chosen security questions, in their stored order.
+    virtual QList<qint32> GetSecurityQuestion() = 0;
+    /// Stores the answers: question number (decimal text) → answer.
+    virtual void SetSecurityAnswer(const QMap<QString, QString>& _mapAnswers) = 0;
+    /// The stored answers as (question number, answer).
+    virtual QList<QPair<qint32, QString>> GetSecurityAnswer() = 0;
+    /// The stored password of the user of that name, in clear; empty when not found.
+    virtual QString GetUserPassWord(QString _strUserName) = 0;
+    /// Id and name of the current user; empty before a successful login.
+    virtual QString GetCurrentUserID() = 0;
+    virtual QString GetCurrentUserName() = 0;
 
     // ---- settings and configuration ----
+    /// Every "MAINTYPE_SYSCONFIG" setting with its default. The record belongs to the mediator
+    /// and is refilled by every call; paths end with a separator and the backup folder exists.
+    virtual STRCT_LocalGeneralSetting* GetLocalGeneralSettingInfo() = 0;
+    /// Saves the personal settings of the record into this system's personal table (failures
+    /// are logged). Keys without a row are not stored.
+    virtual void SavePersonalSetInfo(const STRCT_LocalGeneralSetting& _setting) = 0;
+    /// Saves the common settings of the record (failures are logged).
+    virtual void SaveComSetInfo(const STRCT_LocalGeneralSetting& _setting) = 0;
+    /// "VERSION" and "DATE" of "MAINTYPE_VERSIONINFO".
+    virtual QMap<QString, QString> GetVersionInfo() = 0;
+    /// The modules the client had open when it last closed.
+    virtual QList<STRCT_OpenModule> GetLastOpenModules() = 0;
+    virtual void SaveLastOpenModules(const QList<STRCT_OpenModule>& _lstModules) = 0;
+    /// The home-page modules (read once, then served from the mediator's cache).
+    virtual QList<STRCT_HomeModule> GetHomeModules() = 0;
+    /// Translated texts by module type: each map may hold "language", "title", "des" and
+    /// "icon". Only the cached modules change; the table is read only.
+    virtual void UpdateHomeModules(const QMap<QString, QMap<QString, QString>>& _mapTexts) = 0;
+    /// Caption → abbreviation of the display flags.
+    virtual QMap<QString, QString> GetCurDisplayflag() = 0;
+    /// Sets the personal display flag back to "system" (tried twice). 0 or the failure.
+    virtual int RecoverDefaultDisplayFlag() = 0;
+    /// The dynamic-DNS server.
+    virtual STRCT_DomainServerInfo GetDomainServerInfo() = 0;
+    /// "CN" 1, "TradCHS" 2, "EN" 3, "Farsi" 4, "Italian" 5, "Korean" 6, "Dutch" 7, "Russian" 8,
+    /// "Turkish" 9; 3 for anything else.
+    virtual int TranslateLanguageType(QString _strLanguage) = 0;
+    /// Defaults the client offers when a device is added.
+    virtual STRCT_DeviceAddConfig GetDeviceAddConfig() = 0;
 
     // ---- server host status ----
     /// Appends one new record per interface of the server host; the caller owns them.

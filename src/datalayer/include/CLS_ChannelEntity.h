@@ -3,7 +3,7 @@
 #ifndef CLS_CHANNELENTITY_H
 #define CLS_CHANNELENTITY_H
 
-#include "../DataBase/EntityDao/DB/CLS_BaseEntity.h"
+#include "CLS_BaseEntity.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #ifndef CLS_HOSTENTITY_H
 #define CLS_HOSTENTITY_H
 
-#include "../DataBase/EntityDao/DB/CLS_BaseEntity.h"
+#include "CLS_BaseEntity.h"
 
 #include <QString>
 

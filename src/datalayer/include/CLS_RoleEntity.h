@@ -2,7 +2,7 @@
 #ifndef CLS_ROLEENTITY_H
 #define CLS_ROLEENTITY_H
 
-#include "../DataBase/EntityDao/DB/CLS_BaseEntity.h"
+#include "CLS_BaseEntity.h"
 #include "DataMediatorExport.h"
 
 #include <QString>

@@ -2,7 +2,7 @@
 #ifndef CLS_USERENTITY_H
 #define CLS_USERENTITY_H
 
-#include "../DataBase/EntityDao/DB/CLS_BaseEntity.h"
+#include "CLS_BaseEntity.h"
 #include "DataMediatorExport.h"
 
 #include <QString>

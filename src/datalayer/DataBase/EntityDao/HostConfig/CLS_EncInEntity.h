@@ -2,7 +2,7 @@
 #ifndef CLS_ENCINENTITY_H
 #define CLS_ENCINENTITY_H
 
-#include "DataBase/EntityDao/DB/CLS_BaseEntity.h"
+#include "CLS_BaseEntity.h"
 
 #include <QString>
 

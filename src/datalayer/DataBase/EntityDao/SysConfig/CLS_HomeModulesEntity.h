@@ -2,7 +2,7 @@
 #ifndef CLS_HOMEMODULESENTITY_H
 #define CLS_HOMEMODULESENTITY_H
 
-#include "DataBase/EntityDao/DB/CLS_BaseEntity.h"
+#include "CLS_BaseEntity.h"
 
 #include <QString>
 

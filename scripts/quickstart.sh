@@ -48,6 +48,10 @@ ctl status
 ctl exec Tessel "CREATE TABLE IF NOT EXISTS QUICKSTART(S_ID TEXT PRIMARY KEY, S_NOTE TEXT)"
 ctl exec Tessel "INSERT OR REPLACE INTO QUICKSTART VALUES(:id, :note)" --bind-text :id=first --bind-text ":note=it's stored as given"
 ctl query Tessel "SELECT S_ID, S_NOTE FROM QUICKSTART WHERE S_ID = :id" --bind-text :id=first
+ctl init-admin admin "Adm1n pass"
+ctl login --user admin --password "Adm1n pass"
+ctl users --user admin --password "Adm1n pass"
+ctl hosts --user admin --password "Adm1n pass"
 
 stop_server
 trap - EXIT

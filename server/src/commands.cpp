@@ -1,5 +1,6 @@
 // Handlers of the SQL commands and of Broadcast.
 #include "dispatcher.h"
+#include "requestmembers.h"
 #include "requesterror.h"
 #include "sqlexec.h"
 
@@ -10,77 +11,19 @@ namespace tessel::server {
 
 namespace {
 
-const QString kDbName = QStringLiteral("DbName");
-const QString kSqlExec = QStringLiteral("sqlexec");
 const QString kBindValue = QStringLiteral("bindValue");
 const QString kBindValues = QStringLiteral("bindValues");
+const QString kSqlExec = QStringLiteral("sqlexec");
 const QString kText = QStringLiteral("text");
-
-[[noreturn]] void badRequest(const QString& reason)
-{
-    throw RequestError(code::kBadRequest, reason);
-}
-
-QJsonValue requireMember(const QJsonObject& request, const QString& name)
-{
-    const QJsonValue v = request.value(name);
-    if (v.isUndefined()) {
-        badRequest(QStringLiteral("member \"%1\" is missing").arg(name));
-    }
-    return v;
-}
-
-int requireDatabase(const QJsonObject& request)
-{
-    const QJsonValue v = requireMember(request, kDbName);
-    if (!v.isString()) {
-        badRequest(QStringLiteral("member \"DbName\" must be a string"));
-    }
-    const QString name = v.toString();
-    const int index = databaseIndex(name);
-    if (index < 0) {
-        throw RequestError(code::kBadDatabase,
-                           QStringLiteral("unknown database \"%1\"; \"DbName\" must be one of %2")
-                               .arg(name.left(100), databaseNameList()));
-    }
-    return index;
-}
 
 QByteArray requireSql(const QJsonObject& request)
 {
-    const QJsonValue v = requireMember(request, kSqlExec);
-    if (!v.isString()) {
-        badRequest(QStringLiteral("member \"sqlexec\" must be a string"));
-    }
-    return v.toString().toUtf8();
+    return requireString(request, kSqlExec);
 }
 
 std::vector<QByteArray> requireSqlArray(const QJsonObject& request)
 {
-    const QJsonValue v = requireMember(request, kSqlExec);
-    if (!v.isArray()) {
-        badRequest(QStringLiteral("member \"sqlexec\" must be an array of strings"));
-    }
-    const QJsonArray array = v.toArray();
-    std::vector<QByteArray> out;
-    out.reserve(size_t(array.size()));
-    for (int i = 0; i < array.size(); ++i) {
-        if (!array.at(i).isString()) {
-            badRequest(
-                QStringLiteral("member \"sqlexec\" must be an array of strings (element %1 is not)").arg(i));
-        }
-        out.push_back(array.at(i).toString().toUtf8());
-    }
-    return out;
-}
-
-BindValues requireBindObject(const QJsonObject& request)
-{
-    const QJsonValue v = requireMember(request, kBindValue);
-    if (!v.isObject()) {
-        badRequest(QStringLiteral("member \"bindValue\" must be an object"));
-    }
-    return bindValuesFromJson(v.toObject());
+    return requireStringArray(request, kSqlExec);
 }
 
 std::vector<BindValues> requireBindArray(const QJsonObject& request, size_t statementCount)
@@ -106,11 +49,6 @@ std::vector<BindValues> requireBindArray(const QJsonObject& request, size_t stat
         out.push_back(bindValuesFromJson(binds.toObject()));
     }
     return out;
-}
-
-void writeOk(QByteArray& out)
-{
-    out.append("{\"result\":\"OK\",\"data\":{\"ret\":0}}");
 }
 
 void runStatement(HandlerContext& context, const QJsonObject& request, QByteArray& out, bool withBinds)

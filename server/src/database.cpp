@@ -5,10 +5,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -165,11 +167,15 @@ TransactionControl transactionControlOf(const char* sql)
 
 // ---- UseGate ----
 
-void UseGate::lockShared()
+bool UseGate::lockShared(bool mayRefuse)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_cond.wait(lock, [this] { return !m_owned && m_waitingOwners == 0; });
+    m_cond.wait(lock, [&] { return (mayRefuse && m_refusing > 0) || (!m_owned && m_waitingOwners == 0); });
+    if (mayRefuse && m_refusing > 0) {
+        return false;
+    }
     ++m_users;
+    return true;
 }
 
 void UseGate::unlockShared()
@@ -187,6 +193,35 @@ void UseGate::lockExclusive()
     m_cond.wait(lock, [this] { return !m_owned && m_users == 0; });
     --m_waitingOwners;
     m_owned = true;
+}
+
+bool UseGate::lockExclusiveFor(int timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    ++m_waitingOwners;
+    const bool free = m_cond.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                      [this] { return !m_owned && m_users == 0; });
+    --m_waitingOwners;
+    if (!free) {
+        m_cond.notify_all();  // users held back by this waiting owner may go on
+        return false;
+    }
+    m_owned = true;
+    return true;
+}
+
+void UseGate::beginRefusing()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_refusing;
+    m_cond.notify_all();
+}
+
+void UseGate::endRefusing()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    --m_refusing;
+    m_cond.notify_all();
 }
 
 void UseGate::unlockExclusive()
@@ -299,6 +334,9 @@ void Connection::closeHandle()
         return;
     }
     m_statements.clear();
+    for (auto& e : m_extensions) {
+        e.reset();
+    }
     for (sqlite3_stmt** s : {&m_begin, &m_commit, &m_rollback}) {
         sqlite3_finalize(*s);
         *s = nullptr;
@@ -352,6 +390,7 @@ DatabaseSet::DatabaseSet(const QString& dataDir, const QString& schemaDir)
         slot->path = QDir(m_dataDir).filePath(slot->name + QLatin1String(".db"));
         slot->nativePath = QFile::encodeName(slot->path);
         slot->schemaPath = QDir(m_schemaDir).filePath(slot->name + QLatin1String(".sql"));
+        slot->schemaPiecesDir = QDir(m_schemaDir).filePath(slot->name + QLatin1String(".d"));
         m_slots[size_t(i)] = std::move(slot);
     }
 }
@@ -379,7 +418,11 @@ Lease DatabaseSet::acquire(int index, ConnectionCache& cache)
     // replaced again while we look gets a few more passes.
     for (int pass = 0; pass < 4; ++pass) {
         {
-            s.gate.lockShared();
+            if (!s.gate.lockShared()) {
+                throw RequestError(code::kBusy, QStringLiteral("database %1 is being replaced (restore or "
+                                                               "upload); try again in a moment")
+                                                    .arg(s.name));
+            }
             Lease held(&s, nullptr);  // releases the gate on every way out
             FileIdentity now;
             if (statIdentity(s.nativePath, &now) && now == s.identity) {
@@ -404,6 +447,43 @@ void DatabaseSet::interruptAll()
             sqlite3_interrupt(c->handle());
         }
     }
+}
+
+void DatabaseSet::replaceFile(int index, const QString& newFile, int waitMs)
+{
+    DatabaseSlot& s = slot(index);
+    s.gate.beginRefusing();
+    struct EndRefusing
+    {
+        UseGate& g;
+        ~EndRefusing() { g.endRefusing(); }
+    } endRefusing{s.gate};
+    if (!s.gate.lockExclusiveFor(waitMs)) {
+        throw RequestError(code::kBusy, QStringLiteral("the requests running on %1 did not end within %2 ms; "
+                                                       "it was not replaced")
+                                            .arg(s.name)
+                                            .arg(waitMs));
+    }
+    struct Unlock
+    {
+        UseGate& g;
+        ~Unlock() { g.unlockExclusive(); }
+    } unlock{s.gate};
+
+    // The last connection to close checkpoints the old file's WAL into it and removes it; what
+    // is left (another process's) would be read as part of the new file, so it goes too.
+    closeAll(s);
+    removeStaleWal(s.path);
+    if (::rename(QFile::encodeName(newFile).constData(), s.nativePath.constData()) != 0) {
+        const int err = errno;
+        s.identity = FileIdentity();  // reopened (the old file) by the next request
+        throw RequestError(code::kInternal, QStringLiteral("replacing %1: rename: %2")
+                                                .arg(s.path, QString::fromLocal8Bit(std::strerror(err))));
+    }
+    FileIdentity now;
+    statIdentity(s.nativePath, &now);
+    s.identity = now;
+    qCInfo(lcSql, "%s replaced by %s", qPrintable(s.path), qPrintable(newFile));
 }
 
 void DatabaseSet::refresh(DatabaseSlot& s)
@@ -445,28 +525,46 @@ void DatabaseSet::closeAll(DatabaseSlot& s)
     }
 }
 
-void DatabaseSet::createFromSchema(DatabaseSlot& s)
+static QStringList schemaScripts(const DatabaseSlot& s)
 {
-    QFile schema(s.schemaPath);
-    if (!schema.open(QIODevice::ReadOnly)) {
-        throw RequestError(code::kInternal, QStringLiteral("cannot create %1: schema file %2: %3")
-                                                .arg(s.path, s.schemaPath, schema.errorString()));
+    QStringList scripts{s.schemaPath};
+    QStringList pieces =
+        QDir(s.schemaPiecesDir)
+            .entryList({QStringLiteral("*.sql")}, QDir::Files | QDir::Readable, QDir::NoSort);
+    std::sort(pieces.begin(), pieces.end());  // plain code-unit order, whatever the locale
+    for (const QString& piece : qAsConst(pieces)) {
+        scripts << QDir(s.schemaPiecesDir).filePath(piece);
     }
-    const QByteArray script = schema.readAll();
-    if (!QDir().mkpath(m_dataDir)) {
-        throw RequestError(code::kInternal,
-                           QStringLiteral("cannot create the data folder %1").arg(m_dataDir));
+    return scripts;
+}
+
+void buildDatabaseFromSchema(const DatabaseSlot& s, const QString& tmpPath)
+{
+    // Every script is read before anything is created: a missing one creates nothing.
+    const QStringList scriptPaths = schemaScripts(s);
+    std::vector<QByteArray> scripts;
+    for (const QString& path : scriptPaths) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            throw RequestError(
+                code::kInternal,
+                QStringLiteral("cannot create %1: schema file %2: %3").arg(s.path, path, file.errorString()));
+        }
+        scripts.push_back(file.readAll());
+    }
+    const QString folder = QFileInfo(tmpPath).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        throw RequestError(code::kInternal, QStringLiteral("cannot create the folder %1").arg(folder));
     }
 
-    // Built under a temporary name and renamed into place: the file appears complete or not at all.
-    const QString tmpPath = s.path + QLatin1String(".creating");
     removeDatabaseFiles(tmpPath);
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(tmpPath).constData(), &db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    QString currentScript = s.schemaPath;
     auto fail = [&](const QByteArray& what, int sqliteCode) {
         RequestError e(code::kInternal, QByteArray("creating ") + s.name.toUtf8() + ".db from " +
-                                            QFile::encodeName(s.schemaPath) + " failed: " + what);
+                                            QFile::encodeName(currentScript) + " failed: " + what);
         if (sqliteCode > 0) {
             e.setSqliteCode(sqliteCode);
         }
@@ -484,35 +582,42 @@ void DatabaseSet::createFromSchema(DatabaseSlot& s)
         SQLITE_OK) {
         fail(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
     }
-    const char* tail = script.constData();
-    const char* const end = tail + script.size();
-    int statementNo = 0;
-    while (tail < end) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, tail, int(end - tail), &stmt, &tail) != SQLITE_OK) {
-            fail(QByteArray(sqlite3_errmsg(db)) + " (statement " + QByteArray::number(statementNo + 1) + ")",
-                 sqlite3_extended_errcode(db));
-        }
-        if (!stmt) {
-            continue;
-        }
-        ++statementNo;
-        // A script dumped with its own BEGIN/COMMIT runs in the one transaction opened above.
-        if (transactionControlOf(sqlite3_sql(stmt)) != TransactionControl::None) {
+    int total = 0;
+    for (size_t i = 0; i < scripts.size(); ++i) {
+        currentScript = scriptPaths.at(int(i));
+        const QByteArray& script = scripts[i];
+        const char* tail = script.constData();
+        const char* const end = tail + script.size();
+        int statementNo = 0;
+        while (tail < end) {
+            sqlite3_stmt* stmt = nullptr;
+            if (sqlite3_prepare_v2(db, tail, int(end - tail), &stmt, &tail) != SQLITE_OK) {
+                fail(QByteArray(sqlite3_errmsg(db)) + " (statement " + QByteArray::number(statementNo + 1) +
+                         ")",
+                     sqlite3_extended_errcode(db));
+            }
+            if (!stmt) {
+                continue;
+            }
+            ++statementNo;
+            // A script dumped with its own BEGIN/COMMIT runs in the one transaction opened above.
+            if (transactionControlOf(sqlite3_sql(stmt)) != TransactionControl::None) {
+                sqlite3_finalize(stmt);
+                continue;
+            }
+            int step;
+            while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+            }
+            if (step != SQLITE_DONE) {
+                const QByteArray msg =
+                    QByteArray(sqlite3_errmsg(db)) + " (statement " + QByteArray::number(statementNo) + ")";
+                const int code = sqlite3_extended_errcode(db);
+                sqlite3_finalize(stmt);
+                fail(msg, code);
+            }
             sqlite3_finalize(stmt);
-            continue;
         }
-        int step;
-        while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
-        }
-        if (step != SQLITE_DONE) {
-            const QByteArray msg =
-                QByteArray(sqlite3_errmsg(db)) + " (statement " + QByteArray::number(statementNo) + ")";
-            const int code = sqlite3_extended_errcode(db);
-            sqlite3_finalize(stmt);
-            fail(msg, code);
-        }
-        sqlite3_finalize(stmt);
+        total += statementNo;
     }
     if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         fail(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
@@ -521,12 +626,23 @@ void DatabaseSet::createFromSchema(DatabaseSlot& s)
         fail(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
     }
     db = nullptr;
+    qCInfo(lcSql, "built %s from %s and %d pieces (%d statements)", qPrintable(tmpPath),
+           qPrintable(s.schemaPath), int(scripts.size()) - 1, total);
+}
+
+void DatabaseSet::createFromSchema(DatabaseSlot& s)
+{
+    // Built under a temporary name and renamed into place: the file appears complete or not at all.
+    const QString tmpPath = s.path + QLatin1String(".creating");
+    buildDatabaseFromSchema(s, tmpPath);
     removeStaleWal(s.path);  // a -wal without its database belongs to no file we would want
     if (::rename(QFile::encodeName(tmpPath).constData(), s.nativePath.constData()) != 0) {
-        fail(QByteArray("rename: ").append(std::strerror(errno)), 0);
+        const int err = errno;
+        removeDatabaseFiles(tmpPath);
+        throw RequestError(code::kInternal, QStringLiteral("creating %1 failed: rename: %2")
+                                                .arg(s.path, QString::fromLocal8Bit(std::strerror(err))));
     }
-    qCInfo(lcSql, "created %s from %s (%d statements)", qPrintable(s.path), qPrintable(s.schemaPath),
-           statementNo);
+    qCInfo(lcSql, "created %s", qPrintable(s.path));
 }
 
 // ---- ConnectionCache ----
@@ -538,7 +654,7 @@ ConnectionCache::~ConnectionCache()
     for (auto& c : m_connections) {
         if (c && c->isOpen()) {
             UseGate& gate = c->slot().gate;
-            gate.lockShared();
+            gate.lockShared(false);
             c->close();
             gate.unlockShared();
         }

@@ -42,20 +42,27 @@ struct FileIdentity
 };
 
 /// Many users at once, or one exclusive owner. A waiting owner keeps new users out, so a
-/// steady stream of requests cannot starve it.
+/// steady stream of requests cannot starve it. While it refuses (a file replacement is under
+/// way), users that may be refused are turned away instead of waiting.
 class UseGate
 {
 public:
-    void lockShared();
+    /// False (nothing locked) when the gate refuses and `mayRefuse`.
+    bool lockShared(bool mayRefuse = true);
     void unlockShared();
     void lockExclusive();
+    /// False when the users did not all leave within `timeoutMs`.
+    bool lockExclusiveFor(int timeoutMs);
     void unlockExclusive();
+    void beginRefusing();
+    void endRefusing();
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_cond;
     int m_users = 0;
     int m_waitingOwners = 0;
+    int m_refusing = 0;
     bool m_owned = false;
 };
 
@@ -106,6 +113,15 @@ public:
     StatementCache& statements() { return m_statements; }
     DatabaseSlot& slot() const { return m_slot; }
 
+    /// What other parts keep per connection (e.g. the partition lists); dropped when the
+    /// connection closes, so it never outlives the file it was read from.
+    enum class Extension
+    {
+        Partitions,
+        Count
+    };
+    std::shared_ptr<void>& extension(Extension which) { return m_extensions[size_t(which)]; }
+
     /// Opens the database file (WAL, busy timeout, foreign keys). Throws RequestError.
     void open(const FileIdentity& identity);
     void close();
@@ -122,6 +138,7 @@ private:
     sqlite3* m_db = nullptr;
     FileIdentity m_identity;
     StatementCache m_statements;
+    std::array<std::shared_ptr<void>, size_t(Extension::Count)> m_extensions;
     sqlite3_stmt* m_begin = nullptr;
     sqlite3_stmt* m_commit = nullptr;
     sqlite3_stmt* m_rollback = nullptr;
@@ -134,7 +151,8 @@ struct DatabaseSlot
     QString name;
     QString path;
     QByteArray nativePath;
-    QString schemaPath;
+    QString schemaPath;       ///< <schema-dir>/<DbName>.sql
+    QString schemaPiecesDir;  ///< <schema-dir>/<DbName>.d: its *.sql run after schemaPath, by name
 
     /// Held shared by every request on this database, exclusively while the file is created or
     /// while the connections to a replaced file are closed.
@@ -194,6 +212,13 @@ public:
     /// Interrupts every statement running on any connection (shutdown after the grace period).
     void interruptAll();
 
+    /// Puts `newFile` (a complete database file in the data folder, nothing in a WAL of its own)
+    /// in place of the database: new requests on it are answered "busy" meanwhile, the running
+    /// ones get up to `waitMs` to finish ("busy" and nothing changed after that), every
+    /// connection to the old file is closed, its -wal/-shm removed, and `newFile` renamed over
+    /// it. Throws RequestError; `newFile` is left to the caller when it throws.
+    void replaceFile(int index, const QString& newFile, int waitMs);
+
 private:
     void refresh(DatabaseSlot& slot);
     void createFromSchema(DatabaseSlot& slot);
@@ -220,6 +245,11 @@ private:
     DatabaseSet& m_databases;
     std::array<std::unique_ptr<Connection>, kDatabaseCount> m_connections;
 };
+
+/// Writes a complete database at `path` from the schema of `slot` (<DbName>.sql, then the
+/// <DbName>.d/*.sql pieces in name order) in one transaction. Throws RequestError ("internal",
+/// naming the failing file and statement) and leaves no file at `path` when anything fails.
+void buildDatabaseFromSchema(const DatabaseSlot& slot, const QString& path);
 
 /// Kind of a statement for the purpose of running it inside a server-side transaction.
 enum class TransactionControl

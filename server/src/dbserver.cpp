@@ -1,6 +1,7 @@
 #include "dbserver.h"
 
 #include "frame.h"
+#include "hoststatus.h"
 #include "logging.h"
 #include "requesterror.h"
 #include "tlsidentity.h"
@@ -102,6 +103,20 @@ bool DbServer::start(QString* error)
     m_databases = std::make_unique<DatabaseSet>(dataDir, m_options.schemaDir);
     m_dispatcher = std::make_unique<Dispatcher>(*m_databases);
     m_dispatcher->setBroadcaster([this](const QString& text) { broadcast(text); });
+    QStringList backupRoots = m_options.backupRoots;
+    if (backupRoots.isEmpty()) {
+        backupRoots << QDir(dataDir).filePath(QStringLiteral("backups"));
+        QDir().mkpath(backupRoots.constFirst());
+    }
+    for (QString& root : backupRoots) {
+        root = QDir(root).absolutePath();
+        if (!QFileInfo(root).isDir()) {
+            qCWarning(lcServer, "backup folder %s does not exist: no backup or restore there until it does",
+                      qPrintable(root));
+        }
+    }
+    m_dispatcher->setBackupRoots(backupRoots);
+    m_dispatcher->setHostMonitor(std::make_shared<HostMonitor>(m_options.sampleIntervalMs));
     if (!QFileInfo(m_options.schemaDir).isDir()) {
         qCWarning(lcServer, "schema folder %s does not exist: missing databases cannot be created",
                   qPrintable(m_options.schemaDir));
@@ -139,9 +154,9 @@ bool DbServer::start(QString* error)
             return false;
         }
     }
-    qCInfo(lcServer, "%d workers, requests up to %d MiB, schema folder %s, certificate %s",
+    qCInfo(lcServer, "%d workers, requests up to %d MiB, schema folder %s, certificate %s, backup folders %s",
            m_pool->threadCount(), m_options.maxFrameMb, qPrintable(m_options.schemaDir),
-           qPrintable(m_certFile));
+           qPrintable(m_certFile), qPrintable(m_dispatcher->backupRoots().join(QLatin1String(", "))));
     return true;
 }
 

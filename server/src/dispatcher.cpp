@@ -1,6 +1,7 @@
 #include "dispatcher.h"
 
 #include "frame.h"
+#include "hoststatus.h"
 #include "jsonwriter.h"
 #include "logging.h"
 #include "requesterror.h"
@@ -17,6 +18,8 @@ namespace tessel::server {
 Dispatcher::Dispatcher(DatabaseSet& databases) : m_databases(databases)
 {
     registerStandardCommands(*this);
+    registerPartitionCommands(*this);
+    registerMaintenanceCommands(*this);
 }
 
 void Dispatcher::addCommand(const QByteArray& name, Handler handler)

@@ -10,11 +10,15 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <QStringList>
+
 #include <functional>
+#include <memory>
 
 namespace tessel::server {
 
 class RequestError;
+class HostMonitor;
 
 /// Who sent a request.
 struct ClientInfo
@@ -55,6 +59,14 @@ public:
     }
     const std::function<void(const QString&)>& broadcaster() const { return m_broadcaster; }
 
+    /// Folders under which BackupDatabase and RestoreDatabase may use a "filePath".
+    void setBackupRoots(const QStringList& roots) { m_backupRoots = roots; }
+    const QStringList& backupRoots() const { return m_backupRoots; }
+
+    /// The load samples that GetSystemStatusByName answers (none: no samples).
+    void setHostMonitor(std::shared_ptr<HostMonitor> monitor) { m_hostMonitor = std::move(monitor); }
+    HostMonitor* hostMonitor() const { return m_hostMonitor.get(); }
+
     /// Largest answer the server builds (query rows); past it the answer is "too-large".
     qsizetype maxAnswerBytes() const { return m_maxAnswerBytes; }
     void setMaxAnswerBytes(qsizetype bytes) { m_maxAnswerBytes = bytes; }
@@ -75,12 +87,22 @@ private:
     DatabaseSet& m_databases;
     QHash<QByteArray, Handler> m_handlers;
     std::function<void(const QString&)> m_broadcaster;
+    QStringList m_backupRoots;
+    std::shared_ptr<HostMonitor> m_hostMonitor;
     qsizetype m_maxAnswerBytes = qsizetype(512) << 20;
 };
 
 /// Adds Execute, ExecuteEx, ExecuteQuery, ExecuteQueryEx, ExecuteTransaction,
 /// ExecuteTransactionEx and Broadcast.
 void registerStandardCommands(Dispatcher& dispatcher);
+
+/// Adds PartitionExecute, PartitionExecuteEx, PartitionExecuteQuery, PartitionExecuteQueryEx,
+/// PartitionExecuteTransaction, PartitionExecuteTransactionEx and PartitionGetTables.
+void registerPartitionCommands(Dispatcher& dispatcher);
+
+/// Adds DownLoadDB, UploadDB, BackupDatabase, RestoreDatabase, GetAllNetworkInfo and
+/// GetSystemStatusByName.
+void registerMaintenanceCommands(Dispatcher& dispatcher);
 
 }  // namespace tessel::server
 

@@ -75,8 +75,18 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
         QStringLiteral("Folder of the <DbName>.sql files that create missing "
                        "databases (default: the schema folder beside the executable)."),
         QStringLiteral("DIR"));
-    parser.addOptions(
-        {help, version, dataDir, listen, port, cert, key, workers, logLevel, maxFrame, schemaDir});
+    const QCommandLineOption backupRoot(
+        QStringLiteral("backup-root"),
+        QStringLiteral("A folder under which BackupDatabase and RestoreDatabase may use their "
+                       "\"filePath\"; repeat for several (default: <data-dir>/backups)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption sampleInterval(
+        QStringLiteral("sample-interval-ms"),
+        QStringLiteral("Interval of the host load samples of GetSystemStatusByName in ms (default "
+                       "5000, 10..3600000)."),
+        QStringLiteral("N"), QStringLiteral("5000"));
+    parser.addOptions({help, version, dataDir, listen, port, cert, key, workers, logLevel, maxFrame,
+                       schemaDir, backupRoot, sampleInterval});
 
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -142,6 +152,16 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
         return ParseOutcome::ExitError;
     }
     o.schemaDir = parser.isSet(schemaDir) ? parser.value(schemaDir) : defaultSchemaDir();
+    o.backupRoots = parser.values(backupRoot);
+    if (o.backupRoots.contains(QString())) {
+        *message = QStringLiteral("--backup-root must not be empty");
+        return ParseOutcome::ExitError;
+    }
+    o.sampleIntervalMs = parser.value(sampleInterval).toInt(&ok);
+    if (!ok || o.sampleIntervalMs < 10 || o.sampleIntervalMs > 3600000) {
+        *message = QStringLiteral("--sample-interval-ms must be 10..3600000");
+        return ParseOutcome::ExitError;
+    }
     *options = o;
     return ParseOutcome::Run;
 }

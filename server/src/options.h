@@ -20,6 +20,8 @@ struct ServerOptions
     int maxFrameMb = 64;
     QString schemaDir;
     int stopGraceMs = 10000;  ///< how long requests in flight may run on after SIGTERM
+    QStringList backupRoots;  ///< empty: <data-dir>/backups
+    int sampleIntervalMs = 5000;
 
     qint64 maxFrameBytes() const { return qint64(maxFrameMb) << 20; }
 };

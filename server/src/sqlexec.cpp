@@ -144,16 +144,23 @@ void bind(sqlite3* db, sqlite3_stmt* stmt, const BindValues& binds)
     }
 }
 
-void runStatement(sqlite3* db, sqlite3_stmt* stmt, const BindValues& binds, RowWriter* rows)
+qint64 runStatement(sqlite3* db, sqlite3_stmt* stmt, const BindValues& binds, RowWriter* rows,
+                    bool appendRows = false)
 {
     StatementUse use{stmt};
     bind(db, stmt, binds);
     const bool collect = rows && sqlite3_column_count(stmt) > 0;
     if (collect) {
-        rows->beginStatement(stmt);
+        if (appendRows) {
+            rows->continueWith(stmt);
+        } else {
+            rows->beginStatement(stmt);
+        }
     }
+    qint64 count = 0;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        ++count;
         if (collect) {
             rows->addRow(stmt);
         }
@@ -161,6 +168,7 @@ void runStatement(sqlite3* db, sqlite3_stmt* stmt, const BindValues& binds, RowW
     if (rc != SQLITE_DONE) {
         throw sqliteError(db);
     }
+    return count;
 }
 
 /// Runs all statements of a text inside an open transaction.
@@ -234,6 +242,11 @@ void RowWriter::beginStatement(sqlite3_stmt* stmt)
 {
     m_out.truncate(int(m_mark));
     m_rows = 0;
+    continueWith(stmt);
+}
+
+void RowWriter::continueWith(sqlite3_stmt* stmt)
+{
     const int n = sqlite3_column_count(stmt);
     m_columnPrefix.assign(size_t(n), QByteArray());
     for (int i = 0; i < n; ++i) {
@@ -293,6 +306,107 @@ void RowWriter::addRow(sqlite3_stmt* stmt)
     m_out.append("]}", 2);
 }
 
+ReadTransaction::ReadTransaction(Connection& connection) : m_connection(connection)
+{
+    static const QByteArray kBegin = QByteArrayLiteral("BEGIN DEFERRED");
+    StatementRun(connection, preparedSingle(connection, kBegin), {}).next();
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    m_connection.rollback();  // nothing was written: ending it either way is the same
+}
+
+sqlite3_stmt* preparedSingle(Connection& connection, const QByteArray& sql)
+{
+    const RequestError notOne(code::kBadRequest, QByteArray("the text must hold exactly one statement"));
+    if (PreparedText* cached = connection.statements().find(sql)) {
+        if (cached->statements.size() != 1) {
+            throw notOne;
+        }
+        return cached->statements.front();
+    }
+    StatementSource source(connection, sql);
+    sqlite3_stmt* stmt = source.next();
+    if (!stmt || source.next()) {
+        throw notOne;
+    }
+    source.finish();
+    return stmt;
+}
+
+StatementRun::StatementRun(Connection& connection, sqlite3_stmt* stmt, const BindValues& binds)
+    : m_connection(connection), m_stmt(stmt)
+{
+    try {
+        bind(connection.handle(), stmt, binds);
+    } catch (...) {
+        sqlite3_clear_bindings(stmt);
+        throw;
+    }
+}
+
+StatementRun::~StatementRun()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+bool StatementRun::next()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc != SQLITE_DONE) {
+        throw sqliteError(m_connection.handle());
+    }
+    return false;
+}
+
+QByteArray StatementRun::text(int i) const
+{
+    const char* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+    return p ? QByteArray(p, sqlite3_column_bytes(m_stmt, i)) : QByteArray();
+}
+
+qint64 StatementRun::integer(int i) const
+{
+    return sqlite3_column_int64(m_stmt, i);
+}
+
+BindValue textBind(const char* name, const QByteArray& value)
+{
+    BindValue b;
+    b.name = name;
+    b.kind = BindValue::Kind::Text;
+    b.text = value;
+    return b;
+}
+
+BindValue integerBind(const char* name, qint64 value)
+{
+    BindValue b;
+    b.name = name;
+    b.kind = BindValue::Kind::Integer;
+    b.integer = value;
+    return b;
+}
+
+qint64 stepStatement(Connection& connection, sqlite3_stmt* stmt, const BindValues& binds, RowWriter* rows,
+                     bool appendRows)
+{
+    return runStatement(connection.handle(), stmt, binds, rows, appendRows);
+}
+
+void executeInTransaction(Connection& connection, const QByteArray& sql, const BindValues& binds,
+                          RowWriter* rows)
+{
+    StatementSource source(connection, sql);
+    runInTransaction(connection.handle(), source, nullptr, binds, rows);
+    source.finish();
+}
+
 void executeText(const Lease& lease, const QByteArray& sql, const BindValues& binds, RowWriter* rows)
 {
     Connection& connection = lease.connection();
@@ -331,14 +445,11 @@ void executeTransaction(const Lease& lease, const std::vector<QByteArray>& sqls,
 {
     static const BindValues kNoBinds;
     Connection& connection = lease.connection();
-    sqlite3* db = connection.handle();
     const auto writes = lease.lockWrites();
     Transaction transaction(connection);
     for (size_t i = 0; i < sqls.size(); ++i) {
         try {
-            StatementSource source(connection, sqls[i]);
-            runInTransaction(db, source, nullptr, binds.empty() ? kNoBinds : binds[i], nullptr);
-            source.finish();
+            executeInTransaction(connection, sqls[i], binds.empty() ? kNoBinds : binds[i], nullptr);
         } catch (RequestError& e) {
             e.setFailedStatement(int(i));
             throw;

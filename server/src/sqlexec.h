@@ -40,6 +40,9 @@ class RowWriter
 public:
     RowWriter(QByteArray& out, qsizetype maxBytes) : m_out(out), m_mark(out.size()), m_maxBytes(maxBytes) {}
     void beginStatement(sqlite3_stmt* stmt);
+    /// Like beginStatement, but keeps the rows written so far: the rows of this statement follow
+    /// them (rows gathered from several statements, e.g. partitions).
+    void continueWith(sqlite3_stmt* stmt);
     void addRow(sqlite3_stmt* stmt);
     qint64 rowCount() const { return m_rows; }
 
@@ -75,6 +78,63 @@ private:
     Connection& m_connection;
     bool m_committed = false;
 };
+
+/// A read transaction (BEGIN DEFERRED): the statements run inside it see one snapshot of the
+/// database. Ended on destruction.
+class ReadTransaction
+{
+public:
+    explicit ReadTransaction(Connection& connection);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    Connection& m_connection;
+};
+
+/// The statement of a one-statement text, prepared through the connection's statement cache.
+/// Throws RequestError when it does not prepare, or ("bad-request") when the text holds no
+/// statement or more than one.
+sqlite3_stmt* preparedSingle(Connection& connection, const QByteArray& sql);
+
+/// One use of a prepared statement: bound on construction, reset and its bindings cleared on
+/// destruction. The bind values must outlive it.
+class StatementRun
+{
+public:
+    StatementRun(Connection& connection, sqlite3_stmt* stmt, const BindValues& binds);
+    ~StatementRun();
+    StatementRun(const StatementRun&) = delete;
+    StatementRun& operator=(const StatementRun&) = delete;
+
+    /// Steps once: true with a row, false at the end; throws RequestError on failure.
+    bool next();
+    sqlite3_stmt* statement() const { return m_stmt; }
+    /// Column `i` of the current row as UTF-8 text (empty for NULL).
+    QByteArray text(int i) const;
+    qint64 integer(int i) const;
+
+private:
+    Connection& m_connection;
+    sqlite3_stmt* m_stmt;
+};
+
+/// A text bind value.
+BindValue textBind(const char* name, const QByteArray& value);
+/// An integer bind value.
+BindValue integerBind(const char* name, qint64 value);
+
+/// Binds and steps a statement to its end; rows go to `rows` when given (appended to the rows
+/// already there when `appendRows`). Returns the number of rows. The statement is reset and
+/// its bindings cleared afterwards. Throws RequestError.
+qint64 stepStatement(Connection& connection, sqlite3_stmt* stmt, const BindValues& binds, RowWriter* rows,
+                     bool appendRows);
+
+/// Runs every statement of a text inside the transaction the caller has open (and whose write
+/// lock it holds). BEGIN/COMMIT/END are skipped, ROLLBACK refused. Throws RequestError.
+void executeInTransaction(Connection& connection, const QByteArray& sql, const BindValues& binds,
+                          RowWriter* rows);
 
 /// Runs every statement of one SQL text. A single statement runs on its own (under the write
 /// lock unless it is read-only); several run in one transaction under the write lock. Rows go

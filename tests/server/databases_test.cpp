@@ -74,6 +74,46 @@ TEST_F(DatabaseFileTest, BrokenSchemaCreatesNothing)
     EXPECT_EQ(execute("INSERT INTO A VALUES (2)", "Tessel-intelligent").value("result"), "OK");
 }
 
+TEST_F(DatabaseFileTest, SchemaPiecesRunAfterTheMainScriptInNameOrder)
+{
+    const QString pieces = m_folders.schemaDir() + "/Tessel-intelligent.d/";
+    writeFile(m_folders.schemaDir() + "/Tessel-intelligent.sql",
+              "CREATE TABLE RUN_LOG (SEQ INTEGER PRIMARY KEY AUTOINCREMENT, NAME TEXT);\n"
+              "INSERT INTO RUN_LOG (NAME) VALUES ('main');\n");
+    // Written out of order; "10" sorts before "9" as text, and a piece may use what an earlier
+    // one created.
+    writeFile(pieces + "9-last.sql", "INSERT INTO RUN_LOG (NAME) SELECT 'last:' || count(*) FROM EXTRA;\n");
+    writeFile(pieces + "10-first.sql",
+              "BEGIN;\nCREATE TABLE EXTRA (X);\nINSERT INTO RUN_LOG (NAME) VALUES ('first');\nCOMMIT;\n");
+    writeFile(pieces + "20-second.sql",
+              "INSERT INTO EXTRA VALUES (1), (2);\nINSERT INTO RUN_LOG (NAME) VALUES ('second');\n");
+    writeFile(pieces + "notes.txt", "not SQL at all");
+    writeFile(pieces + "old/30-ignored.sql", "INSERT INTO RUN_LOG (NAME) VALUES ('subfolder');\n");
+    EXPECT_EQ(scalar("SELECT group_concat(NAME, ',') FROM (SELECT NAME FROM RUN_LOG ORDER BY SEQ)",
+                     "Tessel-intelligent"),
+              "main,first,second,last:2");
+}
+
+TEST_F(DatabaseFileTest, FailingPieceCreatesNothingAndIsNamed)
+{
+    const QString pieces = m_folders.schemaDir() + "/Tessel-intelligent.d/";
+    writeFile(m_folders.schemaDir() + "/Tessel-intelligent.sql", "CREATE TABLE A (X INTEGER UNIQUE);\n");
+    writeFile(pieces + "10-ok.sql", "INSERT INTO A VALUES (1);\n");
+    writeFile(pieces + "20-bad.sql", "INSERT INTO A VALUES (2);\nINSERT INTO A VALUES (1);\n");
+    const QJsonObject a = execute("SELECT 1", "Tessel-intelligent");
+    EXPECT_EQ(a.value("code"), "internal");
+    const QString reason = a.value("reason").toString();
+    EXPECT_TRUE(reason.contains("20-bad.sql") && reason.contains("UNIQUE") && reason.contains("statement 2"))
+        << qPrintable(reason);
+    EXPECT_EQ(a.value("sqliteCode"), 2067);
+    const QStringList left = QDir(m_folders.dataDir()).entryList({"Tessel-intelligent*"}, QDir::Files);
+    EXPECT_TRUE(left.isEmpty()) << qPrintable(left.join(' '));
+
+    // Nothing of the main script or the first piece was kept: the next creation starts afresh.
+    ASSERT_TRUE(QFile::remove(pieces + "20-bad.sql"));
+    EXPECT_EQ(scalar("SELECT group_concat(X) FROM A", "Tessel-intelligent"), "1");
+}
+
 TEST_F(DatabaseFileTest, MissingSchemaFileIsReported)
 {
     QFile::remove(m_folders.schemaDir() + "/Tessel-passengerFlow.sql");

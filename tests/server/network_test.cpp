@@ -2,8 +2,10 @@
 #include "dbserver.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QNetworkInterface>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSslCertificate>
@@ -106,6 +108,9 @@ protected:
         options.workers = 2;
         options.maxFrameMb = 1;
         options.stopGraceMs = 5000;
+        options.backupRoots = QStringList{m_folders.path("backups")};
+        QDir().mkpath(m_folders.path("backups"));
+        options.sampleIntervalMs = 100;
         m_server = std::make_unique<DbServer>(options);
         QString error;
         ASSERT_TRUE(m_server->start(&error)) << qPrintable(error);
@@ -257,6 +262,96 @@ TEST_F(NetworkTest, StopLetsRequestsInFlightFinish)
 
     TestClient late;
     EXPECT_FALSE(late.open(plainUrl()));
+}
+
+TEST_F(NetworkTest, RestoreBringsBackupBackAndBroadcastsInOrder)
+{
+    TestClient listener;  // another plain connection: it gets the broadcasts too
+    ASSERT_TRUE(listener.open(plainUrl()));
+    TestClient client;
+    ASSERT_TRUE(client.open(plainUrl()));
+    const QJsonObject insertKept{{"DbName", "Tessel"},
+                                 {"sqlexec", "INSERT INTO TAB_ITEM (S_ID, S_NAME) VALUES (2, 'kept')"}};
+    ASSERT_EQ(client.request(1, "Execute", insertKept).value("result"), "OK");
+    const QJsonObject backup =
+        client.request(2, "BackupDatabase", {{"filePath", "net"}, {"dbArray", QJsonArray{"Tessel"}}});
+    ASSERT_EQ(backup.value("data").toObject().value("backupResult"),
+              QJsonArray({QJsonObject{{"dbName", "Tessel"}, {"ret", true}}}));
+    ASSERT_EQ(client.request(3, "Execute", {{"DbName", "Tessel"}, {"sqlexec", "DELETE FROM TAB_ITEM"}})
+                  .value("result"),
+              "OK");
+
+    client.messages.clear();
+    client.send(requestFrame(
+        4, "RestoreDatabase",
+        {{"filePath", m_folders.path("backups/net")}, {"timeout", 5}, {"dbArray", QJsonArray{"Tessel"}}}));
+    const QJsonObject restored = client.answer(4);
+    EXPECT_EQ(restored.value("data").toObject().value("restoreResult"),
+              QJsonArray({QJsonObject{{"dbName", "Tessel"}, {"ret", true}}}));
+    // Both broadcasts, in order, before the answer to the one who asked.
+    EXPECT_EQ(client.messages,
+              QStringList({"*\nStart restoring database.", "*\nRestore database complete."}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listener.messages.size() >= 2; }, kWaitMs));
+    EXPECT_EQ(listener.messages,
+              QStringList({"*\nStart restoring database.", "*\nRestore database complete."}));
+
+    const QJsonObject rows = client.request(
+        5, "ExecuteQuery",
+        {{"DbName", "Tessel"}, {"sqlexec", "SELECT group_concat(S_NAME) AS names FROM TAB_ITEM"}});
+    EXPECT_EQ(cell(rows, 0, "names"), "seed,kept");
+}
+
+TEST_F(NetworkTest, HostSamplesAppearAfterAnInterval)
+{
+    TestClient client;
+    ASSERT_TRUE(client.open(plainUrl()));
+    QString loopback;
+    for (const QNetworkInterface& i : QNetworkInterface::allInterfaces()) {
+        if (i.flags() & QNetworkInterface::IsLoopBack) {
+            loopback = i.name();
+        }
+    }
+    ASSERT_FALSE(loopback.isEmpty());
+    QJsonArray samples;
+    qint64 id = 10;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            samples = client.request(++id, "GetSystemStatusByName", {{"name", loopback}})
+                          .value("data")
+                          .toObject()
+                          .value("status")
+                          .toArray();
+            return samples.size() >= 2;
+        },
+        kWaitMs));
+    const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"));
+    for (const QJsonValue& v : samples) {
+        const QJsonObject s = v.toObject();
+        EXPECT_GT(s.value("MemUsage").toDouble(), 0.0);
+        EXPECT_LE(s.value("MemUsage").toDouble(), 100.0);
+        EXPECT_GE(s.value("CpuUsage").toDouble(), 0.0);
+        EXPECT_LE(s.value("CpuUsage").toDouble(), 100.0);
+        EXPECT_TRUE(s.value("RxByte").isDouble() && s.value("TxByte").isDouble());
+        EXPECT_GE(s.value("RxByte").toDouble(), 0.0);
+        EXPECT_TRUE(stamp.match(s.value("dateTime").toString()).hasMatch())
+            << qPrintable(s.value("dateTime").toString());
+    }
+    // Our own requests went over the loopback interface meanwhile.
+    qint64 received = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            received = 0;
+            for (const QJsonValue& v : client.request(++id, "GetSystemStatusByName", {{"name", loopback}})
+                                           .value("data")
+                                           .toObject()
+                                           .value("status")
+                                           .toArray()) {
+                received += qint64(v.toObject().value("RxByte").toDouble());
+            }
+            return received > 0;
+        },
+        kWaitMs));
+    EXPECT_GT(received, 0);
 }
 
 TEST(ServerLoopbackTest, LoopbackAddresses)

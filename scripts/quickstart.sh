@@ -52,6 +52,7 @@ ctl init-admin admin "Adm1n pass"
 ctl login --user admin --password "Adm1n pass"
 ctl users --user admin --password "Adm1n pass"
 ctl hosts --user admin --password "Adm1n pass"
+ctl netinfo
 
 stop_server
 trap - EXIT

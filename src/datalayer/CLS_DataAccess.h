@@ -93,6 +93,8 @@ public:
     int GetCameraCount(QString _strUserID);
     int SetChannelDefenceState(QString _strChannelID, int _iState);
     int SetObjectCaption(QString _strObjID, QString _strCaption);
+    /// Captions of several objects (id -> caption) in one transaction; 0 for an empty map.
+    int SetObjectCaptions(const QMap<QString, QString>& _mapCaptions);
 
     int InsertAlarmIn(const CLS_AlarmInEntity& _alarmInEntity);
     int InsertAlarmIns(const QVector<CLS_AlarmInEntity*>& _vecAlarmIns);

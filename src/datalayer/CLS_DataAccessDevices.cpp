@@ -234,6 +234,15 @@ int CLS_DataAccess::SetObjectCaption(QString _strObjID, QString _strCaption)
     return CLS_ChannelEntityDAO::GetInstance()->SetObjectCaption(_strObjID, _strCaption);
 }
 
+int CLS_DataAccess::SetObjectCaptions(const QMap<QString, QString>& _mapCaptions)
+{
+    if (_mapCaptions.contains(QString())) {
+        qDebug() << "_mapCaptions.contains(QString())";
+        return -1;
+    }
+    return CLS_ChannelEntityDAO::GetInstance()->SetObjectCaptions(_mapCaptions);
+}
+
 int CLS_DataAccess::InsertAlarmIn(const CLS_AlarmInEntity& _alarmInEntity)
 {
     return CLS_AlarmInEntityDAO::GetInstance()->InsertAlarmIn(_alarmInEntity);

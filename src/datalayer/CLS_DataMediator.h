@@ -45,6 +45,41 @@ public:
     int GetLocalRecorderAddress(QString& _strIP, int& _iHttpPort, int& _iPort) override;
     int SetLocalRecorderPassword(QString _strPassword) override;
     int GetAllProduct(QString _strCode, QVector<CLS_ProductEntity>& _vecProducts) override;
+    // The resource tree and device maintenance (CLS_DataMediatorTree.cpp).
+    int InitTreeNodeData() override;
+    int InsertHost(STRCT_VideoHost* _pVideoItem) override;
+    int InsertChannel(STRCT_VideoChannel* _pVideoItem) override;
+    int InsertChannelEx(const QVector<STRCT_VideoChannel*>& _qvecChannelData) override;
+    int InsertAlarmIn(STRCT_VideoAlarmIn* _pVideoItem) override;
+    int InsertAlarmOut(STRCT_VideoAlarmOut* _pVideoItem) override;
+    int InsertAlarmInEx(const QVector<STRCT_VideoAlarmIn*>& _qvecAlarmInItems) override;
+    int InsertAlarmOutEx(const QVector<STRCT_VideoAlarmOut*>& _qvecAlarmOutItems) override;
+    int UpdateHost(STRCT_VideoHost* _pstrctHostData) override;
+    int UpdateChannelEx(const QVector<STRCT_VideoChannel*>& _qvecChannelData) override;
+    int UpdateAlarmIn(STRCT_VideoAlarmIn* _pVideoItem) override;
+    int UpdateAlarmInEx(const QVector<STRCT_VideoAlarmIn*>& _qvecAlarmInItems) override;
+    int UpdateAlarmOut(STRCT_VideoAlarmOut* _pVideoItem) override;
+    int UpdateAlarmOutEx(const QVector<STRCT_VideoAlarmOut*>& _qvecAlarmOutItems) override;
+    int DeleteHost(QString _strHostID) override;
+    int ModifyOrInsertDev(Common::STRCT_DevItem* _pDevItem) override;
+    int DeleteDev(QString _strDevID) override;
+    int UpdateRefenceState(QString _strID, int _iState) override;
+    QVector<STRCT_VideoItem*> GetAllHostItems() override;
+    void GetChildItems(QString _strParentID, QVector<STRCT_VideoItem*>& _vecItems) override;
+    void GetResourceItemsByType(QVector<STRCT_VideoItem*>& _vecHosts, QVector<STRCT_VideoItem*>& _vecChannels,
+                                QVector<STRCT_VideoItem*>& _vecAlarmIns) override;
+    int GetRefenceStateById(QString _strID) override;
+    STRCT_VideoItem* GetHostItemOfChild(QString _strID) override;
+    bool GetProxyType(QString _qstrChannelId, int& _iProxyType) override;
+    bool IsALiP2PDev(QString _qstrChannelId, QString& _qstrHostId) override;
+    int GetHostSync(QString _strHostID, CLS_HostEntity& _hostEntity) override;
+    int GetChanelSync(QString _strChannelID, CLS_ChannelEntity& _channelEntity) override;
+    int GetChanbyChanNoAndHostID(QString _strHostID, int _iChannelNo,
+                                 CLS_ChannelEntity& _channelEntity) override;
+    int DeleteChannel(QString _strChannelID) override;
+    int DeleteChannelsOfHost(QString _strHostID) override;
+    int DeleteAlarmIns(const QStringList& _lstAlarmInIDs) override;
+    int DeleteAlarmOuts(const QStringList& _lstAlarmOutIDs) override;
 
     // ---- users, roles and rights ----
     int LoginUser(QString _strUserName, QString _strPassword) override;
@@ -118,6 +153,18 @@ private:
     // Products of the first code asked for with a non-empty answer, and that code.
     QVector<CLS_ProductEntity> m_vecProductCache;
     QString m_strProductCacheCode;
+
+    // ---- resource tree state (CLS_DataMediatorTree.cpp) ----
+    // The tree's helpers work on the maps and the lock above.
+    friend class CLS_ResourceTree;
+    // Host types of device type 0 with their captions in the client language.
+    QMap<int, QString> m_mapVideoHostType;
+    // Items of the passenger-flow tree by node id; that tree fills it.
+    QMap<QString, STRCT_VideoItem*> m_mapPassengerFlowData;
+    // Rights of the current user's first role by authority type.
+    AuthorityMap m_mapAuthority;
+    // Set once the trees have been loaded.
+    bool m_bTreeInited = false;
 
     // ---- settings state (CLS_DataMediatorSettings.cpp) ----
     // The record GetLocalGeneralSettingInfo hands out: made by its first call, refilled by

@@ -149,6 +149,11 @@ TEST(Channel, AFailingStatementLeavesNothingOfItsTransaction)
     EXPECT_EQ(CLS_RemoteDBHandler::Execute("Tessel", "NOT SQL AT ALL", 3, false), -1);
     EXPECT_EQ(CLS_RemoteDBHandler::ExecuteQuery("../etc/passwd", "SELECT 1", 3), nullptr);
     EXPECT_TRUE(log.hasPart(2, "[CLS_RemoteDBHandler::ExecuteQuery][RESPONSE]"));
+
+    // A NUL character in the SQL text is refused at once, not run up to it (nor looped on).
+    EXPECT_EQ(CLS_RemoteDBHandler::Execute("Tessel", QString("INSERT INTO T_TX VALUES(5);") + QChar(0), 3, false), -1);
+    EXPECT_TRUE(log.hasPart(3, "NUL character")) << log.dump().toStdString();
+    EXPECT_EQ(CLS_RemoteDBHandler::Execute("Tessel", "INSERT INTO T_TX VALUES(6)", 3, false), 0);
 }
 
 TEST(Channel, EveryConcurrentCallerGetsItsOwnAnswer)

@@ -132,7 +132,8 @@ TEST(PasswordScrambling, RoundTripsAndKnownForm)
     EXPECT_EQ(CLS_BaseEntityDAO::DecodePassword(strStored), QString("abc"));
 
     for (const QString& strPassword : {QString(""), QString("1"), QString("p@ss w0rd!"),
-                                       QString::fromLatin1("\xe9\xff\x01x"), QString(1023, QChar('z'))}) {
+                                       QString::fromLatin1("\xe9\xff\x01x"), QString::fromLatin1("a\0b", 3), QString(QChar(0)),
+                                       QString(1023, QChar('z'))}) {
         const QString strEncoded = CLS_BaseEntityDAO::EncodePassword(strPassword);
         EXPECT_EQ(strEncoded.size(), 3 * strPassword.size());
         EXPECT_EQ(CLS_BaseEntityDAO::DecodePassword(strEncoded), strPassword)

@@ -262,8 +262,24 @@ INSTANTIATE_TEST_SUITE_P(
                       AnswerCase{"notJson", 0, "<html>", -1, -1, nullptr},
                       AnswerCase{"jsonArrayTop", 0, "[1,2]", -1, -1, nullptr},
                       AnswerCase{"emptyAnswer", 0, "", -1, -1, nullptr},
-                      AnswerCase{"sendTimeout", -1002, "", -1002, -1, nullptr}),
+                      AnswerCase{"sendTimeout", -1002, "", -1002, -1, nullptr},
+        AnswerCase{"trailingGarbage", 0, R"({"result":"OK","data":{"ret":[]}} x)", -1, -1, nullptr}),
     [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
+
+TEST_F(RemoteDBHandlerRequests, AnswersThatAreNotJsonTextAreRefused)
+{
+    // Raw U+0000 never appears in JSON text; the decoder must not stop reading at it.
+    answer(0, QString::fromUtf8(R"({"result":"OK","data":{"ret":[]}})") + QChar(0) + "garbage");
+    EXPECT_EQ(CLS_RemoteDBHandler::ExecuteQuery("Tessel", "SELECT", 3), nullptr);
+    // A lone low surrogate escape decodes without aborting.
+    answer(0, R"({"result":"OK","data":{"ret":[{"record":[{"key":"K","value":"a\udc00b"}]}]}})");
+    RecordSet* pRows = CLS_RemoteDBHandler::ExecuteQuery("Tessel", "SELECT", 3);
+    if (pRows != nullptr) {
+        EXPECT_EQ(pRows->size(), 1);
+        qDeleteAll(*pRows);
+        delete pRows;
+    }
+}
 
 TEST_F(RemoteDBHandlerRequests, RowsBecomeRecordMaps)
 {

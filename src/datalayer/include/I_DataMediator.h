@@ -9,8 +9,10 @@
 #include "DataMediatorExport.h"
 #include "NetworkInfo.h"
 // devices and the resource tree
+#include "CLS_ChannelEntity.h"
 #include "CLS_HostEntity.h"
 #include "CLS_ProductEntity.h"
+#include "DevItem.h"
 #include "VideoItem.h"
 // users, roles and rights; settings and configuration
 #include "CLS_RoleEntity.h"
@@ -95,6 +97,75 @@ public:
     /// The products of a code (the leaves of the data dictionary under it), kept after the first
     /// non-empty answer and served from there. 0, or -1 when there is none.
     virtual int GetAllProduct(QString _strCode, QVector<CLS_ProductEntity>& _vecProducts) = 0;
+
+    // The resource tree: every host, channel and alarm point the logged-in user may see, kept
+    // by id and in step with the database. Changes are reported through
+    // SignResourceDataChangeCallback after they are made; the vector handed to it and the items
+    // it removes stay readable for a while after the signal returns.
+    /// Loads the tree of the current user once (later calls return 0 at once): the user's first
+    /// role and its rights, the hosts on which the role holds authority type 1 with their
+    /// channels and alarm points, and the generic devices as hosts. -1 when the user has no
+    /// usable role. Emits nothing.
+    virtual int InitTreeNodeData() = 0;
+    /// Stores a new host (its children are added on their own) and adds it to the tree.
+    virtual int InsertHost(STRCT_VideoHost* _pVideoItem) = 0;
+    /// Stores a new channel (tried twice) and places it after its host's channels; -1 when the
+    /// host's channel counter does not match its children (the row stays written).
+    virtual int InsertChannel(STRCT_VideoChannel* _pVideoItem) = 0;
+    /// The same for a batch, in one transaction and with one signal; null entries are skipped.
+    virtual int InsertChannelEx(const QVector<STRCT_VideoChannel*>& _qvecChannelData) = 0;
+    /// Alarm inputs go after the host's alarm inputs, alarm outputs after its alarm outputs.
+    virtual int InsertAlarmIn(STRCT_VideoAlarmIn* _pVideoItem) = 0;
+    virtual int InsertAlarmOut(STRCT_VideoAlarmOut* _pVideoItem) = 0;
+    virtual int InsertAlarmInEx(const QVector<STRCT_VideoAlarmIn*>& _qvecAlarmInItems) = 0;
+    virtual int InsertAlarmOutEx(const QVector<STRCT_VideoAlarmOut*>& _qvecAlarmOutItems) = 0;
+    /// Stores the host and brings its tree item in line: a new address re-captions every child;
+    /// the counters of the given item are the wanted numbers of channels, alarm inputs and
+    /// alarm outputs (surplus ones are deleted from the end, missing ones created).
+    virtual int UpdateHost(STRCT_VideoHost* _pstrctHostData) = 0;
+    /// Store the items (tried twice), then copy number, caption and description into the tree.
+    virtual int UpdateChannelEx(const QVector<STRCT_VideoChannel*>& _qvecChannelData) = 0;
+    virtual int UpdateAlarmIn(STRCT_VideoAlarmIn* _pVideoItem) = 0;
+    virtual int UpdateAlarmInEx(const QVector<STRCT_VideoAlarmIn*>& _qvecAlarmInItems) = 0;
+    virtual int UpdateAlarmOut(STRCT_VideoAlarmOut* _pVideoItem) = 0;
+    virtual int UpdateAlarmOutEx(const QVector<STRCT_VideoAlarmOut*>& _qvecAlarmOutItems) = 0;
+    /// Deletes the host's channels and alarm points, then the host, from the database and the tree.
+    virtual int DeleteHost(QString _strHostID) = 0;
+    /// Stores a generic device and shows it as a host with one channel ("<id>_0").
+    virtual int ModifyOrInsertDev(Common::STRCT_DevItem* _pDevItem) = 0;
+    /// Deletes a generic device and its host and channel items.
+    virtual int DeleteDev(QString _strDevID) = 0;
+    /// Arms (1) or disarms (0) a host, channel or alarm input; -1 for other items.
+    virtual int UpdateRefenceState(QString _strID, int _iState) = 0;
+
+    /// Every host item of the tree, by id.
+    virtual QVector<STRCT_VideoItem*> GetAllHostItems() = 0;
+    /// Appends the items whose parent is _strParentID, by id.
+    virtual void GetChildItems(QString _strParentID, QVector<STRCT_VideoItem*>& _vecItems) = 0;
+    /// Appends the hosts, channels and alarm inputs of the tree to the three lists.
+    virtual void GetResourceItemsByType(QVector<STRCT_VideoItem*>& _vecHosts,
+                                        QVector<STRCT_VideoItem*>& _vecChannels,
+                                        QVector<STRCT_VideoItem*>& _vecAlarmIns) = 0;
+    /// The defence state of the item; -1 when it is not in the tree.
+    virtual int GetRefenceStateById(QString _strID) = 0;
+    /// The parent item of the item (its host); null when either is not in the tree.
+    virtual STRCT_VideoItem* GetHostItemOfChild(QString _strID) = 0;
+    /// The proxy type of the channel's host; false when the host is not in the tree.
+    virtual bool GetProxyType(QString _qstrChannelId, int& _iProxyType) = 0;
+    /// Whether the channel's host is reached through the peer-to-peer cloud service (proxy type
+    /// 4); the host's id goes to _qstrHostId.
+    virtual bool IsALiP2PDev(QString _qstrChannelId, QString& _qstrHostId) = 0;
+    /// The stored host or channel (read from the database, not the tree); 0 or -1.
+    virtual int GetHostSync(QString _strHostID, CLS_HostEntity& _hostEntity) = 0;
+    virtual int GetChanelSync(QString _strChannelID, CLS_ChannelEntity& _channelEntity) = 0;
+    /// The stored channel _iChannelNo of the host; 0 or -1.
+    virtual int GetChanbyChanNoAndHostID(QString _strHostID, int _iChannelNo,
+                                         CLS_ChannelEntity& _channelEntity) = 0;
+    /// Database only: the tree and its signals are left alone.
+    virtual int DeleteChannel(QString _strChannelID) = 0;
+    virtual int DeleteChannelsOfHost(QString _strHostID) = 0;
+    virtual int DeleteAlarmIns(const QStringList& _lstAlarmInIDs) = 0;
+    virtual int DeleteAlarmOuts(const QStringList& _lstAlarmOutIDs) = 0;
 
     // ---- users, roles and rights ----
     /// Checks the name and password and, on success, makes this user the current one (id, name

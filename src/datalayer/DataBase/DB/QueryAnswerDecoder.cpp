@@ -2,6 +2,9 @@
 
 #include "Log.h"
 
+// Release builds of rapidjson do not assert; make builds with assertions on behave the same
+// (a lone surrogate escape in an answer must give a decoding failure, not an abort).
+#define RAPIDJSON_ASSERT(x) static_cast<void>(0)
 #include <rapidjson/document.h>
 #include <rapidjson/encodings.h>
 
@@ -70,6 +73,10 @@ private:
 int DecodeQueryAnswer(const QString& _strAnswer, RecordSet*& _pRows)
 {
     _pRows = nullptr;
+    // The parser stops at U+0000, which JSON text never holds unescaped.
+    if (_strAnswer.contains(QChar(0))) {
+        return -1;
+    }
     Document doc;
     // Iterative parsing: a deeply nested answer cannot exhaust the stack.
     doc.Parse<rapidjson::kParseIterativeFlag>(_strAnswer.utf16());

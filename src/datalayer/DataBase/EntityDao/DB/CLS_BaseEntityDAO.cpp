@@ -241,7 +241,7 @@ QString CLS_BaseEntityDAO::DecodePassword(const QString& _strStored)
         bytes[k] = static_cast<char>(d);
         next = d;
     }
-    return QString::fromLatin1(bytes);
+    return QString::fromLatin1(bytes.constData(), bytes.size());  // a NUL byte is part of it
 }
 
 // ---- system identifier ----

@@ -230,6 +230,22 @@ int CLS_ChannelEntityDAO::SetObjectCaption(const QString& _strObjID, const QStri
     });
 }
 
+int CLS_ChannelEntityDAO::SetObjectCaptions(const QMap<QString, QString>& _mapCaptions)
+{
+    return Guarded("CLS_ChannelEntityDAO::SetObjectCaptions", -1, [&] {
+        if (_mapCaptions.isEmpty()) {
+            return 0;
+        }
+        QList<QString> lstSql;
+        QList<Binds> lstBinds;
+        for (auto it = _mapCaptions.cbegin(); it != _mapCaptions.cend(); ++it) {
+            lstSql << QStringLiteral("UPDATE TAB_OBJ SET S_CAPTION=:newCaption WHERE S_ID=:objId");
+            lstBinds << Binds{{":newCaption", it.value()}, {":objId", it.key()}};
+        }
+        return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
+    });
+}
+
 void CLS_ChannelEntityDAO::LoadChannel(const QMap<QString, QString>& _row, CLS_ChannelEntity& e)
 {
     e.S_ID = Text(_row, "S_ID");

@@ -43,6 +43,8 @@ public:
     int SetChannelDefenceState(const QString& _strChannelID, int _iState);
     /// Caption of any object of TAB_OBJ.
     int SetObjectCaption(const QString& _strObjID, const QString& _strCaption);
+    /// Captions of several objects of TAB_OBJ (id -> caption) in one transaction; 0 for none.
+    int SetObjectCaptions(const QMap<QString, QString>& _mapCaptions);
 
     // ---- reads: 0, or -1 when the server gave no record set ----
     /// Appends every channel, by number. The new entities belong to the caller.

@@ -1,0 +1,820 @@
+// The resource tree against a real server and schema: loading it per user and role, generic
+// devices shown as hosts, the child inserts with their positions, host changes and deletes with
+// what they write and report, and look-ups from a second thread while the tree changes.
+#include "CLS_CommonHandle.h"
+#include "CLS_DataAccess.h"
+#include "CLS_DataMediator.h"
+#include "CLS_RemoteDBHandler.h"
+#include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
+#include "DataBase/EntityDao/HostConfig/CLS_AlarmInEntity.h"
+#include "DataBase/EntityDao/HostConfig/CLS_AlarmOutEntity.h"
+#include "LogCapture.h"
+#include "ServerProcess.h"
+#include "VideoItem.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+Q_DECLARE_METATYPE(const QVector<STRCT_VideoItem*>*)
+Q_DECLARE_METATYPE(OperationType)
+
+namespace {
+
+ServerProcess* g_pServer = nullptr;
+QTemporaryDir* g_pHome = nullptr;  // the settings make their default folders below HOME
+
+typedef QMap<QString, QVariant> Binds;
+
+const char kAdminName[] = "admin";
+const char kAdminPassword[] = "tree pw";
+
+void settleSysId()
+{
+    const QString strPath = QCoreApplication::applicationDirPath() + "/StartConfiguration.json";
+    bool bWritten = false;
+    if (!QFile::exists(strPath)) {
+        QFile file(strPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(R"({"clientid":"ittree01"})");
+        file.close();
+        bWritten = true;
+    }
+    CLS_BaseEntityDAO::ResetSysIdForTest();
+    const int iRet = CLS_BaseEntityDAO::InitSysId();
+    if (bWritten) {
+        QFile::remove(strPath);
+    }
+    ASSERT_EQ(iRet, 0);
+}
+
+class TreeEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        qRegisterMetaType<const QVector<STRCT_VideoItem*>*>("const QVector<STRCT_VideoItem*>*");
+        qRegisterMetaType<OperationType>("OperationType");
+        g_pHome = new QTemporaryDir();
+        qputenv("HOME", g_pHome->path().toUtf8());
+        g_pServer = new ServerProcess();
+        ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
+        ASSERT_EQ(connectHandlerTo(*g_pServer), 1);
+        settleSysId();
+        CLS_DataMediator mediator;
+        ASSERT_EQ(mediator.AddUser(kAdminName, kAdminPassword), 0);
+    }
+    void TearDown() override
+    {
+        CLS_RemoteDBHandler::Teardown();
+        if (g_pServer != nullptr) {
+            g_pServer->stop();
+            delete g_pServer;
+            g_pServer = nullptr;
+        }
+        delete g_pHome;
+        g_pHome = nullptr;
+    }
+};
+
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new TreeEnvironment);
+
+int scalar(const QString& _strSql, const Binds& _mapBind = Binds())
+{
+    RecordSet* pRows = CLS_BaseEntityDAO::ExecuteQueryEx("Tessel", _strSql, _mapBind);
+    const int iValue = pRows == nullptr || pRows->isEmpty() ? -100 : pRows->first()->first().toInt();
+    CLS_BaseEntityDAO::FreeRecordSet(pRows);
+    return iValue;
+}
+
+QString text(const QString& _strSql, const Binds& _mapBind = Binds())
+{
+    RecordSet* pRows = CLS_BaseEntityDAO::ExecuteQueryEx("Tessel", _strSql, _mapBind);
+    const QString strValue =
+        pRows == nullptr || pRows->isEmpty() ? QString("<none>") : pRows->first()->first();
+    CLS_BaseEntityDAO::FreeRecordSet(pRows);
+    return strValue;
+}
+
+int childRows(const QString& _strHostID, const char* _pszTable)
+{
+    return scalar(QStringLiteral("SELECT COUNT(*) FROM %1 t JOIN TAB_OBJ o ON o.S_ID = t.S_ID "
+                                 "WHERE o.S_PARENT_ID = :h")
+                      .arg(_pszTable),
+                  {{":h", _strHostID}});
+}
+
+std::string s(const QString& _strText)
+{
+    return _strText.toStdString();
+}
+
+// A stored host with its children, written through the facade (not the tree).
+void storeHost(const QString& _strID, const QString& _strIP, int _iChannels, int _iAlarmIns, int _iAlarmOuts,
+               int _iDevType = 1)
+{
+    CLS_DataAccess& access = CLS_DataAccess::GetInstance();
+    CLS_HostEntity host;
+    host.S_ID = _strID;
+    host.S_CAPTION = "Host " + _strIP;
+    host.S_IP = _strIP;
+    host.I_PORT = 3000;
+    host.S_USERNAME = "admin";
+    host.S_PASSWORD = "pw";
+    host.I_DEVTYPE = _iDevType;
+    host.I_PROXY_TYPE = 1;
+    ASSERT_EQ(access.InsertHost(host), 0);
+    QVector<CLS_ChannelEntity*> vecChannels;
+    for (int i = 0; i < _iChannels; ++i) {
+        auto* p = new CLS_ChannelEntity();
+        p->S_ID = QStringLiteral("%1-c%2").arg(_strID).arg(i);
+        p->S_PARENT_ID = _strID;
+        p->S_CAPTION = QStringLiteral("%1-Channel %2").arg(_strIP).arg(i + 1);
+        p->I_NUM = i;
+        vecChannels.append(p);
+    }
+    QVector<CLS_AlarmInEntity*> vecAlarmIns;
+    for (int i = 0; i < _iAlarmIns; ++i) {
+        auto* p = new CLS_AlarmInEntity();
+        p->S_ID = QStringLiteral("%1-i%2").arg(_strID).arg(i);
+        p->S_PARENT_ID = _strID;
+        p->S_CAPTION = QStringLiteral("%1-AlarmIn %2").arg(_strIP).arg(i + 1);
+        p->I_NUM = i;
+        vecAlarmIns.append(p);
+    }
+    QVector<CLS_AlarmOutEntity*> vecAlarmOuts;
+    for (int i = 0; i < _iAlarmOuts; ++i) {
+        auto* p = new CLS_AlarmOutEntity();
+        p->S_ID = QStringLiteral("%1-o%2").arg(_strID).arg(i);
+        p->S_PARENT_ID = _strID;
+        p->S_CAPTION = QStringLiteral("%1-AlarmOut %2").arg(_strIP).arg(i + 1);
+        p->I_NUM = i;
+        vecAlarmOuts.append(p);
+    }
+    const int iChannels = access.InsertChannels(vecChannels);
+    const int iAlarmIns = access.InsertAlarmIns(vecAlarmIns);
+    const int iAlarmOuts = access.InsertAlarmOuts(vecAlarmOuts);
+    qDeleteAll(vecChannels);
+    qDeleteAll(vecAlarmIns);
+    qDeleteAll(vecAlarmOuts);
+    ASSERT_EQ(iChannels, 0);
+    ASSERT_EQ(iAlarmIns, 0);
+    ASSERT_EQ(iAlarmOuts, 0);
+}
+
+// A user in a role of its own; the role holds the given rights on the given objects.
+void storeUser(CLS_DataMediator& _mediator, const QString& _strID, const QString& _strRoleID,
+               const QList<QPair<QString, int>>& _lstRights)
+{
+    CLS_UserEntity user;
+    user.S_ID = _strID;
+    user.S_CAPTION = _strID;
+    user.S_PASSWORD = "pw";
+    user.DT_LIMIT = "2099-01-01 00:00:00";
+    user.I_OBJ_TYPE_ID = 13;
+    CLS_RoleEntity role;
+    role.S_ID = _strRoleID;
+    role.S_CAPTION = _strRoleID;
+    role.I_OBJ_TYPE_ID = 14;
+    ASSERT_EQ(_mediator.InsertUserAddRoleRelatedInfo(&user, &role), 0);
+    for (const auto& right : _lstRights) {
+        STRCT_Authority auth;
+        auth.m_strObjID = right.first;
+        auth.m_strRoleID = _strRoleID;
+        auth.m_iAuthorityType = right.second;
+        auth.m_iStatus = 1;
+        ASSERT_EQ(_mediator.UpdateAuthToRole(&auth), 0);
+    }
+}
+
+QStringList ids(const QVector<STRCT_VideoItem*>& _vecItems)
+{
+    QStringList lst;
+    for (const STRCT_VideoItem* pItem : _vecItems) {
+        lst << QString::fromStdString(pItem->m_strID);
+    }
+    return lst;
+}
+
+QStringList captions(const QVector<STRCT_VideoItem*>& _vecItems)
+{
+    QStringList lst;
+    for (const STRCT_VideoItem* pItem : _vecItems) {
+        lst << QString::fromStdString(pItem->m_strCaption);
+    }
+    return lst;
+}
+
+// One resource signal as received: the items' ids, the operation and the device type.
+struct Change
+{
+    QStringList ids;
+    int op;
+    int devType;
+};
+
+std::ostream& operator<<(std::ostream& _os, const Change& _change)
+{
+    return _os << "{" << _change.ids.join(",").toStdString() << " op " << _change.op << " type "
+               << _change.devType << "}";
+}
+
+bool operator==(const Change& _a, const Change& _b)
+{
+    return _a.ids == _b.ids && _a.op == _b.op && _a.devType == _b.devType;
+}
+
+QList<Change> changes(const QSignalSpy& _spy)
+{
+    QList<Change> lst;
+    for (const QList<QVariant>& args : _spy) {
+        const auto* pVec = args.at(0).value<const QVector<STRCT_VideoItem*>*>();
+        lst.append({pVec != nullptr ? ids(*pVec) : QStringList{"<null>"}, args.at(1).value<OperationType>(),
+                    args.at(2).toInt()});
+    }
+    return lst;
+}
+
+}  // namespace
+
+// Every case starts from empty device tables and a mediator logged in as the administrator.
+class Tree : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        wipe();
+        ASSERT_EQ(m_mediator.LoginUser(kAdminName, kAdminPassword), 0);
+    }
+    void TearDown() override { wipe(); }
+    static void wipe()
+    {
+        ASSERT_EQ(
+            CLS_BaseEntityDAO::ExecuteTransaction(
+                "Tessel",
+                {"DELETE FROM TAB_DEV_VIDEO_HOST", "DELETE FROM TAB_HOST", "DELETE FROM TAB_DEV_CAMERA",
+                 "DELETE FROM TAB_CHANNEL", "DELETE FROM TAB_DEV_ALARM_IN", "DELETE FROM TAB_DEV_ALARM_OUT",
+                 "DELETE FROM TAB_DEV", "DELETE FROM TAB_OBJ WHERE I_OBJ_TYPE_ID IN (4, 5, 6, 7, 52, 53)",
+                 "DELETE FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_ROLE_ID = 'admin_role'"}),
+            0);
+    }
+    STRCT_VideoHost* host(const QString& _strID)
+    {
+        for (STRCT_VideoItem* pItem : m_mediator.GetAllHostItems()) {
+            if (pItem->m_strID == s(_strID)) {
+                return static_cast<STRCT_VideoHost*>(pItem);
+            }
+        }
+        return nullptr;
+    }
+    QVector<STRCT_VideoItem*> children(const QString& _strHostID)
+    {
+        STRCT_VideoHost* pHost = host(_strHostID);
+        return pHost == nullptr
+                   ? QVector<STRCT_VideoItem*>()
+                   : QVector<STRCT_VideoItem*>(pHost->m_vecChilds.begin(), pHost->m_vecChilds.end());
+    }
+    CLS_DataMediator m_mediator;
+};
+
+TEST_F(Tree, AUserWithoutRoleGetsNoTree)
+{
+    storeHost("h-1", "10.0.0.1", 1, 0, 0);
+    CLS_DataMediator nobody;
+    LogCapture log;
+    EXPECT_EQ(nobody.InitTreeNodeData(), -1);  // nobody logged in
+
+    storeUser(m_mediator, "u-norole", "r-gone", {{"h-1", 1}});
+    ASSERT_EQ(m_mediator.DeleteRole("r-gone"), 0);
+    CLS_DataMediator mediator;
+    ASSERT_EQ(mediator.LoginUser("u-norole", "pw"), 0);
+    log.clear();
+    EXPECT_EQ(mediator.InitTreeNodeData(), -1);
+    EXPECT_TRUE(log.has(4, "CLS_DataMediator::InitTreeNodeData vecUserRole.size=0"))
+        << qPrintable(log.dump());
+    EXPECT_TRUE(mediator.GetAllHostItems().isEmpty());
+    QVector<STRCT_VideoItem*> vecRoot;
+    mediator.GetChildItems("resource_root_id", vecRoot);
+    EXPECT_TRUE(vecRoot.isEmpty());
+    EXPECT_EQ(mediator.GetHostItemOfChild("h-1-c0"), nullptr);
+    // Not marked as loaded: the next call checks again.
+    EXPECT_EQ(mediator.InitTreeNodeData(), -1);
+    ASSERT_EQ(m_mediator.DeleteUser("u-norole"), 0);
+}
+
+TEST_F(Tree, AReadThatFailsLeavesTheTreeToTheNextCall)
+{
+    storeHost("h-1", "10.0.0.1", 1, 0, 0);
+    ASSERT_EQ(
+        CLS_RemoteDBHandler::ExecuteEx("Tessel", "ALTER TABLE TAB_DEV RENAME TO TAB_DEV_AWAY", {}, 3, false),
+        0);
+    const int iFailed = m_mediator.InitTreeNodeData();
+    ASSERT_EQ(
+        CLS_RemoteDBHandler::ExecuteEx("Tessel", "ALTER TABLE TAB_DEV_AWAY RENAME TO TAB_DEV", {}, 3, false),
+        0);
+    EXPECT_EQ(iFailed, -1);
+    EXPECT_TRUE(m_mediator.GetAllHostItems().isEmpty());
+    EXPECT_EQ(m_mediator.GetHostItemOfChild("h-1"), nullptr);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    EXPECT_EQ(ids(m_mediator.GetAllHostItems()), QStringList{"h-1"});
+    EXPECT_EQ(ids(children("h-1")), QStringList{"h-1-c0"});
+}
+
+TEST_F(Tree, TheTreeHoldsTheHostsOfTheRoleWithChildrenInOrder)
+{
+    storeHost("h-a", "10.0.0.2", 3, 2, 1);
+    storeHost("h-b", "10.0.0.1", 1, 0, 0);
+    // The operator's role sees h-a (authority type 1); another type on h-b does not show it.
+    storeUser(m_mediator, "u-oper", "r-oper", {{"h-a", 1}, {"h-b", 2}});
+    storeUser(m_mediator, "u-other", "r-other", {{"h-b", 2}});
+
+    CLS_DataMediator oper;
+    ASSERT_EQ(oper.LoginUser("u-oper", "pw"), 0);
+    ASSERT_EQ(oper.InitTreeNodeData(), 0);
+    const QVector<STRCT_VideoItem*> vecHosts = oper.GetAllHostItems();
+    ASSERT_EQ(ids(vecHosts), QStringList{"h-a"});
+    auto* pHost = static_cast<STRCT_VideoHost*>(vecHosts[0]);
+    EXPECT_EQ(pHost->m_strParentID, "resource_root_id");
+    EXPECT_EQ(pHost->m_strIP, "10.0.0.2");
+    EXPECT_EQ(pHost->m_strChannelCount, "3");
+    EXPECT_EQ(pHost->m_strAlarmInCount, "2");
+    EXPECT_EQ(pHost->m_strAlarmOutCount, "1");
+    const QVector<STRCT_VideoItem*> vecChilds(pHost->m_vecChilds.begin(), pHost->m_vecChilds.end());
+    EXPECT_EQ(ids(vecChilds), (QStringList{"h-a-c0", "h-a-c1", "h-a-c2", "h-a-i0", "h-a-i1", "h-a-o0"}));
+    QList<int> lstSort;
+    for (const STRCT_VideoItem* pChild : vecChilds) {
+        lstSort << pChild->m_iSortNum;
+        EXPECT_EQ(pChild->m_strParentID, "h-a");
+    }
+    EXPECT_EQ(lstSort, (QList<int>{0, 1, 2, 512, 513, 1024}));
+    EXPECT_EQ(vecChilds[4]->GetType(), vitAlarmIn);
+    EXPECT_EQ(vecChilds[5]->GetType(), vitAlarmOut);
+
+    const STRCT_VideoItem* pRoot = oper.GetHostItemOfChild("h-a");
+    ASSERT_NE(pRoot, nullptr);
+    EXPECT_EQ(pRoot->GetType(), vitGroup);
+    EXPECT_EQ(pRoot->m_strID, "resource_root_id");
+    EXPECT_TRUE(pRoot->m_strCaption.empty());
+    EXPECT_EQ(oper.GetHostItemOfChild("h-a-i1"), pHost);
+    EXPECT_EQ(oper.GetHostItemOfChild("h-b-c0"), nullptr);
+    QVector<STRCT_VideoItem*> vecHostsByType, vecChannels, vecAlarmIns;
+    oper.GetResourceItemsByType(vecHostsByType, vecChannels, vecAlarmIns);
+    EXPECT_EQ(vecHostsByType.size(), 1);
+    EXPECT_EQ(vecChannels.size(), 3);
+    EXPECT_EQ(vecAlarmIns.size(), 2);
+
+    // A user whose role lacks authority type 1 sees no host.
+    CLS_DataMediator other;
+    ASSERT_EQ(other.LoginUser("u-other", "pw"), 0);
+    ASSERT_EQ(other.InitTreeNodeData(), 0);
+    EXPECT_TRUE(other.GetAllHostItems().isEmpty());
+
+    // The administrator sees both, numbered by address; a second load reads nothing new.
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    const QVector<STRCT_VideoItem*> vecAdmin = m_mediator.GetAllHostItems();
+    ASSERT_EQ(ids(vecAdmin), (QStringList{"h-a", "h-b"}));
+    EXPECT_EQ(vecAdmin[0]->m_iSortNum, 1);
+    EXPECT_EQ(vecAdmin[1]->m_iSortNum, 0);
+    storeHost("h-c", "10.0.0.3", 1, 0, 0);
+    EXPECT_EQ(m_mediator.InitTreeNodeData(), 0);
+    EXPECT_EQ(m_mediator.GetAllHostItems(), vecAdmin);
+
+    ASSERT_EQ(m_mediator.DeleteUser("u-oper"), 0);
+    ASSERT_EQ(m_mediator.DeleteRole("r-oper"), 0);
+    ASSERT_EQ(m_mediator.DeleteUser("u-other"), 0);
+    ASSERT_EQ(m_mediator.DeleteRole("r-other"), 0);
+}
+
+TEST_F(Tree, GenericDevicesAreHostsWithTheirJsonDescription)
+{
+    struct Case
+    {
+        const char* id;
+        int type;
+        const char* brand;
+        int devversion;  // 0: no such key
+    };
+    const Case cases[] = {
+        {"d-2-zero", 2, "0", 11}, {"d-2-other", 2, "00", 10}, {"d-3", 3, "0", 12}, {"d-5", 5, "0", 0}};
+    CLS_DataAccess& access = CLS_DataAccess::GetInstance();
+    for (const Case& c : cases) {
+        Common::STRCT_DevItem dev;
+        dev.S_ID = c.id;
+        dev.S_NAME = std::string("Name of ") + c.id;
+        dev.I_TYPE = c.type;
+        dev.S_BRAND = c.brand;
+        dev.S_SN = std::string("SN-") + c.id;
+        dev.S_IP = "192.168.1.20";
+        dev.I_PORT = 8000;
+        dev.S_USERNAME = "viewer";
+        dev.S_PASSWORD = "p'w";
+        ASSERT_EQ(access.InsertDev(dev), 0);
+        // The stored channel of the device, with a description of its own.
+        CLS_ChannelEntity channel;
+        channel.S_ID = QString(c.id) + "_0";
+        channel.S_PARENT_ID = c.id;
+        channel.S_CAPTION = "dev channel";
+        channel.S_DESCRIPTION = "own";
+        channel.I_OBJ_TYPE_ID = c.type == 3 ? 53 : 52;
+        ASSERT_EQ(access.InsertChannel(channel), 0);
+    }
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        const STRCT_VideoHost* pHost = host(c.id);
+        ASSERT_NE(pHost, nullptr);
+        EXPECT_EQ(pHost->m_iHostDevType, c.type);
+        EXPECT_EQ(pHost->m_iDevType, c.type);
+        EXPECT_EQ(pHost->m_strIP, std::string("SN-") + c.id);
+        EXPECT_EQ(pHost->m_strCaption, std::string("Name of ") + c.id);
+        EXPECT_EQ(pHost->m_strParentID, "resource_root_id");
+        const QJsonObject description =
+            QJsonDocument::fromJson(QByteArray::fromStdString(pHost->m_strDescription)).object();
+        if (c.devversion == 0) {
+            EXPECT_FALSE(description.contains("devversion"));
+        } else {
+            EXPECT_EQ(description.value("devversion").toInt(), c.devversion);
+        }
+        EXPECT_EQ(description.value("sn").toString(), QString("SN-") + c.id);
+        EXPECT_EQ(description.value("ip").toString(), QString("192.168.1.20"));
+        EXPECT_EQ(description.value("port").toInt(), 8000);
+        EXPECT_EQ(description.value("login").toString(), QString("viewer"));
+        EXPECT_EQ(description.value("password").toString(), QString("p'w"));
+
+        ASSERT_EQ(pHost->m_vecChilds.size(), 1u);
+        const auto* pChannel = static_cast<const STRCT_VideoChannel*>(pHost->m_vecChilds[0]);
+        const bool bBound = c.type == 2 || c.type == 3;
+        // Devices of type 2 and 3 lend their description and type to their channel.
+        EXPECT_EQ(pChannel->m_strDescription, bBound ? pHost->m_strDescription : std::string("own"));
+        EXPECT_EQ(pChannel->m_iDevType, bBound ? c.type : -1);
+    }
+}
+
+TEST_F(Tree, ChildInsertsFollowTheCountersOfTheirHost)
+{
+    storeHost("h-1", "10.0.0.1", 2, 1, 0, 7);
+    storeHost("h-2", "10.0.0.2", 2, 0, 0, 7);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    QSignalSpy spy(&m_mediator, &I_DataMediator::SignResourceDataChangeCallback);
+
+    STRCT_VideoChannel channel;
+    channel.m_strID = "h-1-new";
+    channel.m_strParentID = "h-1";
+    channel.m_strCaption = "  New   channel ";
+    channel.m_iChannelNo = 2;
+    ASSERT_EQ(m_mediator.InsertChannel(&channel), 0);
+    STRCT_VideoAlarmOut alarmOut;
+    alarmOut.m_strID = "h-1-out";
+    alarmOut.m_strParentID = "h-1";
+    ASSERT_EQ(m_mediator.InsertAlarmOut(&alarmOut), 0);
+    STRCT_VideoAlarmIn alarmIn;
+    alarmIn.m_strID = "h-1-in";
+    alarmIn.m_strParentID = "h-1";
+    alarmIn.m_iAlarmNo = 1;
+    ASSERT_EQ(m_mediator.InsertAlarmIn(&alarmIn), 0);
+
+    EXPECT_EQ(
+        changes(spy),
+        (QList<Change>{{{"h-1-new"}, otInsert, 7}, {{"h-1-out"}, otInsert, 9}, {{"h-1-in"}, otInsert, 9}}));
+    EXPECT_EQ(ids(children("h-1")),
+              (QStringList{"h-1-c0", "h-1-c1", "h-1-new", "h-1-i0", "h-1-in", "h-1-out"}));
+    const STRCT_VideoHost* pHost = host("h-1");
+    EXPECT_EQ(pHost->m_strChannelCount, "3");
+    EXPECT_EQ(pHost->m_strAlarmInCount, "2");
+    EXPECT_EQ(pHost->m_strAlarmOutCount, "1");
+    const STRCT_VideoItem* pNew = children("h-1")[2];
+    EXPECT_NE(pNew, &channel);
+    EXPECT_EQ(pNew->m_strCaption, "New channel");
+    // Items created later are numbered by the size of the tree: root, 2 hosts, 5 children.
+    EXPECT_EQ(pNew->m_iSortNum, 8);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM VIEW_DEV_CHANNEL WHERE S_ID = 'h-1-new' AND S_PARENT_ID = 'h-1'"),
+              1);
+    EXPECT_EQ(childRows("h-1", "TAB_DEV_ALARM_IN"), 2);
+
+    // A counter that does not match the children: the row is written, the item gets no place.
+    spy.clear();
+    static_cast<STRCT_VideoHost*>(host("h-2"))->m_strChannelCount = "3";
+    channel.m_strID = "h-2-new";
+    channel.m_strParentID = "h-2";
+    LogCapture log;
+    EXPECT_EQ(m_mediator.InsertChannel(&channel), -1);
+    EXPECT_TRUE(log.has(3, "CLS_DataMediator::InsertChannel iNum = (3)")) << qPrintable(log.dump());
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM VIEW_DEV_CHANNEL WHERE S_ID = 'h-2-new'"), 1);
+    EXPECT_EQ(ids(children("h-2")), (QStringList{"h-2-c0", "h-2-c1"}));
+
+    // A duplicate id fails in the database twice and changes nothing.
+    channel.m_strID = "h-1-new";
+    channel.m_strParentID = "h-1";
+    log.clear();
+    EXPECT_LT(m_mediator.InsertChannel(&channel), 0);
+    EXPECT_TRUE(log.has(3, "CLS_DataMediator::InsertChannel InsertChannel [Second]"));
+    EXPECT_TRUE(log.hasPart(4, "CLS_DataMediator::InsertChannel iRet = ("));
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(children("h-1").size(), 6);
+}
+
+TEST_F(Tree, UpdateHostRecaptionsChildrenAndAppliesTheCounts)
+{
+    storeHost("h-1", "10.0.0.5", 4, 2, 0, 7);
+    ASSERT_EQ(CLS_DataAccess::GetInstance().SetObjectCaption("h-1-c1", "Lobby"), 0);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    ASSERT_EQ(children("h-1")[1]->m_strCaption, "Lobby");
+    QSignalSpy spy(&m_mediator, &I_DataMediator::SignResourceDataChangeCallback);
+
+    // A new address, two more channels, one alarm input less, alarm outputs left alone.
+    STRCT_VideoHost update = *host("h-1");
+    update.m_vecChilds.clear();
+    update.m_strIP = "10.0.0.9";
+    update.m_strCaption = "Gate";
+    update.m_strChannelCount = "6";
+    update.m_strAlarmInCount = "1";
+    update.m_strAlarmOutCount = "";
+    ASSERT_EQ(m_mediator.UpdateHost(&update), 0);
+
+    const QVector<STRCT_VideoItem*> vecChilds = children("h-1");
+    EXPECT_EQ(
+        captions(vecChilds),
+        (QStringList{"10.0.0.9-Channel 1", "10.0.0.9-Channel 2", "10.0.0.9-Channel 3", "10.0.0.9-Channel 4",
+                     "10.0.0.9-Channel 5", "10.0.0.9-Channel 6", "10.0.0.9-AlarmIn 1"}));
+    EXPECT_EQ(static_cast<STRCT_VideoChannel*>(vecChilds[5])->m_iChannelNo, 5);
+    const STRCT_VideoHost* pHost = host("h-1");
+    EXPECT_EQ(pHost->m_strIP, "10.0.0.9");
+    EXPECT_EQ(pHost->m_strCaption, "Gate");
+    EXPECT_EQ(pHost->m_strChannelCount, "6");
+    EXPECT_EQ(pHost->m_strAlarmInCount, "1");
+    EXPECT_EQ(pHost->m_strAlarmOutCount, "0");
+    // What was written: the host, the captions, the new channels, the removed alarm input.
+    EXPECT_EQ(text("SELECT S_IP FROM TAB_DEV_VIDEO_HOST WHERE S_ID = 'h-1'"), QString("10.0.0.9"));
+    EXPECT_EQ(text("SELECT S_CAPTION FROM TAB_OBJ WHERE S_ID = 'h-1-c1'"), QString("10.0.0.9-Channel 2"));
+    EXPECT_EQ(childRows("h-1", "TAB_DEV_CAMERA"), 6);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM VIEW_DEV_CHANNEL WHERE S_PARENT_ID = 'h-1' AND I_NUM = 5 AND "
+                     "S_CAPTION = '10.0.0.9-Channel 6'"),
+              1);
+    EXPECT_EQ(childRows("h-1", "TAB_DEV_ALARM_IN"), 1);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_OBJ WHERE S_ID = 'h-1-i1'"), 0);
+
+    const QList<Change> lstChanges = changes(spy);
+    ASSERT_EQ(lstChanges.size(), 4) << ::testing::PrintToString(lstChanges);
+    EXPECT_EQ(lstChanges[0].op, otUpdate);  // the re-captioned children
+    EXPECT_EQ(lstChanges[0].devType, 9);
+    EXPECT_EQ(lstChanges[0].ids.size(), 6);
+    EXPECT_EQ(lstChanges[1], (Change{{"h-1"}, otUpdate, 7}));
+    EXPECT_EQ(lstChanges[2].op, otInsert);  // the two new channels
+    EXPECT_EQ(lstChanges[2].devType, 7);
+    EXPECT_EQ(lstChanges[2].ids, ids(vecChilds.mid(4, 2)));
+    EXPECT_EQ(lstChanges[3], (Change{{"h-1-i1"}, otDelete, 1}));
+
+    // Fewer channels: the last ones go, from the database and the tree. The address stays, so
+    // the captions do too.
+    spy.clear();
+    ASSERT_EQ(CLS_DataAccess::GetInstance().SetObjectCaption("h-1-c0", "Kept"), 0);
+    update.m_strCaption = "Gate";
+    update.m_strChannelCount = "3";
+    update.m_strAlarmInCount = "1";
+    ASSERT_EQ(m_mediator.UpdateHost(&update), 0);
+    EXPECT_EQ(ids(children("h-1")), (QStringList{"h-1-c0", "h-1-c1", "h-1-c2", "h-1-i0"}));
+    EXPECT_EQ(children("h-1")[0]->m_strCaption, "10.0.0.9-Channel 1");
+    EXPECT_EQ(text("SELECT S_CAPTION FROM TAB_OBJ WHERE S_ID = 'h-1-c0'"), QString("Kept"));
+    EXPECT_EQ(childRows("h-1", "TAB_DEV_CAMERA"), 3);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_OBJ WHERE S_ID = 'h-1-c3'"), 0);
+    EXPECT_EQ(changes(spy), (QList<Change>{{{"h-1"}, otUpdate, 7},
+                                           {QStringList{"h-1-c3"} + lstChanges[2].ids, otDelete, 1}}));
+    EXPECT_EQ(m_mediator.GetHostItemOfChild("h-1-c3"), nullptr);
+
+    // With a domain the captions leave out the address.
+    update.m_strIP = "10.0.0.10";
+    update.m_strDomain = "gate.example";
+    ASSERT_EQ(m_mediator.UpdateHost(&update), 0);
+    EXPECT_EQ(captions(children("h-1")), (QStringList{"Channel 1", "Channel 2", "Channel 3", "AlarmIn 1"}));
+}
+
+TEST_F(Tree, DeleteHostRemovesTheChildrenRowsAndItems)
+{
+    storeHost("h-1", "10.0.0.1", 2, 1, 1, 4);
+    storeHost("h-2", "10.0.0.2", 1, 0, 0, 4);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    QSignalSpy spy(&m_mediator, &I_DataMediator::SignResourceDataChangeCallback);
+    const int iPending = CLS_CommonHandle::GetInstance()->PendingCount();
+
+    EXPECT_EQ(m_mediator.DeleteHost(""), -1);
+    ASSERT_EQ(m_mediator.DeleteHost("h-1"), 0);
+
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_OBJ WHERE S_ID = 'h-1' OR S_PARENT_ID = 'h-1'"), 0);
+    for (const char* pszTable : {"TAB_DEV_CAMERA", "TAB_CHANNEL", "TAB_DEV_ALARM_IN", "TAB_DEV_ALARM_OUT"}) {
+        EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE S_ID LIKE 'h-1-%'").arg(pszTable)), 0)
+            << pszTable;
+    }
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_DEV_VIDEO_HOST WHERE S_ID = 'h-1'"), 0);
+    EXPECT_EQ(childRows("h-2", "TAB_DEV_CAMERA"), 1);
+    EXPECT_EQ(ids(m_mediator.GetAllHostItems()), QStringList{"h-2"});
+    QVector<STRCT_VideoItem*> vecLeft;
+    m_mediator.GetChildItems("h-1", vecLeft);
+    EXPECT_TRUE(vecLeft.isEmpty());
+    EXPECT_EQ(changes(spy), (QList<Change>{{{"h-1-c0", "h-1-c1", "h-1-i0", "h-1-o0"}, otDelete, 1},
+                                           {{"h-1"}, otDelete, 4}}));
+    // Five items and two signal vectors wait for the deferred deletion.
+    EXPECT_EQ(CLS_CommonHandle::GetInstance()->PendingCount(), iPending + 7);
+}
+
+TEST_F(Tree, MaintenanceReportsOperationAndDeviceType)
+{
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    QSignalSpy spy(&m_mediator, &I_DataMediator::SignResourceDataChangeCallback);
+    STRCT_VideoHost newHost;
+    newHost.m_strID = "h-9";
+    newHost.m_strIP = "10.0.0.9";
+    newHost.m_strCaption = "Nine";
+    newHost.m_iHostDevType = 6;
+    newHost.m_iProxyType = 4;
+    newHost.m_strChannelCount = "16";  // a new host starts without children
+    ASSERT_EQ(m_mediator.InsertHost(&newHost), 0);
+    EXPECT_EQ(host("h-9")->m_strChannelCount, "0");
+    EXPECT_EQ(text("SELECT I_DEVTYPE FROM TAB_DEV_VIDEO_HOST WHERE S_ID = 'h-9'"), QString("6"));
+
+    QVector<STRCT_VideoChannel> channels(2);
+    QVector<STRCT_VideoChannel*> vecChannels;
+    for (int i = 0; i < channels.size(); ++i) {
+        channels[i].m_strID = "h-9-c" + std::to_string(i);
+        channels[i].m_strParentID = "h-9";
+        channels[i].m_iChannelNo = i;
+        vecChannels << &channels[i];
+    }
+    vecChannels.insert(1, nullptr);
+    ASSERT_EQ(m_mediator.InsertChannelEx(vecChannels), 0);
+    STRCT_VideoAlarmIn alarmIn;
+    alarmIn.m_strID = "h-9-i0";
+    alarmIn.m_strParentID = "h-9";
+    ASSERT_EQ(m_mediator.InsertAlarmInEx({&alarmIn}), 0);
+    channels[1].m_strCaption = "Renamed";
+    ASSERT_EQ(m_mediator.UpdateChannelEx({&channels[1]}), 0);
+    alarmIn.m_strCaption = "Door";
+    ASSERT_EQ(m_mediator.UpdateAlarmIn(&alarmIn), 0);
+
+    Common::STRCT_DevItem dev;
+    dev.S_ID = "d-1";
+    dev.S_NAME = "Panel";
+    dev.I_TYPE = 3;
+    dev.S_SN = "SN-d-1";
+    ASSERT_EQ(m_mediator.ModifyOrInsertDev(&dev), 0);
+    // Stored again under a new name: the same host and channel take it.
+    dev.S_NAME = "Panel 2";
+    ASSERT_EQ(m_mediator.ModifyOrInsertDev(&dev), 0);
+    EXPECT_EQ(text("SELECT S_NAME FROM TAB_DEV WHERE S_ID = 'd-1'"), QString("Panel 2"));
+    const STRCT_VideoHost* pDev = host("d-1");
+    ASSERT_NE(pDev, nullptr);
+    EXPECT_EQ(pDev->m_strCaption, "Panel 2");
+    EXPECT_EQ(pDev->m_iHostDevType, 3);
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(pDev->m_strDescription))
+                  .object()
+                  .value("devversion")
+                  .toInt(),
+              12);
+    ASSERT_EQ(ids(children("d-1")), QStringList{"d-1_0"});
+    const auto* pDevChannel = static_cast<const STRCT_VideoChannel*>(children("d-1")[0]);
+    EXPECT_EQ(pDevChannel->m_iChannelNo, 0);
+    EXPECT_EQ(pDevChannel->m_iDevType, 3);
+    EXPECT_EQ(pDevChannel->m_iObjType, 53);
+    ASSERT_EQ(m_mediator.DeleteDev("d-1"), 0);
+    EXPECT_EQ(host("d-1"), nullptr);
+    EXPECT_EQ(m_mediator.GetHostItemOfChild("d-1_0"), nullptr);
+    ASSERT_EQ(m_mediator.DeleteHost("h-9"), 0);
+
+    EXPECT_EQ(changes(spy), (QList<Change>{{{"h-9"}, otInsert, 6},
+                                           {{"h-9-c0", "h-9-c1"}, otInsert, 6},
+                                           {{"h-9-i0"}, otInsert, 9},
+                                           {{"h-9-c1"}, otUpdate, 9},
+                                           {{"h-9-i0"}, otUpdate, 9},
+                                           {{"d-1", "d-1_0"}, otUpdate, 3},
+                                           {{"d-1", "d-1_0"}, otUpdate, 3},
+                                           {{"d-1", "d-1_0"}, otDelete, 3},
+                                           {{"h-9-c0", "h-9-c1", "h-9-i0"}, otDelete, 1},
+                                           {{"h-9"}, otDelete, 6}}));
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_DEV WHERE S_ID = 'd-1'"), 0);
+}
+
+TEST_F(Tree, LookupsAndDefenceStates)
+{
+    storeHost("h-1", "10.0.0.1", 1, 1, 1);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    int iProxyType = 0;
+    QString strHostID;
+    EXPECT_TRUE(m_mediator.GetProxyType("h-1-c0", iProxyType));
+    EXPECT_EQ(iProxyType, 1);
+    EXPECT_FALSE(m_mediator.IsALiP2PDev("h-1-c0", strHostID));
+    EXPECT_EQ(strHostID, QString("h-1"));
+    host("h-1")->m_iProxyType = 4;
+    EXPECT_TRUE(m_mediator.IsALiP2PDev("h-1-c0", strHostID));
+    EXPECT_FALSE(m_mediator.GetProxyType("h-1", iProxyType));  // the root is not a host
+
+    struct Case
+    {
+        const char* id;
+        const char* check;
+        int result;
+    };
+    const Case cases[] = {
+        {"h-1", "SELECT I_ENABLE_DEFENCE FROM TAB_HOST WHERE S_ID = 'h-1'", 0},
+        {"h-1-c0", "SELECT I_ENABLE_DEFENCE FROM TAB_CHANNEL WHERE S_ID = 'h-1-c0'", 0},
+        {"h-1-i0", "SELECT I_ENABLE_DEFENCE FROM TAB_DEV_ALARM_IN WHERE S_ID = 'h-1-i0'", 0},
+        {"h-1-o0", nullptr, -1},
+        {"nowhere", nullptr, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(m_mediator.UpdateRefenceState(c.id, 0), c.result);
+        if (c.check != nullptr) {
+            EXPECT_EQ(scalar(c.check), 0);
+            EXPECT_EQ(m_mediator.GetRefenceStateById(c.id), 0);
+        }
+    }
+    EXPECT_EQ(m_mediator.GetRefenceStateById("h-1-o0"), 1);
+    EXPECT_EQ(m_mediator.GetRefenceStateById("nowhere"), -1);
+
+    // The synchronous reads go to the database, not the tree.
+    host("h-1")->m_strIP = "changed in memory";
+    CLS_HostEntity hostEntity;
+    ASSERT_EQ(m_mediator.GetHostSync("h-1", hostEntity), 0);
+    EXPECT_EQ(hostEntity.S_IP, QString("10.0.0.1"));
+    CLS_ChannelEntity channelEntity;
+    ASSERT_EQ(m_mediator.GetChanelSync("h-1-c0", channelEntity), 0);
+    EXPECT_EQ(channelEntity.S_PARENT_ID, QString("h-1"));
+    channelEntity.S_ID = "untouched";
+    EXPECT_EQ(m_mediator.GetChanelSync("nowhere", channelEntity), -1);
+    EXPECT_EQ(channelEntity.S_ID, QString("untouched"));
+    ASSERT_EQ(m_mediator.GetChanbyChanNoAndHostID("h-1", 0, channelEntity), 0);
+    EXPECT_EQ(channelEntity.S_ID, QString("h-1-c0"));
+
+    // The direct deletions leave the tree alone.
+    QSignalSpy spy(&m_mediator, &I_DataMediator::SignResourceDataChangeCallback);
+    EXPECT_EQ(m_mediator.DeleteAlarmOuts({"h-1-o0"}), 0);
+    EXPECT_EQ(m_mediator.DeleteChannelsOfHost("h-1"), 0);
+    EXPECT_EQ(childRows("h-1", "TAB_DEV_CAMERA"), 0);
+    EXPECT_EQ(childRows("h-1", "TAB_DEV_ALARM_OUT"), 0);
+    EXPECT_EQ(children("h-1").size(), 3);
+    EXPECT_EQ(spy.count(), 0);
+}
+
+// Look-ups on a second thread while this one inserts and deletes channels; run it under
+// ThreadSanitizer to see the locking.
+TEST_F(Tree, LookupsFromASecondThreadWhileChannelsComeAndGo)
+{
+    storeHost("h-1", "10.0.0.1", 2, 1, 0);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    std::atomic<bool> bStop{false};
+    std::atomic<int> iRounds{0};
+    std::atomic<int> iBad{0};
+    std::thread reader([&] {
+        while (!bStop.load()) {
+            for (STRCT_VideoItem* pHost : m_mediator.GetAllHostItems()) {
+                if (pHost->GetType() != vitHost) {
+                    ++iBad;
+                }
+            }
+            QVector<STRCT_VideoItem*> vecChildren;
+            m_mediator.GetChildItems("h-1", vecChildren);
+            for (STRCT_VideoItem* pChild : vecChildren) {
+                if (pChild->m_strParentID != "h-1") {
+                    ++iBad;
+                }
+                const STRCT_VideoItem* pParent =
+                    m_mediator.GetHostItemOfChild(QString::fromStdString(pChild->m_strID));
+                if (pParent != nullptr && pParent->m_strID != "h-1") {
+                    ++iBad;
+                }
+                m_mediator.GetRefenceStateById(QString::fromStdString(pChild->m_strID));
+            }
+            QVector<STRCT_VideoItem*> vecHosts, vecChannels, vecAlarmIns;
+            m_mediator.GetResourceItemsByType(vecHosts, vecChannels, vecAlarmIns);
+            int iProxyType = 0;
+            m_mediator.GetProxyType("h-1-c0", iProxyType);
+            ++iRounds;
+        }
+    });
+
+    STRCT_VideoHost update = *host("h-1");
+    update.m_vecChilds.clear();
+    int iFailures = 0;
+    for (int round = 0; round < 25; ++round) {
+        update.m_strChannelCount = "6";
+        iFailures += m_mediator.UpdateHost(&update) != 0;
+        update.m_strChannelCount = "1";
+        iFailures += m_mediator.UpdateHost(&update) != 0;
+    }
+    bStop = true;
+    reader.join();
+    EXPECT_EQ(iFailures, 0);
+    EXPECT_EQ(iBad.load(), 0);
+    EXPECT_GT(iRounds.load(), 0);
+    EXPECT_EQ(ids(children("h-1")), (QStringList{"h-1-c0", "h-1-i0"}));
+    EXPECT_EQ(childRows("h-1", "TAB_DEV_CAMERA"), 1);
+}

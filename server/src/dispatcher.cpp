@@ -1,5 +1,7 @@
 #include "dispatcher.h"
 
+#include "jsonscan.h"
+
 #include "frame.h"
 #include "hoststatus.h"
 #include "jsonwriter.h"
@@ -70,6 +72,11 @@ QByteArray Dispatcher::handle(qint64 id, const QByteArray& command, const QByteA
         const auto it = m_handlers.constFind(command);
         if (it == m_handlers.constEnd()) {
             throw RequestError(code::kUnknownCommand, QByteArray("unknown command \"") + command + '"');
+        }
+        // Qt 5.15 leaks the earlier value of a repeated member name (an array or object).
+        if (repeatsMemberName(body)) {
+            throw RequestError(code::kBadJson,
+                               QByteArray("request body names the same member twice in one object"));
         }
         QJsonParseError parseError;
         const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);

@@ -56,6 +56,11 @@ public:
                                    &tail) != SQLITE_OK) {
                 throw sqliteError(db);
             }
+            if (tail == m_tail) {
+                // SQLite reads the text only up to a NUL character: preparing from there again
+                // would make no progress, and what follows it would never run.
+                throw RequestError(code::kBadRequest, QByteArray("the SQL text contains a NUL character"));
+            }
             m_tail = tail;
             if (stmt) {
                 m_prepared.push_back(stmt);

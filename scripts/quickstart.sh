@@ -51,6 +51,13 @@ ctl query Tessel "SELECT S_ID, S_NOTE FROM QUICKSTART WHERE S_ID = :id" --bind-t
 ctl init-admin admin "Adm1n pass"
 ctl login --user admin --password "Adm1n pass"
 ctl users --user admin --password "Adm1n pass"
+out=$(ctl add-host 192.168.1.64 3000 admin "cam pass" 4 2 0 "Front gate" --user admin --password "Adm1n pass")
+echo "$out"
+host=$(echo "$out" | sed -n 's/^host \([0-9a-f]\{32\}\) added.*/\1/p')
+[ -n "$host" ] || { echo "quickstart: no host id in the output above" >&2; exit 1; }
+ctl tree --user admin --password "Adm1n pass"
+ctl update-host "$host" channels=6 --user admin --password "Adm1n pass"
+ctl tree --user admin --password "Adm1n pass"
 ctl hosts --user admin --password "Adm1n pass"
 ctl netinfo
 

@@ -154,6 +154,15 @@ TEST(Channel, AFailingStatementLeavesNothingOfItsTransaction)
     EXPECT_EQ(CLS_RemoteDBHandler::Execute("Tessel", QString("INSERT INTO T_TX VALUES(5);") + QChar(0), 3, false), -1);
     EXPECT_TRUE(log.hasPart(3, "NUL character")) << log.dump().toStdString();
     EXPECT_EQ(CLS_RemoteDBHandler::Execute("Tessel", "INSERT INTO T_TX VALUES(6)", 3, false), 0);
+
+    // SQL that could make the server call through a pointer of the client's choosing, or write
+    // files outside its folder, is refused; the server goes on answering.
+    EXPECT_EQ(CLS_RemoteDBHandler::ExecuteQuery("Tessel", "SELECT fts3_tokenizer('simple', x'4141414141414141')", 3),
+              nullptr);
+    RecordSet* pAlive = CLS_RemoteDBHandler::ExecuteQuery("Tessel", "SELECT 1", 3);
+    EXPECT_NE(pAlive, nullptr);
+    freeRows(pAlive);
+    EXPECT_EQ(CLS_RemoteDBHandler::Execute("Tessel", "ATTACH DATABASE '/tmp/tessel-attack.db' AS x", 3, false), -1);
 }
 
 TEST(Channel, EveryConcurrentCallerGetsItsOwnAnswer)

@@ -102,6 +102,44 @@ bool keywordAt(const char* p, const char* keyword, const char** after)
     return true;
 }
 
+/// Whether a statement of the connection is running VACUUM right now (SQLite runs its own
+/// statements inside it, while the VACUUM statement is busy).
+bool vacuumRunning(sqlite3* db)
+{
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s)) {
+        const char* after = nullptr;
+        const char* sql = sqlite3_stmt_busy(s) ? sqlite3_sql(s) : nullptr;
+        if (sql != nullptr && keywordAt(skipBlanksAndComments(sql), "VACUUM", &after)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// Authorizer of every request connection: no statement may open or create another database
+/// file. ATTACH and DETACH are refused at prepare time; VACUUM INTO is refused when it attaches
+/// its target; plain VACUUM attaches a private temporary database (the empty name), which stays
+/// allowed.
+int authorize(void* userData, int action, const char* arg1, const char* arg2, const char*, const char*)
+{
+    switch (action) {
+        case SQLITE_FUNCTION:
+            // fts3_tokenizer(name, pointer) installs a tokenizer from a raw pointer (Debian builds
+            // SQLite with SQLITE_ENABLE_FTS3_TOKENIZER); turning the option off is not enough, a
+            // bound parameter still passes the pointer.
+            return arg2 != nullptr && sqlite3_stricmp(arg2, "fts3_tokenizer") == 0 ? SQLITE_DENY : SQLITE_OK;
+        case SQLITE_DETACH:
+            return SQLITE_DENY;
+        case SQLITE_ATTACH:
+            if (arg1 != nullptr && arg1[0] == '\0' && vacuumRunning(static_cast<sqlite3*>(userData))) {
+                return SQLITE_OK;
+            }
+            return SQLITE_DENY;
+        default:
+            return SQLITE_OK;
+    }
+}
+
 void removeDatabaseFiles(const QString& path)
 {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
@@ -303,6 +341,7 @@ void Connection::open(const FileIdentity& identity)
             sqlite3_free(err);
             throw e;
         }
+        sqlite3_set_authorizer(db, &authorize, db);
         prepareOrThrow(db, "BEGIN IMMEDIATE", &m_begin);
         prepareOrThrow(db, "COMMIT", &m_commit);
         prepareOrThrow(db, "ROLLBACK", &m_rollback);

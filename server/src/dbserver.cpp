@@ -6,6 +6,7 @@
 #include "requesterror.h"
 #include "tlsidentity.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -17,6 +18,8 @@
 #include <QWebSocket>
 #include <QWebSocketServer>
 
+#include <openssl/crypto.h>
+
 #include <algorithm>
 
 namespace tessel::server {
@@ -27,6 +30,13 @@ constexpr int kTlsHandshakeMs = 10000;
 constexpr int kWebSocketHandshakeMs = 10000;
 constexpr int kCloseWaitMs = 2000;
 const QByteArray kProtocolHeader = QByteArrayLiteral("X-Tessel-Protocol");
+const QByteArray kTokenHeader = QByteArrayLiteral("X-Tessel-Token");
+constexpr int kShortTokenLength = 16;
+
+QByteArray tokenDigest(const QByteArray& token)
+{
+    return QCryptographicHash::hash(token, QCryptographicHash::Sha256);
+}
 
 }  // namespace
 
@@ -38,6 +48,15 @@ bool isLoopbackAddress(const QHostAddress& address)
         return QHostAddress(v4).isLoopback();
     }
     return address.isLoopback();
+}
+
+bool tokenMatches(const QByteArray& digest, const QByteArray& presented)
+{
+    // Digests of equal length compared in constant time: neither the token's length nor the
+    // position of the first differing byte shows in the time taken.
+    const QByteArray candidate = tokenDigest(presented.trimmed());
+    return digest.size() == candidate.size() &&
+           CRYPTO_memcmp(digest.constData(), candidate.constData(), size_t(digest.size())) == 0;
 }
 
 struct DbServer::Client
@@ -95,6 +114,27 @@ QString DbServer::readyLine() const
 
 bool DbServer::start(QString* error)
 {
+    if (m_options.token.isEmpty() && !isLoopbackAddress(m_options.listenAddress)) {
+        *error = QStringLiteral(
+                     "refusing to listen on %1 without an access token: anyone who reaches that "
+                     "address could run SQL on the databases. Give the token with --token-file "
+                     "FILE or the environment variable %2 (clients send it as \"token\" in "
+                     "WebSocket.json or TESSEL_WS_TOKEN), or listen on 127.0.0.1")
+                     .arg(m_options.listenAddress.toString(), QLatin1String(kTokenEnvironment));
+        return false;
+    }
+    if (!m_options.token.isEmpty()) {
+        const QString problem = tokenProblem(m_options.token);
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return false;
+        }
+        m_tokenDigest = tokenDigest(m_options.token.toUtf8());
+        if (m_options.token.size() < kShortTokenLength) {
+            qCWarning(lcServer, "the access token has only %d characters; use at least %d random ones",
+                      int(m_options.token.size()), kShortTokenLength);
+        }
+    }
     const QString dataDir = QDir(m_options.dataDir).absolutePath();
     if (!QDir().mkpath(dataDir)) {
         *error = QStringLiteral("cannot create the data folder %1").arg(dataDir);
@@ -157,6 +197,19 @@ bool DbServer::start(QString* error)
     qCInfo(lcServer, "%d workers, requests up to %d MiB, schema folder %s, certificate %s, backup folders %s",
            m_pool->threadCount(), m_options.maxFrameMb, qPrintable(m_options.schemaDir),
            qPrintable(m_certFile), qPrintable(m_dispatcher->backupRoots().join(QLatin1String(", "))));
+    if (m_tokenDigest.isEmpty()) {
+        qCInfo(lcServer, "no access token: connections are let in without one (loopback address only)");
+    } else {
+        qCInfo(lcServer, "access token from %s: connections without it are closed",
+               qPrintable(m_options.tokenSource.isEmpty() ? QStringLiteral("the options")
+                                                          : m_options.tokenSource));
+        if (!isLoopbackAddress(m_options.listenAddress)) {
+            qCWarning(lcServer,
+                      "port %d is plain WebSocket: clients that connect to it from other hosts send the "
+                      "access token unencrypted; keep that port to a trusted network (see docs/security.md)",
+                      m_basePort + kPlainChannel - 1);
+        }
+    }
     return true;
 }
 
@@ -211,6 +264,7 @@ void DbServer::acceptTcp(qintptr descriptor, int channel)
         }
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         track(socket);
+        watchUpgrade(socket);
         webSockets->handleConnection(socket);
         return;
     }
@@ -235,6 +289,7 @@ void DbServer::acceptTcp(qintptr descriptor, int channel)
     connect(socket, &QSslSocket::encrypted, this, [this, socket, webSockets] {
         QObject::disconnect(socket, nullptr, this, nullptr);
         socket->setParent(nullptr);  // the WebSocket made from it owns it from here on
+        watchUpgrade(socket);
         webSockets->handleConnection(socket);
     });
     connect(socket, &QAbstractSocket::errorOccurred, this, [drop] { drop(nullptr); });
@@ -247,6 +302,36 @@ void DbServer::acceptTcp(qintptr descriptor, int channel)
     socket->startServerEncryption();
 }
 
+QString DbServer::connectionKey(const QHostAddress& peer, quint16 peerPort, quint16 localPort)
+{
+    return QStringLiteral("%1 %2 %3").arg(peer.toString()).arg(peerPort).arg(localPort);
+}
+
+void DbServer::watchUpgrade(QTcpSocket* socket)
+{
+    // QWebSocketServer applies its handshake limit to the connections it accepts itself, not
+    // to those handed to it: a peer that never completes the upgrade request (or sends bytes
+    // without an end of headers) would hold its socket for good. The connection is known
+    // again by its addresses when it comes out as a WebSocket.
+    const QString key = connectionKey(socket->peerAddress(), socket->peerPort(), socket->localPort());
+    m_upgrading.insert(key, socket);
+    connect(socket, &QObject::destroyed, this, [this, key, socket](QObject*) {
+        if (m_upgrading.value(key) == socket) {
+            m_upgrading.remove(key);
+        }
+    });
+    QTimer::singleShot(kWebSocketHandshakeMs, socket, [this, key, socket] {
+        if (m_upgrading.value(key) != socket) {
+            return;  // upgraded meanwhile
+        }
+        m_upgrading.remove(key);
+        qCInfo(lcNet, "%s did not complete the WebSocket upgrade within %d ms; closing",
+               qPrintable(socket->peerAddress().toString()), kWebSocketHandshakeMs);
+        socket->abort();
+        socket->deleteLater();
+    });
+}
+
 void DbServer::acceptWebSockets(QWebSocketServer* server, int channel)
 {
     while (server->hasPendingConnections()) {
@@ -255,6 +340,7 @@ void DbServer::acceptWebSockets(QWebSocketServer* server, int channel)
             break;
         }
         socket->setParent(nullptr);
+        m_upgrading.remove(connectionKey(socket->peerAddress(), socket->peerPort(), socket->localPort()));
         if (m_stopping || socket->state() != QAbstractSocket::ConnectedState) {
             socket->abort();
             retire(socket);
@@ -263,13 +349,19 @@ void DbServer::acceptWebSockets(QWebSocketServer* server, int channel)
         const quint64 id = m_nextClientId++;
         const QString peer = socket->peerAddress().toString();
         const QNetworkRequest request = socket->request();
+        // Checked before anything of the connection is read: a peer turned away here never has a
+        // request run.
+        if (!m_tokenDigest.isEmpty() && !tokenMatches(m_tokenDigest, request.rawHeader(kTokenHeader))) {
+            qCInfo(lcNet, "[c%llu] %s sent %s access token; closing", id, qPrintable(peer),
+                   request.hasRawHeader(kTokenHeader) ? "a wrong" : "no");
+            turnAway(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("bad token"));
+            continue;
+        }
         if (request.hasRawHeader(kProtocolHeader) && request.rawHeader(kProtocolHeader).trimmed() != "1") {
             qCInfo(lcNet, "[c%llu] %s asked for protocol version \"%s\"; closing", id, qPrintable(peer),
                    request.rawHeader(kProtocolHeader).left(32).constData());
-            m_retired.append(socket);  // deleted once the close handshake is over
-            connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
-            socket->close(QWebSocketProtocol::CloseCodeProtocolError,
-                          QStringLiteral("unsupported protocol version"));
+            turnAway(socket, QWebSocketProtocol::CloseCodeProtocolError,
+                     QStringLiteral("unsupported protocol version"));
             continue;
         }
 
@@ -296,6 +388,16 @@ void DbServer::acceptWebSockets(QWebSocketServer* server, int channel)
         qCInfo(lcNet, "[c%llu] connected from %s port %u on channel %d (%s)", id, qPrintable(peer),
                socket->peerPort(), channel, channel == kPlainChannel ? "plain" : "TLS");
     }
+}
+
+void DbServer::turnAway(QWebSocket* socket, QWebSocketProtocol::CloseCode code, const QString& reason)
+{
+    m_retired.removeAll(QPointer<QWebSocket>());
+    m_retired.append(socket);  // deleted once the close handshake is over
+    connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
+    socket->close(code, reason);
+    // A peer that never answers the close is cut off.
+    QTimer::singleShot(kCloseWaitMs, socket, [socket] { socket->abort(); });
 }
 
 void DbServer::sendNow(Client* client, const QByteArray& frame)

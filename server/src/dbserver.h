@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSslConfiguration>
+#include <QWebSocketProtocol>
 
 #include <memory>
 #include <vector>
@@ -27,6 +28,10 @@ namespace tessel::server {
 
 /// True for 127.0.0.0/8 and ::1, also when written as an IPv4-mapped IPv6 address.
 bool isLoopbackAddress(const QHostAddress& address);
+
+/// Whether `presented` (the X-Tessel-Token header) is the token whose SHA-256 is `digest`.
+/// Nothing in the time taken depends on the token: neither its length nor where they differ.
+bool tokenMatches(const QByteArray& digest, const QByteArray& presented);
 
 class DbServer : public QObject
 {
@@ -79,7 +84,12 @@ private:
     void deliver(quint64 clientId, const QString& frame);
     void dropClient(quint64 clientId);
     void track(QTcpSocket* socket);
+    /// Closes `socket` unless it has become a WebSocket within the upgrade limit.
+    void watchUpgrade(QTcpSocket* socket);
+    static QString connectionKey(const QHostAddress& peer, quint16 peerPort, quint16 localPort);
     void retire(QWebSocket* socket);
+    /// Closes a connection that is not let in, without reading anything from it.
+    void turnAway(QWebSocket* socket, QWebSocketProtocol::CloseCode code, const QString& reason);
     void checkStop();
     void closeClients();
     void finishStop();
@@ -89,6 +99,7 @@ private:
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<WorkerPool> m_pool;
     QSslConfiguration m_tls;
+    QByteArray m_tokenDigest;  ///< SHA-256 of the access token; empty when none is configured
     QString m_certFile;
     QString m_keyFile;
     quint16 m_basePort = 0;
@@ -97,6 +108,7 @@ private:
     QHash<quint64, Client*> m_clients;
     QList<QPointer<QWebSocket>> m_retired;     // deleteLater() called; deleted here if still around
     QList<QPointer<QTcpSocket>> m_tcpSockets;  // every accepted socket, for the same reason
+    QHash<QString, QTcpSocket*> m_upgrading;   // sockets handed over for the upgrade, by addresses
     quint64 m_nextClientId = 1;
     bool m_stopping = false;
     bool m_closingClients = false;

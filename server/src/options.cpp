@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
@@ -21,6 +22,39 @@ QString defaultSchemaDir()
         return beside;
     }
     return QStringLiteral(TESSEL_SCHEMA_SOURCE_DIR);
+}
+
+QString tokenProblem(const QString& token)
+{
+    if (token.isEmpty()) {
+        return QStringLiteral("the access token is empty");
+    }
+    for (const QChar c : token) {
+        if (c.unicode() < 0x21 || c.unicode() > 0x7e) {
+            return QStringLiteral(
+                "the access token may hold only visible ASCII characters (no blanks, "
+                "line breaks or other characters): it travels in an HTTP header");
+        }
+    }
+    return QString();
+}
+
+bool readTokenFile(const QString& path, QString* token, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("--token-file %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray content = file.read(64 * 1024).trimmed();
+    const QString text = QString::fromUtf8(content);
+    const QString problem = tokenProblem(text);
+    if (!problem.isEmpty()) {
+        *error = QStringLiteral("--token-file %1: %2").arg(path, problem);
+        return false;
+    }
+    *token = text;
+    return true;
 }
 
 ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* options, QString* message)
@@ -85,8 +119,15 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
         QStringLiteral("Interval of the host load samples of GetSystemStatusByName in ms (default "
                        "5000, 10..3600000)."),
         QStringLiteral("N"), QStringLiteral("5000"));
+    const QCommandLineOption tokenFile(
+        QStringLiteral("token-file"),
+        QStringLiteral("File holding the access token that every client must send as X-Tessel-Token "
+                       "(default: the environment variable %1; required to listen on an address "
+                       "other than loopback).")
+            .arg(QLatin1String(kTokenEnvironment)),
+        QStringLiteral("FILE"));
     parser.addOptions({help, version, dataDir, listen, port, cert, key, workers, logLevel, maxFrame,
-                       schemaDir, backupRoot, sampleInterval});
+                       schemaDir, backupRoot, sampleInterval, tokenFile});
 
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -161,6 +202,20 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
     if (!ok || o.sampleIntervalMs < 10 || o.sampleIntervalMs > 3600000) {
         *message = QStringLiteral("--sample-interval-ms must be 10..3600000");
         return ParseOutcome::ExitError;
+    }
+    if (parser.isSet(tokenFile)) {
+        if (!readTokenFile(parser.value(tokenFile), &o.token, message)) {
+            return ParseOutcome::ExitError;
+        }
+        o.tokenSource = QStringLiteral("--token-file %1").arg(parser.value(tokenFile));
+    } else if (qEnvironmentVariableIsSet(kTokenEnvironment)) {
+        o.token = qEnvironmentVariable(kTokenEnvironment).trimmed();
+        const QString problem = tokenProblem(o.token);
+        if (!problem.isEmpty()) {
+            *message = QStringLiteral("%1: %2").arg(QLatin1String(kTokenEnvironment), problem);
+            return ParseOutcome::ExitError;
+        }
+        o.tokenSource = QLatin1String(kTokenEnvironment);
     }
     *options = o;
     return ParseOutcome::Run;

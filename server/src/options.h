@@ -22,6 +22,10 @@ struct ServerOptions
     int stopGraceMs = 10000;  ///< how long requests in flight may run on after SIGTERM
     QStringList backupRoots;  ///< empty: <data-dir>/backups
     int sampleIntervalMs = 5000;
+    /// Access token every WebSocket handshake must carry as X-Tessel-Token; empty: none is
+    /// asked for (then the server only listens on a loopback address).
+    QString token;
+    QString tokenSource;  ///< where the token came from, for the log: the file or the variable
 
     qint64 maxFrameBytes() const { return qint64(maxFrameMb) << 20; }
 };
@@ -36,6 +40,16 @@ enum class ParseOutcome
 /// Parses `arguments` (argv as a list). ExitOk after --help/--version (text in `message`),
 /// ExitError with the complaint in `message`.
 ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* options, QString* message);
+
+/// Reads the access token from `path`: the file's text without surrounding blanks. False with
+/// the reason in `error` when the file cannot be read or the token is not acceptable.
+bool readTokenFile(const QString& path, QString* token, QString* error);
+
+/// Why `token` cannot be used (empty, or characters other than visible ASCII), or an empty text.
+QString tokenProblem(const QString& token);
+
+/// Name of the environment variable that carries the access token when --token-file is absent.
+inline constexpr const char kTokenEnvironment[] = "TESSEL_SERVER_TOKEN";
 
 /// <dir of the executable>/schema when it exists, else the schema folder of the source tree.
 QString defaultSchemaDir();

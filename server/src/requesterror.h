@@ -32,6 +32,12 @@ public:
     static RequestError sqlite(const char* message, int sqliteCode)
     {
         RequestError e(code::kSql, QByteArray(message ? message : "unknown SQLite error"));
+        if ((sqliteCode & 0xff) == kSqliteAuth) {
+            // The connections' authorizer is the only source of SQLITE_AUTH.
+            e.m_reason.append(
+                " (this server refuses ATTACH, DETACH and VACUUM INTO: no statement may open "
+                "or create another database file)");
+        }
         e.m_sqliteCode = sqliteCode;
         return e;
     }
@@ -49,6 +55,7 @@ public:
     const char* what() const noexcept override { return m_reason.constData(); }
 
 private:
+    static constexpr int kSqliteAuth = 23;  // SQLITE_AUTH
     const char* m_code;
     QByteArray m_reason;
     int m_sqliteCode = -1;

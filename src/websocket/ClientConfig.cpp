@@ -140,6 +140,13 @@ ClientOptions loadClientOptions()
     const QString strEnvCa = qEnvironmentVariable("TESSEL_WS_CA_FILE");
     if (!strEnvCa.isEmpty())
         options.caFile = absolutePath(strEnvCa, QDir::current());
+    const QString strEnvToken = qEnvironmentVariable("TESSEL_WS_TOKEN");
+    if (!strEnvToken.isEmpty()) {
+        if (strEnvToken.contains(QLatin1Char('\r')) || strEnvToken.contains(QLatin1Char('\n')))
+            qCWarning(lcWebSocket) << "TESSEL_WS_TOKEN must not hold a line break; ignored";
+        else
+            options.token = strEnvToken;
+    }
     if (qEnvironmentVariableIsSet("TESSEL_WS_VERIFY")) {
         bool bVerify = true;
         if (parseBool(qEnvironmentVariable("TESSEL_WS_VERIFY"), &bVerify))

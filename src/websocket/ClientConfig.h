@@ -19,7 +19,8 @@ struct ClientOptions
 constexpr int kMinReconnectMs = 100;
 
 /// Defaults, then the configuration file (TESSEL_WS_CONFIG, else WebSocket.json beside the
-/// library), then TESSEL_WS_CA_FILE and TESSEL_WS_VERIFY. Problems are logged, never fatal.
+/// library), then TESSEL_WS_CA_FILE, TESSEL_WS_TOKEN and TESSEL_WS_VERIFY. Problems are logged,
+/// never fatal.
 ClientOptions loadClientOptions();
 
 /// Sets one option from text; false (and *_pError) for an unknown key or a bad value.

@@ -95,7 +95,7 @@ TEST(Channel, StartUpReportsTheMainChannel)
     EXPECT_EQ(seen.first().param, 1);
     EXPECT_EQ(seen.first().user, &g_userTag);
     // The chain goes on to channel 4 by itself after the start-up returned.
-    EXPECT_TRUE(waitFor([] { return CLS_RemoteDBHandler::m_bFinishFirstConnect; }, 10000));
+    EXPECT_TRUE(waitFor([] { return CLS_RemoteDBHandler::m_bFinishFirstConnect.load(); }, 10000));
     EXPECT_EQ(CLS_RemoteDBHandler::m_iConnectedStatus.load(), 1);
 }
 
@@ -198,7 +198,7 @@ TEST(Channel, EveryConcurrentCallerGetsItsOwnAnswer)
 // Must stay last: it stops and restarts the server.
 TEST(Channel, ZServerGoneAndBack)
 {
-    ASSERT_TRUE(waitFor([] { return CLS_RemoteDBHandler::m_bFinishFirstConnect; }, 10000));
+    ASSERT_TRUE(waitFor([] { return CLS_RemoteDBHandler::m_bFinishFirstConnect.load(); }, 10000));
     {
         QMutexLocker locker(&g_eventsMutex);
         g_events.clear();

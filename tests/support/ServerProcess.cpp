@@ -52,7 +52,11 @@ bool ServerProcess::start(const QStringList& _lstExtraArgs)
     }
     m_pProcess = std::make_unique<QProcess>();
     m_pProcess->setProcessChannelMode(QProcess::MergedChannels);
-    QStringList args{"--data-dir", m_strDataDir, "--port", QString::number(m_iPort), "--log-level", "warning"};
+    if (m_bOwnEnvironment) {
+        m_pProcess->setProcessEnvironment(m_environment);
+    }
+    QStringList args{"--data-dir",  m_strDataDir, "--port", QString::number(m_iPort),
+                     "--log-level", "warning"};
     args << _lstExtraArgs;
     m_pProcess->start(binary(), args);
     if (!m_pProcess->waitForStarted(10000)) {

@@ -24,7 +24,16 @@ public:
     bool stop();
     /// SIGKILL and wait.
     void kill();
+    /// Environment of the server process from the next start on (default: the test's own).
+    void setEnvironment(const QProcessEnvironment& _environment)
+    {
+        m_environment = _environment;
+        m_bOwnEnvironment = true;
+    }
 
+    /// Process id while it runs, else 0.
+    qint64 pid() const { return m_pProcess ? m_pProcess->processId() : 0; }
+    bool isRunning() const { return m_pProcess && m_pProcess->state() != QProcess::NotRunning; }
     int port() const { return m_iPort; }
     QString dataDir() const { return m_strDataDir; }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_iPort); }
@@ -38,6 +47,8 @@ private:
     int m_iPort = 0;
     std::unique_ptr<QProcess> m_pProcess;
     QString m_strOutput;
+    QProcessEnvironment m_environment;
+    bool m_bOwnEnvironment = false;
 };
 
 /// Client start-up through the static interface against _server: InitDb once per process,

@@ -80,7 +80,7 @@ TEST(RemoteDBHandlerStartup, BindingAndConnectionStart)
     CLS_RemoteDBHandler::WebSocketCallback(3, 1, QString(), nullptr);
     EXPECT_EQ(pFake->connects.last(), qMakePair(4, QString("wss://127.0.0.1:9565")));
     CLS_RemoteDBHandler::WebSocketCallback(4, 1, QString(), nullptr);
-    EXPECT_TRUE(CLS_RemoteDBHandler::m_bFinishFirstConnect);
+    EXPECT_TRUE(CLS_RemoteDBHandler::m_bFinishFirstConnect.load());
     EXPECT_EQ(CLS_RemoteDBHandler::m_iConnectedStatus.load(), 1);
     EXPECT_EQ(pFake->connects.size(), 4);
 

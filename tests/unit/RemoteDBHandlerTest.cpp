@@ -75,7 +75,7 @@ TEST_P(StatusMachine, Event)
         c.event == 4 ? QString(c.logLine).section("BroadcastNotify ", 1).chopped(1) : QString(), nullptr);
 
     EXPECT_EQ(CLS_RemoteDBHandler::m_iConnectedStatus.load(), c.statusAfter);
-    EXPECT_EQ(CLS_RemoteDBHandler::m_bFinishFirstConnect, c.finishedAfter);
+    EXPECT_EQ(CLS_RemoteDBHandler::m_bFinishFirstConnect.load(), c.finishedAfter);
     if (c.connectChannel == 0) {
         EXPECT_TRUE(pFake->connects.isEmpty());
     } else {

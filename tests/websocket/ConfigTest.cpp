@@ -48,24 +48,31 @@ TEST(Config, FileThenEnvironment)
         const char* pJson;  // nullptr: no file
         const char* pEnvCaFile;
         const char* pEnvVerify;
+        const char* pEnvToken;
         Options expected;  // "@" in strCaFile stands for the configuration folder
         bool bWarns;
     };
     const Case cases[] = {
-        {"no file", nullptr, nullptr, nullptr, kDefaults, true},
+        {"no file", nullptr, nullptr, nullptr, nullptr, kDefaults, true},
         {"every member",
          R"({"ca_file":"certs/ca.pem","verify":false,"token":"t0k","loopback_plain":false,"reconnect_max_ms":250})",
-         nullptr, nullptr, Options{"@/certs/ca.pem", "false", "t0k", "false", "250"}, false},
-        {"absolute ca_file", R"({"ca_file":"/etc/tessel/ca.pem"})", nullptr, nullptr,
+         nullptr, nullptr, nullptr, Options{"@/certs/ca.pem", "false", "t0k", "false", "250"}, false},
+        {"absolute ca_file", R"({"ca_file":"/etc/tessel/ca.pem"})", nullptr, nullptr, nullptr,
          Options{"/etc/tessel/ca.pem", "true", "", "true", "5000"}, false},
-        {"environment wins", R"({"ca_file":"ca.pem","verify":true})", "/srv/trust.pem", "0",
-         Options{"/srv/trust.pem", "false", "", "true", "5000"}, false},
-        {"not JSON", "{\"verify\": fals", nullptr, nullptr, kDefaults, true},
-        {"not an object", "[1,2]", nullptr, nullptr, kDefaults, true},
+        {"environment wins", R"({"ca_file":"ca.pem","verify":true,"token":"from-file"})", "/srv/trust.pem",
+         "0", "from-env", Options{"/srv/trust.pem", "false", "from-env", "true", "5000"}, false},
+        {"token from the environment alone", nullptr, nullptr, nullptr, "env-only",
+         Options{"", "true", "env-only", "true", "5000"}, true},
+        {"empty TESSEL_WS_TOKEN keeps the file's", R"({"token":"from-file"})", nullptr, nullptr, "",
+         Options{"", "true", "from-file", "true", "5000"}, false},
+        {"TESSEL_WS_TOKEN with a line break is ignored", R"({"token":"from-file"})", nullptr, nullptr,
+         "a\r\nX-Other: 1", Options{"", "true", "from-file", "true", "5000"}, true},
+        {"not JSON", "{\"verify\": fals", nullptr, nullptr, nullptr, kDefaults, true},
+        {"not an object", "[1,2]", nullptr, nullptr, nullptr, kDefaults, true},
         {"bad members keep their defaults",
-         R"({"verify":"no","reconnect_max_ms":5,"token":7,"colour":"red"})", nullptr, nullptr, kDefaults,
-         true},
-        {"bad TESSEL_WS_VERIFY is ignored", "{}", nullptr, "maybe", kDefaults, true},
+         R"({"verify":"no","reconnect_max_ms":5,"token":7,"colour":"red"})", nullptr, nullptr, nullptr,
+         kDefaults, true},
+        {"bad TESSEL_WS_VERIFY is ignored", "{}", nullptr, "maybe", nullptr, kDefaults, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pName);
@@ -76,6 +83,7 @@ TEST(Config, FileThenEnvironment)
                         c.pEnvCaFile != nullptr ? QByteArray(c.pEnvCaFile) : QByteArray());
         EnvScope verify("TESSEL_WS_VERIFY",
                         c.pEnvVerify != nullptr ? QByteArray(c.pEnvVerify) : QByteArray());
+        EnvScope token("TESSEL_WS_TOKEN", c.pEnvToken != nullptr ? QByteArray(c.pEnvToken) : QByteArray());
         clearLibraryLog();
         ClientPtr client = makeClient();
         Options expected = c.expected;
@@ -88,6 +96,10 @@ TEST(Config, FileThenEnvironment)
         for (const QString& line : libraryLog())
             bWarned = bWarned || line.contains(QStringLiteral("ignored")) ||
                       line.contains(QStringLiteral("using defaults"));
+        // The token itself is never written to the log.
+        for (const QString& line : libraryLog())
+            EXPECT_FALSE(!expected.strToken.isEmpty() && line.contains(expected.strToken))
+                << qPrintable(line);
         EXPECT_EQ(bWarned, c.bWarns);
     }
 }

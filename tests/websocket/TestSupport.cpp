@@ -261,7 +261,8 @@ EnvScope::~EnvScope()
 IsolatedConfig::IsolatedConfig()
     : m_config("TESSEL_WS_CONFIG", QFile::encodeName(m_dir.filePath(QStringLiteral("WebSocket.json")))),
       m_caFile("TESSEL_WS_CA_FILE", QByteArray()),
-      m_verify("TESSEL_WS_VERIFY", QByteArray())
+      m_verify("TESSEL_WS_VERIFY", QByteArray()),
+      m_token("TESSEL_WS_TOKEN", QByteArray())
 {
 }
 

@@ -165,6 +165,7 @@ private:
     EnvScope m_config;
     EnvScope m_caFile;
     EnvScope m_verify;
+    EnvScope m_token;
 };
 
 /// A port nothing listens on (right now).

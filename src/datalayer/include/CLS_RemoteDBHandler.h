@@ -127,7 +127,7 @@ public:
     static QReadWriteLock m_webSocketLock;
     static DBThread* m_dbThread;
     static std::atomic<int> m_iConnectedStatus;  // one store per step, read without a lock
-    static bool m_bFinishFirstConnect;
+    static std::atomic<bool> m_bFinishFirstConnect;  // written on the socket thread
     static DBStatusCallback m_callback;
     static void* m_userData;
 

@@ -16,7 +16,7 @@ I_WebSocket* CLS_RemoteDBHandler::m_pWebSocket = nullptr;
 QReadWriteLock CLS_RemoteDBHandler::m_webSocketLock;
 DBThread* CLS_RemoteDBHandler::m_dbThread = nullptr;
 std::atomic<int> CLS_RemoteDBHandler::m_iConnectedStatus{0};
-bool CLS_RemoteDBHandler::m_bFinishFirstConnect = false;
+std::atomic<bool> CLS_RemoteDBHandler::m_bFinishFirstConnect{false};
 DBStatusCallback CLS_RemoteDBHandler::m_callback = nullptr;
 void* CLS_RemoteDBHandler::m_userData = nullptr;
 

@@ -630,12 +630,16 @@ void buildDatabaseFromSchema(const DatabaseSlot& s, const QString& tmpPath)
         int statementNo = 0;
         while (tail < end) {
             sqlite3_stmt* stmt = nullptr;
+            const char* const start = tail;
             if (sqlite3_prepare_v2(db, tail, int(end - tail), &stmt, &tail) != SQLITE_OK) {
                 fail(QByteArray(sqlite3_errmsg(db)) + " (statement " + QByteArray::number(statementNo + 1) +
                          ")",
                      sqlite3_extended_errcode(db));
             }
             if (!stmt) {
+                if (tail == start) {
+                    fail("the schema script contains a NUL character", SQLITE_ERROR);
+                }
                 continue;
             }
             ++statementNo;

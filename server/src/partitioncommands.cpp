@@ -64,8 +64,12 @@ bool onlyReads(Connection& connection, const QByteArray& sql)
     const char* const end = tail + sql.size();
     while (tail < end) {
         sqlite3_stmt* stmt = nullptr;
+        const char* const start = tail;
         if (sqlite3_prepare_v2(db, tail, int(end - tail), &stmt, &tail) != SQLITE_OK) {
             return false;  // e.g. a later statement that needs an earlier one: treated as a write
+        }
+        if (tail == start) {
+            return false;  // a NUL character stops SQLite's reading; the execution path refuses it
         }
         if (!stmt) {
             continue;

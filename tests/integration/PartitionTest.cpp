@@ -21,22 +21,24 @@ public:
         g_pServer = new ServerProcess();
         ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
         ASSERT_EQ(connectHandlerTo(*g_pServer), 1);
-        ASSERT_EQ(CLS_BaseEntityDAO::Execute("Tessel",
-                                             "CREATE TABLE T_EVT(I_ID INTEGER PRIMARY KEY, S_NAME TEXT DEFAULT 'none', "
-                                             "I_V INTEGER NOT NULL DEFAULT 7)"),
+        ASSERT_EQ(CLS_BaseEntityDAO::Execute(
+                      "Tessel",
+                      "CREATE TABLE T_EVT(I_ID INTEGER PRIMARY KEY, S_NAME TEXT DEFAULT 'none', "
+                      "I_V INTEGER NOT NULL DEFAULT 7)"),
                   0);
         ASSERT_EQ(CLS_BaseEntityDAO::Execute("Tessel", "CREATE INDEX IDX_T_EVT_V ON T_EVT(I_V)"), 0);
         ASSERT_EQ(CLS_BaseEntityDAO::Execute("Tessel", "CREATE TABLE T_EVT_LOG(S_WHAT TEXT)"), 0);
         ASSERT_EQ(CLS_BaseEntityDAO::Execute(
-                      "Tessel", "CREATE TRIGGER TRG_T_EVT AFTER INSERT ON T_EVT BEGIN INSERT INTO T_EVT_LOG "
-                                "VALUES(NEW.S_NAME); END"),
+                      "Tessel",
+                      "CREATE TRIGGER TRG_T_EVT AFTER INSERT ON T_EVT BEGIN INSERT INTO T_EVT_LOG "
+                      "VALUES(NEW.S_NAME); END"),
                   0);
         // Ten rows in each of three partitions, written through the partition commands.
         for (const QString strSuffix : {"202401", "202402", "202403"}) {
             for (int i = 1; i <= 10; ++i) {
-                ASSERT_EQ(CLS_BaseEntityDAO::PartitionExecuteEx("Tessel", "INSERT INTO T_EVT(I_ID, S_NAME) VALUES(:id, :name)",
-                                                                "T_EVT", strSuffix,
-                                                                {{":id", i}, {":name", strSuffix + "-" + QString::number(i)}}),
+                ASSERT_EQ(CLS_BaseEntityDAO::PartitionExecuteEx(
+                              "Tessel", "INSERT INTO T_EVT(I_ID, S_NAME) VALUES(:id, :name)", "T_EVT",
+                              strSuffix, {{":id", i}, {":name", strSuffix + "-" + QString::number(i)}}),
                           0);
             }
         }
@@ -92,10 +94,13 @@ TEST(Partitions, AWriteCreatesThePartitionFromItsTemplate)
     CLS_BaseEntityDAO::FreeRecordSet(pRows);
     EXPECT_TRUE(types.contains("index")) << types.join(',').toStdString();
     EXPECT_TRUE(types.contains("trigger")) << types.join(',').toStdString();
-    EXPECT_EQ(CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT MIN(I_V) AS V FROM T_EVT202402", {}), QString("7"));
-    EXPECT_EQ(CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT COUNT(*) AS N FROM T_EVT_LOG", {}), QString("30"));
+    EXPECT_EQ(CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT MIN(I_V) AS V FROM T_EVT202402", {}),
+              QString("7"));
+    EXPECT_EQ(CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT COUNT(*) AS N FROM T_EVT_LOG", {}),
+              QString("30"));
     // The template itself holds nothing.
-    EXPECT_EQ(CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT COUNT(*) AS N FROM T_EVT", {}), QString("0"));
+    EXPECT_EQ(CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT COUNT(*) AS N FROM T_EVT", {}),
+              QString("0"));
 }
 
 struct PageCase
@@ -117,8 +122,8 @@ TEST_P(PartitionPaging, PageOverTheRange)
 {
     const PageCase& c = GetParam();
     const QStringList got = names(CLS_BaseEntityDAO::PartitionExecuteQueryEx(
-        "Tessel", "SELECT I_ID, S_NAME FROM T_EVT  WHERE  I_ID > :min ORDER BY I_ID", "  WHERE  I_ID > :min", "T_EVT",
-        c.start, c.end, c.startNum, c.pageSize, c.order, {{":min", 0}}));
+        "Tessel", "SELECT I_ID, S_NAME FROM T_EVT  WHERE  I_ID > :min ORDER BY I_ID", "  WHERE  I_ID > :min",
+        "T_EVT", c.start, c.end, c.startNum, c.pageSize, c.order, {{":min", 0}}));
     EXPECT_EQ(got.join(','), QString(c.expected));
 }
 
@@ -127,17 +132,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PageCase{"ascAcrossTwo", "", "", 8, 5, "", "202401-9,202401-10,202402-1,202402-2,202402-3"},
         PageCase{"descAcrossTwo", "", "", 8, 5, "DESC", "202403-9,202403-10,202402-1,202402-2,202402-3"},
-        PageCase{"descThirdPartition", "", "", 25, 10, "DESC", "202401-6,202401-7,202401-8,202401-9,202401-10"},
+        PageCase{"descThirdPartition", "", "", 25, 10, "DESC",
+                 "202401-6,202401-7,202401-8,202401-9,202401-10"},
         PageCase{"boundedRange", "202402", "202402", 0, 3, "", "202402-1,202402-2,202402-3"},
         PageCase{"beyondTheEnd", "", "", 30, 5, "", ""},
         PageCase{"noPartitionInRange", "202501", "202512", -1, -1, "", ""},
         PageCase{"openLowerBound", "", "202401", 9, -1, "DESC", "202401-10"}),
     [](const ::testing::TestParamInfo<PageCase>& info) { return std::string(info.param.name); });
 
+TEST(Partitions, ANulCharacterInTheStatementIsRefused)
+{
+    // SQLite stops reading at a NUL; the server must refuse the text, not spin on it.
+    EXPECT_EQ(CLS_BaseEntityDAO::PartitionExecute("Tessel", QString("SELECT * FROM T_EVT;") + QChar(0),
+                                                  "T_EVT", "202401"),
+              -1);
+    EXPECT_EQ(CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT COUNT(*) AS N FROM T_EVT202401", {}),
+              QString("10"));
+}
+
 TEST(Partitions, NoPagingReturnsEveryRowOfTheRange)
 {
-    const QStringList all = names(CLS_BaseEntityDAO::PartitionExecuteQuery("Tessel", "SELECT S_NAME FROM T_EVT ORDER BY I_ID", "",
-                                                                          "T_EVT", "", "", -1, -1, ""));
+    const QStringList all = names(CLS_BaseEntityDAO::PartitionExecuteQuery(
+        "Tessel", "SELECT S_NAME FROM T_EVT ORDER BY I_ID", "", "T_EVT", "", "", -1, -1, ""));
     ASSERT_EQ(all.size(), 30);
     EXPECT_EQ(all.first(), QString("202401-1"));
     EXPECT_EQ(all.last(), QString("202403-10"));
@@ -172,14 +188,18 @@ TEST(Partitions, PerClientTableExistsOnceCreated)
     ASSERT_EQ(CLS_BaseEntityDAO::InitSysId(), 0);
     QFile::remove(strConfig);
 
-    ASSERT_EQ(CLS_BaseEntityDAO::Execute("Tessel", "CREATE TABLE TAB_ITEST_PERCLIENT(S_ID TEXT PRIMARY KEY, S_V TEXT)"), 0);
-    ASSERT_EQ(CLS_BaseEntityDAO::Execute("Tessel", "INSERT INTO TAB_ITEST_PERCLIENT VALUES('shared', 'row')"), 0);
+    ASSERT_EQ(CLS_BaseEntityDAO::Execute("Tessel",
+                                         "CREATE TABLE TAB_ITEST_PERCLIENT(S_ID TEXT PRIMARY KEY, S_V TEXT)"),
+              0);
+    ASSERT_EQ(CLS_BaseEntityDAO::Execute("Tessel", "INSERT INTO TAB_ITEST_PERCLIENT VALUES('shared', 'row')"),
+              0);
     CLS_BaseEntityDAO dao;
     EXPECT_EQ(dao.TableIsExist("TAB_ITEST_PERCLIENT"), -1);
     EXPECT_EQ(dao.CreateTable("TAB_ITEST_PERCLIENT"), 0);
     EXPECT_EQ(dao.TableIsExist("TAB_ITEST_PERCLIENT"), 0);
     // The new client starts with a copy of the shared rows.
-    EXPECT_EQ(CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT S_V FROM TAB_ITEST_PERCLIENTitest0000000001", {}),
-              QString("row"));
+    EXPECT_EQ(
+        CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT S_V FROM TAB_ITEST_PERCLIENTitest0000000001", {}),
+        QString("row"));
     CLS_BaseEntityDAO::ResetSysIdForTest();
 }

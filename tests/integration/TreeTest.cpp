@@ -2,6 +2,7 @@
 // devices shown as hosts, the child inserts with their positions, host changes and deletes with
 // what they write and report, and look-ups from a second thread while the tree changes.
 #include "CLS_CommonHandle.h"
+#include "MediatorTestAccess.h"
 #include "CLS_DataAccess.h"
 #include "CLS_DataMediator.h"
 #include "CLS_RemoteDBHandler.h"
@@ -71,6 +72,7 @@ public:
         ASSERT_EQ(connectHandlerTo(*g_pServer), 1);
         settleSysId();
         CLS_DataMediator mediator;
+        ItemReleaser release_mediator(mediator);
         ASSERT_EQ(mediator.AddUser(kAdminName, kAdminPassword), 0);
     }
     void TearDown() override
@@ -255,7 +257,11 @@ protected:
         wipe();
         ASSERT_EQ(m_mediator.LoginUser(kAdminName, kAdminPassword), 0);
     }
-    void TearDown() override { wipe(); }
+    void TearDown() override
+    {
+        wipe();
+        CLS_DataMediatorTestAccess::releaseItems(m_mediator);
+    }
     static void wipe()
     {
         ASSERT_EQ(
@@ -290,12 +296,14 @@ TEST_F(Tree, AUserWithoutRoleGetsNoTree)
 {
     storeHost("h-1", "10.0.0.1", 1, 0, 0);
     CLS_DataMediator nobody;
+    ItemReleaser release_nobody(nobody);
     LogCapture log;
     EXPECT_EQ(nobody.InitTreeNodeData(), -1);  // nobody logged in
 
     storeUser(m_mediator, "u-norole", "r-gone", {{"h-1", 1}});
     ASSERT_EQ(m_mediator.DeleteRole("r-gone"), 0);
     CLS_DataMediator mediator;
+    ItemReleaser release_mediator(mediator);
     ASSERT_EQ(mediator.LoginUser("u-norole", "pw"), 0);
     log.clear();
     EXPECT_EQ(mediator.InitTreeNodeData(), -1);
@@ -338,6 +346,7 @@ TEST_F(Tree, TheTreeHoldsTheHostsOfTheRoleWithChildrenInOrder)
     storeUser(m_mediator, "u-other", "r-other", {{"h-b", 2}});
 
     CLS_DataMediator oper;
+    ItemReleaser release_oper(oper);
     ASSERT_EQ(oper.LoginUser("u-oper", "pw"), 0);
     ASSERT_EQ(oper.InitTreeNodeData(), 0);
     const QVector<STRCT_VideoItem*> vecHosts = oper.GetAllHostItems();
@@ -374,6 +383,7 @@ TEST_F(Tree, TheTreeHoldsTheHostsOfTheRoleWithChildrenInOrder)
 
     // A user whose role lacks authority type 1 sees no host.
     CLS_DataMediator other;
+    ItemReleaser release_other(other);
     ASSERT_EQ(other.LoginUser("u-other", "pw"), 0);
     ASSERT_EQ(other.InitTreeNodeData(), 0);
     EXPECT_TRUE(other.GetAllHostItems().isEmpty());

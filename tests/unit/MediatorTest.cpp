@@ -1,4 +1,5 @@
 #include "CLS_DataMediator.h"
+#include "MediatorTestAccess.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
 #include "HandlerTestSupport.h"
 #include "LogCapture.h"
@@ -7,20 +8,6 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-
-// Reaches the mediator's private start-up helpers.
-class CLS_DataMediatorTestAccess
-{
-public:
-    static int config(CLS_DataMediator& _mediator, QString& _ip, int& _port)
-    {
-        return _mediator.GetDbServerConfig(_ip, _port);
-    }
-    static QString prepare(CLS_DataMediator& _mediator, const QString& _strDir, const QString& _strName)
-    {
-        return _mediator.PrepareDbFile(_strDir, _strName);
-    }
-};
 
 namespace {
 

@@ -2,6 +2,7 @@
 // purpose: the single retry of inserts and updates, what a failed step leaves behind, argument
 // checks, and that every change signal comes after the map's lock has been released.
 #include "CLS_CommonHandle.h"
+#include "MediatorTestAccess.h"
 #include "CLS_DataAccess.h"
 #include "CLS_DataMediator.h"
 #include "DataBase/EntityDao/HostConfig/CLS_AlarmInEntityDAO.h"
@@ -114,6 +115,7 @@ protected:
     {
         EXPECT_EQ(m_pRecorder->m_iUnderLock, 0) << "signals emitted while the map was locked";
         m_pRecorder.reset();
+        CLS_DataMediatorTestAccess::releaseItems(m_mediator);
     }
     static STRCT_VideoChannel* channel(const std::string& _strID, int _iNum)
     {

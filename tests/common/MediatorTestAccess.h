@@ -1,0 +1,44 @@
+// Reaches the mediator's private parts for tests. One definition for every test that needs it.
+#ifndef TESSEL_TESTS_MEDIATORTESTACCESS_H
+#define TESSEL_TESTS_MEDIATORTESTACCESS_H
+
+#include "CLS_DataMediator.h"
+#include "VideoItem.h"
+
+#include <QReadWriteLock>
+
+class CLS_DataMediatorTestAccess
+{
+public:
+    static int config(CLS_DataMediator& _mediator, QString& _ip, int& _port)
+    {
+        return _mediator.GetDbServerConfig(_ip, _port);
+    }
+    static QString prepare(CLS_DataMediator& _mediator, const QString& _strDir, const QString& _strName)
+    {
+        return _mediator.PrepareDbFile(_strDir, _strName);
+    }
+    /// Deletes the resource items the mediator still holds, as the client that owns them does
+    /// (the mediator's destructor leaves them alone on purpose), and empties the map.
+    static void releaseItems(CLS_DataMediator& _mediator)
+    {
+        QWriteLocker locker(&_mediator.m_lockResourceData);
+        qDeleteAll(_mediator.m_mapResourceData);
+        _mediator.m_mapResourceData.clear();
+    }
+};
+
+/// Releases a mediator's items when the scope ends (declare it right after the mediator).
+class ItemReleaser
+{
+public:
+    explicit ItemReleaser(CLS_DataMediator& _mediator) : m_mediator(_mediator) {}
+    ~ItemReleaser() { CLS_DataMediatorTestAccess::releaseItems(m_mediator); }
+    ItemReleaser(const ItemReleaser&) = delete;
+    ItemReleaser& operator=(const ItemReleaser&) = delete;
+
+private:
+    CLS_DataMediator& m_mediator;
+};
+
+#endif

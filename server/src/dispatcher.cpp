@@ -74,7 +74,7 @@ QByteArray Dispatcher::handle(qint64 id, const QByteArray& command, const QByteA
             throw RequestError(code::kUnknownCommand, QByteArray("unknown command \"") + command + '"');
         }
         // Qt 5.15 leaks the earlier value of a repeated member name (an array or object).
-        if (repeatsMemberName(body)) {
+        if (tessel::repeatsMemberName(body)) {
             throw RequestError(code::kBadJson,
                                QByteArray("request body names the same member twice in one object"));
         }

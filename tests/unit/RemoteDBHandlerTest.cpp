@@ -263,7 +263,8 @@ INSTANTIATE_TEST_SUITE_P(
                       AnswerCase{"jsonArrayTop", 0, "[1,2]", -1, -1, nullptr},
                       AnswerCase{"emptyAnswer", 0, "", -1, -1, nullptr},
                       AnswerCase{"sendTimeout", -1002, "", -1002, -1, nullptr},
-        AnswerCase{"trailingGarbage", 0, R"({"result":"OK","data":{"ret":[]}} x)", -1, -1, nullptr}),
+                      AnswerCase{"trailingGarbage", 0, R"({"result":"OK","data":{"ret":[]}} x)", -1, -1,
+                                 nullptr}),
     [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
 
 TEST_F(RemoteDBHandlerRequests, AnswersThatAreNotJsonTextAreRefused)
@@ -279,6 +280,15 @@ TEST_F(RemoteDBHandlerRequests, AnswersThatAreNotJsonTextAreRefused)
         qDeleteAll(*pRows);
         delete pRows;
     }
+}
+
+TEST_F(RemoteDBHandlerRequests, AnAnswerRepeatingAMemberNameIsRefused)
+{
+    // Qt's parser would leak the first "x"; the answer is refused before it gets there.
+    answer(0, R"({"result":"OK","data":{"ret":0},"x":[1,2,3],"x":1})");
+    EXPECT_EQ(CLS_RemoteDBHandler::Execute("Tessel", "X", 3, false), -1);
+    answer(0, R"({"result":"OK","data":{"ret":7}})");
+    EXPECT_EQ(CLS_RemoteDBHandler::Execute("Tessel", "X", 3, false), 7);
 }
 
 TEST_F(RemoteDBHandlerRequests, RowsBecomeRecordMaps)

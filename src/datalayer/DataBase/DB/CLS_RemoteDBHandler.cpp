@@ -2,6 +2,7 @@
 
 #include "DBThread.h"
 #include "QueryAnswerDecoder.h"
+#include "jsonscan.h"
 #include "LibraryLoader/CLS_WebSocketSDK.h"
 #include "Log.h"
 
@@ -211,8 +212,14 @@ int CLS_RemoteDBHandler::CreatJsonObjectEx(const QString& _strDbName, const QStr
 
 int CLS_RemoteDBHandler::GetResponseData(const QString& _strAnswer, QJsonObject& _jsonData)
 {
+    const QByteArray answer = _strAnswer.toUtf8();
+    // Qt 5.15's parser leaks the earlier value of a repeated member name; no answer of ours
+    // repeats one, so such a text is refused as unreadable.
+    if (tessel::repeatsMemberName(answer)) {
+        return -1;
+    }
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(_strAnswer.toUtf8(), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(answer, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject()) {
         return -1;
     }

@@ -1,9 +1,9 @@
-#ifndef TESSEL_SERVER_JSONSCAN_H
-#define TESSEL_SERVER_JSONSCAN_H
+#ifndef TESSEL_SHARED_JSONSCAN_H
+#define TESSEL_SHARED_JSONSCAN_H
 
 #include <QByteArray>
 
-namespace tessel::server {
+namespace tessel {
 
 /// Whether some JSON object in `json` names a member twice (names compared after decoding
 /// escapes). Qt 5.15's parser leaks the earlier value of a repeated name, so such bodies are
@@ -11,6 +11,6 @@ namespace tessel::server {
 /// only member names are decoded.
 bool repeatsMemberName(const QByteArray& json);
 
-}  // namespace tessel::server
+}  // namespace tessel
 
 #endif

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <vector>
 
-namespace tessel::server {
+namespace tessel {
 
 namespace {
 
@@ -97,4 +97,4 @@ bool repeatsMemberName(const QByteArray& json)
     return false;
 }
 
-}  // namespace tessel::server
+}  // namespace tessel

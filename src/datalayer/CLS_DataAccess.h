@@ -17,6 +17,24 @@
 #include "DataBase/EntityDao/User/CLS_AuthEntity.h"
 #include "STRCT_SettingRecords.h"
 
+// custom trees and passenger-flow trees
+
+// views and decoders
+
+// maps and areas
+
+// alarms
+
+// recordings and face captures
+
+// passenger-flow statistics
+
+// behaviour analysis and passages
+
+// face libraries and security vehicles
+
+// web-service files
+
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -193,6 +211,32 @@ public:
     /// store nothing.
     QString GetSoftwareType();
     static const char* const kSoftwareTypeNoRecords;  ///< "r480"
+
+    // ---- custom trees and passenger-flow trees ----
+
+    // ---- views, view cruises and group switching ----
+
+    // ---- decoders and TV wall ----
+
+    // ---- electronic maps and areas ----
+
+    // ---- alarm catalogue and linkage ----
+
+    // ---- alarm records ----
+
+    // ---- recording files ----
+
+    // ---- face captures ----
+
+    // ---- passenger-flow statistics ----
+
+    // ---- behaviour analysis and passage histories ----
+
+    // ---- face libraries and synchronisation tasks ----
+
+    // ---- security vehicle lists ----
+
+    // ---- web-service file operations ----
 
 private:
     CLS_DataAccess();

@@ -118,6 +118,32 @@ public:
     int TranslateLanguageType(QString _strLanguage) override;
     STRCT_DeviceAddConfig GetDeviceAddConfig() override;
 
+    // ---- custom trees and passenger-flow trees ----
+
+    // ---- views, view cruises and group switching ----
+
+    // ---- decoders and TV wall ----
+
+    // ---- electronic maps and areas ----
+
+    // ---- alarm catalogue and linkage ----
+
+    // ---- alarm records ----
+
+    // ---- recording files ----
+
+    // ---- face captures ----
+
+    // ---- passenger-flow statistics ----
+
+    // ---- behaviour analysis and passage histories ----
+
+    // ---- face libraries and synchronisation tasks ----
+
+    // ---- security vehicle lists ----
+
+    // ---- web-service file operations ----
+
     // ---- server host status ----
     int GetAllNetworkInfo(QList<_NetworkInfo*>& _lstInfo) override;
     int GetSystemStatusByName(const QString& _strName, _NetworkInfo*& _pInfo) override;
@@ -165,6 +191,32 @@ private:
     AuthorityMap m_mapAuthority;
     // Set once the trees have been loaded.
     bool m_bTreeInited = false;
+
+    // ---- custom trees and passenger-flow trees state ----
+
+    // ---- views, view cruises and group switching state ----
+
+    // ---- decoders and TV wall state ----
+
+    // ---- electronic maps and areas state ----
+
+    // ---- alarm catalogue and linkage state ----
+
+    // ---- alarm records state ----
+
+    // ---- recording files state ----
+
+    // ---- face captures state ----
+
+    // ---- passenger-flow statistics state ----
+
+    // ---- behaviour analysis and passage histories state ----
+
+    // ---- face libraries and synchronisation tasks state ----
+
+    // ---- security vehicle lists state ----
+
+    // ---- web-service file operations state ----
 
     // ---- settings state (CLS_DataMediatorSettings.cpp) ----
     // The record GetLocalGeneralSettingInfo hands out: made by its first call, refilled by

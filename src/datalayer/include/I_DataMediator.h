@@ -21,6 +21,24 @@
 #include "STRCT_LocalGeneralSetting.h"
 #include "STRCT_SettingRecords.h"
 
+// custom trees and passenger-flow trees
+
+// views and decoders
+
+// maps and areas
+
+// alarms
+
+// recordings and face captures
+
+// passenger-flow statistics
+
+// behaviour analysis and passages
+
+// face libraries and security vehicles
+
+// web-service files
+
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -243,6 +261,32 @@ public:
     virtual int TranslateLanguageType(QString _strLanguage) = 0;
     /// Defaults the client offers when a device is added.
     virtual STRCT_DeviceAddConfig GetDeviceAddConfig() = 0;
+
+    // ---- custom trees and passenger-flow trees ----
+
+    // ---- views, view cruises and group switching ----
+
+    // ---- decoders and TV wall ----
+
+    // ---- electronic maps and areas ----
+
+    // ---- alarm catalogue and linkage ----
+
+    // ---- alarm records ----
+
+    // ---- recording files ----
+
+    // ---- face captures ----
+
+    // ---- passenger-flow statistics ----
+
+    // ---- behaviour analysis and passage histories ----
+
+    // ---- face libraries and synchronisation tasks ----
+
+    // ---- security vehicle lists ----
+
+    // ---- web-service file operations ----
 
     // ---- server host status ----
     /// Appends one new record per interface of the server host; the caller owns them.

@@ -9,21 +9,43 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRecursiveMutex>
+#include <QHash>
+#include <QMutex>
 #include <QSet>
+#include <QThread>
+#include <QWaitCondition>
 
 namespace {
 
 const char kDefaultServerIp[] = "127.0.0.1";
 constexpr int kDefaultServerPort = 9562;
 
-// Mediators alive now. The status callback only reaches a mediator found here, so a channel
-// event never lands on a destroyed one.
-QRecursiveMutex s_liveMutex;
+// Mediators alive now, and the status signals being emitted to them (mediator and emitting
+// thread). The callback only reaches a mediator found alive, and emits without the lock; a
+// mediator's destructor waits until no other thread is emitting to it, so a channel event
+// never lands on a destroyed one.
+QMutex s_liveMutex;
+QWaitCondition s_emitDone;
 QSet<CLS_DataMediator*>& liveMediators()
 {
     static QSet<CLS_DataMediator*> s_live;
     return s_live;
+}
+typedef QPair<CLS_DataMediator*, Qt::HANDLE> Emitter;
+QHash<Emitter, int>& emitting()
+{
+    static QHash<Emitter, int> s_emitting;
+    return s_emitting;
+}
+bool emittedByAnotherThread(CLS_DataMediator* _pMediator)
+{
+    const Qt::HANDLE self = QThread::currentThreadId();
+    for (auto it = emitting().cbegin(); it != emitting().cend(); ++it) {
+        if (it.key().first == _pMediator && it.key().second != self) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -62,6 +84,10 @@ CLS_DataMediator::~CLS_DataMediator()
 {
     QMutexLocker locker(&s_liveMutex);
     liveMediators().remove(this);
+    // A slot running on this thread may delete its own mediator; only other threads are waited for.
+    while (emittedByAnotherThread(this)) {
+        s_emitDone.wait(&s_liveMutex);
+    }
     // The resource items are not deleted: the client may still hold them.
 }
 
@@ -148,11 +174,23 @@ void CLS_DataMediator::DbStatusCallback(int _iCmd, int _iParam, void* _pUser)
     if (_pUser == nullptr) {
         return;
     }
-    QMutexLocker locker(&s_liveMutex);
     auto* pMediator = static_cast<CLS_DataMediator*>(_pUser);
-    if (liveMediators().contains(pMediator)) {
-        emit pMediator->SignDBStatuaChange(_iParam);
+    const Emitter emitter(pMediator, QThread::currentThreadId());
+    {
+        QMutexLocker locker(&s_liveMutex);
+        if (!liveMediators().contains(pMediator)) {
+            return;
+        }
+        ++emitting()[emitter];
     }
+    // Not under the lock: a directly connected slot may wait for a thread that creates or
+    // deletes a mediator.
+    emit pMediator->SignDBStatuaChange(_iParam);
+    QMutexLocker locker(&s_liveMutex);
+    if (--emitting()[emitter] == 0) {
+        emitting().remove(emitter);
+    }
+    s_emitDone.wakeAll();
 }
 
 void CLS_DataMediator::slotUpdateR480HostConfig(QString _qstrUserName, QString _qstrNewPwd)
@@ -189,7 +227,7 @@ int CLS_DataMediator::GetDbServerConfig(QString& _ip, int& _port)
             bChanged = true;
         }
         _port = obj.value(QLatin1String("server_port")).toInt(0);
-        if (static_cast<unsigned int>(_port - 1) > 65534u) {
+        if (_port < 1 || _port > 65535) {
             _port = kDefaultServerPort;
             obj.insert(QStringLiteral("server_port"), _port);
             bChanged = true;

@@ -290,6 +290,24 @@ int CLS_ResourceTree::CreateResourceTree(CLS_DataMediator& _m)
     return 0;
 }
 
+void CLS_ResourceTree::DropLoaded(CLS_DataMediator& _m)
+{
+    QVector<STRCT_VideoItem*> vecOld;
+    {
+        WriteLocker locker(&_m.m_lockResourceData);
+        vecOld = _m.m_mapResourceData.values().toVector();
+        _m.m_mapResourceData.clear();
+    }
+    vecOld += _m.m_mapCustomData.values().toVector();
+    _m.m_mapCustomData.clear();
+    vecOld += _m.m_mapPassengerFlowData.values().toVector();
+    _m.m_mapPassengerFlowData.clear();
+    vecOld.removeAll(nullptr);
+    ReleaseLater(vecOld);
+    _m.m_mapAuthority.clear();
+    _m.m_bTreeInited = false;
+}
+
 int CLS_DataMediator::InitTreeNodeData()
 {
     return guarded("CLS_DataMediator::InitTreeNodeData", -1, [&] {
@@ -307,18 +325,7 @@ int CLS_DataMediator::InitTreeNodeData()
         CLS_DataAccess::GetInstance().GetVideoHostTypes(0, strLanguage, m_mapVideoHostType);
 
         // Whatever an earlier attempt or an insert left in the maps goes.
-        QVector<STRCT_VideoItem*> vecOld;
-        {
-            WriteLocker locker(&m_lockResourceData);
-            vecOld = m_mapResourceData.values().toVector();
-            m_mapResourceData.clear();
-        }
-        vecOld += m_mapCustomData.values().toVector();
-        m_mapCustomData.clear();
-        vecOld += m_mapPassengerFlowData.values().toVector();
-        m_mapPassengerFlowData.clear();
-        vecOld.removeAll(nullptr);
-        CLS_ResourceTree::ReleaseLater(vecOld);
+        CLS_ResourceTree::DropLoaded(*this);
 
         QVector<CLS_RoleEntity> vecUserRole;
         CLS_DataAccess::GetInstance().GetRoleByUser(m_strUserID, vecUserRole);
@@ -733,13 +740,26 @@ int CLS_DataMediator::ModifyOrInsertDev(Common::STRCT_DevItem* _pDevItem)
             DL_LOG(3, "CLS_DataMediator::ModifyOrInsertDev nullptr == pDevItem");
             return -1;
         }
+        typedef CLS_ResourceTree T;
+        const CLS_HostEntity hostEntity = hostEntityOfDev(*_pDevItem);
+        // An id held by an item that is not a host is refused before anything is written.
+        auto wrongType = [&] {
+            return T::Find(*this, hostEntity.S_ID) != nullptr && T::FindHost(*this, hostEntity.S_ID) == nullptr;
+        };
+        bool bWrongType = false;
+        {
+            ReadLocker locker(&m_lockResourceData);
+            bWrongType = wrongType();
+        }
+        if (bWrongType) {
+            DL_LOG(3, "CLS_DataMediator::ModifyOrInsertDev pVideoItem->GetType() != vitHost");
+            return -1;
+        }
         const int iRet = CLS_DataAccess::GetInstance().ReplaceDev(*_pDevItem);
         if (iRet < 0) {
             DL_LOG(3, "CLS_DataMediator::ModifyOrInsertDev iRet = (%d)", iRet);
             return iRet;
         }
-        typedef CLS_ResourceTree T;
-        const CLS_HostEntity hostEntity = hostEntityOfDev(*_pDevItem);
         const QString strChannelID = hostEntity.S_ID + QStringLiteral("_0");
         CLS_ChannelEntity channelEntity;
         channelEntity.S_ID = strChannelID;
@@ -765,12 +785,10 @@ int CLS_DataMediator::ModifyOrInsertDev(Common::STRCT_DevItem* _pDevItem)
         pNewChannel->m_iChannelNo = 0;
         pNewChannel->m_iDevType = _pDevItem->I_TYPE;
         QVector<STRCT_VideoItem*> vecChanged;
-        bool bWrongType = false;
         {
             WriteLocker locker(&m_lockResourceData);
-            STRCT_VideoItem* pFound = T::Find(*this, hostEntity.S_ID);
             STRCT_VideoHost* pHost = T::FindHost(*this, hostEntity.S_ID);
-            if (pFound != nullptr && pHost == nullptr) {
+            if (wrongType()) {
                 bWrongType = true;
             } else {
                 if (pHost == nullptr) {
@@ -802,8 +820,9 @@ int CLS_DataMediator::ModifyOrInsertDev(Common::STRCT_DevItem* _pDevItem)
             }
         }
         if (bWrongType) {
+            // Taken by another item meanwhile: the row is written, the tree is not.
             DL_LOG(3, "CLS_DataMediator::ModifyOrInsertDev pVideoItem->GetType() != vitHost");
-            return 0;
+            return -1;
         }
         T::EmitResource(*this, vecChanged, otUpdate, _pDevItem->I_TYPE);
 

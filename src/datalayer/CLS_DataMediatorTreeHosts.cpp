@@ -12,7 +12,7 @@ using namespace ResourceTree;
 
 // ---- hosts ----
 
-void CLS_ResourceTree::RecaptionChildren(CLS_DataMediator& _m, const QString& _strHostID,
+int CLS_ResourceTree::RecaptionChildren(CLS_DataMediator& _m, const QString& _strHostID,
                                          const std::string& _strIP, const std::string& _strDomain)
 {
     // New default captions, computed from what the children show now.
@@ -21,7 +21,7 @@ void CLS_ResourceTree::RecaptionChildren(CLS_DataMediator& _m, const QString& _s
         ReadLocker locker(&_m.m_lockResourceData);
         STRCT_VideoHost* pHostItem = FindHost(_m, _strHostID);
         if (pHostItem == nullptr) {
-            return;
+            return 0;
         }
         for (STRCT_VideoItem* pChild : pHostItem->m_vecChilds) {
             QString strWord;
@@ -49,13 +49,13 @@ void CLS_ResourceTree::RecaptionChildren(CLS_DataMediator& _m, const QString& _s
         }
     }
     if (mapCaptions.isEmpty()) {
-        return;
+        return 0;
     }
     // Stored first, so that the next start shows the same captions.
     const int iRet = CLS_DataAccess::GetInstance().SetObjectCaptions(mapCaptions);
     if (iRet < 0) {
         DL_LOG(2, "CLS_DataMediator::UpdateHost SetObjectCaptions iRet = (%d)", iRet);
-        return;
+        return iRet;
     }
     QVector<STRCT_VideoItem*> vecChanged;
     {
@@ -78,6 +78,7 @@ void CLS_ResourceTree::RecaptionChildren(CLS_DataMediator& _m, const QString& _s
     }
     EmitResource(_m, vecChanged, otUpdate, kDevTypeAlarm);
     EmitCustom(_m, vecCustom, otUpdate, kDevTypeAlarm);
+    return 0;
 }
 
 int CLS_ResourceTree::AdjustChildren(CLS_DataMediator& _m, const QString& _strHostID, ChildKind _kind,
@@ -269,8 +270,10 @@ int CLS_DataMediator::UpdateHost(STRCT_VideoHost* _pstrctHostData)
             }
             strOldIP = pHostItem->m_strIP;
         }
+        // Captions that cannot be stored fail the update once the stored host row is shown.
+        int iCaptions = 0;
         if (strOldIP != _pstrctHostData->m_strIP) {
-            CLS_ResourceTree::RecaptionChildren(*this, strHostID, _pstrctHostData->m_strIP,
+            iCaptions = CLS_ResourceTree::RecaptionChildren(*this, strHostID, _pstrctHostData->m_strIP,
                                                 _pstrctHostData->m_strDomain);
         }
 
@@ -286,6 +289,9 @@ int CLS_DataMediator::UpdateHost(STRCT_VideoHost* _pstrctHostData)
             takeHostValues(stored, *pHostItem);
         }
         CLS_ResourceTree::EmitResource(*this, {pHostItem}, otUpdate, entity.I_DEVTYPE);
+        if (iCaptions < 0) {
+            return iCaptions;
+        }
 
         const CLS_ResourceTree::ChildKind kinds[] = {CLS_ResourceTree::ckChannel, CLS_ResourceTree::ckAlarmIn,
                                                      CLS_ResourceTree::ckAlarmOut};
@@ -310,78 +316,47 @@ int CLS_DataMediator::DeleteHost(QString _strHostID)
             return -1;
         }
         typedef CLS_ResourceTree T;
-        QVector<STRCT_VideoItem*> vecChildren[3];  // channels, alarm inputs, alarm outputs
-        QStringList lstIDs[3];
+        // The database deletes every child of the host, loaded or not, with the host in one
+        // transaction; the tree then drops what it had loaded of them.
+        const int iRet = CLS_DataAccess::GetInstance().DeleteHost(_strHostID);
+        if (iRet < 0) {
+            DL_LOG(3, "CLS_DataMediator::DeleteHost iRet = (%d)", iRet);
+            return iRet;
+        }
+        QVector<STRCT_VideoItem*> vecRemoved;
         STRCT_VideoHost* pHostItem = nullptr;
         const std::string strHostID = u8(_strHostID);
         {
-            ReadLocker locker(&m_lockResourceData);
+            WriteLocker locker(&m_lockResourceData);
             pHostItem = T::FindHost(*this, _strHostID);
             for (auto it = m_mapResourceData.cbegin(); it != m_mapResourceData.cend(); ++it) {
                 STRCT_VideoItem* pItem = it.value();
-                if (pItem == nullptr || pItem->m_strParentID != strHostID) {
-                    continue;
-                }
-                const T::ChildKind kind = T::KindOf(pItem);
-                if (kind != T::ckNone) {
-                    vecChildren[kind - T::ckChannel].append(pItem);
-                    lstIDs[kind - T::ckChannel].append(qs(pItem->m_strID));
+                if (pItem != nullptr && pItem->m_strParentID == strHostID && T::KindOf(pItem) != T::ckNone) {
+                    vecRemoved.append(pItem);
                 }
             }
-        }
-
-        CLS_DataAccess& access = CLS_DataAccess::GetInstance();
-        int iRet = 0;
-        QVector<STRCT_VideoItem*> vecRemoved;
-        for (int k = 0; k < 3 && iRet >= 0; ++k) {
-            if (lstIDs[k].isEmpty()) {
-                continue;
+            for (STRCT_VideoItem* pChild : qAsConst(vecRemoved)) {
+                T::Remove(*this, pChild);
+                if (pHostItem != nullptr) {
+                    T::Detach(*pHostItem, pChild);
+                }
             }
-            iRet = k == 0 ? access.DeleteChannels(lstIDs[k])
-                          : (k == 1 ? access.DeleteAlarmIns(lstIDs[k]) : access.DeleteAlarmOuts(lstIDs[k]));
-            if (iRet >= 0) {
-                vecRemoved += vecChildren[k];
-            } else {
-                DL_LOG(3, "CLS_DataMediator::DeleteHost children iRet = (%d)", iRet);
+            if (pHostItem != nullptr) {
+                T::Remove(*this, pHostItem);
             }
         }
-        // The children whose rows are gone leave the tree, also when a later kind failed.
         if (!vecRemoved.isEmpty()) {
-            {
-                WriteLocker locker(&m_lockResourceData);
-                STRCT_VideoHost* pHost = T::FindHost(*this, _strHostID);
-                for (STRCT_VideoItem* pChild : qAsConst(vecRemoved)) {
-                    T::Remove(*this, pChild);
-                    if (pHost != nullptr) {
-                        T::Detach(*pHost, pChild);
-                    }
-                }
-            }
             T::EmitResource(*this, vecRemoved, otDelete, kDevTypeChildren);
             if (!T::ReleaseLater(vecRemoved)) {
                 DL_LOG(3, "CLS_DataMediator::DeleteHost nullptr == pCommonHandle");
             }
         }
-        if (iRet < 0) {
-            return iRet;
-        }
-
-        iRet = access.DeleteHost(_strHostID);
-        if (iRet < 0) {
-            DL_LOG(3, "CLS_DataMediator::DeleteHost iRet = (%d)", iRet);
-            return iRet;
-        }
         if (pHostItem != nullptr) {
-            {
-                WriteLocker locker(&m_lockResourceData);
-                T::Remove(*this, pHostItem);
-            }
             T::EmitResource(*this, {pHostItem}, otDelete, pHostItem->m_iDevType);
             if (!T::ReleaseLater({pHostItem})) {
                 DL_LOG(3, "CLS_DataMediator::DeleteHost nullptr == pCommonHandle");
             }
         }
-        // The alarm-linkage rows of the removed children go with the alarm catalogue.
         return iRet;
     });
 }

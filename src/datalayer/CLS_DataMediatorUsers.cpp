@@ -1,6 +1,7 @@
 // Users, roles and rights, the login session and the security questions.
 #include "CLS_DataAccess.h"
 #include "CLS_DataMediator.h"
+#include "DataBase/EntityDao/Tree/CLS_ResourceTree.h"
 #include "Log.h"
 
 #include <QJsonArray>
@@ -55,6 +56,10 @@ int CLS_DataMediator::LoginUser(QString _strUserName, QString _strPassword)
     const QString strUserId = CLS_DataAccess::GetInstance().GetUserID(_strUserName);
     if (strUserId.isEmpty()) {
         return -11;
+    }
+    if (!m_strUserID.isEmpty() && m_strUserID != strUserId) {
+        // Another user: the trees and rights loaded for the previous one must not be shown.
+        CLS_ResourceTree::DropLoaded(*this);
     }
     m_strUserID = strUserId;
     m_strPassword = _strPassword;

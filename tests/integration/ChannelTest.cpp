@@ -2,7 +2,7 @@
 // concurrency, and a server that goes away and comes back.
 #include "CLS_RemoteDBHandler.h"
 #include "LogCapture.h"
-#include "ServerProcess.h"
+#include "IntegrationFixture.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
@@ -39,43 +39,11 @@ QList<StatusEvent> events()
     return g_events;
 }
 
-bool waitFor(const std::function<bool()>& _pred, int _iMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < _iMs) {
-        if (_pred()) {
-            return true;
-        }
-        QThread::msleep(10);
-    }
-    return _pred();
-}
+using itest::waitFor;
 
-ServerProcess* g_pServer = nullptr;
-
-class ChannelEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        g_pServer = new ServerProcess();
-        ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
-        CLS_RemoteDBHandler::SetDBCallback(&recordStatus, &g_userTag);
-        ASSERT_EQ(connectHandlerTo(*g_pServer), 1);
-    }
-    void TearDown() override
-    {
-        CLS_RemoteDBHandler::Teardown();
-        if (g_pServer != nullptr) {
-            g_pServer->stop();
-            delete g_pServer;
-            g_pServer = nullptr;
-        }
-    }
-};
-
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new ChannelEnvironment);
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new IntegrationEnvironment(
+    IntegrationOptions{"c4a77e01", false, {}, nullptr,
+                       [] { CLS_RemoteDBHandler::SetDBCallback(&recordStatus, &g_userTag); }}));
 
 void freeRows(RecordSet* _pRows)
 {
@@ -203,7 +171,7 @@ TEST(Channel, ZServerGoneAndBack)
         QMutexLocker locker(&g_eventsMutex);
         g_events.clear();
     }
-    ASSERT_TRUE(g_pServer->stop()) << g_pServer->output().toStdString();
+    ASSERT_TRUE(IntegrationEnvironment::instance().server().stop()) << IntegrationEnvironment::instance().server().output().toStdString();
 
     // The main channel's loss reaches the status callback, and the status goes negative.
     ASSERT_TRUE(waitFor(
@@ -234,7 +202,7 @@ TEST(Channel, ZServerGoneAndBack)
         EXPECT_TRUE(log.has(2, "CLS_RemoteDBHandler::Execute Connection invalid."));
     }
 
-    ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
+    ASSERT_TRUE(IntegrationEnvironment::instance().server().start()) << IntegrationEnvironment::instance().server().output().toStdString();
     // Back by itself: no CreateDBConnection.
     ASSERT_TRUE(waitFor([] { return CLS_RemoteDBHandler::m_iConnectedStatus.load() == 1; }, 20000));
     ASSERT_TRUE(waitFor(

@@ -12,7 +12,7 @@
 #include "DataBase/EntityDao/HostConfig/CLS_HostEntityDAO.h"
 #include "ItemBuilder/CLS_ItemBuilder.h"
 #include "LogCapture.h"
-#include "ServerProcess.h"
+#include "IntegrationFixture.h"
 #include "VideoItem.h"
 
 #include <memory>
@@ -21,9 +21,7 @@
 
 namespace {
 
-ServerProcess* g_pServer = nullptr;
-
-typedef QMap<QString, QVariant> Binds;
+using itest::Binds;
 
 QStringList firstColumn(const QString& _strSql, const Binds& _mapBind = Binds())
 {
@@ -40,33 +38,14 @@ QStringList firstColumn(const QString& _strSql, const Binds& _mapBind = Binds())
 
 int scalar(const QString& _strSql, const Binds& _mapBind = Binds())
 {
-    const QStringList lst = firstColumn(_strSql, _mapBind);
-    return lst.isEmpty() ? -100 : lst.first().toInt();
+    return itest::scalar("Tessel", _strSql, _mapBind);
 }
 
-class DevicesEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        g_pServer = new ServerProcess();
-        ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
-        ASSERT_EQ(connectHandlerTo(*g_pServer), 1);
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new IntegrationEnvironment(
+    IntegrationOptions{"de71ce01", false, {}, nullptr, nullptr, [] {
         // The server made Tessel.db from Tessel.sql and the pieces of Tessel.d, devices among them.
         ASSERT_EQ(scalar("SELECT COUNT(*) FROM sqlite_master WHERE name IN ('TAB_OBJ', 'VIEW_DEV_HOST')"), 2);
-    }
-    void TearDown() override
-    {
-        CLS_RemoteDBHandler::Teardown();
-        if (g_pServer != nullptr) {
-            g_pServer->stop();
-            delete g_pServer;
-            g_pServer = nullptr;
-        }
-    }
-};
-
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new DevicesEnvironment);
+    }}));
 
 CLS_HostEntity makeHost(const QString& _strID, const QString& _strIP, int _iDevType = 0)
 {

@@ -3,7 +3,7 @@
 // while the data layer goes on with its own requests.
 #include "CLS_RemoteDBHandler.h"
 #include "LogCapture.h"
-#include "ServerProcess.h"
+#include "IntegrationFixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,20 +30,7 @@ constexpr int kTimeout = 3;               // seconds, as the data layer passes i
 constexpr int kMaxFrameMb = 1;            // the server's request limit in these tests
 constexpr int kHandshakeLimitMs = 10000;  // the server's TLS and WebSocket handshake limits
 
-ServerProcess* g_pServer = nullptr;
-
-bool waitFor(const std::function<bool()>& _pred, int _iMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < _iMs) {
-        if (_pred()) {
-            return true;
-        }
-        QThread::msleep(10);
-    }
-    return _pred();
-}
+using itest::waitFor;
 
 int status()
 {
@@ -70,32 +57,15 @@ QString scalar(const QString& _strSql)
     return strValue;
 }
 
-class FaultEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        g_pServer = new ServerProcess();
-        ASSERT_TRUE(g_pServer->start({"--max-frame-mb", QString::number(kMaxFrameMb)}))
-            << g_pServer->output().toStdString();
-        ASSERT_EQ(connectHandlerTo(*g_pServer), 1);
+// After all of it, the restarted server still stops cleanly (exit code 0, which in a sanitizer
+// build also means no leak report).
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new IntegrationEnvironment(IntegrationOptions{
+    "fa0170001", false, {"--max-frame-mb", QString::number(kMaxFrameMb)}, nullptr, nullptr,
+    [] {
         // Every channel of the chain is open before the faults begin.
         ASSERT_TRUE(waitFor([] { return CLS_RemoteDBHandler::m_bFinishFirstConnect.load(); }, 10000));
-    }
-    void TearDown() override
-    {
-        CLS_RemoteDBHandler::Teardown();
-        if (g_pServer != nullptr) {
-            // After all of it, the restarted server still stops cleanly (exit code 0, which in a
-            // sanitizer build also means no leak report).
-            EXPECT_TRUE(g_pServer->stop()) << g_pServer->output().toStdString();
-            delete g_pServer;
-            g_pServer = nullptr;
-        }
-    }
-};
-
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new FaultEnvironment);
+    },
+    nullptr, /*clean stop*/ true}));
 
 /// Requests of the data layer from a few threads, each checking that it gets its own answer
 /// back, until stopped.
@@ -352,9 +322,9 @@ TEST(Fault, GarbageOnEveryChannelDisturbsNobody)
     ASSERT_TRUE(waitFor([] { return status() == 1; }, 20000));
     ASSERT_EQ(CLS_RemoteDBHandler::Execute("Tessel", "CREATE TABLE T_TRAFFIC (TAG INTEGER)", kTimeout, false),
               0);
-    const int iBase = g_pServer->port();
+    const int iBase = IntegrationEnvironment::instance().server().port();
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setCaCertificates(QSslCertificate::fromPath(g_pServer->dataDir() + "/tls/server.crt"));
+    tls.setCaCertificates(QSslCertificate::fromPath(IntegrationEnvironment::instance().server().dataDir() + "/tls/server.crt"));
     tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
 
     // Request-level garbage: each frame is answered with an error.
@@ -522,7 +492,7 @@ TEST(Fault, GarbageOnEveryChannelDisturbsNobody)
         "[ figures  ] %d data layer requests during %lld ms of garbage from %d peers; slowest %lld ms\n",
         iDoneDuring, static_cast<long long>(llGarbageMs), static_cast<int>(peers.size()),
         static_cast<long long>(traffic.m_llSlowestMs.load()));
-    EXPECT_TRUE(g_pServer->isRunning());
+    EXPECT_TRUE(IntegrationEnvironment::instance().server().isRunning());
 }
 
 namespace {
@@ -588,7 +558,7 @@ TEST(Fault, ZKilledMidStreamKeepsWholeTransactionsAndComesBackByItself)
     // Kill it in the middle of the stream, once both threads have had transactions through.
     ASSERT_TRUE(
         waitFor([&] { return streams[0].iAcknowledged >= 150 && streams[1].iAcknowledged >= 150; }, 60000));
-    g_pServer->kill();
+    IntegrationEnvironment::instance().server().kill();
 
     // The loss reaches the status; requests made meanwhile fail at once.
     ASSERT_TRUE(waitFor([] { return status() < 0; }, 10000)) << status();
@@ -610,7 +580,7 @@ TEST(Fault, ZKilledMidStreamKeepsWholeTransactionsAndComesBackByItself)
         thread.join();
     }
 
-    ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
+    ASSERT_TRUE(IntegrationEnvironment::instance().server().start()) << IntegrationEnvironment::instance().server().output().toStdString();
     // Back to 1 by itself: nobody calls CreateDBConnection.
     ASSERT_TRUE(waitFor([] { return status() == 1; }, 20000)) << status();
 

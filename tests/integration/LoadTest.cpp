@@ -10,7 +10,7 @@
 // starts run without a quarantine, so that resident memory means what it does in a normal build.
 // The other tests keep it.
 #include "CLS_RemoteDBHandler.h"
-#include "ServerProcess.h"
+#include "IntegrationFixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -50,35 +50,17 @@ constexpr int kPartitions = 4;
 constexpr int kRowsPerPartition = 10;
 constexpr int kPageSize = 5;
 
-ServerProcess* g_pServer = nullptr;
-
-class LoadEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        g_pServer = new ServerProcess();
+// Exit code 0 also means no leak report from a sanitizer build of the server.
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new IntegrationEnvironment(IntegrationOptions{
+    "10ad0001", false, {},
+    [](ServerProcess& _server) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         const QString strAsan = environment.value(QStringLiteral("ASAN_OPTIONS"));
         environment.insert(QStringLiteral("ASAN_OPTIONS"), (strAsan.isEmpty() ? QString() : strAsan + ':') +
                                                                QStringLiteral("quarantine_size_mb=0"));
-        g_pServer->setEnvironment(environment);
-        ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
-        ASSERT_EQ(connectHandlerTo(*g_pServer), 1);
-    }
-    void TearDown() override
-    {
-        CLS_RemoteDBHandler::Teardown();
-        if (g_pServer != nullptr) {
-            // Exit code 0 also means no leak report from a sanitizer build of the server.
-            EXPECT_TRUE(g_pServer->stop()) << g_pServer->output().toStdString();
-            delete g_pServer;
-            g_pServer = nullptr;
-        }
-    }
-};
-
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new LoadEnvironment);
+        _server.setEnvironment(environment);
+    },
+    nullptr, nullptr, nullptr, /*clean stop*/ true}));
 
 int totalRequests()
 {
@@ -291,7 +273,7 @@ TEST(Load, MixedRequestsFromFourThreadsLoseNothingAndMemoryStaysFlat)
     }
 
     // Resident memory after the warm-up (10 % of the requests) and at the end.
-    const qint64 llServerPid = g_pServer->pid();
+    const qint64 llServerPid = IntegrationEnvironment::instance().server().pid();
     qint64 llClientWarm = 0;
     qint64 llServerWarm = 0;
     qint64 llWarmMs = 0;

@@ -3,7 +3,7 @@
 #include "CLS_DataMediator.h"
 #include "CLS_RemoteDBHandler.h"
 #include "LogCapture.h"
-#include "ServerProcess.h"
+#include "IntegrationFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,42 +15,23 @@
 
 namespace {
 
-ServerProcess* g_pServer = nullptr;
 I_DataMediator* g_pMediator = nullptr;
 
-class MaintenanceEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        g_pServer = new ServerProcess();
-        ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
-        // The client start-up as an application does it, bound to this server.
-        ASSERT_EQ(CLS_RemoteDBHandler::InitDb("127.0.0.1", g_pServer->port()), 0);
-        QFile config(QCoreApplication::applicationDirPath() + "/StartConfiguration.json");
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        config.write(R"({"clientid":"maint000000000001"})");
-        config.close();
+// The client start-up as an application does it, through the mediator: it finds the channel
+// the environment made and reports its status without making another.
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new IntegrationEnvironment(IntegrationOptions{
+    "7a1e000000000001", false, {}, nullptr, nullptr,
+    [] {
         g_pMediator = CreateMediator();
         g_pMediator->InitData();
         ASSERT_EQ(g_pMediator->CreateDBConnection(), 1);
-        QFile::remove(config.fileName());
-    }
-    void TearDown() override
-    {
+    },
+    [] {
         DeleteMediator(g_pMediator);
-        CLS_RemoteDBHandler::Teardown();
         // The start-up made these in the application directory.
         QFile::remove(QCoreApplication::applicationDirPath() + "/DbServerConfig.json");
         QDir(QCoreApplication::applicationDirPath() + "/Db").removeRecursively();
-        if (g_pServer != nullptr) {
-            g_pServer->stop();
-            delete g_pServer;
-        }
-    }
-};
-
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new MaintenanceEnvironment);
+    }}));
 
 QString valueOf(const QString& _strSql)
 {
@@ -86,7 +67,7 @@ TEST(Maintenance, BackupChangeRestoreGivesTheOldRowsBack)
     QMap<QString, bool> results;
     ASSERT_EQ(g_pMediator->BackupDatabase("nightly", {"Tessel"}, results), 0);
     EXPECT_EQ(results, (QMap<QString, bool>{{"Tessel", true}}));
-    EXPECT_TRUE(QFile::exists(g_pServer->dataDir() + "/backups/nightly/Tessel.db"));
+    EXPECT_TRUE(QFile::exists(IntegrationEnvironment::instance().server().dataDir() + "/backups/nightly/Tessel.db"));
 
     ASSERT_EQ(CLS_RemoteDBHandler::Execute("Tessel", "UPDATE T_KEEP SET S_V = 'after'", 3, false), 0);
     ASSERT_EQ(valueOf("SELECT S_V FROM T_KEEP"), QString("after"));

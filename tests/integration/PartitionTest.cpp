@@ -2,7 +2,7 @@
 // a range in both orders, atomic transactions across partitions, per-client tables.
 #include "CLS_RemoteDBHandler.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
-#include "ServerProcess.h"
+#include "IntegrationFixture.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -11,16 +11,8 @@
 
 namespace {
 
-ServerProcess* g_pServer = nullptr;
-
-class PartitionEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        g_pServer = new ServerProcess();
-        ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
-        ASSERT_EQ(connectHandlerTo(*g_pServer), 1);
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(
+    new IntegrationEnvironment(IntegrationOptions{"9a870001", false, {}, nullptr, nullptr, [] {
         ASSERT_EQ(CLS_BaseEntityDAO::Execute(
                       "Tessel",
                       "CREATE TABLE T_EVT(I_ID INTEGER PRIMARY KEY, S_NAME TEXT DEFAULT 'none', "
@@ -37,23 +29,12 @@ public:
         for (const QString strSuffix : {"202401", "202402", "202403"}) {
             for (int i = 1; i <= 10; ++i) {
                 ASSERT_EQ(CLS_BaseEntityDAO::PartitionExecuteEx(
-                              "Tessel", "INSERT INTO T_EVT(I_ID, S_NAME) VALUES(:id, :name)", "T_EVT",
-                              strSuffix, {{":id", i}, {":name", strSuffix + "-" + QString::number(i)}}),
+                              "Tessel", "INSERT INTO T_EVT(I_ID, S_NAME) VALUES(:id, :name)", "T_EVT", strSuffix,
+                              {{":id", i}, {":name", strSuffix + "-" + QString::number(i)}}),
                           0);
             }
         }
-    }
-    void TearDown() override
-    {
-        CLS_RemoteDBHandler::Teardown();
-        if (g_pServer != nullptr) {
-            g_pServer->stop();
-            delete g_pServer;
-        }
-    }
-};
-
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new PartitionEnvironment);
+    }}));
 
 QStringList names(RecordSet* _pRows)
 {
@@ -182,7 +163,7 @@ TEST(Partitions, PerClientTableExistsOnceCreated)
     {
         QFile file(strConfig);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(R"({"clientid":"itest0000000001"})");
+        file.write(R"({"clientid":"1e5700000000001"})");
     }
     CLS_BaseEntityDAO::ResetSysIdForTest();
     ASSERT_EQ(CLS_BaseEntityDAO::InitSysId(), 0);
@@ -199,7 +180,7 @@ TEST(Partitions, PerClientTableExistsOnceCreated)
     EXPECT_EQ(dao.TableIsExist("TAB_ITEST_PERCLIENT"), 0);
     // The new client starts with a copy of the shared rows.
     EXPECT_EQ(
-        CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT S_V FROM TAB_ITEST_PERCLIENTitest0000000001", {}),
+        CLS_BaseEntityDAO::GetFirstValue("Tessel", "SELECT S_V FROM TAB_ITEST_PERCLIENT1e5700000000001", {}),
         QString("row"));
     CLS_BaseEntityDAO::ResetSysIdForTest();
 }

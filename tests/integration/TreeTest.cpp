@@ -10,7 +10,7 @@
 #include "DataBase/EntityDao/HostConfig/CLS_AlarmInEntity.h"
 #include "DataBase/EntityDao/HostConfig/CLS_AlarmOutEntity.h"
 #include "LogCapture.h"
-#include "ServerProcess.h"
+#include "IntegrationFixture.h"
 #include "VideoItem.h"
 
 #include <QCoreApplication>
@@ -31,80 +31,23 @@ Q_DECLARE_METATYPE(OperationType)
 
 namespace {
 
-ServerProcess* g_pServer = nullptr;
-QTemporaryDir* g_pHome = nullptr;  // the settings make their default folders below HOME
+using itest::Binds;
 
-typedef QMap<QString, QVariant> Binds;
-
-const char kAdminName[] = "admin";
-const char kAdminPassword[] = "tree pw";
-
-void settleSysId()
-{
-    const QString strPath = QCoreApplication::applicationDirPath() + "/StartConfiguration.json";
-    bool bWritten = false;
-    if (!QFile::exists(strPath)) {
-        QFile file(strPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(R"({"clientid":"ittree01"})");
-        file.close();
-        bWritten = true;
-    }
-    CLS_BaseEntityDAO::ResetSysIdForTest();
-    const int iRet = CLS_BaseEntityDAO::InitSysId();
-    if (bWritten) {
-        QFile::remove(strPath);
-    }
-    ASSERT_EQ(iRet, 0);
-}
-
-class TreeEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new IntegrationEnvironment(
+    IntegrationOptions{"17ee0001", /*admin*/ true, {}, nullptr, [] {
         qRegisterMetaType<const QVector<STRCT_VideoItem*>*>("const QVector<STRCT_VideoItem*>*");
         qRegisterMetaType<OperationType>("OperationType");
-        g_pHome = new QTemporaryDir();
-        qputenv("HOME", g_pHome->path().toUtf8());
-        g_pServer = new ServerProcess();
-        ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
-        ASSERT_EQ(connectHandlerTo(*g_pServer), 1);
-        settleSysId();
-        CLS_DataMediator mediator;
-        ItemReleaser release_mediator(mediator);
-        ASSERT_EQ(mediator.AddUser(kAdminName, kAdminPassword), 0);
-    }
-    void TearDown() override
-    {
-        CLS_RemoteDBHandler::Teardown();
-        if (g_pServer != nullptr) {
-            g_pServer->stop();
-            delete g_pServer;
-            g_pServer = nullptr;
-        }
-        delete g_pHome;
-        g_pHome = nullptr;
-    }
-};
-
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new TreeEnvironment);
+    }}));
 
 int scalar(const QString& _strSql, const Binds& _mapBind = Binds())
 {
-    RecordSet* pRows = CLS_BaseEntityDAO::ExecuteQueryEx("Tessel", _strSql, _mapBind);
-    const int iValue = pRows == nullptr || pRows->isEmpty() ? -100 : pRows->first()->first().toInt();
-    CLS_BaseEntityDAO::FreeRecordSet(pRows);
-    return iValue;
+    return itest::scalar("Tessel", _strSql, _mapBind);
 }
 
 QString text(const QString& _strSql, const Binds& _mapBind = Binds())
 {
-    RecordSet* pRows = CLS_BaseEntityDAO::ExecuteQueryEx("Tessel", _strSql, _mapBind);
-    const QString strValue =
-        pRows == nullptr || pRows->isEmpty() ? QString("<none>") : pRows->first()->first();
-    CLS_BaseEntityDAO::FreeRecordSet(pRows);
-    return strValue;
+    const QString strValue = itest::text("Tessel", _strSql, _mapBind);
+    return strValue == QLatin1String("<failed>") ? QStringLiteral("<none>") : strValue;
 }
 
 int childRows(const QString& _strHostID, const char* _pszTable)
@@ -249,18 +192,18 @@ QList<Change> changes(const QSignalSpy& _spy)
 }  // namespace
 
 // Every case starts from empty device tables and a mediator logged in as the administrator.
-class Tree : public ::testing::Test
+class Tree : public LoggedInTest
 {
 protected:
     void SetUp() override
     {
         wipe();
-        ASSERT_EQ(m_mediator.LoginUser(kAdminName, kAdminPassword), 0);
+        LoggedInTest::SetUp();
     }
     void TearDown() override
     {
         wipe();
-        CLS_DataMediatorTestAccess::releaseItems(m_mediator);
+        LoggedInTest::TearDown();
     }
     static void wipe()
     {
@@ -289,7 +232,6 @@ protected:
                    ? QVector<STRCT_VideoItem*>()
                    : QVector<STRCT_VideoItem*>(pHost->m_vecChilds.begin(), pHost->m_vecChilds.end());
     }
-    CLS_DataMediator m_mediator;
 };
 
 TEST_F(Tree, AUserWithoutRoleGetsNoTree)
@@ -634,6 +576,59 @@ TEST_F(Tree, DeleteHostRemovesTheChildrenRowsAndItems)
                                            {{"h-1"}, otDelete, 4}}));
     // Five items and two signal vectors wait for the deferred deletion.
     EXPECT_EQ(CLS_CommonHandle::GetInstance()->PendingCount(), iPending + 7);
+}
+
+// The children are found in the database: a host the loaded tree does not show loses them too,
+// with every rights row, so that their ids can be used again.
+TEST_F(Tree, DeleteHostDeletesChildrenAndRightsTheTreeDoesNotShow)
+{
+    storeHost("h-1", "10.0.0.1", 2, 1, 1, 4);  // the tree is not loaded
+    const QString strRights = "SELECT COUNT(*) FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_OBJ_ID LIKE 'h-1%'";
+    ASSERT_GT(scalar(strRights), 4);
+    ASSERT_EQ(m_mediator.DeleteHost("h-1"), 0);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_OBJ WHERE S_ID = 'h-1' OR S_PARENT_ID = 'h-1'"), 0);
+    for (const char* pszTable : {"TAB_DEV_CAMERA", "TAB_CHANNEL", "TAB_DEV_ALARM_IN", "TAB_DEV_ALARM_OUT",
+                                 "TAB_HOST", "TAB_DEV_VIDEO_HOST"}) {
+        EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE S_ID LIKE 'h-1%'").arg(pszTable)), 0)
+            << pszTable;
+    }
+    EXPECT_EQ(scalar(strRights), 0);
+
+    // A deleted channel leaves no rights behind: its id can be inserted again in a batch.
+    storeHost("h-2", "10.0.0.2", 1, 0, 0, 4);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    ASSERT_EQ(CLS_DataAccess::GetInstance().DeleteChannels({"h-2-c0"}), 0);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_OBJ_ID = 'h-2-c0'"), 0);
+    CLS_ChannelEntity again;
+    again.S_ID = "h-2-c0";
+    again.S_PARENT_ID = "h-2";
+    again.S_CAPTION = "again";
+    EXPECT_EQ(CLS_DataAccess::GetInstance().InsertChannels({&again}), 0);
+    EXPECT_GT(scalar("SELECT COUNT(*) FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_OBJ_ID = 'h-2-c0'"), 0);
+}
+
+// What was loaded for one user is not shown to the next: a login as another user drops it, a
+// login as the same user keeps it.
+TEST_F(Tree, ALoginAsAnotherUserDropsTheTreeOfThePreviousOne)
+{
+    storeHost("h-1", "10.0.0.1", 1, 0, 0);
+    storeUser(m_mediator, "u-next", "r-next", {});
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    ASSERT_EQ(ids(m_mediator.GetAllHostItems()), QStringList{"h-1"});
+    ASSERT_EQ(m_mediator.LoginUser(IntegrationEnvironment::kAdminName, IntegrationEnvironment::kAdminPassword), 0);
+    EXPECT_EQ(ids(m_mediator.GetAllHostItems()), QStringList{"h-1"});
+
+    ASSERT_EQ(m_mediator.LoginUser("u-next", "pw"), 0);
+    EXPECT_TRUE(m_mediator.GetAllHostItems().isEmpty());
+    EXPECT_EQ(m_mediator.GetHostItemOfChild("h-1-c0"), nullptr);
+    m_mediator.InitTreeNodeData();  // the role of u-next holds no rights
+    EXPECT_TRUE(m_mediator.GetAllHostItems().isEmpty());
+
+    ASSERT_EQ(m_mediator.LoginUser(IntegrationEnvironment::kAdminName, IntegrationEnvironment::kAdminPassword), 0);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    EXPECT_EQ(ids(m_mediator.GetAllHostItems()), QStringList{"h-1"});
+    ASSERT_EQ(m_mediator.DeleteUser("u-next"), 0);
+    ASSERT_EQ(m_mediator.DeleteRole("r-next"), 0);
 }
 
 TEST_F(Tree, MaintenanceReportsOperationAndDeviceType)

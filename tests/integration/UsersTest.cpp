@@ -6,7 +6,7 @@
 #include "CLS_RemoteDBHandler.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
 #include "LogCapture.h"
-#include "ServerProcess.h"
+#include "IntegrationFixture.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -16,82 +16,30 @@
 
 namespace {
 
-ServerProcess* g_pServer = nullptr;
-QTemporaryDir* g_pHome = nullptr;  // the default backup folder is made below HOME
-QString g_strPersonal;             // this system's personal settings table
+const auto* const g_env =
+    ::testing::AddGlobalTestEnvironment(new IntegrationEnvironment(IntegrationOptions{"05e50001"}));
 
-// Settles the system id as a client start-up does; the start configuration file, when this
-// test has to write it, is removed again at once (the id stays settled in the process).
-void settleSysId()
+// This system's personal settings table.
+QString personalTable()
 {
-    const QString strPath = QCoreApplication::applicationDirPath() + "/StartConfiguration.json";
-    bool bWritten = false;
-    if (!QFile::exists(strPath)) {
-        QFile file(strPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(R"({"clientid":"itusers01"})");
-        file.close();
-        bWritten = true;
-    }
-    CLS_BaseEntityDAO::ResetSysIdForTest();
-    const int iRet = CLS_BaseEntityDAO::InitSysId();
-    if (bWritten) {
-        QFile::remove(strPath);
-    }
-    ASSERT_EQ(iRet, 0);
-    QString strSysId;
-    ASSERT_EQ(CLS_BaseEntityDAO::GetSysId(strSysId), 0);
-    g_strPersonal = "TAB_CONFIG_USER_PERSONAL" + strSysId;
+    return "TAB_CONFIG_USER_PERSONAL" + IntegrationEnvironment::instance().sysId();
 }
-
-class UsersEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        g_pHome = new QTemporaryDir();
-        qputenv("HOME", g_pHome->path().toUtf8());
-        g_pServer = new ServerProcess();
-        ASSERT_TRUE(g_pServer->start()) << g_pServer->output().toStdString();
-        ASSERT_EQ(connectHandlerTo(*g_pServer), 1);
-        settleSysId();
-    }
-    void TearDown() override
-    {
-        CLS_RemoteDBHandler::Teardown();
-        if (g_pServer != nullptr) {
-            g_pServer->stop();
-            delete g_pServer;
-            g_pServer = nullptr;
-        }
-        delete g_pHome;
-        g_pHome = nullptr;
-    }
-};
-
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new UsersEnvironment);
 
 // The first column of the first row, or "<none>" / "<failed>".
 QString scalar(const QString& _strSql, const QMap<QString, QVariant>& _mapBind = {})
 {
-    RecordSet* pRows = CLS_RemoteDBHandler::ExecuteQueryEx("Tessel", _strSql, _mapBind, 3);
-    if (pRows == nullptr) {
-        return "<failed>";
-    }
-    const QString strValue = pRows->isEmpty() ? QString("<none>") : pRows->first()->first();
-    CLS_BaseEntityDAO::FreeRecordSet(pRows);
-    return strValue;
+    return itest::text("Tessel", _strSql, _mapBind);
 }
 
 int exec(const QString& _strSql, const QMap<QString, QVariant>& _mapBind = {})
 {
-    return CLS_RemoteDBHandler::ExecuteEx("Tessel", _strSql, _mapBind, 3, false);
+    return itest::exec("Tessel", _strSql, _mapBind);
 }
 
 bool personalTableExists()
 {
     return scalar("SELECT COUNT(*) FROM SQLITE_MASTER WHERE TYPE='table' AND TBL_NAME=:t",
-                  {{":t", g_strPersonal}}) == "1";
+                  {{":t", personalTable()}}) == "1";
 }
 
 // A user with a role of its own, stored through the mediator.
@@ -122,7 +70,7 @@ TEST(Users, AFirstAdministratorOnAFreshDatabaseThenLogin)
     CLS_DataMediator mediator;
     ASSERT_EQ(mediator.AddUser("admin", "abc"), 0);
     EXPECT_TRUE(personalTableExists());
-    EXPECT_EQ(scalar("SELECT S_VALUE FROM " + g_strPersonal + " WHERE S_SUB_TYPE='password'"),
+    EXPECT_EQ(scalar("SELECT S_VALUE FROM " + personalTable() + " WHERE S_SUB_TYPE='password'"),
               QString("abc"));
     EXPECT_EQ(scalar("SELECT S_PASSWORD FROM TAB_USER WHERE S_ID='admin'"),
               CLS_BaseEntityDAO::EncodePassword("abc"));
@@ -308,7 +256,7 @@ TEST(Users, TreeNodesAreNumberedAmongTheirSiblings)
 
 TEST(Settings, ThePersonalTableIsMadeFromTheTemplateOnFirstRead)
 {
-    ASSERT_EQ(exec("DROP TABLE IF EXISTS " + g_strPersonal), 0);
+    ASSERT_EQ(exec("DROP TABLE IF EXISTS " + personalTable()), 0);
     ASSERT_EQ(exec("UPDATE TAB_CONFIG_USER_PERSONAL SET S_VALUE='light' WHERE S_SUB_TYPE='skin'"), 0);
     CLS_DataMediator mediator;
     const STRCT_LocalGeneralSetting* p = mediator.GetLocalGeneralSettingInfo();
@@ -355,12 +303,12 @@ TEST(Settings, SavedValuesReadBackAndThePersonalValueWins)
     ASSERT_EQ(exec("DELETE FROM TAB_CONFIG_USER_COMMON WHERE S_SUB_TYPE='language'"), 0);
 
     // A key without a row is not stored, and that is no failure.
-    ASSERT_EQ(exec("DELETE FROM " + g_strPersonal + " WHERE S_SUB_TYPE='ShowFps'"), 0);
+    ASSERT_EQ(exec("DELETE FROM " + personalTable() + " WHERE S_SUB_TYPE='ShowFps'"), 0);
     s.m_bShowFps = true;
     LogCapture log;
     mediator.SavePersonalSetInfo(s);
     EXPECT_FALSE(log.hasPart(2, "SavePersonalSetInfo")) << log.dump().toStdString();
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM " + g_strPersonal + " WHERE S_SUB_TYPE='ShowFps'"), QString("0"));
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM " + personalTable() + " WHERE S_SUB_TYPE='ShowFps'"), QString("0"));
     EXPECT_FALSE(mediator.GetLocalGeneralSettingInfo()->m_bShowFps);
 }
 
@@ -386,7 +334,7 @@ TEST(Settings, SingleValuesAndSmallTables)
     EXPECT_TRUE(version.contains("DATE"));
 
     EXPECT_EQ(mediator.GetCurDisplayflag().value("System"), QString("system"));
-    ASSERT_EQ(exec("UPDATE " + g_strPersonal + " SET S_VALUE='big' WHERE S_SUB_TYPE='DisplayFlag'"), 0);
+    ASSERT_EQ(exec("UPDATE " + personalTable() + " SET S_VALUE='big' WHERE S_SUB_TYPE='DisplayFlag'"), 0);
     EXPECT_EQ(mediator.RecoverDefaultDisplayFlag(), 0);
     EXPECT_EQ(mediator.GetLocalGeneralSettingInfo()->m_strDisplayFlag, QString("system"));
 

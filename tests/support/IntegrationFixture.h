@@ -3,7 +3,10 @@
 // for, the first administrator stored. Register it once per executable:
 //
 //     const auto* const g_env = ::testing::AddGlobalTestEnvironment(
-//         new IntegrationEnvironment({"itmydomain01", /*admin*/ true}));
+//         new IntegrationEnvironment({"17e57001", /*admin*/ true}));
+//
+// A system id is made of hexadecimal digits; a client id with other characters is written as
+// the hexadecimal digits of its UTF-8 bytes, so that every executable keeps an id of its own.
 //
 // and derive cases that need a logged-in mediator from LoggedInTest.
 #ifndef TESSEL_TESTS_INTEGRATIONFIXTURE_H
@@ -16,14 +19,17 @@
 #include "ServerProcess.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QVariant>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 struct IntegrationOptions {
@@ -34,6 +40,15 @@ struct IntegrationOptions {
     bool bAddAdmin = false;
     /// Extra command-line options of the server.
     QStringList lstServerArgs;
+    /// Optional steps: before the server starts (its environment, say), before the channel is
+    /// connected (the status callback, say), once everything is set up, and before the channel
+    /// and the server go.
+    std::function<void(ServerProcess&)> fnBeforeStart;
+    std::function<void()> fnBeforeConnect;
+    std::function<void()> fnReady;
+    std::function<void()> fnBeforeTearDown;
+    /// The server must stop with exit code 0 (in a sanitizer build: without a leak report).
+    bool bExpectCleanStop = false;
 };
 
 class IntegrationEnvironment : public ::testing::Environment
@@ -51,7 +66,13 @@ public:
         m_pHome = std::make_unique<QTemporaryDir>();
         qputenv("HOME", m_pHome->path().toUtf8());
         m_pServer = std::make_unique<ServerProcess>();
+        if (m_options.fnBeforeStart) {
+            m_options.fnBeforeStart(*m_pServer);
+        }
         ASSERT_TRUE(m_pServer->start(m_options.lstServerArgs)) << m_pServer->output().toStdString();
+        if (m_options.fnBeforeConnect) {
+            m_options.fnBeforeConnect();
+        }
         ASSERT_EQ(connectHandlerTo(*m_pServer), 1);
         settleSysId(m_options.strClientId);
         if (m_options.bAddAdmin) {
@@ -59,12 +80,21 @@ public:
             ItemReleaser release(mediator);
             ASSERT_EQ(mediator.AddUser(kAdminName, kAdminPassword), 0);
         }
+        if (m_options.fnReady) {
+            m_options.fnReady();
+        }
     }
     void TearDown() override
     {
+        if (m_options.fnBeforeTearDown) {
+            m_options.fnBeforeTearDown();
+        }
         CLS_RemoteDBHandler::Teardown();
         if (m_pServer) {
-            m_pServer->stop();
+            const bool bClean = m_pServer->stop();
+            if (m_options.bExpectCleanStop) {
+                EXPECT_TRUE(bClean) << m_pServer->output().toStdString();
+            }
             m_pServer.reset();
         }
         m_pHome.reset();
@@ -86,7 +116,10 @@ public:
         if (!QFile::exists(strPath) && !_strClientId.isEmpty()) {
             QFile file(strPath);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(QStringLiteral(R"({"clientid":"%1"})").arg(_strClientId).toUtf8());
+            const QString strId = CLS_BaseEntityDAO::IsValidSysId(_strClientId)
+                                      ? _strClientId
+                                      : QString::fromLatin1(_strClientId.toUtf8().toHex());
+            file.write(QStringLiteral(R"({"clientid":"%1"})").arg(strId).toUtf8());
             file.close();
             bWritten = true;
         }
@@ -136,6 +169,20 @@ inline int scalar(const QString& _strDb, const QString& _strSql, const Binds& _m
 inline int exec(const QString& _strDb, const QString& _strSql, const Binds& _mapBind = Binds())
 {
     return CLS_BaseEntityDAO::ExecuteEx(_strDb, _strSql, _mapBind);
+}
+
+/// Polls _pred every 10 ms for up to _iMs; whether it became true.
+inline bool waitFor(const std::function<bool()>& _pred, int _iMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < _iMs) {
+        if (_pred()) {
+            return true;
+        }
+        QThread::msleep(10);
+    }
+    return _pred();
 }
 
 }  // namespace itest

@@ -31,6 +31,7 @@ struct ClientIdCase
     const char* fileContent;  // null: no file
     bool usesFileId;          // the id comes from "clientid" as it stands
     bool fileRewritten;       // the derived id is saved into the file
+    bool refused;             // "clientid" is there but refused (level 3)
 };
 
 class ClientId : public ::testing::TestWithParam<ClientIdCase>
@@ -83,7 +84,7 @@ TEST_P(ClientId, SettlesTheSystemId)
     if (c.usesFileId) {
         ASSERT_EQ(iRet, 0);
         ASSERT_EQ(CLS_BaseEntityDAO::GetSysId(strId), 0);
-        EXPECT_EQ(strId, QString("a-client-id-longer-than-sixteen"));
+        EXPECT_EQ(strId, QString("3f9A0c12d4e5b6a7890"));
     } else if (strDerived.isEmpty()) {
         EXPECT_EQ(iRet, -1);
         EXPECT_TRUE(log.has(4, "InitSysId. get_dev_id failed."));
@@ -94,6 +95,7 @@ TEST_P(ClientId, SettlesTheSystemId)
         EXPECT_EQ(strId, strDerived);
         EXPECT_EQ(strId.size(), 16);
     }
+    EXPECT_EQ(log.hasPart(3, "InitSysId. clientid"), c.refused) << log.dump().toStdString();
 
     QFile file(path());
     if (c.fileContent == nullptr) {
@@ -114,12 +116,16 @@ TEST_P(ClientId, SettlesTheSystemId)
 
 INSTANTIATE_TEST_SUITE_P(
     BaseEntityDAO, ClientId,
-    ::testing::Values(ClientIdCase{"present", R"({"clientid":"a-client-id-longer-than-sixteen",OTHER})", true,
-                                   false},
-                      ClientIdCase{"empty", R"({"clientid":"",OTHER})", false, true},
-                      ClientIdCase{"missingMember", R"({OTHER})", false, true},
-                      ClientIdCase{"unparsable", R"({"clientid":"x",)", false, false},
-                      ClientIdCase{"noFile", nullptr, false, false}),
+    ::testing::Values(ClientIdCase{"present", R"({"clientid":"3f9A0c12d4e5b6a7890",OTHER})", true, false, false},
+                      ClientIdCase{"empty", R"({"clientid":"",OTHER})", false, true, false},
+                      ClientIdCase{"missingMember", R"({OTHER})", false, true, false},
+                      ClientIdCase{"unparsable", R"({"clientid":"x",)", false, false, false},
+                      ClientIdCase{"noFile", nullptr, false, false, false},
+                      // Ids that cannot name a table, or would add a statement to the one naming it.
+                      ClientIdCase{"dash", R"({"clientid":"ab-cd",OTHER})", false, true, true},
+                      ClientIdCase{"statement", R"({"clientid":"1 AS SELECT 1; DROP TABLE TAB_OBJ; --",OTHER})",
+                                   false, true, true},
+                      ClientIdCase{"quote", R"({"clientid":"ab\"cd",OTHER})", false, true, true}),
     [](const ::testing::TestParamInfo<ClientIdCase>& info) { return std::string(info.param.name); });
 
 TEST(PasswordScrambling, RoundTripsAndKnownForm)

@@ -63,6 +63,23 @@ inline QJsonObject parseJson(const char* _pszJson)
     return QJsonDocument::fromJson(QByteArray(_pszJson)).object();
 }
 
+// Unscripted reads of the authority types of device objects find type 1 (visible), so that
+// inserts through the device DAOs give their objects rights.
+inline void standAuthorityTypes(FakeWebSocketState& _fake)
+{
+    QMutexLocker locker(&_fake.mutex);
+    const QString strTypes =
+        QStringLiteral(R"({"result":"OK","data":{"ret":[{"record":[{"key":"I_AUTHORITY_TYPE_ID","value":"1"}]}]}})");
+    _fake.standingAnswers.insert(
+        QStringLiteral("SELECT I_AUTHORITY_TYPE_ID FROM TAB_OBJ_TYPE_AUTHORITY_TYPE WHERE I_OBJ_TYPE_ID=4"), strTypes);
+    for (int iType : {5, 6, 7}) {
+        _fake.standingAnswers.insert(
+            QStringLiteral("SELECT I_AUTHORITY_TYPE_ID FROM TAB_OBJ_TYPE_AUTHORITY_TYPE WHERE I_OBJ_TYPE_ID = %1")
+                .arg(iType),
+            strTypes);
+    }
+}
+
 // Requests against the recording socket with the status set to usable; answers are scripted.
 class RemoteDBHandlerRequests : public ::testing::Test
 {
@@ -74,6 +91,7 @@ protected:
         ensureHandlerStarted();
         ASSERT_NE(CLS_RemoteDBHandler::m_pWebSocket, nullptr);
         m_pFake->reset();
+        standAuthorityTypes(*m_pFake);
         CLS_RemoteDBHandlerTestAccess::setState(1, true);
     }
     void answer(int _iSendResult, const QString& _strText)

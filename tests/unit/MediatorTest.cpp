@@ -9,6 +9,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <future>
+#include <thread>
+
 namespace {
 
 QString configPath()
@@ -80,6 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConfigCase{"port0", R"({"server_ip":"10.0.0.5","server_port":0})", 0, "10.0.0.5", 9562, true},
         ConfigCase{"portNegative", R"({"server_ip":"10.0.0.5","server_port":-1})", 0, "10.0.0.5", 9562, true},
         ConfigCase{"port65536", R"({"server_ip":"h","server_port":65536})", 0, "h", 9562, true},
+        ConfigCase{"portIntMin", R"({"server_ip":"h","server_port":-2147483648})", 0, "h", 9562, true},
         ConfigCase{"portString", R"({"server_ip":"h","server_port":"9000"})", 0, "h", 9562, true},
         ConfigCase{"portMissing", R"({"server_ip":"h"})", 0, "h", 9562, true},
         ConfigCase{"port1Kept", R"({"server_ip":"h","server_port":1})", 0, "h", 1, false},
@@ -200,6 +205,51 @@ TEST(MediatorEntry, ExportsAndStatusSignal)
     CLS_RemoteDBHandler::SetDBCallback(nullptr, nullptr);
 }
 
+// A directly connected slot may wait for another thread that creates or deletes a mediator:
+// the signal must not be emitted under the lock those need. A mediator being destroyed still
+// never receives an event: its destructor waits for a running emission.
+TEST(MediatorEntry, StatusSignalIsEmittedOutsideTheLockAndNeverReachesADestroyedMediator)
+{
+    ensureHandlerStarted();
+    std::future<void> other;
+    bool bOtherFinished = false;
+    {
+        CLS_DataMediator mediator;
+        QObject::connect(&mediator, &I_DataMediator::SignDBStatuaChange, [&](int) {
+            other = std::async(std::launch::async, [] { CLS_DataMediator created; });
+            bOtherFinished = other.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        });
+        CLS_RemoteDBHandler::SetDBCallback(&CLS_DataMediator::DbStatusCallback, &mediator);
+        CLS_RemoteDBHandler::WebSocketCallback(1, 2, QString(), nullptr);
+        CLS_RemoteDBHandler::SetDBCallback(nullptr, nullptr);
+    }
+    EXPECT_TRUE(bOtherFinished);
+    other.wait();
+
+    auto* pMediator = new CLS_DataMediator();
+    std::promise<void> entered;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> bSlotDone{false};
+    QObject::connect(pMediator, &I_DataMediator::SignDBStatuaChange, [&](int) {
+        entered.set_value();
+        released.wait();
+        bSlotDone = true;
+    });
+    CLS_RemoteDBHandler::SetDBCallback(&CLS_DataMediator::DbStatusCallback, pMediator);
+    std::thread emitter([] { CLS_RemoteDBHandler::WebSocketCallback(1, 1, QString(), nullptr); });
+    entered.get_future().wait();
+    auto deleting = std::async(std::launch::async, [&] {
+        delete pMediator;
+        return bSlotDone.load();
+    });
+    EXPECT_EQ(deleting.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    release.set_value();
+    EXPECT_TRUE(deleting.get()) << "the mediator was destroyed while its slot ran";
+    emitter.join();
+    CLS_RemoteDBHandler::SetDBCallback(nullptr, nullptr);
+}
+
 // ---- maintenance commands ----
 
 using Maintenance = RemoteDBHandlerRequests;
@@ -307,6 +357,14 @@ TEST_F(Maintenance, FailuresKeepWhatWasFilledAndLogTheirResult)
     QList<_NetworkInfo*> list;
     EXPECT_EQ(mediator.GetAllNetworkInfo(list), -7);
     EXPECT_TRUE(log.has(2, "[CLS_RemoteDBHandler::GetAllNetworkInfo]return:iRet = -7"));
+    // A "ret" that is not a whole number in the int range fails here too.
+    for (const char* pszAnswer : {R"({"result":"OK","data":{"ret":1.5,"netInfo":[]}})",
+                                  R"({"result":"OK","data":{"ret":4294967296,"netInfo":[]}})"}) {
+        answer(0, pszAnswer);
+        EXPECT_EQ(mediator.GetAllNetworkInfo(list), -1) << pszAnswer;
+        answer(0, QString(pszAnswer).replace("netInfo", "DbData"));
+        EXPECT_EQ(mediator.DownLoadDB(data), -1) << pszAnswer;
+    }
 
     answer(-1002, "");
     QMap<QString, bool> results;

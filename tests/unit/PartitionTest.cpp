@@ -145,7 +145,7 @@ TEST_F(Partitions, PerClientTableExistenceAndCreation)
 
     EXPECT_EQ(dao.CreateTable("TAB_OBJ_ALARM_ACTION"), 0);
     EXPECT_EQ(lastRequest().request.value("sqlexec").toString(),
-              QString("CREATE TABLE TAB_OBJ_ALARM_ACTIONabc123 AS SELECT * FROM TAB_OBJ_ALARM_ACTION"));
+              QString("CREATE TABLE \"TAB_OBJ_ALARM_ACTIONabc123\" AS SELECT * FROM \"TAB_OBJ_ALARM_ACTION\""));
     LogCapture log;
     answer(0, R"({"result":"ERROR","reason":"table exists"})");
     EXPECT_EQ(dao.CreateTable("TAB_OBJ_ALARM_ACTION"), -1);

@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include <future>
+#include <thread>
 
 namespace {
 struct StatusCall
@@ -83,6 +84,20 @@ TEST(RemoteDBHandlerStartup, BindingAndConnectionStart)
     EXPECT_TRUE(CLS_RemoteDBHandler::m_bFinishFirstConnect.load());
     EXPECT_EQ(CLS_RemoteDBHandler::m_iConnectedStatus.load(), 1);
     EXPECT_EQ(pFake->connects.size(), 4);
+
+    // One client and one thread per process: a second call reports the status and makes no
+    // other. (Should it start another, the driver brings that one up so that the call returns.)
+    const int iCreated = pFake->created;
+    DBThread* const pThread = CLS_RemoteDBHandler::m_dbThread;
+    std::thread driver([] {
+        QThread::msleep(300);
+        CLS_RemoteDBHandler::WebSocketCallback(1, 1, QString(), nullptr);
+    });
+    EXPECT_EQ(CLS_RemoteDBHandler::CreateDBConnection(), 1);
+    driver.join();
+    EXPECT_EQ(pFake->created, iCreated);
+    EXPECT_EQ(CLS_RemoteDBHandler::m_dbThread, pThread);
+    g_statusCalls.removeLast();  // the driver's event
 
     // Only channel 1 reaches the status callback.
     ASSERT_EQ(g_statusCalls.size(), 1);

@@ -1,3 +1,4 @@
+#include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
 #include "HandlerTestSupport.h"
 #include "LibraryLoader/CLS_WebSocketSDK.h"
 #include "LogCapture.h"
@@ -253,8 +254,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(AnswerCase{"okEmptyData", 0, R"({"result":"OK","data":{}})", 0, 0, nullptr},
                       AnswerCase{"okNoData", 0, R"({"result":"OK"})", 0, 0, nullptr},
                       AnswerCase{"retNineteen", 0, R"({"result":"OK","data":{"ret":19}})", 19, 0, nullptr},
-                      AnswerCase{"retNotANumber", 0, R"({"result":"OK","data":{"ret":"x"}})", 0, 0, nullptr},
-                      AnswerCase{"emptyRows", 0, R"({"result":"OK","data":{"ret":[]}})", 0, 0, nullptr},
+                      AnswerCase{"retNegative", 0, R"({"result":"OK","data":{"ret":-19}})", -19, 0, nullptr},
+                      // A "ret" that is not a whole number in the int range is a failed answer.
+                      AnswerCase{"retNotANumber", 0, R"({"result":"OK","data":{"ret":"x"}})", -1, 0, nullptr},
+                      AnswerCase{"retOverInt", 0, R"({"result":"OK","data":{"ret":4294967296}})", -1, 0, nullptr},
+                      AnswerCase{"retFraction", 0, R"({"result":"OK","data":{"ret":1.5}})", -1, 0, nullptr},
+                      AnswerCase{"retNull", 0, R"({"result":"OK","data":{"ret":null}})", -1, 0, nullptr},
+                      AnswerCase{"emptyRows", 0, R"({"result":"OK","data":{"ret":[]}})", -1, 0, nullptr},
                       AnswerCase{"errorWithReason", 0, R"({"result":"ERROR","reason":"no such table: T"})",
                                  -1, -1, "DB error reason:no such table: T"},
                       AnswerCase{"lowerCaseOk", 0, R"({"result":"ok","data":{"ret":0}})", -1, -1, nullptr},
@@ -289,6 +295,15 @@ TEST_F(RemoteDBHandlerRequests, AnAnswerRepeatingAMemberNameIsRefused)
     EXPECT_EQ(CLS_RemoteDBHandler::Execute("Tessel", "X", 3, false), -1);
     answer(0, R"({"result":"OK","data":{"ret":7}})");
     EXPECT_EQ(CLS_RemoteDBHandler::Execute("Tessel", "X", 3, false), 7);
+    // The same rule on the query path, wherever the repeat is.
+    for (const char* pszAnswer : {R"({"result":"OK","data":{"ret":[]},"data":{"ret":[]}})",
+                                  R"({"result":"OK","data":{"ret":[{"record":[{"key":"K","key":"L","value":"v"}]}]}})",
+                                  R"({"result":"ERROR","result":"OK","data":{"ret":[]}})"}) {
+        answer(0, pszAnswer);
+        RecordSet* pRows = CLS_RemoteDBHandler::ExecuteQuery("Tessel", "SELECT", 3);
+        EXPECT_EQ(pRows, nullptr) << pszAnswer;
+        CLS_BaseEntityDAO::FreeRecordSet(pRows);
+    }
 }
 
 TEST_F(RemoteDBHandlerRequests, RowsBecomeRecordMaps)

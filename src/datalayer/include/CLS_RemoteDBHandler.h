@@ -45,7 +45,8 @@ public:
 
     /// Starts the database thread and waits (10 ms polls, at most 30000) for the first non-zero
     /// status: 1 when requests may be sent, a negative channel code, -1 when not initialised,
-    /// -2 when the wait expired.
+    /// -2 when the wait expired. There is one client and one thread per process: a call while
+    /// they exist or are being made returns the current status and makes nothing.
     static int CreateDBConnection();
 
     /// Stores the status callback and its user pointer (a null function switches it off); true.

@@ -5,6 +5,7 @@
 #include "DataBase/EntityDao/HostConfig/CLS_ChannelEntityDAO.h"
 #include "DataBase/EntityDao/HostConfig/CLS_HostEntityDAO.h"
 #include "HandlerTestSupport.h"
+#include "LogCapture.h"
 
 #include <QJsonArray>
 
@@ -163,7 +164,7 @@ TEST_F(DevicesDao, HostInsertWritesObjectHostRowsAndAdminRightsInOneTransaction)
         const char* name;
         QStringList types;
     };
-    const Case cases[] = {{"no authority types for hosts", {}}, {"two authority types", {"1", "3"}}};
+    const Case cases[] = {{"one authority type", {"1"}}, {"two authority types", {"1", "3"}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m_pFake->reset();
@@ -190,6 +191,130 @@ TEST_F(DevicesDao, HostInsertWritesObjectHostRowsAndAdminRightsInOneTransaction)
         }
         EXPECT_EQ(statementsOf(r), lstExpected);
         EXPECT_EQ(r.request.value("bindValues").toArray(), jsonArray(qPrintable(strBinds + "]")));
+    }
+}
+
+// A host without rights for 'admin_role' would be invisible to every user: the types are read
+// again while none are held, and the insert fails while they cannot be had.
+TEST_F(DevicesDao, AuthorityTypesAreReadAgainUntilHadAndAnInsertWithoutThemFails)
+{
+    answer(0, kErrorAnswer);  // the first read fails
+    CLS_HostEntityDAO hosts;
+    EXPECT_TRUE(hosts.AuthorityTypes().isEmpty());
+    LogCapture log;
+    m_pFake->reset();
+    answer(0, kErrorAnswer);  // so does the next
+    EXPECT_EQ(hosts.InsertHost(sampleHost()), -1);
+    ASSERT_EQ(m_pFake->requests.size(), 1);
+    EXPECT_EQ(m_pFake->requests[0].command, QString("ExecuteQuery"));
+    EXPECT_TRUE(log.has(3, "CLS_HostEntityDAO::InsertHost no authority types for admin_role")) << qPrintable(log.dump());
+
+    m_pFake->reset();
+    answer(0, authorityTypesAnswer({}));  // no types stored: as good as none
+    EXPECT_EQ(hosts.InsertHost(sampleHost()), -1);
+    EXPECT_EQ(m_pFake->requests.size(), 1);
+
+    m_pFake->reset();
+    answer(0, authorityTypesAnswer({"1", "2"}));
+    EXPECT_EQ(hosts.InsertHost(sampleHost()), 0);
+    ASSERT_EQ(m_pFake->requests.size(), 2);
+    const QStringList lstSql = statementsOf(m_pFake->requests[1]);
+    EXPECT_EQ(lstSql.filter("TAB_OBJ_ROLE_AUTHORITY").size(), 2);
+    EXPECT_EQ(hosts.AuthorityTypes(), (QStringList{"1", "2"}));
+
+    // Held now: the next insert reads nothing.
+    m_pFake->reset();
+    EXPECT_EQ(hosts.InsertHost(sampleHost()), 0);
+    EXPECT_EQ(m_pFake->requests.size(), 1);
+
+    // The same for every kind of device object.
+    answer(0, kErrorAnswer);
+    answer(0, kErrorAnswer);
+    answer(0, kErrorAnswer);
+    CLS_ChannelEntityDAO channels;
+    CLS_AlarmInEntityDAO alarmIns;
+    CLS_AlarmOutEntityDAO alarmOuts;
+    const CLS_ChannelEntity channel = sampleChannel("c-1", 0);
+    CLS_AlarmInEntity alarmIn;
+    CLS_AlarmOutEntity alarmOut;
+    const std::pair<const char*, std::function<int()>> inserts[] = {
+        {"InsertChannel", [&] { return channels.InsertChannel(channel); }},
+        {"InsertChannels", [&] { return channels.InsertChannels({const_cast<CLS_ChannelEntity*>(&channel)}); }},
+        {"InsertAlarmIn", [&] { return alarmIns.InsertAlarmIn(alarmIn); }},
+        {"InsertAlarmIns", [&] { return alarmIns.InsertAlarmIns({&alarmIn}); }},
+        {"InsertAlarmOut", [&] { return alarmOuts.InsertAlarmOut(alarmOut); }},
+        {"InsertAlarmOuts", [&] { return alarmOuts.InsertAlarmOuts({&alarmOut}); }},
+    };
+    for (const auto& insert : inserts) {
+        SCOPED_TRACE(insert.first);
+        m_pFake->reset();
+        answer(0, kErrorAnswer);
+        EXPECT_EQ(insert.second(), -1);
+        ASSERT_EQ(m_pFake->requests.size(), 1);
+        EXPECT_EQ(m_pFake->requests[0].command, QString("ExecuteQuery"));
+    }
+}
+
+// The children of a host are found by their parent column, so a host the loaded tree does not
+// show still loses them; everything goes in one transaction with the rights rows.
+TEST_F(DevicesDao, HostDeletionFindsTheChildrenInTheDatabaseAndDeletesAllInOneTransaction)
+{
+    CLS_HostEntityDAO hosts;
+    const QString strQuoted = "h' OR '1'='1";
+    m_pFake->reset();
+    answer(0, rowsAnswer({{{"S_ID", "c-1"}}, {{"S_ID", "a-1"}}}));
+    EXPECT_EQ(hosts.DeleteHost(strQuoted), 0);
+    ASSERT_EQ(m_pFake->requests.size(), 2);
+    EXPECT_EQ(m_pFake->requests[0].request.value("sqlexec").toString(),
+              QString("SELECT S_ID FROM TAB_OBJ WHERE S_PARENT_ID=:id"));
+    EXPECT_EQ(m_pFake->requests[0].request.value("bindValue").toObject(), (QJsonObject{{":id", strQuoted}}));
+    const FakeRequest tx = m_pFake->requests[1];
+    EXPECT_EQ(tx.command, QString("ExecuteTransactionEx"));
+    const QStringList lstSql = statementsOf(tx);
+    const QJsonArray binds = tx.request.value("bindValues").toArray();
+    ASSERT_EQ(binds.size(), lstSql.size());
+    const QJsonObject ids{{":id0", "c-1"}, {":id1", "a-1"}, {":id2", strQuoted}};
+    QStringList lstTables;
+    for (int i = 0; i < lstSql.size(); ++i) {
+        EXPECT_FALSE(lstSql[i].contains("OR '1'")) << qPrintable(lstSql[i]);
+        EXPECT_TRUE(lstSql[i].endsWith("IN (:id0,:id1,:id2)")) << qPrintable(lstSql[i]);
+        EXPECT_EQ(binds[i].toObject().value("bindValue").toObject(), ids);
+        lstTables << lstSql[i].section(' ', 2, 2);
+    }
+    for (const char* pszTable : {"TAB_CHANNEL", "TAB_DEV_CAMERA", "TAB_DEV_ALARM_IN", "TAB_DEV_ALARM_OUT",
+                                 "TAB_HOST", "TAB_DEV_VIDEO_HOST", "TAB_OBJ_ROLE_AUTHORITY", "TAB_OBJ"}) {
+        EXPECT_TRUE(lstTables.contains(pszTable)) << pszTable;
+    }
+    EXPECT_EQ(lstTables.last(), QString("TAB_OBJ"));
+
+    // Children that cannot be read: nothing is deleted.
+    m_pFake->reset();
+    answer(0, kErrorAnswer);
+    EXPECT_EQ(hosts.DeleteHost("h-1"), -1);
+    EXPECT_EQ(m_pFake->requests.size(), 1);
+}
+
+TEST_F(DevicesDao, HostPasswordsThatCannotBeStoredWholeAreRefusedBeforeAnyWrite)
+{
+    answer(0, authorityTypesAnswer({"1"}));
+    CLS_HostEntityDAO hosts;
+    for (const QString& strPassword : {QString(1024, QChar('p')), QString::fromUtf8("\xe2\x82\xac")}) {
+        CLS_HostEntity host = sampleHost();
+        host.S_PASSWORD = strPassword;
+        const std::pair<const char*, std::function<int()>> calls[] = {
+            {"CLS_HostEntityDAO::InsertHost", [&] { return hosts.InsertHost(host); }},
+            {"CLS_HostEntityDAO::UpdateHost", [&] { return hosts.UpdateHost(host); }},
+            {"CLS_HostEntityDAO::SetLocalRecorderPassword",
+             [&] { return hosts.SetLocalRecorderPassword(strPassword); }},
+        };
+        for (const auto& call : calls) {
+            SCOPED_TRACE(call.first);
+            m_pFake->reset();
+            LogCapture log;
+            EXPECT_LT(call.second(), 0);
+            EXPECT_TRUE(m_pFake->requests.isEmpty());
+            EXPECT_TRUE(log.hasPart(3, QString(call.first) + " password refused"));
+        }
     }
 }
 
@@ -287,7 +412,7 @@ TEST_F(DevicesDao, AlarmDeletionsRunThreeTransactionsAndStopAtTheFirstFailure)
     const Twin twins[] = {
         {"alarm inputs", "Delete From TAB_DEV_ALARM_IN Where S_ID= :id",
          [&](const QStringList& ids) { return alarmIns.DeleteAlarmIns(ids); }},
-        {"alarm outputs", "Delete From TAB_DEV_ALARM_OUT Where S_ID=:id",
+        {"alarm outputs", "Delete From TAB_DEV_ALARM_OUT Where S_ID= :id",
          [&](const QStringList& ids) { return alarmOuts.DeleteAlarmOuts(ids); }},
     };
     const QJsonArray binds = jsonArray(R"([{"bindValue":{":id":"a"}},{"bindValue":{":id":"b"}}])");
@@ -401,14 +526,12 @@ TEST_F(DevicesDao, CallerTextsAreBoundNotSpliced)
     QVector<CLS_HostEntity*> vecHosts;
     CLS_ChannelEntity channel;
     const Case cases[] = {
-        {"DeleteHost", [&] { hosts.DeleteHost(strQuoted); }, 4},
-        {"DeleteChannel", [&] { channels.DeleteChannel(strQuoted); }, 3},
-        {"DeleteChannelsOfHost", [&] { channels.DeleteChannelsOfHost(strQuoted); }, 3},
+        {"DeleteChannel", [&] { channels.DeleteChannel(strQuoted); }, 9},
         {"DeleteChannels",
          [&] {
              channels.DeleteChannels({"c-1", strQuoted});
          },
-         6},
+         9},
         {"GetHostIdsByAddress", [&] { hosts.GetHostIdsByAddress("  " + strQuoted + " ", 0, lstIds); }, 1},
         {"GetHostsOfUser", [&] { hosts.GetHostsOfUser(strQuoted, vecHosts); }, 1},
         {"GetChannelByNum", [&] { channels.GetChannelByNum(" " + strQuoted, 2, channel); }, 1},

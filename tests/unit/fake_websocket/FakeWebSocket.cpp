@@ -54,7 +54,8 @@ private:
         QMutexLocker locker(&state().mutex);
         state().requests.append({_strCommand, _jsonRequest, _iValue, _bSelected});
         if (state().answers.isEmpty()) {
-            _strAnswer = QStringLiteral(R"({"result":"OK","data":{"ret":0}})");
+            _strAnswer = state().standingAnswers.value(_jsonRequest.value(QLatin1String("sqlexec")).toString(),
+                                                       QStringLiteral(R"({"result":"OK","data":{"ret":0}})"));
             return 0;
         }
         const QPair<int, QString> answer = state().answers.takeFirst();

@@ -7,6 +7,7 @@
 
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QMutex>
 #include <QPair>
 #include <QString>
@@ -26,6 +27,9 @@ struct FakeWebSocketState
     /// Scripted results of the next sends: (send result, answer text). When empty a send answers
     /// 0 and {"result":"OK","data":{"ret":0}}.
     QList<QPair<int, QString>> answers;
+    /// Answers by statement text ("sqlexec"), given in place of the default answer when nothing
+    /// is scripted. Kept by reset().
+    QMap<QString, QString> standingAnswers;
     QList<QPair<int, QString>> connects;  // (channel, url)
     int connectResult[5] = {1, 1, 1, 1, 1};
     int connected[5] = {0, 0, 0, 0, 0};

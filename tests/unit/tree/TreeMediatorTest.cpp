@@ -336,41 +336,51 @@ TEST_F(TreeMediator, NullAndEmptyArgumentsAreRefusedWithoutARequest)
     EXPECT_EQ(children().size(), 3);
 }
 
-TEST_F(TreeMediator, DeleteHostRemovesOnlyWhatTheDatabaseDeleted)
+TEST_F(TreeMediator, DeleteHostRemovesTheLoadedItemsOnlyWhenTheDatabaseDeletedAll)
 {
     LogCapture log;
     const int iPending = CLS_CommonHandle::GetInstance()->PendingCount();
-    // The channels cannot be deleted: nothing changes.
+    // The children cannot be read, or the transaction fails: nothing changes.
     answer(0, kErrorAnswer);
     EXPECT_EQ(m_mediator.DeleteHost("h-1"), -1);
+    m_pFake->reset();
+    answer(0, R"({"result":"OK","data":{"ret":[]}})");
+    answer(0, kErrorAnswer);
+    EXPECT_EQ(m_mediator.DeleteHost("h-1"), -1);
+    EXPECT_EQ(m_pFake->requests.size(), 2);
+    EXPECT_TRUE(log.has(3, "CLS_DataMediator::DeleteHost iRet = (-1)"));
     EXPECT_EQ(children().size(), 3);
     EXPECT_TRUE(m_pRecorder->m_records.isEmpty());
 
-    // The channels go, the alarm input cannot: the channels leave the tree, host and alarm
-    // input stay.
-    m_pFake->reset();
-    answer(0, R"({"result":"OK","data":{"ret":0}})");
-    answer(0, kErrorAnswer);
-    EXPECT_EQ(m_mediator.DeleteHost("h-1"), -1);
-    EXPECT_EQ(idsOf(children()), QStringList{"h-1-i0"});
-    EXPECT_EQ(host()->m_strChannelCount, "0");
-    EXPECT_EQ(host()->m_strAlarmInCount, "1");
-    ASSERT_EQ(m_pRecorder->m_records.size(), 1);
-    EXPECT_EQ(m_pRecorder->m_records[0].ids, (QStringList{"h-1-c0", "h-1-c1"}));
-    EXPECT_EQ(m_pRecorder->m_records[0].op, otDelete);
-    EXPECT_EQ(m_pRecorder->m_records[0].devType, 1);
-    // The removed items and the signal's vector wait for the deferred deletion.
-    EXPECT_EQ(CLS_CommonHandle::GetInstance()->PendingCount(), iPending + 3);
-
-    // The rest, with the host row: the host is reported with its own device type.
+    // One transaction: the loaded children leave the tree, then the host, each reported once.
     m_pFake->reset();
     EXPECT_EQ(m_mediator.DeleteHost("h-1"), 0);
+    EXPECT_EQ(transactions(), 1);
     EXPECT_TRUE(m_mediator.GetAllHostItems().isEmpty());
-    ASSERT_EQ(m_pRecorder->m_records.size(), 3);
-    EXPECT_EQ(m_pRecorder->m_records[1].ids, QStringList{"h-1-i0"});
-    EXPECT_EQ(m_pRecorder->m_records[2].ids, QStringList{"h-1"});
-    EXPECT_EQ(m_pRecorder->m_records[2].op, otDelete);
-    EXPECT_EQ(m_pRecorder->m_records[2].devType, 5);
+    ASSERT_EQ(m_pRecorder->m_records.size(), 2);
+    QStringList lstChildren = m_pRecorder->m_records[0].ids;
+    lstChildren.sort();
+    EXPECT_EQ(lstChildren, (QStringList{"h-1-c0", "h-1-c1", "h-1-i0"}));
+    EXPECT_EQ(m_pRecorder->m_records[0].op, otDelete);
+    EXPECT_EQ(m_pRecorder->m_records[0].devType, 1);
+    EXPECT_EQ(m_pRecorder->m_records[1].ids, QStringList{"h-1"});
+    EXPECT_EQ(m_pRecorder->m_records[1].op, otDelete);
+    EXPECT_EQ(m_pRecorder->m_records[1].devType, 5);
+    // The removed items and the signals' vectors wait for the deferred deletion.
+    EXPECT_EQ(CLS_CommonHandle::GetInstance()->PendingCount(), iPending + 6);
+}
+
+// An id held by an item that is not a host is refused, and nothing is written.
+TEST_F(TreeMediator, ModifyOrInsertDevRefusesTheIdOfAnItemThatIsNotAHost)
+{
+    LogCapture log;
+    Common::STRCT_DevItem dev;
+    dev.S_ID = "h-1-c0";
+    dev.I_TYPE = 2;
+    EXPECT_EQ(m_mediator.ModifyOrInsertDev(&dev), -1);
+    EXPECT_TRUE(log.has(3, "CLS_DataMediator::ModifyOrInsertDev pVideoItem->GetType() != vitHost"));
+    EXPECT_TRUE(m_pFake->requests.isEmpty());
+    EXPECT_TRUE(m_pRecorder->m_records.isEmpty());
 }
 
 TEST_F(TreeMediator, UpdateHostStopsAtAFailedWriteAndKeepsCaptionsThatCouldNotBeStored)
@@ -388,12 +398,13 @@ TEST_F(TreeMediator, UpdateHostStopsAtAFailedWriteAndKeepsCaptionsThatCouldNotBe
     EXPECT_EQ(host()->m_strIP, "10.0.0.1");
     EXPECT_TRUE(m_pRecorder->m_records.isEmpty());
 
-    // The host is written, the new captions are not: the children keep theirs.
+    // The host is written, the new captions are not: the children keep theirs, the host shows
+    // its stored row, and the update reports the failure.
     m_pFake->reset();
     answer(0, R"({"result":"OK","data":{"ret":[]}})");
     answer(0, R"({"result":"OK","data":{"ret":0}})");
     answer(0, kErrorAnswer);
-    EXPECT_EQ(m_mediator.UpdateHost(&update), 0);
+    EXPECT_EQ(m_mediator.UpdateHost(&update), -1);
     EXPECT_TRUE(log.has(2, "CLS_DataMediator::UpdateHost SetObjectCaptions iRet = (-1)"))
         << qPrintable(log.dump());
     EXPECT_EQ(host()->m_strIP, "10.0.0.2");

@@ -3,8 +3,8 @@
 #include "CLS_DataAccess.h"
 #include "CLS_DataMediator.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
-#include "HandlerTestSupport.h"
 #include "LogCapture.h"
+#include "UserRequestsFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,26 +16,9 @@
 
 namespace {
 
-const char kSysId[] = "set0001";
-const char kPersonal[] = "TAB_CONFIG_USER_PERSONALset0001";
+using namespace usertest;
+
 const QString kError = R"({"result":"ERROR","reason":"no such table"})";
-
-typedef std::vector<std::pair<QString, QString>> Row;
-
-QString rowsAnswer(const std::vector<Row>& _rows)
-{
-    QJsonArray rows;
-    for (const Row& row : _rows) {
-        QJsonArray record;
-        for (const auto& column : row) {
-            record.append(QJsonObject{{"key", column.first}, {"value", column.second}});
-        }
-        rows.append(QJsonObject{{"record", record}});
-    }
-    return QString::fromUtf8(
-        QJsonDocument(QJsonObject{{"result", "OK"}, {"data", QJsonObject{{"ret", rows}}}})
-            .toJson(QJsonDocument::Compact));
-}
 
 // Rows of the group read: (S_SUB_TYPE, S_VALUE) in the order given.
 QString settingRows(const std::vector<std::pair<QString, QString>>& _values)
@@ -47,10 +30,6 @@ QString settingRows(const std::vector<std::pair<QString, QString>>& _values)
     return rowsAnswer(rows);
 }
 
-QString countAnswer(const QString& _strCount)
-{
-    return rowsAnswer({{{"COUNT(*)", _strCount}}});
-}
 
 QString groupSql(const QString& _strPersonal, const QStringList& _lstFilters)
 {
@@ -67,53 +46,9 @@ QString groupSql(const QString& _strPersonal, const QStringList& _lstFilters)
            " SELECT S_SUB_TYPE, S_VALUE FROM " + _strPersonal + " WHERE 1=1 " + strPersonal;
 }
 
-// The recording socket with this system's id settled, and HOME in a temporary folder (the
-// default backup folder is made below it).
-class SettingsRequests : public RemoteDBHandlerRequests
+class SettingsRequests : public UserRequestsFixture
 {
 protected:
-    void SetUp() override
-    {
-        RemoteDBHandlerRequests::SetUp();
-        ASSERT_TRUE(m_home.isValid());
-        m_oldHome = qgetenv("HOME");
-        qputenv("HOME", m_home.path().toUtf8());
-        CLS_BaseEntityDAO::ResetSysIdForTest();
-        QFile file(configPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QByteArray(R"({"clientid":")") + kSysId + R"("})");
-        file.close();
-        ASSERT_EQ(CLS_BaseEntityDAO::InitSysId(), 0);
-    }
-    void TearDown() override
-    {
-        qputenv("HOME", m_oldHome);
-        QFile::remove(configPath());
-        CLS_BaseEntityDAO::ResetSysIdForTest();
-    }
-    static QString configPath()
-    {
-        return QCoreApplication::applicationDirPath() + "/StartConfiguration.json";
-    }
-
-    QList<FakeRequest> requests()
-    {
-        QMutexLocker locker(&m_pFake->mutex);
-        return m_pFake->requests;
-    }
-    static QJsonArray statements(const FakeRequest& _request)
-    {
-        return _request.request.value("sqlexec").toArray();
-    }
-    static QJsonObject binds(const FakeRequest& _request, int _iStatement)
-    {
-        return _request.request.value("bindValues")
-            .toArray()
-            .at(_iStatement)
-            .toObject()
-            .value("bindValue")
-            .toObject();
-    }
     // Key → value of every UPDATE of a settings save.
     static QMap<QString, QString> savedValues(const FakeRequest& _request)
     {
@@ -125,9 +60,6 @@ protected:
         return mapValues;
     }
 
-    QTemporaryDir m_home;
-    QByteArray m_oldHome;
-    CLS_DataMediator m_mediator;
 };
 
 using SettingsMediator = SettingsRequests;
@@ -144,14 +76,14 @@ TEST_F(SettingsMediator, EmptyTablesGiveTheDefaults)
     ASSERT_EQ(sent.size(), 4);
     const QJsonObject groupBinds{{":ComMainType", "MAINTYPE_SYSCONFIG"},
                                  {":PersonalMainType", "MAINTYPE_SYSCONFIG"}};
-    EXPECT_EQ(sent[0].request.value("sqlexec").toString(), groupSql(kPersonal, {"MainType"}));
+    EXPECT_EQ(sent[0].request.value("sqlexec").toString(), groupSql(kPersonalSql, {"MainType"}));
     EXPECT_EQ(sent[0].request.value("bindValue").toObject(), groupBinds);
     EXPECT_EQ(sent[1].command, QString("Execute"));
     EXPECT_EQ(sent[1].request.value("sqlexec").toString(),
-              QString("CREATE TABLE %1 AS SELECT * FROM TAB_CONFIG_USER_PERSONAL").arg(kPersonal));
-    EXPECT_EQ(sent[2].request.value("sqlexec").toString(), groupSql(kPersonal, {"MainType"}));
+              QString("CREATE TABLE %1 AS SELECT * FROM \"TAB_CONFIG_USER_PERSONAL\"").arg(kPersonalSql));
+    EXPECT_EQ(sent[2].request.value("sqlexec").toString(), groupSql(kPersonalSql, {"MainType"}));
     EXPECT_EQ(sent[3].request.value("sqlexec").toString(),
-              groupSql("TAB_CONFIG_USER_PERSONAL", {"MainType"}));
+              groupSql("\"TAB_CONFIG_USER_PERSONAL\"", {"MainType"}));
 
     const QString strAppData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     EXPECT_EQ(p->m_strUserName, QString("admin"));
@@ -271,7 +203,7 @@ TEST_F(SettingsMediator, GroupReadFallsBackWhenThePersonalTableIsMissing)
     const QList<FakeRequest> sent = requests();
     ASSERT_EQ(sent.size(), 3);
     EXPECT_EQ(sent[2].request.value("sqlexec").toString(),
-              groupSql("TAB_CONFIG_USER_PERSONAL", {"MainType"}));
+              groupSql("\"TAB_CONFIG_USER_PERSONAL\"", {"MainType"}));
 
     // Without a system id nothing is asked and the record keeps its defaults.
     m_pFake->reset();
@@ -315,7 +247,7 @@ TEST_F(SettingsMediator, SavesSplitTheRecordIntoPersonalAndCommonKeys)
     const QString strUpdate =
         QString("UPDATE %1 Set S_VALUE=:value where S_MAIN_TYPE='MAINTYPE_SYSCONFIG' and S_SUB_TYPE=:key");
     for (const QJsonValue& statement : statements(personal)) {
-        EXPECT_EQ(statement.toString(), strUpdate.arg(kPersonal));
+        EXPECT_EQ(statement.toString(), strUpdate.arg(kPersonalSql));
     }
     const QMap<QString, QString> mapPersonal = savedValues(personal);
     EXPECT_EQ(mapPersonal.size(), 41);
@@ -421,17 +353,17 @@ TEST_F(SettingsMediator, OneValueIsWrittenWhereItsRowIs)
     sent = requests();
     ASSERT_EQ(sent.size(), 4);
     EXPECT_EQ(sent[2].request.value("sqlexec").toString(),
-              QString("CREATE TABLE %1 AS SELECT * FROM TAB_CONFIG_USER_PERSONAL").arg(kPersonal));
+              QString("CREATE TABLE %1 AS SELECT * FROM \"TAB_CONFIG_USER_PERSONAL\"").arg(kPersonalSql));
     EXPECT_EQ(
         statements(sent[3]),
         QJsonArray{QString("UPDATE %1 Set S_VALUE=:Value WHERE S_MAIN_TYPE=:MainType AND S_SUB_TYPE=:SubType")
-                       .arg(kPersonal)});
+                       .arg(kPersonalSql)});
 
     // Reading one value takes the first row: the common one when both tables have the key.
     answer(0, settingRows({{"K", "common"}, {"K", "personal"}}));
     EXPECT_EQ(access.GetConfigValue("G", "K", "u1"), QString("common"));
     EXPECT_EQ(lastRequest().request.value("sqlexec").toString(),
-              groupSql(kPersonal, {"MainType", "SubType", "UserID"}));
+              groupSql(kPersonalSql, {"MainType", "SubType", "UserID"}));
 }
 
 TEST_F(SettingsMediator, LastOpenModulesRoundTrip)
@@ -476,7 +408,7 @@ TEST_F(SettingsMediator, LastOpenModulesRoundTrip)
 TEST_F(SettingsMediator, DisplayFlagRecoveryIsTriedTwice)
 {
     const QString strUpdate =
-        QString("UPDATE %1 SET S_VALUE=:flag WHERE S_SUB_TYPE='DisplayFlag'").arg(kPersonal);
+        QString("UPDATE %1 SET S_VALUE=:flag WHERE S_SUB_TYPE='DisplayFlag'").arg(kPersonalSql);
     LogCapture log;
     answer(0, countAnswer("1"));
     EXPECT_EQ(m_mediator.RecoverDefaultDisplayFlag(), 0);

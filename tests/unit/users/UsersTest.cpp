@@ -2,8 +2,8 @@
 // each operation sends, how it reads the scripted answers, and what it logs.
 #include "CLS_DataMediator.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
-#include "HandlerTestSupport.h"
 #include "LogCapture.h"
+#include "UserRequestsFixture.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -14,79 +14,13 @@
 
 namespace {
 
-const char kSysId[] = "usr0001";
-const char kPersonal[] = "TAB_CONFIG_USER_PERSONALusr0001";
+using namespace usertest;
+
 const char kAbcStored[] = "#]_#]~#;~";  // stored form of "abc"
-
-// {"result":"OK","data":{"ret":[rows]}} with the columns of each row in the given order.
-QString rowsAnswer(const std::vector<std::vector<std::pair<QString, QString>>>& _rows)
-{
-    QJsonArray rows;
-    for (const auto& row : _rows) {
-        QJsonArray record;
-        for (const auto& column : row) {
-            record.append(QJsonObject{{"key", column.first}, {"value", column.second}});
-        }
-        rows.append(QJsonObject{{"record", record}});
-    }
-    return QString::fromUtf8(
-        QJsonDocument(QJsonObject{{"result", "OK"}, {"data", QJsonObject{{"ret", rows}}}})
-            .toJson(QJsonDocument::Compact));
-}
-
-QString countAnswer(const QString& _strCount)
-{
-    return rowsAnswer({{{"COUNT(*)", _strCount}}});
-}
 
 const QString kError = R"({"result":"ERROR","reason":"refused"})";
 
-// The recording socket with this system's id settled (the personal table's suffix).
-class UsersRequests : public RemoteDBHandlerRequests
-{
-protected:
-    void SetUp() override
-    {
-        RemoteDBHandlerRequests::SetUp();
-        CLS_BaseEntityDAO::ResetSysIdForTest();
-        QFile file(configPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QByteArray(R"({"clientid":")") + kSysId + R"("})");
-        file.close();
-        ASSERT_EQ(CLS_BaseEntityDAO::InitSysId(), 0);
-    }
-    void TearDown() override
-    {
-        QFile::remove(configPath());
-        CLS_BaseEntityDAO::ResetSysIdForTest();
-    }
-    static QString configPath()
-    {
-        return QCoreApplication::applicationDirPath() + "/StartConfiguration.json";
-    }
-
-    QList<FakeRequest> requests()
-    {
-        QMutexLocker locker(&m_pFake->mutex);
-        return m_pFake->requests;
-    }
-    static QJsonArray statements(const FakeRequest& _request)
-    {
-        return _request.request.value("sqlexec").toArray();
-    }
-    static QJsonObject binds(const FakeRequest& _request, int _iStatement)
-    {
-        return _request.request.value("bindValues")
-            .toArray()
-            .at(_iStatement)
-            .toObject()
-            .value("bindValue")
-            .toObject();
-    }
-
-    CLS_DataMediator m_mediator;
-};
-
+using UsersRequests = UserRequestsFixture;
 using UsersMediator = UsersRequests;
 
 // ---- login ----
@@ -183,7 +117,7 @@ TEST_F(UsersMediator, FirstAdministratorMakesThePersonalTableBeforeItsTransactio
     EXPECT_EQ(sent[0].request.value("bindValue").toObject(), (QJsonObject{{":name", kPersonal}}));
     EXPECT_EQ(sent[1].command, QString("Execute"));
     EXPECT_EQ(sent[1].request.value("sqlexec").toString(),
-              QString("CREATE TABLE %1 AS SELECT * FROM TAB_CONFIG_USER_PERSONAL").arg(kPersonal));
+              QString("CREATE TABLE %1 AS SELECT * FROM \"TAB_CONFIG_USER_PERSONAL\"").arg(kPersonalSql));
 
     const FakeRequest& tx = sent[2];
     EXPECT_EQ(tx.command, QString("ExecuteTransactionEx"));
@@ -194,10 +128,10 @@ TEST_F(UsersMediator, FirstAdministratorMakesThePersonalTableBeforeItsTransactio
         "REPLACE INTO TAB_USER(S_ID, I_LEVEL, DT_LIMIT, S_DESCRIPTION, S_PASSWORD) VALUES "
         "('admin',1,'2099-12-31 00:00:00','',:pwd)",
         "REPLACE INTO TAB_USER_ROLE(S_USER_ID, S_ROLE_ID) VALUES ('admin','admin_role')",
-        strUpdate.arg(kPersonal, ":name", "userName"),
-        strUpdate.arg(kPersonal, ":pwd ", "password"),
-        strUpdate.arg(kPersonal, "'false' ", "autoLogin"),
-        strUpdate.arg(kPersonal, "'false' ", "savePwd"),
+        strUpdate.arg(kPersonalSql, ":name", "userName"),
+        strUpdate.arg(kPersonalSql, ":pwd ", "password"),
+        strUpdate.arg(kPersonalSql, "'false' ", "autoLogin"),
+        strUpdate.arg(kPersonalSql, "'false' ", "savePwd"),
     };
     ASSERT_EQ(statements(tx).size(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
@@ -304,6 +238,47 @@ TEST_F(UsersMediator, UserChangesBindEveryText)
     LogCapture log;
     EXPECT_EQ(m_mediator.InsertUserAddRoleRelatedInfo(&user, &role), -1);
     EXPECT_TRUE(log.has(2, "InsertUserAndRelatedInfo:InsertRole failed"));
+}
+
+// A password that cannot be scrambled whole would be stored damaged while success is
+// reported: every writer refuses it before sending anything.
+TEST_F(UsersMediator, PasswordsThatCannotBeStoredWholeAreRefusedBeforeAnyWrite)
+{
+    const QString strTooLong(1024, QChar('z'));
+    const QString strNotLatin1 = QString::fromUtf8("pa\xe2\x82\xac");  // the euro sign
+    CLS_RoleEntity role;
+    role.S_ID = "r1";
+    for (const QString& strPassword : {strTooLong, strNotLatin1}) {
+        CLS_UserEntity user;
+        user.S_ID = "u1";
+        user.S_CAPTION = "someone";
+        user.S_PASSWORD = strPassword;
+        const std::pair<const char*, std::function<int()>> calls[] = {
+            {"CLS_UserEntityDAO::AddUser", [&] { return m_mediator.AddUser("admin", strPassword); }},
+            {"CLS_UserEntityDAO::UpdateUserInfo", [&] { return m_mediator.UpdateUserInfo(user); }},
+            {"CLS_UserEntityDAO::InsertUserAndRelatedInfo",
+             [&] { return m_mediator.InsertUserAddRoleRelatedInfo(&user, &role); }},
+        };
+        for (const auto& call : calls) {
+            SCOPED_TRACE(call.first);
+            m_pFake->reset();
+            LogCapture log;
+            EXPECT_LT(call.second(), 0);
+            EXPECT_TRUE(requests().isEmpty());
+            EXPECT_TRUE(log.hasPart(3, QString(call.first) + " password refused"));
+        }
+    }
+    // The longest password that fits, and Latin-1 beyond ASCII, are still written.
+    for (const QString& strPassword : {QString(1023, QChar('z')), QString::fromLatin1("\xe9t\xe9")}) {
+        m_pFake->reset();
+        CLS_UserEntity user;
+        user.S_ID = "u1";
+        user.S_PASSWORD = strPassword;
+        EXPECT_EQ(m_mediator.UpdateUserInfo(user), 0);
+        ASSERT_EQ(requests().size(), 2);
+        EXPECT_EQ(CLS_BaseEntityDAO::DecodePassword(binds(requests()[1], 0).value(":pwd").toString()),
+                  strPassword);
+    }
 }
 
 struct ExistCase
@@ -540,7 +515,7 @@ TEST_F(UsersMediator, SecurityAnswersAreOneCompactDocument)
     EXPECT_EQ(statements(sent[2]),
               QJsonArray{QString("UPDATE %1 Set S_VALUE=:Value WHERE S_MAIN_TYPE=:MainType AND "
                                  "S_SUB_TYPE=:SubType")
-                             .arg(kPersonal)});
+                             .arg(kPersonalSql)});
     const QString strStored = binds(sent[2], 0).value(":Value").toString();
     EXPECT_FALSE(strStored.contains('\n'));
     // Map order is the text order of the keys: "10" before "2".

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QJsonDocument>
+#include <QMutex>
 #include <QThread>
 
 bool CLS_RemoteDBHandler::m_bIsInitialized = false;
@@ -24,6 +25,9 @@ void* CLS_RemoteDBHandler::m_userData = nullptr;
 namespace {
 constexpr int kPollIntervalMs = 10;
 constexpr int kMaxPolls = 30000;
+
+// Guards the making and ending of the one client thread of the process.
+QMutex s_connectionMutex;
 
 // Tears the channel down while the application object still exists (its threads and sockets
 // need it), when the host never destroys a handler instance itself.
@@ -43,6 +47,7 @@ void CLS_RemoteDBHandler::Teardown()
     if (!m_bIsInitialized) {
         return;
     }
+    QMutexLocker connection(&s_connectionMutex);
     if (m_pWebSocket != nullptr) {
         QWriteLocker locker(&m_webSocketLock);
         CLS_WebSocketSDK::DeleteWebsocket(m_pWebSocket);
@@ -90,12 +95,21 @@ int CLS_RemoteDBHandler::CreateDBConnection()
                m_bIsInitialized ? 1 : 0, m_iPort);
         return -1;
     }
-    m_dbThread = new DBThread();
-    m_iConnectedStatus = 0;
-    if (QCoreApplication::instance() != nullptr) {
-        qAddPostRoutine(teardownAtAppExit);
+    {
+        QMutexLocker connection(&s_connectionMutex);
+        if (m_dbThread != nullptr) {
+            // One client and one thread per process: it exists or is being made.
+            return m_iConnectedStatus.load();
+        }
+        m_dbThread = new DBThread();
+        m_iConnectedStatus = 0;
+        static bool s_bPostRoutine = false;
+        if (!s_bPostRoutine && QCoreApplication::instance() != nullptr) {
+            qAddPostRoutine(teardownAtAppExit);
+            s_bPostRoutine = true;
+        }
+        m_dbThread->start(QThread::InheritPriority);
     }
-    m_dbThread->start(QThread::InheritPriority);
 
     for (int i = 0; i < kMaxPolls; ++i) {
         const int iStatus = m_iConnectedStatus.load();
@@ -262,8 +276,7 @@ int CLS_RemoteDBHandler::ExecuteCommand(const char* _pszOperation, const QString
         if (GetResponseData(strAnswer, data) != 0) {
             iRet = -1;
         } else {
-            // "ret" absent or not a number counts as success.
-            iRet = data.value(QLatin1String("ret")).toInt(0);
+            iRet = AnswerRetCode(data);
         }
     }
     if (iRet != 0) {

@@ -2,6 +2,7 @@
 #include "CLS_RemoteDBHandler.h"
 
 #include "I_WebSocket.h"
+#include "QueryAnswerDecoder.h"
 #include "Log.h"
 
 namespace {
@@ -58,7 +59,7 @@ int CLS_RemoteDBHandler::DownLoadDB(QMap<QString, QVariant>& _mapDbData)
     int iRet = MaintenanceExchange("CLS_RemoteDBHandler::DownLoadDB", QStringLiteral("DownLoadDB"),
                                    QJsonObject(), data);
     if (iRet == 0) {
-        iRet = data.value(QLatin1String("ret")).toInt(0);
+        iRet = AnswerRetCode(data);
         const QJsonArray items = data.value(QLatin1String("DbData")).toArray();
         for (const QJsonValue& item : items) {
             const QJsonObject obj = item.toObject();
@@ -150,7 +151,7 @@ int CLS_RemoteDBHandler::GetAllNetworkInfo(QList<_NetworkInfo*>& _lstInfo)
     int iRet = MaintenanceExchange("CLS_RemoteDBHandler::GetAllNetworkInfo",
                                    QStringLiteral("GetAllNetworkInfo"), QJsonObject(), data);
     if (iRet == 0) {
-        iRet = data.value(QLatin1String("ret")).toInt(0);
+        iRet = AnswerRetCode(data);
         const QJsonValue netInfo = data.value(QLatin1String("netInfo"));
         if (netInfo.isArray()) {
             for (const QJsonValue& item : netInfo.toArray()) {
@@ -174,7 +175,7 @@ int CLS_RemoteDBHandler::GetSystemStatusByName(const QString& _strName, _Network
     int iRet = MaintenanceExchange("CLS_RemoteDBHandler::GetSystemStatusByName",
                                    QStringLiteral("GetSystemStatusByName"), request, data);
     if (iRet == 0) {
-        iRet = data.value(QLatin1String("ret")).toInt(0);
+        iRet = AnswerRetCode(data);
         if (_pInfo == nullptr) {
             _pInfo = new _NetworkInfo();
         }

@@ -1,6 +1,7 @@
 #include "QueryAnswerDecoder.h"
 
 #include "Log.h"
+#include "jsonscan.h"
 
 // Release builds of rapidjson do not assert; make builds with assertions on behave the same
 // (a lone surrogate escape in an answer must give a decoding failure, not an abort).
@@ -8,7 +9,9 @@
 #include <rapidjson/document.h>
 #include <rapidjson/encodings.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -17,7 +20,7 @@ using Encoding = rapidjson::UTF16<ushort>;
 using Document = rapidjson::GenericDocument<Encoding>;
 using Value = rapidjson::GenericValue<Encoding>;
 
-// Qt's JSON objects keep the last of repeated members; so does this lookup.
+// Answers naming a member twice are refused before this lookup.
 const Value* lastMember(const Value& _object, const ushort* _pszName, size_t _uiLength)
 {
     const Value* pFound = nullptr;
@@ -77,6 +80,10 @@ int DecodeQueryAnswer(const QString& _strAnswer, RecordSet*& _pRows)
     if (_strAnswer.contains(QChar(0))) {
         return -1;
     }
+    // One rule for every answer: a repeated member name makes the text unreadable.
+    if (tessel::repeatsMemberName(_strAnswer.toUtf8())) {
+        return -1;
+    }
     Document doc;
     // Iterative parsing: a deeply nested answer cannot exhaust the stack.
     doc.Parse<rapidjson::kParseIterativeFlag>(_strAnswer.utf16());
@@ -127,4 +134,18 @@ int DecodeQueryAnswer(const QString& _strAnswer, RecordSet*& _pRows)
         }
     }
     return 0;
+}
+
+int AnswerRetCode(const QJsonObject& _jsonData)
+{
+    const QJsonValue ret = _jsonData.value(QLatin1String("ret"));
+    if (ret.isUndefined()) {
+        return 0;
+    }
+    const double dRet = ret.toDouble(0.5);
+    if (!ret.isDouble() || std::trunc(dRet) != dRet || dRet < std::numeric_limits<int>::min() ||
+        dRet > std::numeric_limits<int>::max()) {
+        return -1;
+    }
+    return static_cast<int>(dRet);
 }

@@ -215,6 +215,20 @@ QString CLS_BaseEntityDAO::EncodePassword(const QString& _strPassword)
     return strStored;
 }
 
+bool CLS_BaseEntityDAO::IsStorablePassword(const QString& _strPassword, const char* _pszOperation)
+{
+    bool bLatin1 = true;
+    for (const QChar c : _strPassword) {
+        bLatin1 = bLatin1 && c.unicode() <= 0xFF;
+    }
+    if (bLatin1 && _strPassword.size() <= kPasswordBuffer - 1) {
+        return true;
+    }
+    DL_LOG(3, "%s password refused: %s", _pszOperation,
+           bLatin1 ? "over 1023 bytes" : "a character outside Latin-1");
+    return false;
+}
+
 QString CLS_BaseEntityDAO::DecodePassword(const QString& _strStored)
 {
     if (_strStored.isEmpty()) {
@@ -332,9 +346,13 @@ int CLS_BaseEntityDAO::InitSysId()
     }
     QString strClientId;
     if (ReadClientId(strClientId)) {
-        m_strSysId = strClientId;
-        m_bSysIdInit = true;
-        return 0;
+        if (IsValidSysId(strClientId)) {
+            m_strSysId = strClientId;
+            m_bSysIdInit = true;
+            return 0;
+        }
+        // The id ends up in table names: anything but the digits the derivation gives is refused.
+        DL_LOG(3, "InitSysId. clientid \"%s\" refused, derived id used.", qUtf8Printable(strClientId));
     }
 
     QString strDerived;
@@ -367,12 +385,30 @@ int CLS_BaseEntityDAO::InitSysId()
         return -1;
     }
     m_strSysId = strDerived.left(16);
-    if (m_strSysId.isEmpty()) {
-        m_strSysId = QStringLiteral("default");
-    }
     SaveClientId(m_strSysId);
     m_bSysIdInit = true;
     return 0;
+}
+
+bool CLS_BaseEntityDAO::IsValidSysId(const QString& _strSysId)
+{
+    if (_strSysId.isEmpty()) {
+        return false;
+    }
+    for (const QChar c : _strSysId) {
+        const ushort u = c.unicode();
+        if (!((u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString CLS_BaseEntityDAO::QuoteIdentifier(const QString& _strName)
+{
+    QString strQuoted = _strName;
+    strQuoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + strQuoted + QLatin1Char('"');
 }
 
 int CLS_BaseEntityDAO::GetSysId(QString& _strSysId)
@@ -414,8 +450,8 @@ int CLS_BaseEntityDAO::CreateTable(const QString& _strTableName)
         DL_LOG(3, "CLS_BaseEntityDAO::CreateTable GetSysId fail iRet = %d", iRet);
         return -1;
     }
-    const QString strSql =
-        QStringLiteral("CREATE TABLE %1%2 AS SELECT * FROM %1").arg(_strTableName, strSysId);
+    const QString strSql = QStringLiteral("CREATE TABLE %1 AS SELECT * FROM %2")
+                               .arg(QuoteIdentifier(_strTableName + strSysId), QuoteIdentifier(_strTableName));
     iRet = Execute(m_strDbName, strSql);
     if (iRet != 0) {
         DL_LOG(3, "CLS_BaseEntityDAO::CreateTable ExecuteInsert fail iRet = %d", iRet);

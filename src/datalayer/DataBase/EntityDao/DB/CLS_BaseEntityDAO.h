@@ -63,21 +63,30 @@ public:
     /// "%f" with a decimal point whatever the locale.
     static QString FloatToString(double _dValue);
     static QString TrimRight(const QString& _strText);
+    /// _strName as an SQL identifier in double quotes (inner quotes doubled).
+    static QString QuoteIdentifier(const QString& _strName);
 
     /// Scrambled stored form: three table characters per Latin-1 byte. An empty result for a
     /// password over 1023 bytes (logged).
     static QString EncodePassword(const QString& _strPassword);
+    /// Whether EncodePassword keeps _strPassword whole: at most 1023 characters, all of them
+    /// Latin-1. Otherwise logs (level 3, under _pszOperation) and gives false; writers refuse
+    /// such a password before anything is written.
+    static bool IsStorablePassword(const QString& _strPassword, const char* _pszOperation);
     /// The password of a stored form; empty for an empty form, and for a form over 3069
     /// characters or not a multiple of three (logged).
     static QString DecodePassword(const QString& _strStored);
 
     // ---- system identifier ----
     /// Settles the id once: "clientid" of StartConfiguration.json, else derived from the first
-    /// network adapter (and saved). 0, or -1 when there is neither.
+    /// network adapter (and saved). A "clientid" that is not made of hexadecimal digits is
+    /// refused (level 3) and the derived id used. 0, or -1 when there is neither.
     static int InitSysId();
     static int GetSysId(QString& _strSysId);
     static bool ReadClientId(QString& _strClientId);
     static void SaveClientId(const QString& _strClientId);
+    /// Whether _strSysId is one the derivation can give: decimal and hexadecimal digits only.
+    static bool IsValidSysId(const QString& _strSysId);
     /// 16 hexadecimal digits derived from a six-byte hardware address.
     static QString HardwareAddressDigits(const unsigned char _aucAddress[6]);
     /// Forgets the settled id (tests only).

@@ -1,32 +1,18 @@
 #include "CLS_AlarmInEntityDAO.h"
 
-#include "DeviceDaoSupport.h"
+#include "AlarmPointDAO.h"
 
 using namespace DeviceDao;
 
 namespace {
-
-QString num(int _iValue)
-{
-    return CLS_BaseEntityDAO::IntToString(_iValue);
-}
-
-void appendObjectUpdate(const CLS_AlarmInEntity& e, QList<QString>& _lstSql, QList<Binds>& _lstBinds)
-{
-    _lstSql << QStringLiteral("Update TAB_OBJ Set S_CAPTION = :alarmInName Where S_ID = :alarmInID");
-    _lstBinds << Binds{{":alarmInID", e.S_ID}, {":alarmInName", e.S_CAPTION}};
-}
-
-void appendTypeUpdate(const CLS_AlarmInEntity& e, QList<QString>& _lstSql, QList<Binds>& _lstBinds)
-{
-    _lstSql
-        << QStringLiteral(
-               "Update TAB_DEV_ALARM_IN Set I_NUM = %1, S_DESCRIPTION = :alarmInMemo Where S_ID = :alarmInID")
-               .arg(num(e.I_NUM));
-    _lstBinds << Binds{{":alarmInID", e.S_ID}, {":alarmInMemo", e.S_DESCRIPTION}};
-}
-
+const AlarmPointNames kNames{"CLS_AlarmInEntityDAO", "AlarmIn", "TAB_DEV_ALARM_IN", "VIEW_DEV_ALARM_IN", "alarmIn", 6, true};
 }  // namespace
+
+class CLS_AlarmInEntityDAO::Impl : public AlarmPointDAO<CLS_AlarmInEntity>
+{
+public:
+    using AlarmPointDAO::AlarmPointDAO;
+};
 
 CLS_AlarmInEntityDAO* CLS_AlarmInEntityDAO::GetInstance()
 {
@@ -37,118 +23,38 @@ CLS_AlarmInEntityDAO* CLS_AlarmInEntityDAO::GetInstance()
     return s_pInstance;
 }
 
-CLS_AlarmInEntityDAO::CLS_AlarmInEntityDAO()
-{
-    m_lstAuthorityTypes = LoadAuthorityTypes(
-        m_strDbName,
-        QStringLiteral(
-            "SELECT I_AUTHORITY_TYPE_ID FROM TAB_OBJ_TYPE_AUTHORITY_TYPE WHERE I_OBJ_TYPE_ID = 6"));
-}
+CLS_AlarmInEntityDAO::CLS_AlarmInEntityDAO() : m_pImpl(new Impl(m_strDbName, kNames)) {}
 
 CLS_AlarmInEntityDAO::~CLS_AlarmInEntityDAO() = default;
 
-void CLS_AlarmInEntityDAO::AppendInsert(const CLS_AlarmInEntity& e, QList<QString>& _lstSql,
-                                        QList<QMap<QString, QVariant>>& _lstBinds) const
+QStringList CLS_AlarmInEntityDAO::AuthorityTypes() const
 {
-    _lstSql << QStringLiteral(
-                   "Insert Into TAB_OBJ (S_ID, S_PARENT_ID, I_OBJ_TYPE_ID, S_CAPTION, I_VISIBLE) Values "
-                   "(:alarmInID, "
-                   ":alarmInHostID, %1, :alarmInName, 1)")
-                   .arg(num(e.I_OBJ_TYPE_ID));
-    _lstBinds << Binds{
-        {":alarmInID", e.S_ID}, {":alarmInHostID", e.S_PARENT_ID}, {":alarmInName", e.S_CAPTION}};
-
-    _lstSql << QStringLiteral(
-                   "Insert Into TAB_DEV_ALARM_IN(S_ID, I_NUM, S_DESCRIPTION, I_ENABLE_DEFENCE) Values "
-                   "(:alarmInID, %1, "
-                   ":alarmInMemo, %2)")
-                   .arg(num(e.I_NUM), num(e.I_ENABLE_DEFENCE));
-    _lstBinds << Binds{{":alarmInID", e.S_ID}, {":alarmInMemo", e.S_DESCRIPTION}};
-
-    for (const QString& strType : m_lstAuthorityTypes) {
-        _lstSql << QStringLiteral(
-                       "Insert Into TAB_OBJ_ROLE_AUTHORITY(S_OBJ_ID, S_ROLE_ID, I_AUTHORITY_TYPE_ID, "
-                       "I_STATUS) Values "
-                       "(:alarmInID, 'admin_role', %1, 1)")
-                       .arg(num(strType.toInt()));
-        _lstBinds << Binds{{":alarmInID", e.S_ID}};
-    }
+    return m_pImpl->AuthorityTypes();
 }
 
 int CLS_AlarmInEntityDAO::InsertAlarmIn(const CLS_AlarmInEntity& _alarmInEntity)
 {
-    return Guarded("CLS_AlarmInEntityDAO::InsertAlarmIn", -1, [&] {
-        QList<QString> lstSql;
-        QList<Binds> lstBinds;
-        AppendInsert(_alarmInEntity, lstSql, lstBinds);
-        return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
-    });
+    return m_pImpl->Insert({&_alarmInEntity}, "Insert", false);
 }
 
 int CLS_AlarmInEntityDAO::InsertAlarmIns(const QVector<CLS_AlarmInEntity*>& _vecAlarmIns)
 {
-    return Guarded("CLS_AlarmInEntityDAO::InsertAlarmIns", -1, [&] {
-        QList<QString> lstSql;
-        QList<Binds> lstBinds;
-        for (const CLS_AlarmInEntity* pAlarmIn : _vecAlarmIns) {
-            if (pAlarmIn != nullptr) {
-                AppendInsert(*pAlarmIn, lstSql, lstBinds);
-            }
-        }
-        return lstSql.isEmpty() ? 0 : ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
-    });
+    return m_pImpl->Insert(NonNull(_vecAlarmIns), "Insert", true);
 }
 
 int CLS_AlarmInEntityDAO::UpdateAlarmIn(const CLS_AlarmInEntity& _alarmInEntity)
 {
-    return Guarded("CLS_AlarmInEntityDAO::UpdateAlarmIn", -1, [&] {
-        QList<QString> lstSql;
-        QList<Binds> lstBinds;
-        appendObjectUpdate(_alarmInEntity, lstSql, lstBinds);
-        appendTypeUpdate(_alarmInEntity, lstSql, lstBinds);
-        return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
-    });
+    return m_pImpl->Update({&_alarmInEntity}, false);
 }
 
 int CLS_AlarmInEntityDAO::UpdateAlarmIns(const QVector<CLS_AlarmInEntity*>& _vecAlarmIns)
 {
-    return Guarded("CLS_AlarmInEntityDAO::UpdateAlarmIns", -1, [&] {
-        QList<QString> lstSql;
-        QList<Binds> lstBinds;
-        for (const CLS_AlarmInEntity* pAlarmIn : _vecAlarmIns) {
-            if (pAlarmIn != nullptr) {
-                appendTypeUpdate(*pAlarmIn, lstSql, lstBinds);
-                appendObjectUpdate(*pAlarmIn, lstSql, lstBinds);
-            }
-        }
-        return lstSql.isEmpty() ? 0 : ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
-    });
+    return m_pImpl->Update(NonNull(_vecAlarmIns), true);
 }
 
 int CLS_AlarmInEntityDAO::DeleteAlarmIns(const QStringList& _lstAlarmInIDs)
 {
-    return Guarded("CLS_AlarmInEntityDAO::DeleteAlarmIns", -1, [&] {
-        if (_lstAlarmInIDs.isEmpty()) {
-            return 0;
-        }
-        const QString strSteps[] = {QStringLiteral("Delete From TAB_DEV_ALARM_IN Where S_ID= :id"),
-                                    QStringLiteral("Delete From TAB_OBJ Where S_ID= :id"),
-                                    QStringLiteral("Delete From TAB_OBJ_ROLE_AUTHORITY Where S_OBJ_ID= :id")};
-        int iRet = 0;
-        for (const QString& strSql : strSteps) {
-            QList<QString> lstSql;
-            QList<Binds> lstBinds;
-            for (const QString& strID : _lstAlarmInIDs) {
-                lstSql << strSql;
-                lstBinds << Binds{{":id", strID}};
-            }
-            iRet = ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
-            if (iRet < 0) {
-                return iRet;
-            }
-        }
-        return iRet;
-    });
+    return m_pImpl->Delete(_lstAlarmInIDs);
 }
 
 int CLS_AlarmInEntityDAO::SetAlarmInDefenceState(const QString& _strAlarmInID, int _iState)
@@ -157,63 +63,33 @@ int CLS_AlarmInEntityDAO::SetAlarmInDefenceState(const QString& _strAlarmInID, i
         const int iRet =
             ExecuteEx(m_strDbName,
                       QStringLiteral("UPDATE TAB_DEV_ALARM_IN SET I_ENABLE_DEFENCE = %1 WHERE S_ID = :sid")
-                          .arg(num(_iState)),
+                          .arg(IntToString(_iState)),
                       Binds{{":sid", _strAlarmInID}});
         return iRet == 0 ? 0 : -1;
     });
 }
 
-void CLS_AlarmInEntityDAO::LoadAlarmIn(const QMap<QString, QString>& _row, CLS_AlarmInEntity& e)
+void CLS_AlarmInEntityDAO::LoadAlarmIn(const QMap<QString, QString>& _row, CLS_AlarmInEntity& _alarmInEntity)
 {
-    e.S_ID = Text(_row, "S_ID");
-    e.I_NUM = Int(_row, "I_NUM");
-    e.S_DESCRIPTION = Text(_row, "S_DESCRIPTION");
-    e.S_CAPTION = Text(_row, "S_CAPTION");
-    e.S_PARENT_ID = Text(_row, "S_PARENT_ID");
-    e.I_ENABLE_DEFENCE = Int(_row, "I_ENABLE_DEFENCE");
+    Impl::Load(_row, _alarmInEntity);
 }
 
 int CLS_AlarmInEntityDAO::GetAllAlarmIns(QVector<CLS_AlarmInEntity*>& _vecAlarmIns)
 {
-    return Guarded("CLS_AlarmInEntityDAO::GetAllAlarmIns", -1, [&] {
-        return ReadEntities(
-            ExecuteQuery(m_strDbName,
-                         QStringLiteral("SELECT S_ID, I_NUM, S_DESCRIPTION,S_CAPTION,S_PARENT_ID, "
-                                        "I_ENABLE_DEFENCE FROM VIEW_DEV_ALARM_IN ORDER BY I_NUM")),
-            _vecAlarmIns, &CLS_AlarmInEntityDAO::LoadAlarmIn);
-    });
+    return m_pImpl->GetAll(_vecAlarmIns, &CLS_AlarmInEntityDAO::LoadAlarmIn);
 }
 
 int CLS_AlarmInEntityDAO::GetAlarmInCountOfHost(const QString& _strHostID)
 {
-    return Guarded("CLS_AlarmInEntityDAO::GetAlarmInCountOfHost", -1, [&] {
-        return Count(
-            m_strDbName,
-            QStringLiteral("SELECT COUNT(*) FROM VIEW_DEV_ALARM_IN WHERE S_ID in (SELECT S_ID FROM TAB_OBJ "
-                           "WHERE S_PARENT_ID =:hid )"),
-            Binds{{":hid", _strHostID}});
-    });
+    return m_pImpl->CountOfHost(_strHostID);
 }
 
 int CLS_AlarmInEntityDAO::GetAlarmInCounts(QMap<QString, int>& _mapCounts)
 {
-    return Guarded("CLS_AlarmInEntityDAO::GetAlarmInCounts", -1, [&] {
-        return ParentCounts(
-            m_strDbName,
-            QStringLiteral(
-                "SELECT S_PARENT_ID, COUNT(*) S_COUNT FROM VIEW_DEV_ALARM_IN GROUP BY S_PARENT_ID"),
-            _mapCounts);
-    });
+    return m_pImpl->Counts(_mapCounts);
 }
 
 bool CLS_AlarmInEntityDAO::IsAlarmInNumExist(const QString& _strHostID, int _iNum)
 {
-    return Guarded("CLS_AlarmInEntityDAO::IsAlarmInNumExist", false, [&] {
-        return Count(m_strDbName,
-                     QStringLiteral(
-                         "Select Count(*) as Nums From VIEW_DEV_ALARM_IN Where I_NUM = %1 AND S_ID in "
-                         "(Select S_ID From TAB_OBJ Where S_PARENT_ID = :hid)")
-                         .arg(num(_iNum)),
-                     Binds{{":hid", _strHostID}}) > 0;
-    });
+    return m_pImpl->IsNumExist(_strHostID, _iNum);
 }

@@ -10,18 +10,21 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
+
 class DATAMEDIATOR_EXPORT CLS_AlarmInEntityDAO : public CLS_BaseEntityDAO
 {
 public:
     /// Created on first call (no lock), never destroyed.
     static CLS_AlarmInEntityDAO* GetInstance();
 
-    /// Loads the authority types of alarm inputs (object type 6) once; normally reached through
-    /// GetInstance().
+    /// Reads the authority types of alarm inputs (object type 6), again on use while none are held;
+    /// normally reached through GetInstance().
     CLS_AlarmInEntityDAO();
     virtual ~CLS_AlarmInEntityDAO();
 
-    const QStringList& AuthorityTypes() const { return m_lstAuthorityTypes; }
+    /// Authority type ids that a new object receives for 'admin_role', as held now.
+    QStringList AuthorityTypes() const;
 
     // ---- writes: the remote result (0 success, negative failure) ----
     /// One transaction: TAB_OBJ, TAB_DEV_ALARM_IN and the rights of 'admin_role'.
@@ -49,10 +52,8 @@ public:
     static void LoadAlarmIn(const QMap<QString, QString>& _row, CLS_AlarmInEntity& _alarmInEntity);
 
 private:
-    void AppendInsert(const CLS_AlarmInEntity& _alarmInEntity, QList<QString>& _lstSql,
-                      QList<QMap<QString, QVariant>>& _lstBinds) const;
-
-    QStringList m_lstAuthorityTypes;
+    class Impl;
+    std::unique_ptr<Impl> m_pImpl;
 };
 
 #endif  // CLS_ALARMINENTITYDAO_H

@@ -1,4 +1,4 @@
-// Alarm inputs of video hosts: TAB_OBJ and TAB_DEV_ALARM_OUT, read through VIEW_DEV_ALARM_OUT.
+// Alarm outputs of video hosts: TAB_OBJ and TAB_DEV_ALARM_OUT, read through VIEW_DEV_ALARM_OUT.
 #ifndef CLS_ALARMOUTENTITYDAO_H
 #define CLS_ALARMOUTENTITYDAO_H
 
@@ -10,18 +10,21 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
+
 class DATAMEDIATOR_EXPORT CLS_AlarmOutEntityDAO : public CLS_BaseEntityDAO
 {
 public:
     /// Created on first call (no lock), never destroyed.
     static CLS_AlarmOutEntityDAO* GetInstance();
 
-    /// Loads the authority types of alarm outputs (object type 7) once; normally reached through
-    /// GetInstance().
+    /// Reads the authority types of alarm outputs (object type 7), again on use while none are held;
+    /// normally reached through GetInstance().
     CLS_AlarmOutEntityDAO();
     virtual ~CLS_AlarmOutEntityDAO();
 
-    const QStringList& AuthorityTypes() const { return m_lstAuthorityTypes; }
+    /// Authority type ids that a new object receives for 'admin_role', as held now.
+    QStringList AuthorityTypes() const;
 
     // ---- writes: the remote result (0 success, negative failure) ----
     /// One transaction: TAB_OBJ, TAB_DEV_ALARM_OUT and the rights of 'admin_role'.
@@ -47,10 +50,8 @@ public:
     static void LoadAlarmOut(const QMap<QString, QString>& _row, CLS_AlarmOutEntity& _alarmOutEntity);
 
 private:
-    void AppendInsert(const CLS_AlarmOutEntity& _alarmOutEntity, QList<QString>& _lstSql,
-                      QList<QMap<QString, QVariant>>& _lstBinds) const;
-
-    QStringList m_lstAuthorityTypes;
+    class Impl;
+    std::unique_ptr<Impl> m_pImpl;
 };
 
 #endif  // CLS_ALARMOUTENTITYDAO_H

@@ -1,6 +1,9 @@
 #include "CLS_ChannelEntityDAO.h"
 
 #include "DeviceDaoSupport.h"
+#include "ObjectRemoval.h"
+
+#include <algorithm>
 
 using namespace DeviceDao;
 
@@ -33,17 +36,20 @@ CLS_ChannelEntityDAO* CLS_ChannelEntityDAO::GetInstance()
 }
 
 CLS_ChannelEntityDAO::CLS_ChannelEntityDAO()
+    : m_authorityTypes(m_strDbName, QStringLiteral("SELECT I_AUTHORITY_TYPE_ID FROM TAB_OBJ_TYPE_AUTHORITY_TYPE "
+                                                   "WHERE I_OBJ_TYPE_ID = 5"))
 {
-    m_lstAuthorityTypes = LoadAuthorityTypes(
-        m_strDbName,
-        QStringLiteral(
-            "SELECT I_AUTHORITY_TYPE_ID FROM TAB_OBJ_TYPE_AUTHORITY_TYPE WHERE I_OBJ_TYPE_ID = 5"));
 }
 
 CLS_ChannelEntityDAO::~CLS_ChannelEntityDAO() = default;
 
-void CLS_ChannelEntityDAO::AppendInsert(const CLS_ChannelEntity& e, bool _bBatch, QList<QString>& _lstSql,
-                                        QList<QMap<QString, QVariant>>& _lstBinds) const
+QStringList CLS_ChannelEntityDAO::AuthorityTypes() const
+{
+    return m_authorityTypes.Held();
+}
+
+void CLS_ChannelEntityDAO::AppendInsert(const CLS_ChannelEntity& e, bool _bBatch, const QStringList& _lstTypes,
+                                        QList<QString>& _lstSql, QList<QMap<QString, QVariant>>& _lstBinds)
 {
     _lstSql << QStringLiteral(
                    "Insert Into TAB_OBJ (S_ID, S_PARENT_ID, I_OBJ_TYPE_ID, S_CAPTION, I_VISIBLE, "
@@ -90,7 +96,7 @@ void CLS_ChannelEntityDAO::AppendInsert(const CLS_ChannelEntity& e, bool _bBatch
 
     // A single insert replaces rights left behind for the same id; a batch inserts them.
     const QString strVerb = _bBatch ? QStringLiteral("Insert") : QStringLiteral("REPLACE");
-    for (const QString& strType : m_lstAuthorityTypes) {
+    for (const QString& strType : _lstTypes) {
         _lstSql << QStringLiteral(
                        "%1 Into TAB_OBJ_ROLE_AUTHORITY(S_OBJ_ID, S_ROLE_ID, I_AUTHORITY_TYPE_ID, I_STATUS, "
                        "S_PARENT_ID) Values (:entityID, 'admin_role', %2, 1, :entityHostID)")
@@ -129,9 +135,13 @@ void CLS_ChannelEntityDAO::AppendUpdate(const CLS_ChannelEntity& e, bool _bWithB
 int CLS_ChannelEntityDAO::InsertChannel(const CLS_ChannelEntity& _channelEntity)
 {
     return Guarded("CLS_ChannelEntityDAO::InsertChannel", -1, [&] {
+        const QStringList lstTypes = m_authorityTypes.Get("CLS_ChannelEntityDAO::InsertChannel");
+        if (lstTypes.isEmpty()) {
+            return -1;
+        }
         QList<QString> lstSql;
         QList<Binds> lstBinds;
-        AppendInsert(_channelEntity, false, lstSql, lstBinds);
+        AppendInsert(_channelEntity, false, lstTypes, lstSql, lstBinds);
         return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
     });
 }
@@ -139,11 +149,19 @@ int CLS_ChannelEntityDAO::InsertChannel(const CLS_ChannelEntity& _channelEntity)
 int CLS_ChannelEntityDAO::InsertChannels(const QVector<CLS_ChannelEntity*>& _vecChannels)
 {
     return Guarded("CLS_ChannelEntityDAO::InsertChannels", -1, [&] {
+        if (std::all_of(_vecChannels.cbegin(), _vecChannels.cend(),
+                        [](const CLS_ChannelEntity* _p) { return _p == nullptr; })) {
+            return 0;
+        }
+        const QStringList lstTypes = m_authorityTypes.Get("CLS_ChannelEntityDAO::InsertChannels");
+        if (lstTypes.isEmpty()) {
+            return -1;
+        }
         QList<QString> lstSql;
         QList<Binds> lstBinds;
         for (const CLS_ChannelEntity* pChannel : _vecChannels) {
             if (pChannel != nullptr) {
-                AppendInsert(*pChannel, true, lstSql, lstBinds);
+                AppendInsert(*pChannel, true, lstTypes, lstSql, lstBinds);
             }
         }
         return lstSql.isEmpty() ? 0 : ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
@@ -182,32 +200,28 @@ int CLS_ChannelEntityDAO::DeleteChannel(const QString& _strChannelID)
 int CLS_ChannelEntityDAO::DeleteChannelsOfHost(const QString& _strHostID)
 {
     return Guarded("CLS_ChannelEntityDAO::DeleteChannelsOfHost", -1, [&] {
-        // The host id is bound rather than spliced between quotes.
-        const QList<QString> lstSql{QStringLiteral("Delete From TAB_CHANNEL Where S_PARENT_ID=:hostID"),
-                                    QStringLiteral("Delete From TAB_DEV_CAMERA Where S_PARENT_ID=:hostID"),
-                                    QStringLiteral("Delete From TAB_OBJ Where S_PARENT_ID=:hostID")};
+        // Every child object of the host goes, with the rows referring to it; channel rows
+        // naming the host as parent go too. The host id is bound rather than spliced.
+        QStringList lstIDs;
+        if (Column(ExecuteQueryEx(m_strDbName, QStringLiteral("SELECT S_ID FROM TAB_OBJ WHERE S_PARENT_ID=:hostID"),
+                                  Binds{{":hostID", _strHostID}}),
+                   "S_ID", lstIDs) != 0) {
+            return -1;
+        }
         const Binds binds{{":hostID", _strHostID}};
-        return ExecuteTransactionEx(m_strDbName, lstSql, {binds, binds, binds});
+        QList<QString> lstSql{QStringLiteral("Delete From TAB_CHANNEL Where S_PARENT_ID=:hostID"),
+                              QStringLiteral("Delete From TAB_DEV_CAMERA Where S_PARENT_ID=:hostID")};
+        QList<Binds> lstBinds{binds, binds};
+        AppendDeviceObjectRemoval(lstIDs, lstSql, lstBinds);
+        return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
     });
 }
 
 int CLS_ChannelEntityDAO::DeleteChannels(const QStringList& _lstChannelIDs)
 {
     return Guarded("CLS_ChannelEntityDAO::DeleteChannels", -1, [&] {
-        if (_lstChannelIDs.isEmpty()) {
-            return 0;
-        }
-        // The ids are bound rather than spliced between quotes.
-        QList<QString> lstSql;
-        QList<Binds> lstBinds;
-        for (const QString& strID : _lstChannelIDs) {
-            const Binds binds{{":id", strID}};
-            lstSql << QStringLiteral("Delete From TAB_CHANNEL Where S_ID=:id")
-                   << QStringLiteral("Delete From TAB_DEV_CAMERA Where S_ID=:id")
-                   << QStringLiteral("Delete From TAB_OBJ Where S_ID=:id");
-            lstBinds << binds << binds << binds;
-        }
-        return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
+        // The ids are bound; the rights go with the channels, so the same id can come back.
+        return DeleteDeviceObjects(m_strDbName, _lstChannelIDs);
     });
 }
 

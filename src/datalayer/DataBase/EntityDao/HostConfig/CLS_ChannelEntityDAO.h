@@ -4,6 +4,7 @@
 #define CLS_CHANNELENTITYDAO_H
 
 #include "CLS_ChannelEntity.h"
+#include "AuthorityTypeList.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
 
 #include <QMap>
@@ -23,7 +24,7 @@ public:
     virtual ~CLS_ChannelEntityDAO();
 
     /// Authority type ids that a new channel receives for 'admin_role', in record order.
-    const QStringList& AuthorityTypes() const { return m_lstAuthorityTypes; }
+    QStringList AuthorityTypes() const;
 
     // ---- writes: the remote result (0 success, negative failure) ----
     /// One transaction: TAB_OBJ, TAB_DEV_CAMERA, TAB_CHANNEL (the defence state keeps the table
@@ -37,8 +38,10 @@ public:
     /// One transaction for the list; leaves the bound device type as stored.
     int UpdateChannels(const QVector<CLS_ChannelEntity*>& _vecChannels);
     int DeleteChannel(const QString& _strChannelID);
+    /// Every child object of the host (found by its parent column) with its rows and rights,
+    /// in one transaction; -1 when the children cannot be read.
     int DeleteChannelsOfHost(const QString& _strHostID);
-    /// One transaction for every id; 0 for an empty list.
+    /// One transaction for every id, rights included; 0 for an empty list.
     int DeleteChannels(const QStringList& _lstChannelIDs);
     int SetChannelDefenceState(const QString& _strChannelID, int _iState);
     /// Caption of any object of TAB_OBJ.
@@ -64,12 +67,12 @@ public:
 
 private:
     /// Appends the statements and bind maps of one new channel.
-    void AppendInsert(const CLS_ChannelEntity& _channelEntity, bool _bBatch, QList<QString>& _lstSql,
-                      QList<QMap<QString, QVariant>>& _lstBinds) const;
+    static void AppendInsert(const CLS_ChannelEntity& _channelEntity, bool _bBatch, const QStringList& _lstTypes,
+                             QList<QString>& _lstSql, QList<QMap<QString, QVariant>>& _lstBinds);
     static void AppendUpdate(const CLS_ChannelEntity& _channelEntity, bool _bWithBindingType,
                              QList<QString>& _lstSql, QList<QMap<QString, QVariant>>& _lstBinds);
 
-    QStringList m_lstAuthorityTypes;
+    AuthorityTypeList m_authorityTypes;
 };
 
 #endif  // CLS_CHANNELENTITYDAO_H

@@ -1,6 +1,7 @@
 #include "CLS_DevDAO.h"
 
 #include "DeviceDaoSupport.h"
+#include "ObjectRemoval.h"
 
 #include <QDateTime>
 
@@ -73,8 +74,11 @@ int CLS_DevDAO::ReplaceDev(const Common::STRCT_DevItem& _devItem)
 int CLS_DevDAO::DeleteDev(const QString& _strDevID)
 {
     return Guarded("CLS_DevDAO::DeleteDev", -1, [&] {
-        return ExecuteEx(m_strDbName, QStringLiteral("DELETE FROM TAB_DEV WHERE S_ID = :id"),
-                         Binds{{":id", _strDevID}});
+        // The device shows as a host with one channel "<id>_0"; what refers to either goes too.
+        QList<QString> lstSql{QStringLiteral("DELETE FROM TAB_DEV WHERE S_ID = :id")};
+        QList<Binds> lstBinds{Binds{{":id", _strDevID}}};
+        AppendReferenceRemoval({_strDevID, _strDevID + QStringLiteral("_0")}, lstSql, lstBinds);
+        return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
     });
 }
 

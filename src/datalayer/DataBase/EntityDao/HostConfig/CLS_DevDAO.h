@@ -21,6 +21,7 @@ public:
     int InsertDev(const Common::STRCT_DevItem& _devItem);
     /// Inserts, or replaces the row of the same id.
     int ReplaceDev(const Common::STRCT_DevItem& _devItem);
+    /// The TAB_DEV row and the rows referring to the device or its channel, in one transaction.
     int DeleteDev(const QString& _strDevID);
 
     /// A device of the item's type with the item's serial number exists.

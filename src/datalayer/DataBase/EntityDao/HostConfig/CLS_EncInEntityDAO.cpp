@@ -1,6 +1,7 @@
 #include "CLS_EncInEntityDAO.h"
 
 #include "DeviceDaoSupport.h"
+#include "ObjectRemoval.h"
 
 using namespace DeviceDao;
 
@@ -93,13 +94,7 @@ int CLS_EncInEntityDAO::SetEncInDisplayType(const QString& _strEncInID, int _iDi
 int CLS_EncInEntityDAO::DeleteEncIn(const QString& _strEncInID)
 {
     return Guarded("CLS_EncInEntityDAO::DeleteEncIn", -1, [&] {
-        const Binds binds{{":ID", _strEncInID}};
-        const int iRet =
-            ExecuteEx(m_strDbName, QStringLiteral("Delete From TAB_DEV_ENCODE_IN Where S_ID=:ID"), binds);
-        if (iRet != 0) {
-            return iRet;
-        }
-        return ExecuteEx(m_strDbName, QStringLiteral("Delete From TAB_OBJ Where S_ID=:ID"), binds);
+        return DeleteDeviceObjects(m_strDbName, {_strEncInID});
     });
 }
 

@@ -23,7 +23,7 @@ public:
     /// Caption, then number.
     int UpdateEncIn(const CLS_EncInEntity& _encInEntity);
     int SetEncInDisplayType(const QString& _strEncInID, int _iDisplayType);
-    /// The input row, then the TAB_OBJ row; the first failure is returned.
+    /// The input row, the TAB_OBJ row and the rights, in one transaction.
     int DeleteEncIn(const QString& _strEncInID);
 
     // ---- reads ----

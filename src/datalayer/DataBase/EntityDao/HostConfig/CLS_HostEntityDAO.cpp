@@ -1,6 +1,7 @@
 #include "CLS_HostEntityDAO.h"
 
 #include "DeviceDaoSupport.h"
+#include "ObjectRemoval.h"
 
 using namespace DeviceDao;
 
@@ -43,18 +44,29 @@ CLS_HostEntityDAO* CLS_HostEntityDAO::GetInstance()
 }
 
 CLS_HostEntityDAO::CLS_HostEntityDAO()
+    : m_authorityTypes(m_strDbName, QStringLiteral("SELECT I_AUTHORITY_TYPE_ID FROM TAB_OBJ_TYPE_AUTHORITY_TYPE "
+                                                   "WHERE I_OBJ_TYPE_ID=4"))
 {
-    m_lstAuthorityTypes = LoadAuthorityTypes(
-        m_strDbName,
-        QStringLiteral("SELECT I_AUTHORITY_TYPE_ID FROM TAB_OBJ_TYPE_AUTHORITY_TYPE WHERE I_OBJ_TYPE_ID=4"));
 }
 
 CLS_HostEntityDAO::~CLS_HostEntityDAO() = default;
+
+QStringList CLS_HostEntityDAO::AuthorityTypes() const
+{
+    return m_authorityTypes.Held();
+}
 
 int CLS_HostEntityDAO::InsertHost(const CLS_HostEntity& _hostEntity)
 {
     return Guarded("CLS_HostEntityDAO::InsertHost", -1, [&] {
         const CLS_HostEntity& e = _hostEntity;
+        if (!IsStorablePassword(e.S_PASSWORD, "CLS_HostEntityDAO::InsertHost")) {
+            return -1;
+        }
+        const QStringList lstTypes = m_authorityTypes.Get("CLS_HostEntityDAO::InsertHost");
+        if (lstTypes.isEmpty()) {
+            return -1;
+        }
         QList<QString> lstSql;
         QList<Binds> lstBinds;
 
@@ -105,7 +117,7 @@ int CLS_HostEntityDAO::InsertHost(const CLS_HostEntity& _hostEntity)
                           {":hostEntityDNSPassword", e.S_DNS_PASSWORD},
                           {":hostEntityDefenceState", e.I_ENABLE_DEFENCE}};
 
-        for (const QString& strType : m_lstAuthorityTypes) {
+        for (const QString& strType : lstTypes) {
             lstSql << QStringLiteral(
                           "INSERT INTO TAB_OBJ_ROLE_AUTHORITY(S_OBJ_ID, S_ROLE_ID, I_AUTHORITY_TYPE_ID, "
                           "I_STATUS, "
@@ -121,6 +133,9 @@ int CLS_HostEntityDAO::UpdateHost(const CLS_HostEntity& _hostEntity)
 {
     return Guarded("CLS_HostEntityDAO::UpdateHost", -1, [&] {
         const CLS_HostEntity& e = _hostEntity;
+        if (!IsStorablePassword(e.S_PASSWORD, "CLS_HostEntityDAO::UpdateHost")) {
+            return -1;
+        }
         QList<QString> lstSql;
         QList<Binds> lstBinds;
 
@@ -171,19 +186,28 @@ int CLS_HostEntityDAO::UpdateHost(const CLS_HostEntity& _hostEntity)
 int CLS_HostEntityDAO::DeleteHost(const QString& _strHostID)
 {
     return Guarded("CLS_HostEntityDAO::DeleteHost", -1, [&] {
-        // The id is bound, so that an id holding a quote cannot change the statements.
-        const QList<QString> lstSql{QStringLiteral("DELETE FROM TAB_HOST WHERE S_ID=:id"),
-                                    QStringLiteral("DELETE FROM TAB_DEV_VIDEO_HOST WHERE S_ID=:id"),
-                                    QStringLiteral("DELETE FROM TAB_OBJ WHERE S_ID=:id"),
-                                    QStringLiteral("DELETE FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_OBJ_ID=:id")};
-        const Binds binds{{":id", _strHostID}};
-        return ExecuteTransactionEx(m_strDbName, lstSql, {binds, binds, binds, binds});
+        // The children are found by their parent column, whatever tree is loaded, and go with
+        // the host and every row referring to them in one transaction.
+        QStringList lstIDs;
+        if (Column(ExecuteQueryEx(m_strDbName, QStringLiteral("SELECT S_ID FROM TAB_OBJ WHERE S_PARENT_ID=:id"),
+                                  Binds{{":id", _strHostID}}),
+                   "S_ID", lstIDs) != 0) {
+            return -1;
+        }
+        lstIDs.append(_strHostID);
+        QList<QString> lstSql;
+        QList<Binds> lstBinds;
+        AppendDeviceObjectRemoval(lstIDs, lstSql, lstBinds);
+        return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
     });
 }
 
 int CLS_HostEntityDAO::SetLocalRecorderPassword(const QString& _strPassword)
 {
     return Guarded("CLS_HostEntityDAO::SetLocalRecorderPassword", -1, [&] {
+        if (!IsStorablePassword(_strPassword, "CLS_HostEntityDAO::SetLocalRecorderPassword")) {
+            return -1;
+        }
         const int iRet =
             ExecuteEx(m_strDbName,
                       QStringLiteral("UPDATE TAB_DEV_VIDEO_HOST SET S_PASSWORD=:passwd WHERE I_DEVTYPE='0';"),

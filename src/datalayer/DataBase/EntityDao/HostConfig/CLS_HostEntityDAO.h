@@ -3,6 +3,7 @@
 #define CLS_HOSTENTITYDAO_H
 
 #include "CLS_HostEntity.h"
+#include "AuthorityTypeList.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
 
 #include <QMap>
@@ -22,7 +23,7 @@ public:
     virtual ~CLS_HostEntityDAO();
 
     /// Authority type ids that a new host receives for 'admin_role', in record order.
-    const QStringList& AuthorityTypes() const { return m_lstAuthorityTypes; }
+    QStringList AuthorityTypes() const;
 
     // ---- writes: the remote result (0 success, negative failure) ----
     /// One transaction: the TAB_OBJ row, the two host rows and the rights of 'admin_role'.
@@ -31,7 +32,8 @@ public:
     /// One transaction over TAB_OBJ, TAB_DEV_VIDEO_HOST and TAB_HOST. Never changes the device
     /// type or the defence state.
     int UpdateHost(const CLS_HostEntity& _hostEntity);
-    /// Removes the host's own rows and rights (not its channels or alarm points).
+    /// Removes the host and its children (found in TAB_OBJ by their parent column) with their
+    /// rows and rights, in one transaction; -1 when the children cannot be read.
     int DeleteHost(const QString& _strHostID);
     /// 0, or -1 on failure. Every host of device type 0 gets the password (scrambled).
     int SetLocalRecorderPassword(const QString& _strPassword);
@@ -69,7 +71,7 @@ private:
     int ReadHosts(const QString& _strSql, const QMap<QString, QVariant>& _mapBind,
                   QVector<CLS_HostEntity*>& _vecHosts);
 
-    QStringList m_lstAuthorityTypes;
+    AuthorityTypeList m_authorityTypes;
 };
 
 #endif  // CLS_HOSTENTITYDAO_H

@@ -50,7 +50,7 @@ RecordSet* CLS_ConfigDAO::QueryGroupIn(const QString& _strPersonalTable, const Q
     };
     QString strSql = " SELECT S_SUB_TYPE, S_VALUE FROM TAB_CONFIG_USER_COMMON WHERE 1=1 " + clauses("Com");
     strSql += " UNION ALL ";
-    strSql += QString(" SELECT S_SUB_TYPE, S_VALUE FROM %1 WHERE 1=1 ").arg(_strPersonalTable) +
+    strSql += QString(" SELECT S_SUB_TYPE, S_VALUE FROM %1 WHERE 1=1 ").arg(QuoteIdentifier(_strPersonalTable)) +
               clauses("Personal");
     return ExecuteQueryEx(m_strDbName, strSql, mapBind);
 }
@@ -70,7 +70,8 @@ RecordSet* CLS_ConfigDAO::QueryGroup(const QString& _strMainType, const QString&
     FreeRecordSet(pRows);
     // Nothing found: this system may not have its personal table yet.
     const int iRet = Execute(
-        m_strDbName, QString("CREATE TABLE %1 AS SELECT * FROM %2").arg(strPersonal, kPersonalTemplate));
+        m_strDbName, QString("CREATE TABLE %1 AS SELECT * FROM %2")
+                         .arg(QuoteIdentifier(strPersonal), QuoteIdentifier(kPersonalTemplate)));
     if (iRet == 0) {
         pRows = QueryGroupIn(strPersonal, _strMainType, _strSubType, _strUserID);
         if (pRows != nullptr && !pRows->isEmpty()) {
@@ -117,6 +118,7 @@ int CLS_ConfigDAO::SetConfigValue(const QString& _strMainType, const QString& _s
         if (iRet != 0) {
             return iRet;
         }
+        strTable = QuoteIdentifier(strTable);
     }
     // The value is bound, so that one holding a quote is stored as given.
     QString strSql = QString("UPDATE %1 Set S_VALUE=:Value").arg(strTable) + " WHERE S_MAIN_TYPE=:MainType" +
@@ -201,7 +203,7 @@ int CLS_ConfigDAO::SavePersonalInfo(const QMap<QString, QString>& _mapValues)
         DL_LOG(2, "CLS_ConfigDAO::SavePersonalInfo CreatePersonalTab iRet=%d", iRet);
         return iRet;
     }
-    return SaveInfo(strTable, _mapValues);
+    return SaveInfo(QuoteIdentifier(strTable), _mapValues);
 }
 
 STRCT_DeviceAddConfig CLS_ConfigDAO::GetDeviceAddConfig()
@@ -222,7 +224,8 @@ int CLS_ConfigDAO::CreatePersonalTab(const QString& _strTable)
         {{":name", _strTable}});
     if (strCount == QLatin1String("0")) {
         iRet = Execute(m_strDbName,
-                       QString("CREATE TABLE %1 AS SELECT * FROM %2").arg(_strTable, kPersonalTemplate));
+                       QString("CREATE TABLE %1 AS SELECT * FROM %2")
+                           .arg(QuoteIdentifier(_strTable), QuoteIdentifier(kPersonalTemplate)));
     }
     DL_LOG(iRet == 0 ? 1 : 2, "CLS_ConfigDAO::CreatePersonalTab iRet=%d", iRet);
     return iRet;

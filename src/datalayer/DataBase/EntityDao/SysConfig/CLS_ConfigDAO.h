@@ -66,6 +66,7 @@ protected:
 private:
     RecordSet* QueryGroupIn(const QString& _strPersonalTable, const QString& _strMainType,
                             const QString& _strSubType, const QString& _strUserID);
+    /// _strTable as statements name it (a built name quoted).
     int SaveInfo(const QString& _strTable, const QMap<QString, QString>& _mapValues);
 };
 

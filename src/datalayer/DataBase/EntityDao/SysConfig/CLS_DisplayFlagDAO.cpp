@@ -64,6 +64,6 @@ int CLS_DisplayFlagDAO::RecoverDefaultDisplayFlag()
         return iRet;
     }
     return ExecuteEx(m_strDbName,
-                     QString("UPDATE %1 SET S_VALUE=:flag WHERE S_SUB_TYPE='DisplayFlag'").arg(strTable),
+                     QString("UPDATE %1 SET S_VALUE=:flag WHERE S_SUB_TYPE='DisplayFlag'").arg(QuoteIdentifier(strTable)),
                      {{":flag", FlagText(0)}});
 }

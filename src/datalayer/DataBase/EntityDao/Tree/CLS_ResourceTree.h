@@ -445,9 +445,14 @@ public:
     static int UpdateChildren(CLS_DataMediator& _m, const QVector<typename K::Item*>& _vecItems, bool _bBatch,
                               const ResourceTree::UpdateTexts& _texts);
 
-    // UpdateHost's steps after the host row is written.
-    static void RecaptionChildren(CLS_DataMediator& _m, const QString& _strHostID, const std::string& _strIP,
-                                  const std::string& _strDomain);
+    // Releases the loaded trees and rights of the mediator (to the deferred deletion), so that
+    // the next InitTreeNodeData loads them afresh.
+    static void DropLoaded(CLS_DataMediator& _m);
+
+    // UpdateHost's steps after the host row is written. RecaptionChildren gives 0, or the
+    // negative result of storing the captions (the children then keep theirs).
+    static int RecaptionChildren(CLS_DataMediator& _m, const QString& _strHostID, const std::string& _strIP,
+                                 const std::string& _strDomain);
     static int AdjustChildren(CLS_DataMediator& _m, const QString& _strHostID, ChildKind _kind,
                               const std::string& _strRequested);
     // Items of the custom trees that show _strID.

@@ -63,6 +63,9 @@ int CLS_UserEntityDAO::AddUser(const QString& _strUserName, const QString& _strp
         DL_LOG(3, "_strUserName.length() <= 0 || _strpwd.length() <= 0");
         return -1;
     }
+    if (!IsStorablePassword(_strpwd, "CLS_UserEntityDAO::AddUser")) {
+        return -1;
+    }
     QString strPersonal;
     int iRet = CLS_ConfigDAO::PersonalTableName(strPersonal);
     if (iRet != 0) {
@@ -80,7 +83,7 @@ int CLS_UserEntityDAO::AddUser(const QString& _strUserName, const QString& _strp
     // The user row takes the administrator's fixed id, like its object row and membership, so
     // that VIEW_USER joins them whatever name is chosen.
     const QString strUpdatePersonal =
-        "UPDATE " + strPersonal +
+        "UPDATE " + QuoteIdentifier(strPersonal) +
         " SET S_VALUE = %1 WHERE S_MAIN_TYPE = 'MAINTYPE_SYSCONFIG' AND S_SUB_TYPE = '%2'";
     const QList<QString> lstSql{
         "REPLACE INTO TAB_OBJ (S_ID, S_PARENT_ID, I_OBJ_TYPE_ID, S_CAPTION) VALUES ('admin',NULL,13,:name)",
@@ -106,6 +109,9 @@ int CLS_UserEntityDAO::AddUser(const QString& _strUserName, const QString& _strp
 
 int CLS_UserEntityDAO::InsertUserAndRelatedInfo(const CLS_UserEntity& _user, const CLS_RoleEntity& _role)
 {
+    if (!IsStorablePassword(_user.S_PASSWORD, "CLS_UserEntityDAO::InsertUserAndRelatedInfo")) {
+        return -1;
+    }
     const QList<QString> lstSql{
         "INSERT INTO TAB_OBJ (S_ID, S_PARENT_ID, I_OBJ_TYPE_ID, S_CAPTION, I_VISIBLE) VALUES (:id,NULL ," +
             IntToString(_user.I_OBJ_TYPE_ID) + ",:username,1)",
@@ -136,6 +142,9 @@ int CLS_UserEntityDAO::InsertUserAndRelatedInfo(const CLS_UserEntity& _user, con
 
 int CLS_UserEntityDAO::UpdateUserInfo(const CLS_UserEntity& _user)
 {
+    if (!IsStorablePassword(_user.S_PASSWORD, "CLS_UserEntityDAO::UpdateUserInfo")) {
+        return -1;
+    }
     int iRet = ExecuteTransactionEx(m_strDbName, {"UPDATE TAB_OBJ SET S_CAPTION=:name WHERE S_ID =:id"},
                                     {{{":name", _user.S_CAPTION}, {":id", _user.S_ID}}});
     if (iRet != 0) {

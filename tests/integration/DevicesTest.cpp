@@ -196,13 +196,16 @@ TEST_F(Devices, HostWithChannelsAndAlarmPointsFromInsertToDelete)
     EXPECT_EQ(vecAlarmIns[0]->I_ENABLE_DEFENCE, 0);
     qDeleteAll(vecAlarmIns);
 
-    // Deleting the host removes its own rows only; its children go with their own operations.
+    // Deleting the host removes its children with it (found by their parent column), rights
+    // included; the children's own deletes then find nothing and still succeed.
     ASSERT_EQ(m_access.DeleteHost(strHost), 0);
     EXPECT_FALSE(m_access.IsHostExist(strHost));
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_HOST WHERE S_ID = :id", {{":id", strHost}}), 0);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_OBJ_ID = :id", {{":id", strHost}}),
               0);
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_OBJ WHERE S_PARENT_ID = :id", {{":id", strHost}}), 6);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_OBJ WHERE S_PARENT_ID = :id", {{":id", strHost}}), 0);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_PARENT_ID = :id", {{":id", strHost}}),
+              0);
 
     ASSERT_EQ(m_access.DeleteChannelsOfHost(strHost), 0);
     ASSERT_EQ(m_access.DeleteAlarmIns({"in-0", "in-1"}), 0);

@@ -116,7 +116,7 @@ bool settleSysId()
         if (!file.open(QIODevice::WriteOnly)) {
             return false;
         }
-        file.write(R"({"clientid":"benchtree"})");
+        file.write(R"({"clientid":"be7c7ee"})");
         file.close();
         bWritten = true;
     }

@@ -7,7 +7,9 @@
 #include "LibraryLoader/CLS_WebSocketSDK.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QLibrary>
 
 #include <chrono>
@@ -56,6 +58,24 @@ inline void ensureHandlerStarted()
     const int iStatus = CLS_RemoteDBHandler::CreateDBConnection();
     driver.join();
     ASSERT_EQ(iStatus, 1);
+}
+
+/// One row of a scripted query answer: (column, value) pairs in order.
+typedef QList<QPair<QString, QString>> AnswerRow;
+
+/// {"result":"OK","data":{"ret":[rows]}} with the columns of each row in the given order.
+inline QString rowsAnswer(const QList<AnswerRow>& _lstRows)
+{
+    QJsonArray ret;
+    for (const AnswerRow& row : _lstRows) {
+        QJsonArray record;
+        for (const auto& column : row) {
+            record.append(QJsonObject{{"key", column.first}, {"value", column.second}});
+        }
+        ret.append(QJsonObject{{"record", record}});
+    }
+    return QString::fromUtf8(QJsonDocument(QJsonObject{{"result", "OK"}, {"data", QJsonObject{{"ret", ret}}}})
+                                 .toJson(QJsonDocument::Compact));
 }
 
 inline QJsonObject parseJson(const char* _pszJson)

@@ -13,22 +13,7 @@
 
 namespace {
 
-typedef QList<QPair<QString, QString>> Row;
-
-// A query answer with the rows given (columns in the order given).
-QString rowsAnswer(const QList<Row>& _lstRows)
-{
-    QJsonArray ret;
-    for (const Row& row : _lstRows) {
-        QJsonArray record;
-        for (const auto& column : row) {
-            record.append(QJsonObject{{"key", column.first}, {"value", column.second}});
-        }
-        ret.append(QJsonObject{{"record", record}});
-    }
-    return QString::fromUtf8(QJsonDocument(QJsonObject{{"result", "OK"}, {"data", QJsonObject{{"ret", ret}}}})
-                                 .toJson(QJsonDocument::Compact));
-}
+typedef AnswerRow Row;
 
 QString countAnswer(int _iCount)
 {

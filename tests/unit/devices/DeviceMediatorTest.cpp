@@ -17,21 +17,6 @@
 
 namespace {
 
-typedef QList<QPair<QString, QString>> Row;
-
-QString rowsAnswer(const QList<Row>& _lstRows)
-{
-    QJsonArray ret;
-    for (const Row& row : _lstRows) {
-        QJsonArray record;
-        for (const auto& column : row) {
-            record.append(QJsonObject{{"key", column.first}, {"value", column.second}});
-        }
-        ret.append(QJsonObject{{"record", record}});
-    }
-    return QString::fromUtf8(QJsonDocument(QJsonObject{{"result", "OK"}, {"data", QJsonObject{{"ret", ret}}}})
-                                 .toJson(QJsonDocument::Compact));
-}
 
 const char kErrorAnswer[] = R"({"result":"ERROR","reason":"no such table","code":"sql"})";
 

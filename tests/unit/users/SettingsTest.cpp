@@ -23,9 +23,9 @@ const QString kError = R"({"result":"ERROR","reason":"no such table"})";
 // Rows of the group read: (S_SUB_TYPE, S_VALUE) in the order given.
 QString settingRows(const std::vector<std::pair<QString, QString>>& _values)
 {
-    std::vector<Row> rows;
+    QList<AnswerRow> rows;
     for (const auto& value : _values) {
-        rows.push_back({{"S_SUB_TYPE", value.first}, {"S_VALUE", value.second}});
+        rows.append({{"S_SUB_TYPE", value.first}, {"S_VALUE", value.second}});
     }
     return rowsAnswer(rows);
 }

@@ -22,24 +22,6 @@ const char kPersonal[] = "TAB_CONFIG_USER_PERSONAL5e70001";
 /// The personal table as statements name it.
 const char kPersonalSql[] = "\"TAB_CONFIG_USER_PERSONAL5e70001\"";
 
-typedef std::vector<std::pair<QString, QString>> Row;
-
-/// {"result":"OK","data":{"ret":[rows]}} with the columns of each row in the given order.
-inline QString rowsAnswer(const std::vector<Row>& _rows)
-{
-    QJsonArray rows;
-    for (const Row& row : _rows) {
-        QJsonArray record;
-        for (const auto& column : row) {
-            record.append(QJsonObject{{"key", column.first}, {"value", column.second}});
-        }
-        rows.append(QJsonObject{{"record", record}});
-    }
-    return QString::fromUtf8(
-        QJsonDocument(QJsonObject{{"result", "OK"}, {"data", QJsonObject{{"ret", rows}}}})
-            .toJson(QJsonDocument::Compact));
-}
-
 inline QString countAnswer(const QString& _strCount)
 {
     return rowsAnswer({{{"COUNT(*)", _strCount}}});

@@ -152,15 +152,6 @@ TEST(Maps, NodeListsNeedAMapAndEntries)
     EXPECT_EQ(itest::scalar(kDb, "SELECT COUNT(*) FROM TAB_ELECTRONICMAPNODE WHERE S_ID = 'cam-9'"), 0);
 }
 
-QStringList areaIds(const QVector<CLS_AreaEntity>& _vecAreas)
-{
-    QStringList lstIds;
-    for (const CLS_AreaEntity& a : _vecAreas) {
-        lstIds << a.S_ID;
-    }
-    return lstIds;
-}
-
 TEST(Areas, ChineseComesInPinyinOrderOtherLanguagesByTheirNames)
 {
     CLS_DataMediator mediator;

@@ -1,6 +1,6 @@
 #include "CLS_AreaDomainDAO.h"
 
-#include "Log.h"
+#include "DataBase/EntityDao/DB/EntityRows.h"
 
 namespace {
 
@@ -11,22 +11,18 @@ const char kAllDomains[] =
 int readDomains(const QString& _strDbName, const QString& _strSql, const QMap<QString, QVariant>& _mapBind,
                 QVector<CLS_AreaDomainEntity>& _vecDomains)
 {
-    RecordSet* pRows = CLS_BaseEntityDAO::ExecuteQueryEx(_strDbName, _strSql, _mapBind);
-    if (pRows == nullptr) {
-        DL_LOG(2, "CLS_AreaDomainDAO::readDomains pRecSet=null");
-        return -1;
-    }
-    for (const QMap<QString, QString>* pRow : *pRows) {
-        CLS_AreaDomainEntity domain;
-        domain.S_AREAID = pRow->value("S_AREAID");
-        domain.S_ID = pRow->value("S_ID");
-        domain.I_TYPE = pRow->value("I_TYPE").toInt();
-        domain.I_INDEX = pRow->value("I_INDEX").toInt();
-        domain.S_DOMAIN = pRow->value("S_DOMAIN");
-        _vecDomains.append(domain);
-    }
-    CLS_BaseEntityDAO::FreeRecordSet(pRows);
-    return 0;
+    return ReadEntities(
+        _strDbName, _strSql, _mapBind, _vecDomains,
+        [](const QMap<QString, QString>& _row) {
+            CLS_AreaDomainEntity domain;
+            domain.S_AREAID = _row.value("S_AREAID");
+            domain.S_ID = _row.value("S_ID");
+            domain.I_TYPE = _row.value("I_TYPE").toInt();
+            domain.I_INDEX = _row.value("I_INDEX").toInt();
+            domain.S_DOMAIN = _row.value("S_DOMAIN");
+            return domain;
+        },
+        "CLS_AreaDomainDAO::readDomains");
 }
 
 }  // namespace
@@ -42,34 +38,30 @@ CLS_AreaDomainDAO* CLS_AreaDomainDAO::GetInstance()
 
 int CLS_AreaDomainDAO::GetAllArea(const QString& _qstrLanguage, QVector<CLS_AreaEntity>& _vecAreas)
 {
-    RecordSet* pRows = nullptr;
-    if (_qstrLanguage == QLatin1String("CN")) {
-        pRows = ExecuteQuery(m_strDbName, "SELECT * FROM TAB_AREA ORDER BY S_PINYIN");
-    } else {
-        // The language is bound, not spliced into the text.
-        pRows = ExecuteQueryEx(m_strDbName,
-                               "SELECT a.*,d.S_CAPTION from TAB_AREA a, TAB_DD_LANG_DICTIONARY d where a.I_CAPTION = "
-                               "d.I_ID and d.S_LANG_TYPE = :langType ORDER BY d.S_CAPTION ",
-                               {{":langType", _qstrLanguage}});
+    // The language is bound, not spliced into the text.
+    const bool bChinese = _qstrLanguage == QLatin1String("CN");
+    const QString qstrSql = bChinese ? QString("SELECT * FROM TAB_AREA ORDER BY S_PINYIN")
+                                     : QString("SELECT a.*,d.S_CAPTION from TAB_AREA a, TAB_DD_LANG_DICTIONARY d where "
+                                               "a.I_CAPTION = d.I_ID and d.S_LANG_TYPE = :langType ORDER BY d.S_CAPTION ");
+    QMap<QString, QVariant> mapBind;
+    if (!bChinese) {
+        mapBind.insert(":langType", _qstrLanguage);
     }
-    if (pRows == nullptr) {
-        DL_LOG(2, "CLS_AreaDomainDAO::GetAllArea pRecSet=null");
-        return -1;
-    }
-    for (const QMap<QString, QString>* pRow : *pRows) {
-        CLS_AreaEntity area;
-        area.S_ID = pRow->value("S_ID");
-        area.I_INDEX = pRow->value("I_INDEX").toInt();
-        area.S_CODE = pRow->value("S_CODE");
-        area.S_ISOCODE = pRow->value("S_ISOCODE");
-        area.S_DOMAINABBR = pRow->value("S_DOMAINABBR");
-        area.S_PINYIN = pRow->value("S_PINYIN");
-        area.I_CAPTION = pRow->value("I_CAPTION").toInt();
-        area.S_CAPTION = pRow->value("S_CAPTION");
-        _vecAreas.append(area);
-    }
-    FreeRecordSet(pRows);
-    return 0;
+    return ReadEntities(
+        m_strDbName, qstrSql, mapBind, _vecAreas,
+        [](const QMap<QString, QString>& _row) {
+            CLS_AreaEntity area;
+            area.S_ID = _row.value("S_ID");
+            area.I_INDEX = _row.value("I_INDEX").toInt();
+            area.S_CODE = _row.value("S_CODE");
+            area.S_ISOCODE = _row.value("S_ISOCODE");
+            area.S_DOMAINABBR = _row.value("S_DOMAINABBR");
+            area.S_PINYIN = _row.value("S_PINYIN");
+            area.I_CAPTION = _row.value("I_CAPTION").toInt();
+            area.S_CAPTION = _row.value("S_CAPTION");
+            return area;
+        },
+        "CLS_AreaDomainDAO::GetAllArea");
 }
 
 int CLS_AreaDomainDAO::GetAllDomain(QVector<CLS_AreaDomainEntity>& _vecDomains)

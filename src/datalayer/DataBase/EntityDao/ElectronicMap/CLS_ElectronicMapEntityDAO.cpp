@@ -1,6 +1,6 @@
 #include "CLS_ElectronicMapEntityDAO.h"
 
-#include "Log.h"
+#include "DataBase/EntityDao/DB/EntityRows.h"
 
 namespace {
 
@@ -45,45 +45,37 @@ CLS_ElectronicMapEntityDAO* CLS_ElectronicMapEntityDAO::GetInstance()
 
 int CLS_ElectronicMapEntityDAO::GetAllElectronicMap(QVector<CLS_ElectronicMapEntity>& _vecMaps)
 {
-    RecordSet* pRows = ExecuteQuery(m_strDbName, "SELECT * FROM TAB_ELECTRONICMAP");
-    if (pRows == nullptr) {
-        DL_LOG(2, "CLS_ElectronicMapEntityDAO::GetAllElectronicMap pRecSet=null");
-        return -1;
-    }
-    for (const QMap<QString, QString>* pRow : *pRows) {
-        CLS_ElectronicMapEntity map;
-        map.S_ID = pRow->value("S_ID");
-        map.S_Caption = pRow->value("S_Caption");
-        map.S_MapImg = pRow->value("S_MapImg");
-        map.I_PicWidth = pRow->value("I_PicWidth").toInt();
-        map.I_PicHeight = pRow->value("I_PicHeight").toInt();
-        _vecMaps.append(map);
-    }
-    FreeRecordSet(pRows);
-    return 0;
+    return ReadEntities(
+        m_strDbName, "SELECT * FROM TAB_ELECTRONICMAP", {}, _vecMaps,
+        [](const QMap<QString, QString>& _row) {
+            CLS_ElectronicMapEntity map;
+            map.S_ID = _row.value("S_ID");
+            map.S_Caption = _row.value("S_Caption");
+            map.S_MapImg = _row.value("S_MapImg");
+            map.I_PicWidth = _row.value("I_PicWidth").toInt();
+            map.I_PicHeight = _row.value("I_PicHeight").toInt();
+            return map;
+        },
+        "CLS_ElectronicMapEntityDAO::GetAllElectronicMap");
 }
 
 int CLS_ElectronicMapEntityDAO::GetElectronicMapNode(const QString& _qstrParentId,
                                                      QVector<CLS_ElectronicMapNodeEntity>& _vecNodes)
 {
-    RecordSet* pRows = ExecuteQueryEx(m_strDbName, "SELECT * FROM TAB_ELECTRONICMAPNODE  WHERE S_PARENTID = :parentId",
-                                      {{":parentId", _qstrParentId}});
-    if (pRows == nullptr) {
-        DL_LOG(2, "CLS_ElectronicMapEntityDAO::GetElectronicMapNode pRecSet=null");
-        return -1;
-    }
-    for (const QMap<QString, QString>* pRow : *pRows) {
-        CLS_ElectronicMapNodeEntity node;
-        node.S_ID = pRow->value("S_ID");
-        node.S_Caption = pRow->value("S_Caption");
-        node.I_NodeType = pRow->value("I_NodeType").toInt();
-        node.S_ParentID = pRow->value("S_ParentID");
-        node.I_NodeX = pRow->value("I_NodeX").toInt();
-        node.I_NodeY = pRow->value("I_NodeY").toInt();
-        _vecNodes.append(node);
-    }
-    FreeRecordSet(pRows);
-    return 0;
+    return ReadEntities(
+        m_strDbName, "SELECT * FROM TAB_ELECTRONICMAPNODE  WHERE S_PARENTID = :parentId", {{":parentId", _qstrParentId}},
+        _vecNodes,
+        [](const QMap<QString, QString>& _row) {
+            CLS_ElectronicMapNodeEntity node;
+            node.S_ID = _row.value("S_ID");
+            node.S_Caption = _row.value("S_Caption");
+            node.I_NodeType = _row.value("I_NodeType").toInt();
+            node.S_ParentID = _row.value("S_ParentID");
+            node.I_NodeX = _row.value("I_NodeX").toInt();
+            node.I_NodeY = _row.value("I_NodeY").toInt();
+            return node;
+        },
+        "CLS_ElectronicMapEntityDAO::GetElectronicMapNode");
 }
 
 int CLS_ElectronicMapEntityDAO::AddElectronicMap(const CLS_ElectronicMapEntity& _map)

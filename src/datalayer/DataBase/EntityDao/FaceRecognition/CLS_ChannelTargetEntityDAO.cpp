@@ -1,5 +1,6 @@
 #include "CLS_ChannelTargetEntityDAO.h"
 
+#include "DataBase/EntityDao/DB/EntityRows.h"
 #include "FaceDaoSupport.h"
 #include "Log.h"
 
@@ -18,25 +19,21 @@ QString captionOrDefault(const QString& _qstrCaption)
 int readTargets(const QString& _strDbName, const QString& _strSql, const QMap<QString, QVariant>& _mapBind,
                 QVector<CLS_ChannelTargetEntity>& _vecTargets)
 {
-    RecordSet* pRows = CLS_BaseEntityDAO::ExecuteQueryEx(_strDbName, _strSql, _mapBind);
-    if (pRows == nullptr) {
-        DL_LOG(2, "CLS_ChannelTargetEntityDAO::readTargets pRecSet=null");
-        return -1;
-    }
-    for (const QMap<QString, QString>* pRow : *pRows) {
-        CLS_ChannelTargetEntity target;
-        target.S_ID = pRow->value("S_ID");
-        target.S_CHANNEL_ID = pRow->value("S_CHANNEL_ID");
-        target.S_HOST_ID = pRow->value("S_HOST_ID");
-        target.S_FACELIB_ID = pRow->value("S_FACELIB_ID");
-        target.I_SIMILARITY = pRow->value("I_SIMILARITY").toInt();
-        target.I_STATUS = pRow->value("I_STATUS").toInt();
-        target.I_ENABLE = pRow->value("I_ENABLE").toInt();
-        target.S_STATUS_CAPTION = pRow->value("S_STATUS_CAPTION");
-        _vecTargets.append(target);
-    }
-    CLS_BaseEntityDAO::FreeRecordSet(pRows);
-    return 0;
+    return ReadEntities(
+        _strDbName, _strSql, _mapBind, _vecTargets,
+        [](const QMap<QString, QString>& _row) {
+            CLS_ChannelTargetEntity target;
+            target.S_ID = _row.value("S_ID");
+            target.S_CHANNEL_ID = _row.value("S_CHANNEL_ID");
+            target.S_HOST_ID = _row.value("S_HOST_ID");
+            target.S_FACELIB_ID = _row.value("S_FACELIB_ID");
+            target.I_SIMILARITY = _row.value("I_SIMILARITY").toInt();
+            target.I_STATUS = _row.value("I_STATUS").toInt();
+            target.I_ENABLE = _row.value("I_ENABLE").toInt();
+            target.S_STATUS_CAPTION = _row.value("S_STATUS_CAPTION");
+            return target;
+        },
+        "CLS_ChannelTargetEntityDAO::readTargets");
 }
 
 // The optional host, library and channel conditions of the update statements.

@@ -1,5 +1,6 @@
 #include "CLS_FaceInfoEntityDAO.h"
 
+#include "DataBase/EntityDao/DB/EntityRows.h"
 #include "FaceDaoSupport.h"
 #include "Log.h"
 
@@ -79,16 +80,8 @@ CLS_FaceInfoEntity personFromRow(const QMap<QString, QString>& _row)
 int readPersons(const QString& _strDbName, const QString& _strSql, const QMap<QString, QVariant>& _mapBind,
                 QVector<CLS_FaceInfoEntity>& _vecPersons)
 {
-    RecordSet* pRows = CLS_BaseEntityDAO::ExecuteQueryEx(_strDbName, _strSql, _mapBind);
-    if (pRows == nullptr) {
-        DL_LOG(2, "CLS_FaceInfoEntityDAO::readPersons pRecSet=null");
-        return -1;
-    }
-    for (const QMap<QString, QString>* pRow : *pRows) {
-        _vecPersons.append(personFromRow(*pRow));
-    }
-    CLS_BaseEntityDAO::FreeRecordSet(pRows);
-    return 0;
+    return ReadEntities(_strDbName, _strSql, _mapBind, _vecPersons, personFromRow,
+                        "CLS_FaceInfoEntityDAO::readPersons");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "CLS_FaceLibInfoEntityDAO.h"
 
+#include "DataBase/EntityDao/DB/EntityRows.h"
 #include "FaceDaoSupport.h"
 #include "Log.h"
 
@@ -8,20 +9,16 @@ namespace {
 int readLibs(const QString& _strDbName, const QString& _strSql, const QMap<QString, QVariant>& _mapBind,
              QVector<CLS_FaceLibInfoEntity>& _vecLibs)
 {
-    RecordSet* pRows = CLS_BaseEntityDAO::ExecuteQueryEx(_strDbName, _strSql, _mapBind);
-    if (pRows == nullptr) {
-        DL_LOG(2, "CLS_FaceLibInfoEntityDAO::readLibs pRecSet=null");
-        return -1;
-    }
-    for (const QMap<QString, QString>* pRow : *pRows) {
-        CLS_FaceLibInfoEntity lib;
-        lib.S_ID = pRow->value("S_ID");
-        lib.S_CAPTION = pRow->value("S_CAPTION");
-        lib.DT_TIME = pRow->value("DT_TIME");
-        _vecLibs.append(lib);
-    }
-    CLS_BaseEntityDAO::FreeRecordSet(pRows);
-    return 0;
+    return ReadEntities(
+        _strDbName, _strSql, _mapBind, _vecLibs,
+        [](const QMap<QString, QString>& _row) {
+            CLS_FaceLibInfoEntity lib;
+            lib.S_ID = _row.value("S_ID");
+            lib.S_CAPTION = _row.value("S_CAPTION");
+            lib.DT_TIME = _row.value("DT_TIME");
+            return lib;
+        },
+        "CLS_FaceLibInfoEntityDAO::readLibs");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "CLS_FaceLibSyncTaskEntityDAO.h"
 
+#include "DataBase/EntityDao/DB/EntityRows.h"
 #include "FaceDaoSupport.h"
 #include "Log.h"
 
@@ -53,15 +54,7 @@ CLS_FaceLibSyncTaskEntity taskFromRow(const QMap<QString, QString>& _row)
 int readTasks(const QString& _strDbName, const QString& _strSql, const QMap<QString, QVariant>& _mapBind,
               QVector<CLS_FaceLibSyncTaskEntity>& _vecTasks)
 {
-    RecordSet* pRows = CLS_BaseEntityDAO::ExecuteQueryEx(_strDbName, _strSql, _mapBind);
-    if (pRows == nullptr) {
-        return -1;
-    }
-    for (const QMap<QString, QString>* pRow : *pRows) {
-        _vecTasks.append(taskFromRow(*pRow));
-    }
-    CLS_BaseEntityDAO::FreeRecordSet(pRows);
-    return 0;
+    return ReadEntities(_strDbName, _strSql, _mapBind, _vecTasks, taskFromRow, "CLS_FaceLibSyncTaskEntityDAO::readTasks");
 }
 
 // The criteria of the failure-table operations, each when set, in their fixed order.

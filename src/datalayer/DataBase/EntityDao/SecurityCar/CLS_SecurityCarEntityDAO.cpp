@@ -1,6 +1,6 @@
 #include "CLS_SecurityCarEntityDAO.h"
 
-#include "Log.h"
+#include "DataBase/EntityDao/DB/EntityRows.h"
 
 namespace {
 
@@ -133,19 +133,11 @@ int CLS_SecurityCarEntityDAO::ReplaceSecurityCarSend(const CLS_SecurityCarSendEn
 int CLS_SecurityCarEntityDAO::QuerySendDataByTerminalSn(const QString& _qstrTerminalSn,
                                                         QVector<CLS_SecurityCarSendEntity>& _vecSends)
 {
-    RecordSet* pRows = ExecuteQueryEx(m_strDbName,
-                                      "SELECT * FROM TAB_SECURITY_CAR_SEND WHERE "
-                                      "S_TERMINALSN=:terminal ",
-                                      {{":terminal", _qstrTerminalSn}});
-    if (pRows == nullptr) {
-        DL_LOG(2, "CLS_SecurityCarEntityDAO::QuerySendDataByTerminalSn pRecSet=null");
-        return -1;
-    }
-    for (const QMap<QString, QString>* pRow : *pRows) {
-        _vecSends.append(sendFromRow(*pRow));
-    }
-    FreeRecordSet(pRows);
-    return 0;
+    return ReadEntities(m_strDbName,
+                        "SELECT * FROM TAB_SECURITY_CAR_SEND WHERE "
+                        "S_TERMINALSN=:terminal ",
+                        {{":terminal", _qstrTerminalSn}}, _vecSends, sendFromRow,
+                        "CLS_SecurityCarEntityDAO::QuerySendDataByTerminalSn");
 }
 
 int CLS_SecurityCarEntityDAO::AddSecurityCar(const CLS_SecurityCarEntity& _car)
@@ -210,21 +202,17 @@ int CLS_SecurityCarEntityDAO::GetUnsentSecurityCars(const QString& _qstrTerminal
     if (_iVlpc != kSecurityCarAnyColour) {
         qstrSql += " AND m.I_VLPC =" + num(_iVlpc);
     }
-    RecordSet* pRows = ExecuteQueryEx(m_strDbName, qstrSql, mapBind);
-    if (pRows == nullptr) {
-        DL_LOG(2, "CLS_SecurityCarEntityDAO::GetUnsentSecurityCars pRecSet=null");
-        return -1;
-    }
-    for (const QMap<QString, QString>* pRow : *pRows) {
-        CLS_SecurityCarSendEntity car;
-        car.S_VLP = pRow->value("S_VLP");
-        car.I_VLPC = pRow->value("I_VLPC").toInt();
-        car.S_BEGINTIME = pRow->value("S_BEGINTIME");
-        car.S_ENDTIME = pRow->value("S_ENDTIME");
-        _vecCars.append(car);
-    }
-    FreeRecordSet(pRows);
-    return 0;
+    return ReadEntities(
+        m_strDbName, qstrSql, mapBind, _vecCars,
+        [](const QMap<QString, QString>& _row) {
+            CLS_SecurityCarSendEntity car;
+            car.S_VLP = _row.value("S_VLP");
+            car.I_VLPC = _row.value("I_VLPC").toInt();
+            car.S_BEGINTIME = _row.value("S_BEGINTIME");
+            car.S_ENDTIME = _row.value("S_ENDTIME");
+            return car;
+        },
+        "CLS_SecurityCarEntityDAO::GetUnsentSecurityCars");
 }
 
 int CLS_SecurityCarEntityDAO::ReadPage(const QString& _qstrBase, const QMap<QString, QVariant>& _mapBind,

@@ -22,6 +22,7 @@
 // views and decoders
 
 // maps and areas
+#include "CLS_ElectronicMapEntity.h"
 
 // alarms
 
@@ -32,6 +33,8 @@
 // behaviour analysis and passages
 
 // face libraries and security vehicles
+#include "CLS_FaceLibEntities.h"
+#include "CLS_SecurityCarEntity.h"
 
 // web-service files
 
@@ -54,6 +57,14 @@ public:
     /// Created on first call (no lock: the first call comes from start-up), never destroyed.
     static CLS_DataAccess& GetInstance();
     virtual ~CLS_DataAccess();
+    // Virtual slots 3 to 9, after the pad and way history of slots 1 and 2.
+    virtual int GetPersonInfoByPersonID(QString _qstrPersonId, CLS_FaceInfoEntity& _person);
+    virtual int ResetSecurityCarSendStatus(int _iOldState, int _iNewState);
+    virtual int ReplaceSecurityCarSend(const CLS_SecurityCarSendEntity& _send);
+    virtual int QuerySendDataByTerminalSn(QString _qstrTerminalSn, QVector<CLS_SecurityCarSendEntity>& _vecSends);
+    virtual int UpdateSecurityCarSend(const CLS_SecurityCarSendEntity& _send, QString _qstrOldCmdId);
+    virtual int UpdateSecurityCarSendStatusByCmd(QString _qstrTerminalSn, QString _qstrCmdId, int _iState);
+    virtual int PurgeSecurityCarRemovals();
 
     /// Settles the system id, then binds the WebSocket library for the server. 0 or the failure.
     int InitData(const QString& _strServerIP, int _iPort);
@@ -219,6 +230,24 @@ public:
     // ---- decoders and TV wall ----
 
     // ---- electronic maps and areas ----
+    // Forwarders to CLS_ElectronicMapEntityDAO and CLS_AreaDomainDAO (CLS_DataAccessMaps.cpp).
+    int GetAllElectronicMap(QVector<CLS_ElectronicMapEntity>& _vecMaps);
+    int GetElectronicMapNode(QString _qstrParentId, QVector<CLS_ElectronicMapNodeEntity>& _vecNodes);
+    int AddElectronicMap(const CLS_ElectronicMapEntity& _map);
+    int ModifyElectronicMap(const CLS_ElectronicMapEntity& _map);
+    int DeleteElectronicMap(QString _qstrId);
+    int AddElectronicMapNode(const QList<CLS_ElectronicMapNodeEntity*>& _lstNodes);
+    int AddOneElectronicMapNode(const CLS_ElectronicMapNodeEntity& _node);
+    int ModifyElectronicMapNode(QString _qstrParentId, const QList<CLS_ElectronicMapNodeEntity*>& _lstNodes);
+    int ModifyOneElectronicMapNode(const CLS_ElectronicMapNodeEntity& _node);
+    int RenameElectronicMapNode(QString _qstrId, QString _qstrCaption);
+    int DeleteElectronicMapNode(QString _qstrParentId, const QStringList& _lstNodeIds);
+    int DeleteOneElectronicMapNode(QString _qstrParentId, QString _qstrId);
+    int DeleteNodeFromAllMaps(QString _qstrId);
+    int DeleteAllNodesOfMap(QString _qstrParentId);
+    int GetAllArea(QString _qstrLanguage, QVector<CLS_AreaEntity>& _vecAreas);
+    int GetAllDomain(QVector<CLS_AreaDomainEntity>& _vecDomains);
+    int GetAreaDomainInfo(QString _qstrAreaId, QVector<CLS_AreaDomainEntity>& _vecDomains);
 
     // ---- alarm catalogue and linkage ----
 
@@ -233,8 +262,79 @@ public:
     // ---- behaviour analysis and passage histories ----
 
     // ---- face libraries and synchronisation tasks ----
+    // Forwarders to the face-library DAOs (CLS_DataAccessFaceLibs.cpp); ids are checked.
+    int GetAllFaceLib(QVector<CLS_FaceLibInfoEntity>& _vecLibs);
+    int GetFaceLibById(QString _qstrId, CLS_FaceLibInfoEntity& _lib);
+    /// A new library (a new id when S_ID is empty, the current time when DT_TIME is empty).
+    int AddFaceLib(CLS_FaceLibInfoEntity& _lib);
+    int RenameFaceLib(QString _qstrId, QString _qstrCaption);
+    int DeleteFaceLib(QString _qstrId);
+    int GetFaceLibNameCount(QString _qstrLibName);
+    int AddPerson(const CLS_FaceInfoEntity& _person, QString _qstrFaceLibId);
+    int UpdatePerson(const CLS_FaceInfoEntity& _person);
+    int RemovePersonFromLib(QString _qstrPersonId, QString _qstrFaceLibId);
+    int RemovePersonsOfLibs(const QStringList& _lstFaceLibIds);
+    int GetPersonNameCount(QString _qstrName);
+    int GetPersonNumberCount(QString _qstrNumber);
+    int GetPersonIdCount(QString _qstrPersonId);
+    int GetPersonLibRelCount(QString _qstrPersonId);
+    int GetPersonCount();
+    int GetFaceLibMemberCount(QString _qstrFaceLibId);
+    int GetPersonByFaceLibQuery(QString _qstrFaceLibId, const STRCT_FacePersonQuery& _query);
+    int GetPageOrgManageQuery(const QStringList& _lstFaceLibIds, const STRCT_FacePersonQuery& _query);
+    int GetPersonByNumber(QString _qstrNumber, QVector<CLS_FaceInfoEntity>& _vecPersons);
+    int GetPersonByNumericNumber(qint64 _iNumber, QVector<CLS_FaceInfoEntity>& _vecPersons);
+    int GetAllUserNameId(QMap<QString, QString>& _mapNumberName);
+    int GetFaceLibCaptionsOfPerson(QString _qstrPersonId, QStringList& _lstCaptions);
+    int GetPagePerson(const QStringList& _lstFaceLibIds, const STRCT_FacePersonQuery& _query, int _iPageSize,
+                      int _iPageIndex, QVector<CLS_FaceInfoEntity>& _vecPersons);
+    int GetAllPersonInfo(QVector<CLS_FaceInfoEntity>& _vecPersons);
+    int InsertChannelTarget(const CLS_ChannelTargetEntity& _target);
+    int UnbindChannelTarget(QString _qstrFaceLibId, QString _qstrChanId);
+    int GetChanTargetLibbyID(QString _qstrChanId, QVector<CLS_ChannelTargetEntity>& _vecTargets);
+    int GetChannelTargetsByLib(QString _qstrFaceLibId, QVector<CLS_ChannelTargetEntity>& _vecTargets);
+    int GetHostIdsOfLib(QString _qstrFaceLibId, QStringList& _lstHostIds);
+    int GetSyncingLibId(int _iSynState, QVector<CLS_ChannelTargetEntity>& _vecTargets);
+    int GetHostsNeedSync(QStringList& _lstHostIds);
+    int GetPersonLibOfNeedSyncByHostId(QString _qstrHostId, QVector<CLS_ChannelTargetEntity>& _vecTargets);
+    int GetBoundCountOnHost(QString _qstrFaceLibId, QString _qstrHostId);
+    int GetBoundCount(QString _qstrFaceLibId);
+    int IsTargetLibBoundChan(QString _qstrFaceLibId, QString _qstrChanId);
+    int UpdateChannelTargetStatus(QString _qstrHostId, QString _qstrFaceLibId, QString _qstrChanId, int _iStatus,
+                                  QString _qstrStatusCaption);
+    int UpdateChannelTargetCaption(QString _qstrHostId, QString _qstrFaceLibId, QString _qstrChanId,
+                                   QString _qstrStatusCaption);
+    int GetDistinguishType(QString _qstrHostId, int& _iDistinguishType);
+    int SetDistinguishType(QString _qstrHostId, int _iDistinguishType);
+    int InsertTargetLibStaffTask(QString _qstrFaceLibId, QString _qstrHostId, QString _qstrChanId);
+    int InsertStaffTask(const CLS_FaceLibSyncTaskEntity& _task);
+    int GetSyncTask(QString _qstrHostId, QString _qstrFaceLibId, QString _qstrChanId,
+                    QVector<CLS_FaceLibSyncTaskEntity>& _vecTasks, QVector<CLS_FaceLibSyncTaskEntity>& _vecDeleteTasks);
+    int QueryTaskSyncById(QString _qstrTaskId, CLS_FaceLibSyncTaskEntity& _task);
+    int DeleteSyncTask(QString _qstrTaskId);
+    int InsertSyncTaskFail(QString _qstrTaskId, QString _qstrError);
+    int SearchTaskFail(const STRCT_FaceSyncTaskQuery& _query, QVector<CLS_FaceLibSyncTaskEntity>& _vecTasks);
+    int GetTaskFailCount(const STRCT_FaceSyncTaskQuery& _query);
+    int GetFailPersonCount(QString _qstrFaceLibId, QString _qstrHostId, QString _qstrChanId);
+    int DeleteFailTask(const STRCT_FaceSyncTaskQuery& _query);
+    int TaskFailConvertSync(QString _qstrTaskId);
+    int UpdateChannelSyncTaskStatus(QString _qstrHostId, QString _qstrFaceLibId, int _iStatus,
+                                    QString _qstrStatusCaption);
+    int GetSyncTaskCount(QString _qstrFaceLibId);
 
     // ---- security vehicle lists ----
+    // Forwarders to CLS_SecurityCarEntityDAO (CLS_DataAccessSecurityCars.cpp); the send-row
+    // operations are the virtual slots above.
+    int AddSecurityCar(const CLS_SecurityCarEntity& _car);
+    int ReplaceSecurityCar(const CLS_SecurityCarEntity& _car);
+    int UpdateSecurityCar(const CLS_SecurityCarEntity& _car, QString _qstrOldVlp, int _iOldVlpc);
+    int DeleteSecurityCar(QString _qstrVlp, int _iVlpc);
+    int GetUnsentSecurityCars(QString _qstrTerminalSn, int _iListType, QString _qstrVlp, int _iVlpc,
+                              QVector<CLS_SecurityCarSendEntity>& _vecCars);
+    int GetSecurityCarPage(QString _qstrVlp, int _iPageSize, int _iPageIndex, int& _iTotal,
+                           QVector<CLS_SecurityCarEntity>& _vecCars);
+    int GetSecurityCarSendPage(const STRCT_SecurityCarSendQuery& _query, int _iPageSize, int _iPageIndex,
+                               int& _iTotal, QVector<CLS_SecurityCarSendEntity>& _vecSends);
 
     // ---- web-service file operations ----
 

@@ -125,6 +125,24 @@ public:
     // ---- decoders and TV wall ----
 
     // ---- electronic maps and areas ----
+    int GetAllElectronicMap(QVector<CLS_ElectronicMapEntity>& _vecMaps) override;
+    int GetElectronicMapNode(QString _qstrParentId, QVector<CLS_ElectronicMapNodeEntity>& _vecNodes) override;
+    int AddElectronicMap(const CLS_ElectronicMapEntity& _map) override;
+    int ModifyElectronicMap(const CLS_ElectronicMapEntity& _map) override;
+    int DeleteElectronicMap(QString _qstrId) override;
+    int AddElectronicMapNode(const QList<CLS_ElectronicMapNodeEntity*>& _lstNodes) override;
+    int AddOneElectronicMapNode(const CLS_ElectronicMapNodeEntity& _node) override;
+    int ModifyElectronicMapNode(QString _qstrParentId, const QList<CLS_ElectronicMapNodeEntity*>& _qlistNodeEntity) override;
+    int ModifyOneElectronicMapNode(const CLS_ElectronicMapNodeEntity& _node) override;
+    int RenameElectronicMapNode(QString _qstrId, QString _qstrCaption) override;
+    int DeleteElectronicMapNode(QString _qstrParentId, const QStringList& _qlistNodeID) override;
+    int DeleteOneElectronicMapNode(QString _qstrParentId, QString _qstrId) override;
+    int DeleteNodeFromAllMaps(QString _qstrId) override;
+    int DeleteAllNodesOfMap(QString _qstrParentId) override;
+    int GetAllArea(QString _qstrLanguage, QVector<CLS_AreaEntity>& _vecAreas) override;
+    int GetAreaDomainInfo(QString _qstrAreaUUID, QVector<CLS_AreaDomainEntity>& _vecDomains) override;
+    int GetAllDomain(QMap<QString, QVector<CLS_AreaDomainEntity>>& _mapDomains) override;
+    int GetDomainInfoByAreaID(QString _qstrAreaId, QVector<CLS_AreaDomainEntity>& _vecDomains) override;
 
     // ---- alarm catalogue and linkage ----
 
@@ -139,8 +157,13 @@ public:
     // ---- behaviour analysis and passage histories ----
 
     // ---- face libraries and synchronisation tasks ----
+    int InsertTargetLibStaffTask(const QString& _qstrChanID, const QString& _qstrFaceLibID,
+                                 const int& _iDeviceType) override;
+    int GetChanTargetLibbyID(QString _qstrChanID, QVector<CLS_ChannelTargetEntity>& _vecTargets) override;
+    int GetPersonLibOfNeedSyncByHostId(QString _qstrHostId, QVector<CLS_ChannelTargetEntity>& _vecTargets) override;
 
     // ---- security vehicle lists ----
+    int QuerySendDataByTerminalSn(QString _qstrTerminalSn, QVector<CLS_SecurityCarSendEntity>& _vecSends) override;
 
     // ---- web-service file operations ----
 
@@ -199,6 +222,8 @@ private:
     // ---- decoders and TV wall state ----
 
     // ---- electronic maps and areas state ----
+    // The areas of the last successful GetAllArea.
+    QVector<CLS_AreaEntity> m_qvecAreaList;
 
     // ---- alarm catalogue and linkage state ----
 

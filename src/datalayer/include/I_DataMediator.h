@@ -26,6 +26,7 @@
 // views and decoders
 
 // maps and areas
+#include "CLS_ElectronicMapEntity.h"
 
 // alarms
 
@@ -36,6 +37,8 @@
 // behaviour analysis and passages
 
 // face libraries and security vehicles
+#include "CLS_FaceLibEntities.h"
+#include "CLS_SecurityCarEntity.h"
 
 // web-service files
 
@@ -269,6 +272,41 @@ public:
     // ---- decoders and TV wall ----
 
     // ---- electronic maps and areas ----
+    /// Appends every map; S_MapImg is the stored text "image/<format>;base64:<Base64>".
+    virtual int GetAllElectronicMap(QVector<CLS_ElectronicMapEntity>& _vecMaps) = 0;
+    /// Appends the nodes of one map.
+    virtual int GetElectronicMapNode(QString _qstrParentId, QVector<CLS_ElectronicMapNodeEntity>& _vecNodes) = 0;
+    /// Stores a map from its picture bytes (m_baPicture) and format (m_qstrFormat, e.g. "png").
+    virtual int AddElectronicMap(const CLS_ElectronicMapEntity& _map) = 0;
+    /// Caption, picture and size of the map S_ID (the picture given as for AddElectronicMap).
+    virtual int ModifyElectronicMap(const CLS_ElectronicMapEntity& _map) = 0;
+    /// The map row only; its nodes are removed with DeleteAllNodesOfMap.
+    virtual int DeleteElectronicMap(QString _qstrId) = 0;
+    /// Places every node (on its S_ParentID) in one transaction; -1 for a null node.
+    virtual int AddElectronicMapNode(const QList<CLS_ElectronicMapNodeEntity*>& _lstNodes) = 0;
+    virtual int AddOneElectronicMapNode(const CLS_ElectronicMapNodeEntity& _node) = 0;
+    /// Caption, type and place of nodes of one map, in one transaction; -1 for an empty map id
+    /// or list.
+    virtual int ModifyElectronicMapNode(QString _qstrParentId, const QList<CLS_ElectronicMapNodeEntity*>& _qlistNodeEntity) = 0;
+    virtual int ModifyOneElectronicMapNode(const CLS_ElectronicMapNodeEntity& _node) = 0;
+    /// Renames the object's node on every map.
+    virtual int RenameElectronicMapNode(QString _qstrId, QString _qstrCaption) = 0;
+    /// Removes nodes of one map only, in one transaction; -1 for an empty map id or list.
+    virtual int DeleteElectronicMapNode(QString _qstrParentId, const QStringList& _qlistNodeID) = 0;
+    virtual int DeleteOneElectronicMapNode(QString _qstrParentId, QString _qstrId) = 0;
+    /// Removes the object's node from every map.
+    virtual int DeleteNodeFromAllMaps(QString _qstrId) = 0;
+    virtual int DeleteAllNodesOfMap(QString _qstrParentId) = 0;
+    /// Replaces _vecAreas by the areas, for "CN" in pinyin order, otherwise by their name in
+    /// that language; the mediator keeps them for GetAreaDomainInfo. 0 or the failure.
+    virtual int GetAllArea(QString _qstrLanguage, QVector<CLS_AreaEntity>& _vecAreas) = 0;
+    /// The domain servers of an area read by GetAllArea; -1 for an empty or unknown area or
+    /// before any GetAllArea.
+    virtual int GetAreaDomainInfo(QString _qstrAreaUUID, QVector<CLS_AreaDomainEntity>& _vecDomains) = 0;
+    /// Replaces the map by area id → its domain servers. -1 when the read failed or was empty.
+    virtual int GetAllDomain(QMap<QString, QVector<CLS_AreaDomainEntity>>& _mapDomains) = 0;
+    /// The domain servers of one area, taken from GetAllDomain; -1 when it has none.
+    virtual int GetDomainInfoByAreaID(QString _qstrAreaId, QVector<CLS_AreaDomainEntity>& _vecDomains) = 0;
 
     // ---- alarm catalogue and linkage ----
 
@@ -283,8 +321,18 @@ public:
     // ---- behaviour analysis and passage histories ----
 
     // ---- face libraries and synchronisation tasks ----
+    /// Queues one task per member of the library for the channel's host (the channel itself
+    /// when _iDeviceType is 4). -1 for an empty id or a channel without host in the tree.
+    virtual int InsertTargetLibStaffTask(const QString& _qstrChanID, const QString& _qstrFaceLibID,
+                                         const int& _iDeviceType) = 0;
+    /// Appends the library bindings of a channel.
+    virtual int GetChanTargetLibbyID(QString _qstrChanID, QVector<CLS_ChannelTargetEntity>& _vecTargets) = 0;
+    /// Appends the bindings of a host that still need synchronisation (state neither 2 nor 4).
+    virtual int GetPersonLibOfNeedSyncByHostId(QString _qstrHostId, QVector<CLS_ChannelTargetEntity>& _vecTargets) = 0;
 
     // ---- security vehicle lists ----
+    /// Appends every send row of the terminal.
+    virtual int QuerySendDataByTerminalSn(QString _qstrTerminalSn, QVector<CLS_SecurityCarSendEntity>& _vecSends) = 0;
 
     // ---- web-service file operations ----
 

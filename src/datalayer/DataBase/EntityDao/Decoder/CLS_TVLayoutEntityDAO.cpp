@@ -34,10 +34,10 @@ QString newId()
     return QUuid::createUuid().toString(QUuid::Id128);
 }
 
-// A unit's output, bound, or NULL when it has none.
+// A unit's output, bound, or NULL (an invalid variant, sent as JSON null) when it has none.
 QVariant outputValue(const CLS_ScreenUnitEntity& _unit)
 {
-    return _unit.S_DECODER_OUT_ID.isEmpty() ? QVariant(QVariant::String) : QVariant(_unit.S_DECODER_OUT_ID);
+    return _unit.S_DECODER_OUT_ID.isEmpty() ? QVariant() : QVariant(_unit.S_DECODER_OUT_ID);
 }
 
 // "order" of a unit's parameter object; 0 when the text is no JSON object (logged).
@@ -133,7 +133,7 @@ int CLS_ScreenUnitEntityDAO::Insert(const QString& _strLayoutID, const QVector<C
                               {":DecoderOutID", outputValue(u)},
                               {":Param", u.S_PARAM},
                               {":Name", u.S_CAPTION},
-                              {":ParentID", u.S_PARENT_ID.isEmpty() ? QVariant(QVariant::String)
+                              {":ParentID", u.S_PARENT_ID.isEmpty() ? QVariant()
                                                                     : QVariant(u.S_PARENT_ID)}};
         }
         return lstSql.isEmpty() ? 0 : ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
@@ -153,7 +153,7 @@ int CLS_ScreenUnitEntityDAO::Update(const CLS_ScreenUnitEntity& u)
             Binds{{":ID", u.S_ID},
                   {":DecoderOutID", outputValue(u)},
                   {":Name", u.S_CAPTION},
-                  {":ParentID", u.S_PARENT_ID.isEmpty() ? QVariant(QVariant::String) : QVariant(u.S_PARENT_ID)},
+                  {":ParentID", u.S_PARENT_ID.isEmpty() ? QVariant() : QVariant(u.S_PARENT_ID)},
                   {":Param", u.S_PARAM}});
     });
 }

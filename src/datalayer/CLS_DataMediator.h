@@ -285,6 +285,8 @@ private:
     int LoadDecoderItems();
     // The items of a decoder and of its outputs and inputs (read lock taken inside).
     QVector<STRCT_VideoItem*> DecoderItems(const QString& _strDecID);
+    // Adds a new decoder or output item (replacing one of the same id) and announces it.
+    void PutDecoderItem(STRCT_VideoItem* _pItem);
 
     // ---- electronic maps and areas state ----
 

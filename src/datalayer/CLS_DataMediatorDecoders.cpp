@@ -168,6 +168,21 @@ QVector<STRCT_VideoItem*> CLS_DataMediator::DecoderItems(const QString& _strDecI
     return vecItems;
 }
 
+void CLS_DataMediator::PutDecoderItem(STRCT_VideoItem* _pItem)
+{
+    STRCT_VideoItem* pOld = nullptr;
+    {
+        WriteLocker locker(&m_lockResourceData);
+        // An object stored again under its id replaces its item.
+        pOld = CLS_ResourceTree::Find(*this, qs(_pItem->m_strID));
+        CLS_ResourceTree::Put(*this, _pItem);
+    }
+    if (pOld != nullptr && pOld != _pItem) {
+        CLS_ResourceTree::ReleaseLater({pOld});
+    }
+    CLS_ResourceTree::EmitResource(*this, {_pItem}, otInsert, kDevTypeDecoder);
+}
+
 // ---- decoders ----
 
 int CLS_DataMediator::GetAllDecoders(QVector<CLS_DecEntity*>& _vecDecs)
@@ -212,22 +227,13 @@ int CLS_DataMediator::InsertDecorder(const CLS_DecEntity& _decEntity)
         CLS_ItemBuilder::BuildDecoderItem(&_decEntity, pDec);
         pDec->m_strParentID = kResourceRootId;
         pDec->m_iDevType = kDevTypeDecoder;
-        STRCT_VideoItem* pOld = nullptr;
         {
-            WriteLocker locker(&m_lockResourceData);
-            int iDecoders = 0;
+            ReadLocker locker(&m_lockResourceData);
             for (const STRCT_VideoItem* pItem : qAsConst(m_mapResourceData)) {
-                iDecoders += pItem != nullptr && pItem->GetType() == vitDecoder ? 1 : 0;
+                pDec->m_iSortNum += pItem != nullptr && pItem->GetType() == vitDecoder ? 1 : 0;
             }
-            pDec->m_iSortNum = iDecoders;
-            // A decoder stored again under its id replaces its item.
-            pOld = CLS_ResourceTree::Find(*this, _decEntity.S_ID);
-            CLS_ResourceTree::Put(*this, pDec);
         }
-        if (pOld != nullptr) {
-            CLS_ResourceTree::ReleaseLater({pOld});
-        }
-        CLS_ResourceTree::EmitResource(*this, {pDec}, otInsert, kDevTypeDecoder);
+        PutDecoderItem(pDec);
         return 0;
     });
 }
@@ -332,16 +338,7 @@ int CLS_DataMediator::InsertDecOut(const CLS_DecOutEntity& _decOutEntity)
         CLS_ItemBuilder::BuildDecoderOutItem(&_decOutEntity, pOut);
         pOut->m_iDevType = kDevTypeDecoder;
         pOut->m_iSortNum = DecoderItems(_decOutEntity.S_PARENT_ID).size();
-        STRCT_VideoItem* pOld = nullptr;
-        {
-            WriteLocker locker(&m_lockResourceData);
-            pOld = CLS_ResourceTree::Find(*this, _decOutEntity.S_ID);
-            CLS_ResourceTree::Put(*this, pOut);
-        }
-        if (pOld != nullptr) {
-            CLS_ResourceTree::ReleaseLater({pOld});
-        }
-        CLS_ResourceTree::EmitResource(*this, {pOut}, otInsert, kDevTypeDecoder);
+        PutDecoderItem(pOut);
         return 0;
     });
 }

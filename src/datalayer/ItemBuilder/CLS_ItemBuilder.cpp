@@ -35,6 +35,20 @@ void fillCommon(const Entity& _entity, Item& _item)
     _item.m_strExtra.clear();
 }
 
+// Encoder inputs and decoder outputs: the number, and the decoder as parent and owner.
+template <typename Entity, typename Item>
+bool buildDecoderChild(const Entity* _pDecEntity, Item* _pDecItem)
+{
+    if (_pDecEntity == nullptr || _pDecItem == nullptr) {
+        DL_LOG(3, "_pDecEntity == nullptr || _pDecItem == nullptr");
+        return false;
+    }
+    fillCommon(*_pDecEntity, *_pDecItem);
+    _pDecItem->m_iNum = _pDecEntity->I_NUM;
+    _pDecItem->m_strOwnerID = utf8(_pDecEntity->S_PARENT_ID);
+    return true;
+}
+
 }  // namespace
 
 std::string CLS_ItemBuilder::SimplifiedCaption(const QString& _strCaption)
@@ -136,14 +150,7 @@ bool CLS_ItemBuilder::BuildAlarmOutItem(const CLS_AlarmOutEntity* _pAlarmOutEnti
 
 bool CLS_ItemBuilder::BuildEncoderInItem(const CLS_EncInEntity* _pDecEntity, STRCT_EncoderIn* _pDecItem)
 {
-    if (_pDecEntity == nullptr || _pDecItem == nullptr) {
-        DL_LOG(3, "_pDecEntity == nullptr || _pDecItem == nullptr");
-        return false;
-    }
-    fillCommon(*_pDecEntity, *_pDecItem);
-    _pDecItem->m_iNum = _pDecEntity->I_NUM;
-    _pDecItem->m_strOwnerID = utf8(_pDecEntity->S_PARENT_ID);
-    return true;
+    return buildDecoderChild(_pDecEntity, _pDecItem);
 }
 
 bool CLS_ItemBuilder::BuildDecoderItem(const CLS_DecEntity* _pDecEntity, STRCT_Decoder* _pDecItem)
@@ -167,14 +174,7 @@ bool CLS_ItemBuilder::BuildDecoderItem(const CLS_DecEntity* _pDecEntity, STRCT_D
 
 bool CLS_ItemBuilder::BuildDecoderOutItem(const CLS_DecOutEntity* _pDecEntity, STRCT_DecoderOut* _pDecItem)
 {
-    if (_pDecEntity == nullptr || _pDecItem == nullptr) {
-        DL_LOG(3, "_pDecEntity == nullptr || _pDecItem == nullptr");
-        return false;
-    }
-    fillCommon(*_pDecEntity, *_pDecItem);
-    _pDecItem->m_iNum = _pDecEntity->I_NUM;
-    _pDecItem->m_strOwnerID = utf8(_pDecEntity->S_PARENT_ID);
-    return true;
+    return buildDecoderChild(_pDecEntity, _pDecItem);
 }
 
 void CLS_ItemBuilder::ApplyChannelDescription(const QString& _strDescription,

@@ -20,6 +20,8 @@
 // custom trees and passenger-flow trees
 
 // views and decoders
+#include "CLS_DecoderEntities.h"
+#include "CLS_ViewEntities.h"
 
 // maps and areas
 #include "CLS_ElectronicMapEntity.h"
@@ -226,8 +228,89 @@ public:
     // ---- custom trees and passenger-flow trees ----
 
     // ---- views, view cruises and group switching ----
+    // Forwarders to the view, view-cruise and group-switch DAOs (CLS_DataAccessViews.cpp). An
+    // empty id or user is refused with -1 (false) without a request.
+    int InsertView(CLS_ViewEntity& _viewEntity);
+    int UpdateView(QString _strViewID, QString _strCaption);
+    int DeleteView(QString _strViewID);
+    int GetAllView(QVector<CLS_ViewEntity*>& _vecViews);
+    int GetViewById(QString _strViewID, CLS_ViewEntity& _viewEntity);
+    int GetViewByType(int _iViewType, QVector<STRCT_ViewCaption>& _vecViews);
+    int GetViewByLayout(QString _strLayoutID, int _iViewType, QVector<STRCT_ViewCaption>& _vecViews);
+    bool IsViewExist(QString _strCaption);
+    int InsertViewCruise(CLS_ViewCruiseEntity& _entry);
+    int UpdateViewCruiseTime(QString _strID, int _iTime);
+    int UpdateViewCruiseSequence(QString _strID, int _iSequence);
+    int DeleteViewCruise(QString _strID);
+    int GetAllViewCruise(QString _qstrUserId, int _iViewType, QString _strLayoutID,
+                         QVector<CLS_ViewCruiseEntity*>& _vecEntries);
+    int GetViewCruiseByType(QString _strUserID, int _iViewType, QVector<CLS_ViewCruiseEntity*>& _vecEntries);
+    bool IsViewInCruise(QString _strViewID);
+    int InsertGroupSwitch(QString _strUserID, QString _strGroupID, int _iScreenStyle, int _iSwitchTime);
+    int DeleteGroupSwitch(QString _strGroupID);
+    int UpdateGroupSwitchScreenStyle(QString _strGroupID, int _iScreenStyle);
+    int UpdateGroupSwitchSwitchTime(QString _strUserID, int _iSwitchTime);
+    int GetAllGroupSwitch(QString _strUserID, QVector<CLS_GroupSwitchEntity>& _vecGroups);
+    bool IsGroupSwitchExist(QString _strGroupID);
+    int GetSwitchTime(QString _strUserID);
 
     // ---- decoders and TV wall ----
+    // Forwarders to the decoder and TV-wall DAOs (CLS_DataAccessDecoders.cpp). An empty id is
+    // refused with -1 (false) without a request.
+    int GetAllDecoders(QVector<CLS_DecEntity*>& _vecDecs);
+    int GetDecoderById(QString _strDecID, CLS_DecEntity& _decEntity);
+    int GetDecoderPage(int _iPageSize, int _iPageNum, QVector<CLS_DecEntity*>& _vecDecs, int& _iTotal);
+    int GetDecoderCount();
+    bool IsDecoderAddressExist(QString _strIP, int _iPort);
+    int InsertDecorder(const CLS_DecEntity& _decEntity);
+    int UpdateDecorder(const CLS_DecEntity& _decEntity);
+    int DeleteDecorder(QString _strDecID);
+    int GetAllDecOuts(QVector<CLS_DecOutEntity*>& _vecOuts);
+    int GetDecOutsOfDecoder(QString _strDecID, QVector<CLS_DecOutEntity*>& _vecOuts);
+    int GetFreeDecOuts(QString _strDecID, QVector<CLS_DecOutEntity*>& _vecOuts);
+    int GetDecOutByNum(QString _strDecID, int _iNum, CLS_DecOutEntity& _outEntity);
+    int GetDecOutById(QString _strOutID, CLS_DecOutEntity& _outEntity);
+    int GetVisibleDecOutCount(QString _strDecID);
+    int InsertDecOut(const CLS_DecOutEntity& _outEntity);
+    int UpdateDecOut(const CLS_DecOutEntity& _outEntity);
+    int UpdateDecOutCaption(QString _strOutID, QString _strCaption);
+    int DeleteDecOut(QString _strOutID);
+    int GetDecOutRegions(QString _strOutID, QVector<CLS_DecOutRegionEntity*>& _vecRegions);
+    int GetDecOutRegionById(QString _strRegionID, CLS_DecOutRegionEntity& _regionEntity);
+    int InsertDecOutRegion(const CLS_DecOutRegionEntity& _regionEntity);
+    int DeleteDecOutRegion(QString _strRegionID);
+    int GetAllTVs(QVector<CLS_TVEntity*>& _vecTVs);
+    int GetAllTVOuts(QVector<CLS_TVOutEntity*>& _vecOuts);
+    int GetTVOutsOfTV(QString _strTVID, QVector<CLS_TVOutEntity*>& _vecOuts);
+    int GetChildIdsOfType(QString _strParentID, int _iObjType, QStringList& _lstIDs);
+    int GetAllScreenUnits(QVector<CLS_ScreenUnitEntity*>& _vecUnits);
+    int GetScreenUnitById(QString _strUnitID, CLS_ScreenUnitEntity& _unitEntity);
+    int InsertScreens(QString _strLayoutID, const QVector<CLS_ScreenUnitEntity>& _vecUnits);
+    int UpdateScreen(const CLS_ScreenUnitEntity& _unitEntity);
+    int DeleteScreen(QString _strUnitID);
+    int DeleteJoinScreen(QString _strJoinScreenID);
+    int GetScreensUsingDecOut(QString _strLayoutID, QString _strOutID, QStringList& _lstUnitIDs);
+    int GetTvScreenInfo(QString _strLayoutID, QVector<CLS_ScreenUnitEntity*>& _vecUnits);
+    int GetLayoutScreenUnits(QString _strLayoutID, QVector<CLS_ScreenUnitEntity*>& _vecUnits);
+    int GetScreenUnitsByType(int _iType, QVector<CLS_ScreenUnitEntity*>& _vecUnits);
+    int GetAllTVLayout(QVector<CLS_TVLayoutEntity*>& _vecLayouts);
+    int GetTVLayoutIds(QStringList& _lstIDs);
+    int GetTVLayoutById(QString _strLayoutID, CLS_TVLayoutEntity& _layoutEntity);
+    int GetLayOutInfoById(QString _strLayoutID, CLS_TVLayoutEntity& _layoutEntity);
+    bool IsTVLayoutNameExist(QString _strName, QString _strLayoutID);
+    int InsertTVLayout(const CLS_TVLayoutEntity& _layoutEntity, QString _strUserID, QString _strOwnerRowID);
+    int InsertTVLayoutImage(QString _strLayoutID, QString _strImgPath);
+    int UpdateTVLayoutImage(QString _strLayoutID, QString _strImgPath);
+    int UpdateTVLayoutCaption(QString _strLayoutID, QString _strCaption);
+    int UpdateTVOutPlace(QString _strLayoutID, QString _strTVOutID, QString _strNewTVOutID, double _dX, double _dY,
+                         double _dW, double _dH);
+    int RemoveTVOutFromLayout(QString _strLayoutID, QString _strTVOutID);
+    int ClearTVLayout(QString _strLayoutID, bool _bWithScreens);
+    int DeleteTVLayoutViews(QString _strLayoutID);
+    int DeleteTVLayout(QString _strLayoutID);
+    int InsertJoinTemplate(const CLS_TVJoinTemplateEntity& _templateEntity);
+    int GetTemplate(QString _strDecOutID, QVector<CLS_TVJoinTemplateEntity>& _vecTemplates);
+    int DeleteJoinTemplate(QString _strTemplateID);
 
     // ---- electronic maps and areas ----
     // Forwarders to CLS_ElectronicMapEntityDAO and CLS_AreaDomainDAO (CLS_DataAccessMaps.cpp).

@@ -121,8 +121,92 @@ public:
     // ---- custom trees and passenger-flow trees ----
 
     // ---- views, view cruises and group switching ----
+    // CLS_DataMediatorViews.cpp
+    bool IsViewExist(QString _strViewCaption) override;
+    int UpdateView(QString _strViewID, QString _strCaption) override;
+    int InsertView(CLS_ViewEntity& _viewEntity) override;
+    int DeleteView(QString _strViewID) override;
+    int GetAllView(QVector<CLS_ViewEntity*>& _vecViews) override;
+    int GetViewByLayout(QString _strLayoutID, int _iViewType, QVector<STRCT_ViewCaption>& _vecViews) override;
+    int GetViewByType(int _iViewType, QVector<STRCT_ViewCaption>& _vecViews) override;
+    int GetViewById(QString _qstrId, CLS_ViewEntity& _viewEntity) override;
+    int InsertGroupSwitch(QString _qstrGroupId, int _iScreenStyle, int _iSwitchTime) override;
+    int DeleteGroupSwitch(QString _qstrId) override;
+    int UpdateGroupSwitchScreenStyle(QString _qstrId, int _iScreenStyle) override;
+    int GetAllGroupSwitch(QVector<CLS_GroupSwitchEntity*>& _vecGroups) override;
+    int GetAllGroupSwitch(QVector<CLS_GroupSwitchEntity>& _vecGroups) override;
+    int UpdateGroupSwitchSwitchTime(int _iSwitchTime) override;
+    bool IsGroupSwitchExist(QString _strGroupId) override;
+    qint32 GetSwithTimeByUserId() override;
+    int InsertViewCruise(CLS_ViewCruiseEntity& _entry) override;
+    int UpdateViewCruiseTime(QString _strId, int _iTime) override;
+    int UpdateViewCruiseSequence(QString _strId, int _iSequence) override;
+    int DeleteViewCruise(QString _strId) override;
+    int GetAllViewCruise(int _iViewType, QString _strLayoutID,
+                                 QVector<CLS_ViewCruiseEntity*>& _vecEntries) override;
+    int GetViewCruiseByType(int _iViewType, QVector<CLS_ViewCruiseEntity*>& _vecEntries) override;
+    bool IsViewInCruise(QString _strViewID) override;
 
     // ---- decoders and TV wall ----
+    // CLS_DataMediatorDecoders.cpp
+    int GetAllDecoders(QVector<CLS_DecEntity*>& _vecDecs) override;
+    int DecSync(QString _qstrDecID, CLS_DecEntity* _pDecEntity) override;
+    int GetDecoderPage(int _iPageSize, int _iPageNum, QVector<CLS_DecEntity*>& _vecDecs, int& _iTotal) override;
+    int GetDecoderCount() override;
+    bool IsDecoderAddressExist(QString _qstrIP, int _iPort) override;
+    int InsertDecorder(const CLS_DecEntity& _decEntity) override;
+    int UpdateDecorder(const CLS_DecEntity& _decEntity) override;
+    int DeleteDecorder(QString _qstrHostID) override;
+    int GetAllDecOuts(QVector<CLS_DecOutEntity*>& _vecOuts) override;
+    int GetDecOutsOfDecoder(QString _qstrDecID, QVector<CLS_DecOutEntity*>& _vecOuts) override;
+    int GetFreeDecOuts(QString _qstrDecID, QVector<CLS_DecOutEntity*>& _vecOuts) override;
+    int GetDecOut(QString _qstrDecID, int _iNum, CLS_DecOutEntity* _pDecOutEntity) override;
+    int DecOutSync(QString _qstrDecOutID, CLS_DecOutEntity* _pDecOutEntity) override;
+    int GetVisibleDecOutCount(QString _qstrDecID) override;
+    int InsertDecOut(const CLS_DecOutEntity& _decOutEntity) override;
+    int UpdateDecOut(const CLS_DecOutEntity& _decOutEntity) override;
+    int DeleteDecOut(QString _qstrDecOutID) override;
+    int UpdateDecoderOutCaption(QString _qstrDecOutID, QString _qstrCaption) override;
+    int GetDecOutRegions(QString _qstrDecOutID, QVector<CLS_DecOutRegionEntity*>& _vecRegions) override;
+    int DecOutRegionSync(QString _qstrRegionID, CLS_DecOutRegionEntity* _pRegionEntity) override;
+    int InsertDecOutRegion(const CLS_DecOutRegionEntity& _regionEntity) override;
+    int DeleteDecOutRegion(QString _qstrRegionID) override;
+    int GetAllTVs(QVector<CLS_TVEntity*>& _vecTVs) override;
+    int GetAllTVOuts(QVector<CLS_TVOutEntity*>& _vecOuts) override;
+    int GetTVOutsOfTV(QString _qstrTVID, QVector<CLS_TVOutEntity*>& _vecOuts) override;
+    int GetChildIdsOfType(QString _qstrParentID, int _iObjType, QStringList& _lstIDs) override;
+    int GetAllScreenUnits(QVector<CLS_ScreenUnitEntity*>& _vecUnits) override;
+    int ScreenUnitSync(QString _qstrUnitID, CLS_ScreenUnitEntity* _pUnitEntity) override;
+    int InsertScreen(QString _qstrLayoutID, const CLS_ScreenUnitEntity* _screen) override;
+    int InsertScreens(QString _qstrLayoutID, const QVector<CLS_ScreenUnitEntity>& _vecUnits) override;
+    int UpdateScreen(const CLS_ScreenUnitEntity* _screen) override;
+    int DeleteScreen(QString _qstrUnitID) override;
+    int DeleteJoinScreen(QString _qstrJoinScreenID) override;
+    int GetScreensUsingDecOut(QString _qstrLayoutID, QString _qstrDecOutID, QStringList& _lstUnitIDs) override;
+    int GetTvScreenInfo(QString _qstrLayoutID, QVector<CLS_ScreenUnitEntity*>& _vecUnits) override;
+    int GetLayoutScreenUnits(QString _qstrLayoutID, QVector<CLS_ScreenUnitEntity*>& _vecUnits) override;
+    int GetScreenUnitsByType(int _iType, QVector<CLS_ScreenUnitEntity*>& _vecUnits) override;
+    int GetAllTVLayout(QVector<CLS_TVLayoutEntity*>& _vecLayouts) override;
+    int GetTVLayoutIds(QStringList& _lstIDs) override;
+    int TVLayoutSyn(QString _qstrLayoutID, CLS_TVLayoutEntity* _pLayoutEntity) override;
+    int GetLayOutInfoById(QString _qstrLayOutId, CLS_TVLayoutEntity& _layoutEntity, int _iSysType) override;
+    bool IsTVLayoutNameExist(QString _qstrName, QString _qstrLayoutID) override;
+    int InsertTVLayout(CLS_TVLayoutEntity& _layoutEntity) override;
+    int UpdateTvWall(CLS_TVLayoutEntity* _pTVLayout) override;
+    int UpdateTVLayoutImage(QString _qstrLayoutID, QString _qstrImgPath) override;
+    int UpdateTVOutPlace(QString _qstrLayoutID, QString _qstrTVOutID, QString _qstrNewTVOutID, double _dX,
+                                 double _dY, double _dW, double _dH) override;
+    int RemoveTVOutFromLayout(QString _qstrLayoutID, QString _qstrTVOutID) override;
+    int ClearTVLayout(QString _qstrLayoutID, bool _bWithScreens) override;
+    int DeleteTVLayoutViews(QString _qstrLayoutID) override;
+    int DeleteTVLayout(QString _qstrLayoutID) override;
+    int InsertJoinTemplate(const CLS_TVJoinTemplateEntity& _templateEntity) override;
+    int GetTemplate(QString _qstrDecOutID, QVector<CLS_TVJoinTemplateEntity>& _vecTemplates) override;
+    int DeleteJoinTemplate(QString _qstrTemplateID) override;
+    int InsertTemplate(QString _qstrCaption, QString _qstrDecID, int _iScreenNo,
+                               const QVector<STRCT_JoinTemplateRegion>& _vecRegions) override;
+    int GetTemplate(QString _qstrDecID, int _iScreenNo,
+                            QMap<QString, QVector<STRCT_JoinTemplateRegion>>& _mapTemplates) override;
 
     // ---- electronic maps and areas ----
     int GetAllElectronicMap(QVector<CLS_ElectronicMapEntity>& _vecMaps) override;
@@ -220,6 +304,12 @@ private:
     // ---- views, view cruises and group switching state ----
 
     // ---- decoders and TV wall state ----
+    // Adds the decoders with their encoder inputs and outputs to the resource tree (loading).
+    int LoadDecoderItems();
+    // The items of a decoder and of its outputs and inputs (read lock taken inside).
+    QVector<STRCT_VideoItem*> DecoderItems(const QString& _strDecID);
+    // Adds a new decoder or output item (replacing one of the same id) and announces it.
+    void PutDecoderItem(STRCT_VideoItem* _pItem);
 
     // ---- electronic maps and areas state ----
     // The areas of the last successful GetAllArea.

@@ -286,8 +286,8 @@ int CLS_ResourceTree::CreateResourceTree(CLS_DataMediator& _m)
             Put(_m, pItem);
         }
     }
-    // Decoders with their outputs and encoder inputs join the tree with the decoder tables.
-    return 0;
+    // Decoders with their encoder inputs and outputs.
+    return _m.LoadDecoderItems();
 }
 
 void CLS_ResourceTree::DropLoaded(CLS_DataMediator& _m)

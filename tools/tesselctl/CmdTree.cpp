@@ -1,4 +1,4 @@
-// tree, add-host, update-host, delete-host, add-dev, delete-dev: the logged-in user's resource
+// tree (hosts and decoders), add-host, update-host, delete-host, add-dev, delete-dev: the logged-in user's resource
 // tree and the device maintenance of the mediator. Every command logs in (--user, --password)
 // and loads the user's tree first, as a client does after its login.
 #include "CtlCommand.h"
@@ -75,6 +75,10 @@ const char* typeName(const STRCT_VideoItem* _pItem)
             return "alarm-in";
         case vitAlarmOut:
             return "alarm-out";
+        case vitDecoderOut:
+            return "output";
+        case vitEncoderIn:
+            return "input";
         default:
             return "item";
     }
@@ -89,13 +93,37 @@ int numberOf(const STRCT_VideoItem* _pItem)
             return static_cast<const STRCT_VideoAlarmIn*>(_pItem)->m_iAlarmNo;
         case vitAlarmOut:
             return static_cast<const STRCT_VideoAlarmOut*>(_pItem)->m_iAlarmNo;
+        case vitDecoderOut:
+            return static_cast<const STRCT_DecoderOut*>(_pItem)->m_iNum - 1;
+        case vitEncoderIn:
+            return static_cast<const STRCT_EncoderIn*>(_pItem)->m_iNum - 1;
         default:
             return 0;
     }
 }
 
+// The decoders of the tree with their inputs and outputs, each list in its sort order.
+QVector<QPair<STRCT_VideoItem*, QVector<STRCT_VideoItem*>>> treeDecoders(I_DataMediator& _mediator)
+{
+    const auto bySort = [](const STRCT_VideoItem* a, const STRCT_VideoItem* b) { return a->m_iSortNum < b->m_iSortNum; };
+    QVector<STRCT_VideoItem*> vecRoot;
+    _mediator.GetChildItems("resource_root_id", vecRoot);
+    std::stable_sort(vecRoot.begin(), vecRoot.end(), bySort);
+    QVector<QPair<STRCT_VideoItem*, QVector<STRCT_VideoItem*>>> vecDecoders;
+    for (STRCT_VideoItem* pItem : vecRoot) {
+        if (pItem->GetType() == vitDecoder) {
+            QVector<STRCT_VideoItem*> vecChildren;
+            _mediator.GetChildItems(text(pItem->m_strID), vecChildren);
+            std::stable_sort(vecChildren.begin(), vecChildren.end(), bySort);
+            vecDecoders.append({pItem, vecChildren});
+        }
+    }
+    return vecDecoders;
+}
+
 void printTree(CtlContext& _ctx)
 {
+    const auto vecDecoders = treeDecoders(*_ctx.mediator);
     QVector<STRCT_VideoItem*> vecHosts = _ctx.mediator->GetAllHostItems();
     std::stable_sort(
         vecHosts.begin(), vecHosts.end(),
@@ -121,7 +149,23 @@ void printTree(CtlContext& _ctx)
                                      {"alarmOuts", text(pHost->m_strAlarmOutCount).toInt()},
                                      {"children", children}});
         }
-        ctlOut() << QJsonDocument(QJsonObject{{"user", _ctx.user}, {"hosts", hosts}})
+        QJsonArray decoders;
+        for (const auto& decoder : vecDecoders) {
+            const auto* pDec = static_cast<const STRCT_Decoder*>(decoder.first);
+            QJsonArray children;
+            for (const STRCT_VideoItem* pChild : decoder.second) {
+                children.append(QJsonObject{{"type", typeName(pChild)},
+                                            {"id", text(pChild->m_strID)},
+                                            {"number", numberOf(pChild) + 1},
+                                            {"caption", text(pChild->m_strCaption)}});
+            }
+            decoders.append(QJsonObject{{"id", text(pDec->m_strID)},
+                                        {"caption", text(pDec->m_strCaption)},
+                                        {"ip", text(pDec->m_strIP)},
+                                        {"port", pDec->m_iPort},
+                                        {"children", children}});
+        }
+        ctlOut() << QJsonDocument(QJsonObject{{"user", _ctx.user}, {"hosts", hosts}, {"decoders", decoders}})
                         .toJson(QJsonDocument::Indented);
         return;
     }
@@ -135,6 +179,18 @@ void printTree(CtlContext& _ctx)
                  << text(pHost->m_strAlarmInCount) << "  alarm-outs " << text(pHost->m_strAlarmOutCount)
                  << "\n";
         for (const STRCT_VideoItem* pChild : pHost->m_vecChilds) {
+            ctlOut() << "    " << QString(typeName(pChild)).leftJustified(9) << " " << numberOf(pChild) + 1
+                     << "  \"" << text(pChild->m_strCaption) << "\"  [" << text(pChild->m_strID) << "]\n";
+        }
+    }
+    if (!vecDecoders.isEmpty()) {
+        ctlOut() << vecDecoders.size() << (vecDecoders.size() == 1 ? " decoder\n" : " decoders\n");
+    }
+    for (const auto& decoder : vecDecoders) {
+        const auto* pDec = static_cast<const STRCT_Decoder*>(decoder.first);
+        ctlOut() << "  decoder " << text(pDec->m_strIP) << ":" << pDec->m_iPort << "  \"" << text(pDec->m_strCaption)
+                 << "\"  [" << text(pDec->m_strID) << "]\n";
+        for (const STRCT_VideoItem* pChild : decoder.second) {
             ctlOut() << "    " << QString(typeName(pChild)).leftJustified(9) << " " << numberOf(pChild) + 1
                      << "  \"" << text(pChild->m_strCaption) << "\"  [" << text(pChild->m_strID) << "]\n";
         }
@@ -362,7 +418,9 @@ int runDeleteDev(CtlContext& _ctx)
 }  // namespace
 
 TESSELCTL_COMMAND("tree", "",
-                  "the logged-in user's resource tree: hosts with their channels and alarm points", &runTree);
+                  "the logged-in user's resource tree: hosts with their channels and alarm points, decoders "
+                  "with their inputs and outputs",
+                  &runTree);
 TESSELCTL_COMMAND("add-host", "ADDR PORT USER PW CH AI AO [CAPTION [DEVTYPE]]",
                   "a video host with that many channels, alarm inputs and alarm outputs", &runAddHost);
 TESSELCTL_COMMAND(

@@ -1,6 +1,7 @@
 #include "CLS_ItemBuilder.h"
 
 #include "CLS_ChannelEntity.h"
+#include "CLS_DecoderEntities.h"
 #include "CLS_HostEntity.h"
 #include "DataBase/EntityDao/HostConfig/CLS_AlarmInEntity.h"
 #include "DataBase/EntityDao/HostConfig/CLS_AlarmOutEntity.h"
@@ -32,6 +33,20 @@ void fillCommon(const Entity& _entity, Item& _item)
     _item.m_strParentID = utf8(_entity.S_PARENT_ID);
     _item.m_strCaption = CLS_ItemBuilder::SimplifiedCaption(_entity.S_CAPTION);
     _item.m_strExtra.clear();
+}
+
+// Encoder inputs and decoder outputs: the number, and the decoder as parent and owner.
+template <typename Entity, typename Item>
+bool buildDecoderChild(const Entity* _pDecEntity, Item* _pDecItem)
+{
+    if (_pDecEntity == nullptr || _pDecItem == nullptr) {
+        DL_LOG(3, "_pDecEntity == nullptr || _pDecItem == nullptr");
+        return false;
+    }
+    fillCommon(*_pDecEntity, *_pDecItem);
+    _pDecItem->m_iNum = _pDecEntity->I_NUM;
+    _pDecItem->m_strOwnerID = utf8(_pDecEntity->S_PARENT_ID);
+    return true;
 }
 
 }  // namespace
@@ -135,14 +150,31 @@ bool CLS_ItemBuilder::BuildAlarmOutItem(const CLS_AlarmOutEntity* _pAlarmOutEnti
 
 bool CLS_ItemBuilder::BuildEncoderInItem(const CLS_EncInEntity* _pDecEntity, STRCT_EncoderIn* _pDecItem)
 {
+    return buildDecoderChild(_pDecEntity, _pDecItem);
+}
+
+bool CLS_ItemBuilder::BuildDecoderItem(const CLS_DecEntity* _pDecEntity, STRCT_Decoder* _pDecItem)
+{
     if (_pDecEntity == nullptr || _pDecItem == nullptr) {
         DL_LOG(3, "_pDecEntity == nullptr || _pDecItem == nullptr");
         return false;
     }
     fillCommon(*_pDecEntity, *_pDecItem);
-    _pDecItem->m_iNum = _pDecEntity->I_NUM;
-    _pDecItem->m_strOwnerID = utf8(_pDecEntity->S_PARENT_ID);
+    _pDecItem->m_strDescription = utf8(_pDecEntity->S_DESCRIPTION);
+    _pDecItem->m_strIP = utf8(_pDecEntity->S_IP);
+    _pDecItem->m_iPort = _pDecEntity->I_PORT;
+    _pDecItem->m_strUserName = utf8(_pDecEntity->S_USERNAME);
+    _pDecItem->m_strPassword = utf8(_pDecEntity->S_PASSWORD);
+    _pDecItem->m_iDecoderKind = 2;
+    _pDecItem->m_iDecoderValue1 = _pDecEntity->I_DECODER_TYPE_ID;
+    _pDecItem->m_iDecoderValue2 = _pDecEntity->I_HTTP_PORT;
+    _pDecItem->m_iDecoderValue3 = _pDecEntity->I_OBJ_TYPE_ID;
     return true;
+}
+
+bool CLS_ItemBuilder::BuildDecoderOutItem(const CLS_DecOutEntity* _pDecEntity, STRCT_DecoderOut* _pDecItem)
+{
+    return buildDecoderChild(_pDecEntity, _pDecItem);
 }
 
 void CLS_ItemBuilder::ApplyChannelDescription(const QString& _strDescription,

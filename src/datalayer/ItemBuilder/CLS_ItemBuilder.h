@@ -13,11 +13,15 @@ class CLS_ChannelEntity;
 class CLS_AlarmInEntity;
 class CLS_AlarmOutEntity;
 class CLS_EncInEntity;
+class CLS_DecEntity;
+class CLS_DecOutEntity;
 struct STRCT_VideoHost;
 struct STRCT_VideoChannel;
 struct STRCT_VideoAlarmIn;
 struct STRCT_VideoAlarmOut;
 struct STRCT_EncoderIn;
+struct STRCT_Decoder;
+struct STRCT_DecoderOut;
 
 /// Every builder sets the item's id and node id to the entity's S_ID, its parent to
 /// S_PARENT_ID and its caption to the simplified S_CAPTION, then the fields of its type. A
@@ -37,6 +41,10 @@ public:
                                   STRCT_VideoAlarmOut* _pAlarmOutVideoItem);
     /// The input's decoder becomes both parent and owner.
     static bool BuildEncoderInItem(const CLS_EncInEntity* _pDecEntity, STRCT_EncoderIn* _pDecItem);
+    /// A stored decoder: kind 2, then its type, HTTP port and object type.
+    static bool BuildDecoderItem(const CLS_DecEntity* _pDecEntity, STRCT_Decoder* _pDecItem);
+    /// The output's decoder becomes both parent and owner.
+    static bool BuildDecoderOutItem(const CLS_DecOutEntity* _pDecEntity, STRCT_DecoderOut* _pDecItem);
 
     /// When the description is a JSON object with a non-zero "needdecrypt" and a "decryptkey",
     /// the channel is marked encrypted and the unscrambled key (when it unscrambles) becomes its

@@ -24,6 +24,8 @@
 // custom trees and passenger-flow trees
 
 // views and decoders
+#include "CLS_DecoderEntities.h"
+#include "CLS_ViewEntities.h"
 
 // maps and areas
 #include "CLS_ElectronicMapEntity.h"
@@ -268,8 +270,137 @@ public:
     // ---- custom trees and passenger-flow trees ----
 
     // ---- views, view cruises and group switching ----
+    // Views with their channels, the user's view cruises and group switching. Operations that
+    // act for the user refuse with -1 before a login. Insert, update and delete of a view emit
+    // SignUpdateViewSuccess on success.
+    /// Whether a view has the caption; false for an empty caption.
+    virtual bool IsViewExist(QString _strViewCaption) = 0;
+    virtual int UpdateView(QString _strViewID, QString _strCaption) = 0;
+    /// The view, its channels and its layout membership; a view without id gets a new one
+    /// (written back).
+    virtual int InsertView(CLS_ViewEntity& _viewEntity) = 0;
+    /// The view with its layout membership and cruise entries (its channel rows stay).
+    virtual int DeleteView(QString _strViewID) = 0;
+    /// Appends every view with its channels; the caller owns the entities.
+    virtual int GetAllView(QVector<CLS_ViewEntity*>& _vecViews) = 0;
+    virtual int GetViewByLayout(QString _strLayoutID, int _iViewType, QVector<STRCT_ViewCaption>& _vecViews) = 0;
+    virtual int GetViewByType(int _iViewType, QVector<STRCT_ViewCaption>& _vecViews) = 0;
+    /// 0, or -1 (empty id, no answer, no such view).
+    virtual int GetViewById(QString _qstrId, CLS_ViewEntity& _viewEntity) = 0;
+    virtual int InsertGroupSwitch(QString _qstrGroupId, int _iScreenStyle, int _iSwitchTime) = 0;
+    virtual int DeleteGroupSwitch(QString _qstrId) = 0;
+    virtual int UpdateGroupSwitchScreenStyle(QString _qstrId, int _iScreenStyle) = 0;
+    /// The current user's groups with their names; the caller owns the entities.
+    virtual int GetAllGroupSwitch(QVector<CLS_GroupSwitchEntity*>& _vecGroups) = 0;
+    virtual int GetAllGroupSwitch(QVector<CLS_GroupSwitchEntity>& _vecGroups) = 0;
+    /// The switch time of every group of the current user.
+    virtual int UpdateGroupSwitchSwitchTime(int _iSwitchTime) = 0;
+    virtual bool IsGroupSwitchExist(QString _strGroupId) = 0;
+    /// The current user's switch time; -1 before a login or for no answer.
+    virtual qint32 GetSwithTimeByUserId() = 0;
+    /// Stores the entry for the current user after every existing entry (sequence = highest
+    /// + 1, 1 for the first); a negative time becomes 10. Id, user, sequence and time are
+    /// written back.
+    virtual int InsertViewCruise(CLS_ViewCruiseEntity& _entry) = 0;
+    virtual int UpdateViewCruiseTime(QString _strId, int _iTime) = 0;
+    virtual int UpdateViewCruiseSequence(QString _strId, int _iSequence) = 0;
+    virtual int DeleteViewCruise(QString _strId) = 0;
+    /// The current user's entries of views of the type in the layout, by sequence; the caller
+    /// owns the entities.
+    virtual int GetAllViewCruise(int _iViewType, QString _strLayoutID,
+                                 QVector<CLS_ViewCruiseEntity*>& _vecEntries) = 0;
+    virtual int GetViewCruiseByType(int _iViewType, QVector<CLS_ViewCruiseEntity*>& _vecEntries) = 0;
+    virtual bool IsViewInCruise(QString _strViewID) = 0;
 
     // ---- decoders and TV wall ----
+    // Decoders keep their items in the resource tree (type 12, outputs 13) and report changes
+    // through SignResourceDataChangeCallback with device type 1 (9 for output captions). Entities
+    // in output vectors belong to the caller. The single-object readers (...Sync, GetDecOut)
+    // return -1 for a null result record or when there is no such object.
+    virtual int GetAllDecoders(QVector<CLS_DecEntity*>& _vecDecs) = 0;
+    virtual int DecSync(QString _qstrDecID, CLS_DecEntity* _pDecEntity) = 0;
+    /// Page _iPageNum (from 1) of decoders by address and the number of all decoders.
+    virtual int GetDecoderPage(int _iPageSize, int _iPageNum, QVector<CLS_DecEntity*>& _vecDecs, int& _iTotal) = 0;
+    virtual int GetDecoderCount() = 0;
+    /// Whether a decoder has the address (and the port, when it is not negative).
+    virtual bool IsDecoderAddressExist(QString _qstrIP, int _iPort) = 0;
+    /// Stores the decoder (with I_DECODER_IN_COUNT numbered inputs when that is positive) and
+    /// adds its item under the resource root.
+    virtual int InsertDecorder(const CLS_DecEntity& _decEntity) = 0;
+    virtual int UpdateDecorder(const CLS_DecEntity& _decEntity) = 0;
+    /// The decoder with its outputs, their screen units and memberships; the items leave the tree.
+    virtual int DeleteDecorder(QString _qstrHostID) = 0;
+    virtual int GetAllDecOuts(QVector<CLS_DecOutEntity*>& _vecOuts) = 0;
+    virtual int GetDecOutsOfDecoder(QString _qstrDecID, QVector<CLS_DecOutEntity*>& _vecOuts) = 0;
+    /// Outputs of the decoder used neither by a joined screen nor by a member of one.
+    virtual int GetFreeDecOuts(QString _qstrDecID, QVector<CLS_DecOutEntity*>& _vecOuts) = 0;
+    virtual int GetDecOut(QString _qstrDecID, int _iNum, CLS_DecOutEntity* _pDecOutEntity) = 0;
+    virtual int DecOutSync(QString _qstrDecOutID, CLS_DecOutEntity* _pDecOutEntity) = 0;
+    virtual int GetVisibleDecOutCount(QString _qstrDecID) = 0;
+    virtual int InsertDecOut(const CLS_DecOutEntity& _decOutEntity) = 0;
+    virtual int UpdateDecOut(const CLS_DecOutEntity& _decOutEntity) = 0;
+    /// The output with the screen units on it and their memberships; its item leaves the tree.
+    virtual int DeleteDecOut(QString _qstrDecOutID) = 0;
+    virtual int UpdateDecoderOutCaption(QString _qstrDecOutID, QString _qstrCaption) = 0;
+    virtual int GetDecOutRegions(QString _qstrDecOutID, QVector<CLS_DecOutRegionEntity*>& _vecRegions) = 0;
+    virtual int DecOutRegionSync(QString _qstrRegionID, CLS_DecOutRegionEntity* _pRegionEntity) = 0;
+    virtual int InsertDecOutRegion(const CLS_DecOutRegionEntity& _regionEntity) = 0;
+    virtual int DeleteDecOutRegion(QString _qstrRegionID) = 0;
+    virtual int GetAllTVs(QVector<CLS_TVEntity*>& _vecTVs) = 0;
+    /// TV outputs that show a decoder output region.
+    virtual int GetAllTVOuts(QVector<CLS_TVOutEntity*>& _vecOuts) = 0;
+    virtual int GetTVOutsOfTV(QString _qstrTVID, QVector<CLS_TVOutEntity*>& _vecOuts) = 0;
+    /// Ids of the children of an object that have the object type.
+    virtual int GetChildIdsOfType(QString _qstrParentID, int _iObjType, QStringList& _lstIDs) = 0;
+    virtual int GetAllScreenUnits(QVector<CLS_ScreenUnitEntity*>& _vecUnits) = 0;
+    virtual int ScreenUnitSync(QString _qstrUnitID, CLS_ScreenUnitEntity* _pUnitEntity) = 0;
+    /// A unit and its membership in the layout, in one transaction.
+    virtual int InsertScreen(QString _qstrLayoutID, const CLS_ScreenUnitEntity* _screen) = 0;
+    /// Several units of a layout, in one transaction.
+    virtual int InsertScreens(QString _qstrLayoutID, const QVector<CLS_ScreenUnitEntity>& _vecUnits) = 0;
+    virtual int UpdateScreen(const CLS_ScreenUnitEntity* _screen) = 0;
+    virtual int DeleteScreen(QString _qstrUnitID) = 0;
+    /// A joined screen with its member units.
+    virtual int DeleteJoinScreen(QString _qstrJoinScreenID) = 0;
+    /// Ids of the screens of other layouts that use the output.
+    virtual int GetScreensUsingDecOut(QString _qstrLayoutID, QString _qstrDecOutID, QStringList& _lstUnitIDs) = 0;
+    /// The screens of a layout with output number, decoder id and address, by unit number.
+    virtual int GetTvScreenInfo(QString _qstrLayoutID, QVector<CLS_ScreenUnitEntity*>& _vecUnits) = 0;
+    /// The single screens of a layout and the members of its joined screens.
+    virtual int GetLayoutScreenUnits(QString _qstrLayoutID, QVector<CLS_ScreenUnitEntity*>& _vecUnits) = 0;
+    virtual int GetScreenUnitsByType(int _iType, QVector<CLS_ScreenUnitEntity*>& _vecUnits) = 0;
+    virtual int GetAllTVLayout(QVector<CLS_TVLayoutEntity*>& _vecLayouts) = 0;
+    virtual int GetTVLayoutIds(QStringList& _lstIDs) = 0;
+    virtual int TVLayoutSyn(QString _qstrLayoutID, CLS_TVLayoutEntity* _pLayoutEntity) = 0;
+    /// The layout with its screens by row (F_Y), then column (F_X); joined screens carry their
+    /// members. _iSysType is the client's and is not used for the read.
+    virtual int GetLayOutInfoById(QString _qstrLayOutId, CLS_TVLayoutEntity& _layoutEntity, int _iSysType) = 0;
+    /// Whether another layout than _qstrLayoutID has the caption.
+    virtual bool IsTVLayoutNameExist(QString _qstrName, QString _qstrLayoutID) = 0;
+    /// A new layout owned by the current user (a layout without id gets a new one, written
+    /// back), then its image when it has one. Separate steps: the first failure ends.
+    virtual int InsertTVLayout(CLS_TVLayoutEntity& _layoutEntity) = 0;
+    /// Stores the caption of the layout; takes ownership of _pTVLayout and destroys it.
+    virtual int UpdateTvWall(CLS_TVLayoutEntity* _pTVLayout) = 0;
+    virtual int UpdateTVLayoutImage(QString _qstrLayoutID, QString _qstrImgPath) = 0;
+    virtual int UpdateTVOutPlace(QString _qstrLayoutID, QString _qstrTVOutID, QString _qstrNewTVOutID, double _dX,
+                                 double _dY, double _dW, double _dH) = 0;
+    virtual int RemoveTVOutFromLayout(QString _qstrLayoutID, QString _qstrTVOutID) = 0;
+    /// Removes the layout's memberships, and with _bWithScreens its screen units too.
+    virtual int ClearTVLayout(QString _qstrLayoutID, bool _bWithScreens) = 0;
+    /// Deletes the views that belong to the layout.
+    virtual int DeleteTVLayoutViews(QString _qstrLayoutID) = 0;
+    virtual int DeleteTVLayout(QString _qstrLayoutID) = 0;
+    /// Join templates of decoder outputs in their tables.
+    virtual int InsertJoinTemplate(const CLS_TVJoinTemplateEntity& _templateEntity) = 0;
+    virtual int GetTemplate(QString _qstrDecOutID, QVector<CLS_TVJoinTemplateEntity>& _vecTemplates) = 0;
+    virtual int DeleteJoinTemplate(QString _qstrTemplateID) = 0;
+    /// Join templates in the "JoinTemplate" setting: a caption already there stores nothing (-1).
+    virtual int InsertTemplate(QString _qstrCaption, QString _qstrDecID, int _iScreenNo,
+                               const QVector<STRCT_JoinTemplateRegion>& _vecRegions) = 0;
+    /// Caption -> regions of the templates of the decoder and screen number.
+    virtual int GetTemplate(QString _qstrDecID, int _iScreenNo,
+                            QMap<QString, QVector<STRCT_JoinTemplateRegion>>& _mapTemplates) = 0;
 
     // ---- electronic maps and areas ----
     /// Appends every map; S_MapImg is the stored text "image/<format>;base64:<Base64>".

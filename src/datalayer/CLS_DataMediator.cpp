@@ -60,6 +60,7 @@ CLS_DataMediator::CLS_DataMediator() : I_DataMediator(nullptr)
 
 CLS_DataMediator::~CLS_DataMediator()
 {
+    ReleaseAlarmState();
     QMutexLocker locker(&s_liveMutex);
     liveMediators().remove(this);
     // The resource items are not deleted: the client may still hold them.

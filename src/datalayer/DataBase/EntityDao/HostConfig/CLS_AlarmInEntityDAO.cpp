@@ -1,6 +1,7 @@
 #include "CLS_AlarmInEntityDAO.h"
 
 #include "DeviceDaoSupport.h"
+#include "DataBase/EntityDao/Alarm/CLS_AlarmActionEntityDAO.h"
 
 using namespace DeviceDao;
 
@@ -138,6 +139,9 @@ int CLS_AlarmInEntityDAO::DeleteAlarmIns(const QStringList& _lstAlarmInIDs)
         for (const QString& strSql : strSteps) {
             QList<QString> lstSql;
             QList<Binds> lstBinds;
+            if (&strSql == strSteps) {  // the linkage rules go with the first step
+                CLS_AlarmActionEntityDAO::AppendDeleteOfObjects(_lstAlarmInIDs, QString(), lstSql, lstBinds);
+            }
             for (const QString& strID : _lstAlarmInIDs) {
                 lstSql << strSql;
                 lstBinds << Binds{{":id", strID}};

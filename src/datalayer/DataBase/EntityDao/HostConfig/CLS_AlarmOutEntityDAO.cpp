@@ -1,6 +1,7 @@
 #include "CLS_AlarmOutEntityDAO.h"
 
 #include "DeviceDaoSupport.h"
+#include "DataBase/EntityDao/Alarm/CLS_AlarmActionEntityDAO.h"
 
 using namespace DeviceDao;
 
@@ -137,6 +138,9 @@ int CLS_AlarmOutEntityDAO::DeleteAlarmOuts(const QStringList& _lstAlarmOutIDs)
         for (const QString& strSql : strSteps) {
             QList<QString> lstSql;
             QList<Binds> lstBinds;
+            if (&strSql == strSteps) {  // the linkage rules go with the first step
+                CLS_AlarmActionEntityDAO::AppendDeleteOfObjects(_lstAlarmOutIDs, QString(), lstSql, lstBinds);
+            }
             for (const QString& strID : _lstAlarmOutIDs) {
                 lstSql << strSql;
                 lstBinds << Binds{{":id", strID}};

@@ -1,6 +1,7 @@
 #include "CLS_ChannelEntityDAO.h"
 
 #include "DeviceDaoSupport.h"
+#include "DataBase/EntityDao/Alarm/CLS_AlarmActionEntityDAO.h"
 
 using namespace DeviceDao;
 
@@ -183,11 +184,15 @@ int CLS_ChannelEntityDAO::DeleteChannelsOfHost(const QString& _strHostID)
 {
     return Guarded("CLS_ChannelEntityDAO::DeleteChannelsOfHost", -1, [&] {
         // The host id is bound rather than spliced between quotes.
-        const QList<QString> lstSql{QStringLiteral("Delete From TAB_CHANNEL Where S_PARENT_ID=:hostID"),
-                                    QStringLiteral("Delete From TAB_DEV_CAMERA Where S_PARENT_ID=:hostID"),
-                                    QStringLiteral("Delete From TAB_OBJ Where S_PARENT_ID=:hostID")};
+        QList<QString> lstSql;
+        QList<Binds> lstBinds;
+        CLS_AlarmActionEntityDAO::AppendDeleteOfObjects({}, _strHostID, lstSql, lstBinds);
+        lstSql << QStringLiteral("Delete From TAB_CHANNEL Where S_PARENT_ID=:hostID")
+               << QStringLiteral("Delete From TAB_DEV_CAMERA Where S_PARENT_ID=:hostID")
+               << QStringLiteral("Delete From TAB_OBJ Where S_PARENT_ID=:hostID");
         const Binds binds{{":hostID", _strHostID}};
-        return ExecuteTransactionEx(m_strDbName, lstSql, {binds, binds, binds});
+        lstBinds << binds << binds << binds;
+        return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
     });
 }
 
@@ -200,6 +205,7 @@ int CLS_ChannelEntityDAO::DeleteChannels(const QStringList& _lstChannelIDs)
         // The ids are bound rather than spliced between quotes.
         QList<QString> lstSql;
         QList<Binds> lstBinds;
+        CLS_AlarmActionEntityDAO::AppendDeleteOfObjects(_lstChannelIDs, QString(), lstSql, lstBinds);
         for (const QString& strID : _lstChannelIDs) {
             const Binds binds{{":id", strID}};
             lstSql << QStringLiteral("Delete From TAB_CHANNEL Where S_ID=:id")

@@ -1,6 +1,7 @@
 #include "CLS_DevDAO.h"
 
 #include "DeviceDaoSupport.h"
+#include "DataBase/EntityDao/Alarm/CLS_AlarmActionEntityDAO.h"
 
 #include <QDateTime>
 
@@ -73,8 +74,14 @@ int CLS_DevDAO::ReplaceDev(const Common::STRCT_DevItem& _devItem)
 int CLS_DevDAO::DeleteDev(const QString& _strDevID)
 {
     return Guarded("CLS_DevDAO::DeleteDev", -1, [&] {
-        return ExecuteEx(m_strDbName, QStringLiteral("DELETE FROM TAB_DEV WHERE S_ID = :id"),
-                         Binds{{":id", _strDevID}});
+        QList<QString> lstSql;
+        QList<Binds> lstBinds;
+        // The device and the channel it shows as (id + "_0") may be sources of linkage rules.
+        CLS_AlarmActionEntityDAO::AppendDeleteOfObjects({_strDevID, _strDevID + QStringLiteral("_0")}, QString(),
+                                                        lstSql, lstBinds);
+        lstSql << QStringLiteral("DELETE FROM TAB_DEV WHERE S_ID = :id");
+        lstBinds << Binds{{":id", _strDevID}};
+        return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
     });
 }
 

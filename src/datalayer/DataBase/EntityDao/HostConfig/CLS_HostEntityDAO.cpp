@@ -1,6 +1,7 @@
 #include "CLS_HostEntityDAO.h"
 
 #include "DeviceDaoSupport.h"
+#include "DataBase/EntityDao/Alarm/CLS_AlarmActionEntityDAO.h"
 
 using namespace DeviceDao;
 
@@ -172,12 +173,16 @@ int CLS_HostEntityDAO::DeleteHost(const QString& _strHostID)
 {
     return Guarded("CLS_HostEntityDAO::DeleteHost", -1, [&] {
         // The id is bound, so that an id holding a quote cannot change the statements.
-        const QList<QString> lstSql{QStringLiteral("DELETE FROM TAB_HOST WHERE S_ID=:id"),
-                                    QStringLiteral("DELETE FROM TAB_DEV_VIDEO_HOST WHERE S_ID=:id"),
-                                    QStringLiteral("DELETE FROM TAB_OBJ WHERE S_ID=:id"),
-                                    QStringLiteral("DELETE FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_OBJ_ID=:id")};
+        QList<QString> lstSql;
+        QList<Binds> lstBinds;
+        CLS_AlarmActionEntityDAO::AppendDeleteOfObjects({_strHostID}, _strHostID, lstSql, lstBinds);
+        lstSql << QStringLiteral("DELETE FROM TAB_HOST WHERE S_ID=:id")
+               << QStringLiteral("DELETE FROM TAB_DEV_VIDEO_HOST WHERE S_ID=:id")
+               << QStringLiteral("DELETE FROM TAB_OBJ WHERE S_ID=:id")
+               << QStringLiteral("DELETE FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_OBJ_ID=:id");
         const Binds binds{{":id", _strHostID}};
-        return ExecuteTransactionEx(m_strDbName, lstSql, {binds, binds, binds, binds});
+        lstBinds << binds << binds << binds << binds;
+        return ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
     });
 }
 

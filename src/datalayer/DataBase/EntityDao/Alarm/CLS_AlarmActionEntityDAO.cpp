@@ -189,10 +189,14 @@ void CLS_AlarmActionEntityDAO::AppendDeleteOfObjects(const QStringList& _lstObjI
         return;
     }
     QStringList lstTables{QLatin1String(kTable)};
-    CLS_AlarmActionEntityDAO* pDao = GetInstance();
     QString strSysId;
-    if (GetSysId(strSysId) == 0 && pDao->TableIsExist(kTable) == 0) {
-        lstTables.append(QLatin1String(kTable) + strSysId);
+    if (GetSysId(strSysId) == 0) {
+        // Made here when missing, so that the deletion needs no round trip to ask for it and
+        // cannot fail for want of it.
+        const QString strTable = QLatin1String(kTable) + strSysId;
+        _lstSql.append(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 AS SELECT * FROM %2").arg(strTable, kTable));
+        _lstBinds.append(Binds());
+        lstTables.append(strTable);
     }
     Binds binds;
     QStringList lstConditions;

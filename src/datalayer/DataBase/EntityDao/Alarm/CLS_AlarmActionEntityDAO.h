@@ -47,8 +47,8 @@ public:
 
     /// Appends to a plain transaction of the main database the statements that delete every
     /// rule (of any user) whose source is one of _lstObjIDs or a child object of _strParentID
-    /// (when not empty), from the template and from this system's table when it exists. Put
-    /// them before the statements that delete the objects' own rows.
+    /// (when not empty), from the template and from this system's table (made first when
+    /// missing). Put them before the statements that delete the objects' own rows.
     static void AppendDeleteOfObjects(const QStringList& _lstObjIDs, const QString& _strParentID,
                                       QList<QString>& _lstSql, QList<Binds>& _lstBinds);
 

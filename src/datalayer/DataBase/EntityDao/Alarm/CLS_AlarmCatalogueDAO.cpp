@@ -21,6 +21,23 @@ bool Flag(const Row& _row, const char* _pszColumn)
     return Int(_row, _pszColumn) != 0;
 }
 
+// Appends one new entity per row, filled by _fill; -1 for a null record set.
+template <typename E, typename F>
+int LoadEach(const RecordSet* _pRecSet, QList<E*>& _lstOut, F&& _fill)
+{
+    if (_pRecSet == nullptr) {
+        return -1;
+    }
+    for (const Row* pRow : *_pRecSet) {
+        if (pRow != nullptr) {
+            auto* pEntity = new E();
+            _fill(*pRow, *pEntity);
+            _lstOut.append(pEntity);
+        }
+    }
+    return 0;
+}
+
 // Runs an unbound catalogue query and loads its rows; -1 for no record set.
 template <typename L>
 int ReadCatalogue(const QString& _strDbName, const char* _pszSql, L&& _load)
@@ -45,15 +62,10 @@ CLS_AlarmLevelEntityDAO* CLS_AlarmLevelEntityDAO::GetInstance()
 int CLS_AlarmLevelEntityDAO::GetAllAlarmLevel(QList<CLS_AlarmLevelEntity*>& _lstOut)
 {
     return ReadCatalogue(m_strDbName, "SELECT * FROM TAB_ALARM_LEVEL", [&](const RecordSet* _pRows) {
-        for (const Row* pRow : *_pRows) {
-            if (pRow != nullptr) {
-                auto* pEntity = new CLS_AlarmLevelEntity();
-                pEntity->I_LEVEL = Int(*pRow, "I_LEVEL");
-                pEntity->S_CAPTION = Text(*pRow, "S_CAPTION");
-                _lstOut.append(pEntity);
-            }
-        }
-        return 0;
+        return LoadEach(_pRows, _lstOut, [](const Row& _row, CLS_AlarmLevelEntity& e) {
+            e.I_LEVEL = Int(_row, "I_LEVEL");
+            e.S_CAPTION = Text(_row, "S_CAPTION");
+        });
     });
 }
 
@@ -75,24 +87,18 @@ int CLS_AlarmMainTypeEntityDAO::LoadData(const RecordSet* _pRecSet, QList<CLS_Al
         DL_LOG(3, "[CLS_AlarmMainTypeEntityDAO::LoadData]_pRecSet == nullptr");
         return -1;
     }
-    for (const Row* pRow : *_pRecSet) {
-        if (pRow == nullptr) {
-            continue;
-        }
-        auto* e = new CLS_AlarmMainTypeEntity();
-        e->I_ID = Int(*pRow, "I_ID");
-        e->I_ROW_ID = Int(*pRow, "rowid");
-        e->S_CAPTION = Text(*pRow, "S_CAPTION");
-        e->I_HOST_TYPE_ID = Int(*pRow, "I_HOST_TYPE_ID");
-        e->I_MAIN_ALARM_TYPE = Int(*pRow, "I_MAIN_ALARM_TYPE");
-        e->I_HOST_ITEM_TYPE_ID = Int(*pRow, "I_HOST_ITEM_TYPE_ID");
-        e->I_IS_GET_VCA_ALARM = Int(*pRow, "I_IS_GET_VCA_ALARM");
-        e->I_IS_GET_FACE_ALARM = Int(*pRow, "I_IS_GET_FACE_ALARM");
-        e->I_IS_GET_EXCEPT_ALARM = Int(*pRow, "I_IS_GET_EXCEPT_ALARM");
-        e->I_IS_GET_UNIQUEALERT_ALARM = Int(*pRow, "I_IS_GET_UNIQUEALERT_ALARM");
-        _lstOut.append(e);
-    }
-    return 0;
+    return LoadEach(_pRecSet, _lstOut, [](const Row& _row, CLS_AlarmMainTypeEntity& e) {
+        e.I_ID = Int(_row, "I_ID");
+        e.I_ROW_ID = Int(_row, "rowid");
+        e.S_CAPTION = Text(_row, "S_CAPTION");
+        e.I_HOST_TYPE_ID = Int(_row, "I_HOST_TYPE_ID");
+        e.I_MAIN_ALARM_TYPE = Int(_row, "I_MAIN_ALARM_TYPE");
+        e.I_HOST_ITEM_TYPE_ID = Int(_row, "I_HOST_ITEM_TYPE_ID");
+        e.I_IS_GET_VCA_ALARM = Int(_row, "I_IS_GET_VCA_ALARM");
+        e.I_IS_GET_FACE_ALARM = Int(_row, "I_IS_GET_FACE_ALARM");
+        e.I_IS_GET_EXCEPT_ALARM = Int(_row, "I_IS_GET_EXCEPT_ALARM");
+        e.I_IS_GET_UNIQUEALERT_ALARM = Int(_row, "I_IS_GET_UNIQUEALERT_ALARM");
+    });
 }
 
 CLS_AlarmSubTypeEntityDAO* CLS_AlarmSubTypeEntityDAO::GetInstance()
@@ -113,21 +119,15 @@ int CLS_AlarmSubTypeEntityDAO::LoadData(const RecordSet* _pRecSet, QList<CLS_Ala
         DL_LOG(3, "[CLS_AlarmMainTypeEntityDAO::LoadData]_pRecSet == nullptr");
         return -1;
     }
-    for (const Row* pRow : *_pRecSet) {
-        if (pRow == nullptr) {
-            continue;
-        }
-        auto* e = new CLS_AlarmSubTypeEntity();
-        e->I_ID = Int(*pRow, "I_ID");
-        e->S_CAPTION = Text(*pRow, "S_CAPTION");
-        e->I_SUB_ALARM_TYPE = Int(*pRow, "I_SUB_ALARM_TYPE");
-        e->I_ADAPTER_ALARM_ID = Int(*pRow, "I_ADAPTER_ALARM_ID");
-        e->I_MAIN_ALARM_TYPE_ID = Int(*pRow, "I_MAIN_ALARM_TYPE_ID");
-        e->I_IS_DELAYCANCELALARM = Int(*pRow, "I_IS_DELAYCANCELALARM");
-        e->I_IS_FILTERREPEATALARM = Int(*pRow, "I_IS_FILTERREPEATALARM");
-        _lstOut.append(e);
-    }
-    return 0;
+    return LoadEach(_pRecSet, _lstOut, [](const Row& _row, CLS_AlarmSubTypeEntity& e) {
+        e.I_ID = Int(_row, "I_ID");
+        e.S_CAPTION = Text(_row, "S_CAPTION");
+        e.I_SUB_ALARM_TYPE = Int(_row, "I_SUB_ALARM_TYPE");
+        e.I_ADAPTER_ALARM_ID = Int(_row, "I_ADAPTER_ALARM_ID");
+        e.I_MAIN_ALARM_TYPE_ID = Int(_row, "I_MAIN_ALARM_TYPE_ID");
+        e.I_IS_DELAYCANCELALARM = Int(_row, "I_IS_DELAYCANCELALARM");
+        e.I_IS_FILTERREPEATALARM = Int(_row, "I_IS_FILTERREPEATALARM");
+    });
 }
 
 CLS_AlarmTypeEntityDAO* CLS_AlarmTypeEntityDAO::GetInstance()
@@ -247,19 +247,13 @@ CLS_HostConfigEntityDAO* CLS_HostConfigEntityDAO::GetInstance()
 int CLS_HostConfigEntityDAO::GetAllHostConfig(QList<CLS_HostConfigEntity*>& _lstOut)
 {
     return ReadCatalogue(m_strDbName, "SELECT * FROM TAB_DD_QXHOST_CONFIG", [&](const RecordSet* _pRows) {
-        for (const Row* pRow : *_pRows) {
-            if (pRow == nullptr) {
-                continue;
-            }
-            auto* e = new CLS_HostConfigEntity();
-            e->I_HOSTTYPEID = Int(*pRow, "I_HOSTTYPEID");
-            e->S_FILE_NAME = Text(*pRow, "S_FILE_NAME");
-            e->S_CAPTION = Text(*pRow, "S_CAPTION");
-            e->S_PATH_MAC = Text(*pRow, "S_PATH_MAC");
-            e->S_PATH_WINDOWS = Text(*pRow, "S_PATH_WINDOWS");
-            e->S_DLL_LOADTOKEN = Text(*pRow, "S_DLL_LOADTOKEN");
-            _lstOut.append(e);
-        }
-        return 0;
+        return LoadEach(_pRows, _lstOut, [](const Row& _row, CLS_HostConfigEntity& e) {
+            e.I_HOSTTYPEID = Int(_row, "I_HOSTTYPEID");
+            e.S_FILE_NAME = Text(_row, "S_FILE_NAME");
+            e.S_CAPTION = Text(_row, "S_CAPTION");
+            e.S_PATH_MAC = Text(_row, "S_PATH_MAC");
+            e.S_PATH_WINDOWS = Text(_row, "S_PATH_WINDOWS");
+            e.S_DLL_LOADTOKEN = Text(_row, "S_DLL_LOADTOKEN");
+        });
     });
 }

@@ -106,16 +106,18 @@ int CLS_DataAccess::GetAllAdapterAlarmInfo(QString _strLangType, AdapterAlarmInf
                 DL_LOG(3, "qvecAdapterAlarmInfoEntity[i] == nullptr");
                 continue;
             }
-            auto* pInfo = new STRCT_AdapterAlarmInfo();
+            // A reload updates an entry in place: the client may hold pointers to the entries.
+            STRCT_AdapterAlarmInfo* pInfo = _pMap->value(pEntity->I_ID, nullptr);
+            if (pInfo == nullptr) {
+                pInfo = new STRCT_AdapterAlarmInfo();
+                _pMap->insert(pEntity->I_ID, pInfo);
+            }
             pInfo->m_iId = pEntity->I_ID;
             pInfo->m_bFilterAlarming = pEntity->I_IS_FILTERALARMING;
             pInfo->m_iLevel = pEntity->I_LEVEL;
             pInfo->m_strCaption = pEntity->S_CAPTION;
             pInfo->m_iMainAlarmType = pEntity->I_MAIN_ALARM_TYPE;
             pInfo->m_bIsDeal = pEntity->I_IS_DEAL;
-            // A reload replaces the entry of the same id rather than leaking it.
-            delete _pMap->value(pInfo->m_iId, nullptr);
-            _pMap->insert(pInfo->m_iId, pInfo);
         }
         qDeleteAll(qvecAdapterAlarmInfoEntity);
         return 0;

@@ -136,9 +136,10 @@ TEST_F(Alarms, CatalogueReadsTheSeededTypesWithCaptionsOfTheLanguage)
     EXPECT_EQ(pDisk->m_iMainAlarmType, 5);
     EXPECT_TRUE(pDisk->m_bIsDeal);
     EXPECT_FALSE(pDisk->m_bFilterAlarming);
-    // Another language refreshes the same entries under the same ids.
+    // Another language refreshes the same entries in place: pointers the client holds stay valid.
     EXPECT_EQ(m_mediator.GetAllAdapterAlarmInfo("CN"), pMap);
-    EXPECT_EQ(pMap->value(10)->m_strCaption, QString::fromUtf8("磁盘错误"));
+    EXPECT_EQ(pMap->value(10), pDisk);
+    EXPECT_EQ(pDisk->m_strCaption, QString::fromUtf8("磁盘错误"));
 
     STRCT_AdapterAlarmInfo* pInfo = nullptr;
     m_mediator.GetAdapterAlarmInfo(10, pInfo);

@@ -59,6 +59,10 @@ ctl tree --user admin --password "Adm1n pass"
 ctl update-host "$host" channels=6 --user admin --password "Adm1n pass"
 ctl tree --user admin --password "Adm1n pass"
 ctl hosts --user admin --password "Adm1n pass"
+ctl alarm-types
+[ -n "$host" ] && ctl links set "$host" 11 2 sound '{"file":"net.wav"}' --user admin --password "Adm1n pass"
+[ -n "$host" ] && ctl links show "$host" --user admin --password "Adm1n pass"
+ctl alarms count levels=4,5 state=0
 ctl netinfo
 
 stop_server

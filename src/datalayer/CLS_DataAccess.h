@@ -27,6 +27,7 @@
 #include "CLS_ElectronicMapEntity.h"
 
 // alarms
+#include "STRCT_Alarm.h"
 
 // recordings and face captures
 
@@ -333,8 +334,52 @@ public:
     int GetAreaDomainInfo(QString _qstrAreaId, QVector<CLS_AreaDomainEntity>& _vecDomains);
 
     // ---- alarm catalogue and linkage ----
+    // Catalogue reads, the linkage rules of this system and their parameter parsers (bodies in
+    // CLS_DataAccessAlarms.cpp). Entities appended to output lists belong to the caller.
+    /// Adds every adapter alarm type of the language to the map (entries owned by the map's
+    /// owner). 0 or -1.
+    int GetAllAdapterAlarmInfo(QString _strLangType, AdapterAlarmInfoMap* _pMap);
+    /// Frees the list's entities and refills it. 0 or -1.
+    int GetAllAlarmLevel(QList<CLS_AlarmLevelEntity*>* _pList);
+    int GetAllAlarmMainType(QList<CLS_AlarmMainTypeEntity*>& _lstOut);
+    int GetAllAlarmSubType(QList<CLS_AlarmSubTypeEntity*>& _lstOut);
+    /// One description per host type with its alarm types. 0, or -1 when the host types could
+    /// not be read.
+    int GetVideoHostInfo(QList<STRCT_VideoHostInfo>& _lstOut);
+    int UpdateAlarmTypeLevel(qint32 _iAdapterAlarmId, qint32 _iLevel);
+    /// Files the user's rules into the cache (it takes them over); rules of an adapter alarm
+    /// type missing from the map are dropped. 0, or -1 for no map, a failed query or no rules.
+    int StartGetAlarmLinkInfo(QString _strUserID, AdapterAlarmInfoMap* _pAdapterMap, AlarmLinkMap* _pCache);
+    /// Parses the link's parameter and appends the link to the cache, which takes it over.
+    void LoadAllAlarmLinkInfo(STRCT_SingleAlarmLink* _pLink, AlarmLinkMap* _pCache);
+    void ParseSoundLinkParam(const QString& _strParam, STRCT_SingleAlarmLink* _pSingleAlarmLink);
+    void ParseRecordLinkParam(const QString& _strParam, STRCT_SingleAlarmLink* _pSingleAlarmLink);
+    void ParseEmailLinkParam(const QString& _strParam, STRCT_SingleAlarmLink* _pSingleAlarmLink);
+    void ParseBallonTipsLinkParam(const QString& _strParam, STRCT_SingleAlarmLink* _pSingleAlarmLink);
+    void ParseAlarmVideoLinkParam(const QString& _strParam, STRCT_SingleAlarmLink* _pSingleAlarmLink);
+    /// 0 when this system's linkage table exists, non-zero when not, -1 for no system id.
+    int TableIsExist();
+    int CreateTableAlarmAction();
+    /// Deletes the user's stored rules of every source and alarm named by the links' keys.
+    int DeleteAlarmLinkInfo(QString _strUserID, const AlarmLinkMap& _mapLinks);
+    /// Stores the non-null links in one transaction; with _bReplace the user's stored rules of
+    /// the named sources and alarms are deleted in the same transaction first.
+    int InsertAlarmLinkInfo(QString _strUserID, const AlarmLinkMap& _mapLinks, bool _bReplace = false);
+    int DeleteAlarmLinkInfoBySource(QString _strUserID, const QStringList& _lstSourceIDs);
 
     // ---- alarm records ----
+    // The alarm log and the cached events (bodies in CLS_DataAccessAlarms.cpp).
+    /// Stores the alarm and fills its time and id (also on failure). The server's result.
+    int InsertAlarmRecord(QString _strUserID, STRCT_NewAlarmRecord& _record);
+    /// Replaces the vector's content with the page; false when nothing was asked or no answer.
+    bool SearchAlarmRecord(const STRCT_AlarmSearchCondition& _condition, QVector<STRCT_AlarmRecord>& _vecOut);
+    int SearchAlarmRecordCount(const STRCT_AlarmSearchCondition& _condition);
+    int UpdateAlarmDealInfo(const STRCT_AlarmDealInfo& _deal);
+    int DeleteAlarmRecord(QString _strCutOff);
+    int InsertCacheEvent(const STRCT_CacheEvent& _event);
+    /// Appends every cached event of this system. 0 or -1.
+    int SearchCacheEvent(QVector<STRCT_CacheEvent>& _vecOut);
+    int DelCacheEvent(const QByteArray& _baData);
 
     // ---- recording files ----
 

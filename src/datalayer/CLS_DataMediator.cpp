@@ -82,6 +82,7 @@ CLS_DataMediator::CLS_DataMediator() : I_DataMediator(nullptr)
 
 CLS_DataMediator::~CLS_DataMediator()
 {
+    ReleaseAlarmState();
     QMutexLocker locker(&s_liveMutex);
     liveMediators().remove(this);
     // A slot running on this thread may delete its own mediator; only other threads are waited for.

@@ -229,8 +229,28 @@ public:
     int GetDomainInfoByAreaID(QString _qstrAreaId, QVector<CLS_AreaDomainEntity>& _vecDomains) override;
 
     // ---- alarm catalogue and linkage ----
+    AdapterAlarmInfoMap* GetAllAdapterAlarmInfo(QString _strLangType) override;
+    void GetAdapterAlarmInfo(qint32 _iAdapterAlarmId, STRCT_AdapterAlarmInfo*& _pInfo) override;
+    bool UpdateAdapterAlarmInfo(qint32 _iAdapterAlarmId, qint32 _iLevel) override;
+    QList<CLS_AlarmLevelEntity*>* GetAllAlarmLevel() override;
+    int GetAllAlarmMainType(QList<CLS_AlarmMainTypeEntity*>& _lstOut) override;
+    int GetAllAlarmSubType(QList<CLS_AlarmSubTypeEntity*>& _lstOut) override;
+    int GetVideoHostInfo(QList<STRCT_VideoHostInfo>& _lstOut) override;
+    int StartGetAlarmLinkInfo() override;
+    void LoadAllAlarmLinkInfo(STRCT_SingleAlarmLink* _pLink, AlarmLinkMap* _pCache) override;
+    int UpdateAlarmLinkInfo(AlarmLinkMap* _pLinks) override;
+    void UpdateAlarmLinkCache(AlarmLinkMap* _pLinks, AlarmLinkMap* _pCache) override;
+    const AlarmLinkMap& GetAlarmLinkCache() override;
 
     // ---- alarm records ----
+    bool InsertAlarmRecord(QString _strUserID, STRCT_NewAlarmRecord& _record) override;
+    bool SearchAlarmRecord(const STRCT_AlarmSearchCondition& _condition, QVector<STRCT_AlarmRecord>& _vecOut) override;
+    int GetAlarmRecordCount(const STRCT_AlarmSearchCondition& _condition) override;
+    bool UpdateAlarmDealInfo(const STRCT_AlarmDealInfo& _deal) override;
+    int DeleteAlarmRecord(QString _strFirstTime, QString _strCutOff) override;
+    int InsertCacheEvent(const STRCT_CacheEvent& _event) override;
+    int SearchCacheEvent(QVector<STRCT_CacheEvent>& _vecOut) override;
+    int DelCacheEvent(const QByteArray& _baData) override;
 
     // ---- recording files ----
 
@@ -316,6 +336,15 @@ private:
     QVector<CLS_AreaEntity> m_qvecAreaList;
 
     // ---- alarm catalogue and linkage state ----
+    // (CLS_DataMediatorAlarms.cpp) Adapter alarm types by id and the alarm levels, made on
+    // first use; the link cache owns its links and their parameters.
+    AdapterAlarmInfoMap* m_pqmapAdapterAlarmInfo = nullptr;
+    QList<CLS_AlarmLevelEntity*>* m_pqlistAlarmLevel = nullptr;
+    AlarmLinkMap m_qmapAlarmLinkInfo;
+    /// Frees the adapter map, the levels and the link cache (the destructor's first step).
+    void ReleaseAlarmState();
+    /// Frees the links of the cache and empties it.
+    static void ClearAlarmLinkCache(AlarmLinkMap& _cache);
 
     // ---- alarm records state ----
 

@@ -31,6 +31,7 @@
 #include "CLS_ElectronicMapEntity.h"
 
 // alarms
+#include "STRCT_Alarm.h"
 
 // recordings and face captures
 
@@ -440,8 +441,56 @@ public:
     virtual int GetDomainInfoByAreaID(QString _qstrAreaId, QVector<CLS_AreaDomainEntity>& _vecDomains) = 0;
 
     // ---- alarm catalogue and linkage ----
+    /// The adapter alarm types by id, made on first use and owned by the mediator; every call
+    /// adds (or refreshes) the types with their captions in _strLangType.
+    virtual AdapterAlarmInfoMap* GetAllAdapterAlarmInfo(QString _strLangType) = 0;
+    /// Points _pInfo at the cached entry of the id; unchanged when the id is not cached.
+    virtual void GetAdapterAlarmInfo(qint32 _iAdapterAlarmId, STRCT_AdapterAlarmInfo*& _pInfo) = 0;
+    /// Stores the level, then updates the cached entry; false when either step fails (the
+    /// stored level may have changed all the same).
+    virtual bool UpdateAdapterAlarmInfo(qint32 _iAdapterAlarmId, qint32 _iLevel) = 0;
+    /// The alarm levels, refilled by every call; the list belongs to the mediator.
+    virtual QList<CLS_AlarmLevelEntity*>* GetAllAlarmLevel() = 0;
+    /// Appends the main (sub) alarm types; the caller owns them. 0 or -1.
+    virtual int GetAllAlarmMainType(QList<CLS_AlarmMainTypeEntity*>& _lstOut) = 0;
+    virtual int GetAllAlarmSubType(QList<CLS_AlarmSubTypeEntity*>& _lstOut) = 0;
+    /// Appends one description per device host type with its alarm types. 0 or -1.
+    virtual int GetVideoHostInfo(QList<STRCT_VideoHostInfo>& _lstOut) = 0;
+    /// Loads the current user's linkage rules into the link cache (load the adapter types
+    /// first: rules of an unknown type are dropped). 0, or -1 when there is nothing to load.
+    virtual int StartGetAlarmLinkInfo() = 0;
+    /// Parses the link's parameter and files it into _pCache, which takes it over.
+    virtual void LoadAllAlarmLinkInfo(STRCT_SingleAlarmLink* _pLink, AlarmLinkMap* _pCache) = 0;
+    /// Replaces the stored rules of every (source, alarm) pair named by the keys, across the
+    /// cross product of the named sources and alarms, with the given links (the caller keeps
+    /// them), then refreshes the cache. 0 or the failure.
+    virtual int UpdateAlarmLinkInfo(AlarmLinkMap* _pLinks) = 0;
+    /// The in-memory half of UpdateAlarmLinkInfo: copies of the links replace the pairs' entries.
+    virtual void UpdateAlarmLinkCache(AlarmLinkMap* _pLinks, AlarmLinkMap* _pCache) = 0;
+    /// The link cache; it belongs to the mediator.
+    virtual const AlarmLinkMap& GetAlarmLinkCache() = 0;
 
     // ---- alarm records ----
+    /// Writes an alarm of the user and fills its time and id; true when stored, and always
+    /// under the software type that stores no records.
+    virtual bool InsertAlarmRecord(QString _strUserID, STRCT_NewAlarmRecord& _record) = 0;
+    /// Replaces _vecOut with one page, newest first; false when no level is selected or there
+    /// was no answer.
+    virtual bool SearchAlarmRecord(const STRCT_AlarmSearchCondition& _condition,
+                                   QVector<STRCT_AlarmRecord>& _vecOut) = 0;
+    /// Number of records matching the filters (page fields ignored); 0 on failure.
+    virtual int GetAlarmRecordCount(const STRCT_AlarmSearchCondition& _condition) = 0;
+    /// Marks a record as handled; true once the statement was sent.
+    virtual bool UpdateAlarmDealInfo(const STRCT_AlarmDealInfo& _deal) = 0;
+    /// Deletes the records written before _strCutOff ("yyyy-MM-dd hh:mm:ss"); _strFirstTime is
+    /// not used. The server's result.
+    virtual int DeleteAlarmRecord(QString _strFirstTime, QString _strCutOff) = 0;
+    /// Stores an event of this system (the id is generated). The server's result.
+    virtual int InsertCacheEvent(const STRCT_CacheEvent& _event) = 0;
+    /// Appends every cached event of this system. 0 or -1.
+    virtual int SearchCacheEvent(QVector<STRCT_CacheEvent>& _vecOut) = 0;
+    /// Removes every event with exactly that data.
+    virtual int DelCacheEvent(const QByteArray& _baData) = 0;
 
     // ---- recording files ----
 

@@ -7,6 +7,7 @@
 #include "AuthorityTypeList.h"
 #include "CLS_AlarmInEntity.h"
 #include "CLS_AlarmOutEntity.h"
+#include "DataBase/EntityDao/Alarm/CLS_AlarmActionEntityDAO.h"
 #include "DeviceDaoSupport.h"
 
 #include <QByteArray>
@@ -108,6 +109,9 @@ public:
             for (const QString& strSql : strSteps) {
                 QList<QString> lstSql;
                 QList<Binds> lstBinds;
+                if (&strSql == strSteps) {  // the linkage rules go with the first step
+                    CLS_AlarmActionEntityDAO::AppendDeleteOfObjects(_lstIDs, QString(), lstSql, lstBinds);
+                }
                 for (const QString& strID : _lstIDs) {
                     lstSql << strSql;
                     lstBinds << Binds{{":id", strID}};

@@ -1,5 +1,6 @@
 #include "ObjectRemoval.h"
 
+#include "DataBase/EntityDao/Alarm/CLS_AlarmActionEntityDAO.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
 
 namespace DeviceDao {
@@ -46,6 +47,7 @@ void AppendReferenceRemoval(const QStringList& _lstIDs, QList<QString>& _lstSql,
 {
     const Deleter remove(_lstIDs, _lstSql, _lstBinds);
     remove("TAB_OBJ_ROLE_AUTHORITY", "S_OBJ_ID");
+    CLS_AlarmActionEntityDAO::AppendDeleteOfObjects(_lstIDs, QString(), _lstSql, _lstBinds);
 }
 
 void AppendDeviceObjectRemoval(const QStringList& _lstIDs, QList<QString>& _lstSql, QList<Binds>& _lstBinds)

@@ -11,7 +11,6 @@ struct RecCase
 {
     const char* name;
     const char* path;
-    const char* failure;  // part of the log line when refused, null when decoded
     int recType;
     int streamType;
     const char* start;
@@ -24,24 +23,35 @@ struct RecCase
     const char* channel;
 };
 
-void PrintTo(const RecCase& _case, std::ostream* _pOut)
+struct RefusedCase
 {
-    *_pOut << _case.name;
+    const char* name;
+    const char* path;
+    const char* failure;  // the failed condition of the log line
+};
+
+template <typename T>
+std::string caseName(const ::testing::TestParamInfo<T>& _info)
+{
+    return _info.param.name;
 }
 
-const RecCase kRecCases[] = {
-    {"main_35", "/mnt/disk1/rec/d1-d2-d3-7-ch01/h20240315100000_20240315110000m.mp4", nullptr, 1, 0,
+const RecCase kDecoded[] = {
+    {"main_35", "/mnt/disk1/rec/d1-d2-d3-7-ch01/h20240315100000_20240315110000m.mp4", 1, 0,
      "2024-03-15 10:00:00", "2024-03-15 11:00:00", "/mnt/disk1", "d1", "d2", "d3", 7, "ch01"},
-    {"sub_35_motion", "/d/x/a-b-c-12-ch2/t20240101235959-20240102000001s.mp4", nullptr, 2, 1, "2024-01-01 23:59:59",
+    {"sub_35_motion", "/d/x/a-b-c-12-ch2/t20240101235959-20240102000001s.mp4", 2, 1, "2024-01-01 23:59:59",
      "2024-01-02 00:00:01", "/d", "a", "b", "c", 12, "ch2"},
-    {"longer_name_alarm", "/disk/day/a-b-c-3-ch/a20240315100000_20240315110000_0001_extra_m.avi", nullptr, 3, 0,
+    {"longer_name_alarm", "/disk/day/a-b-c-3-ch/a20240315100000_20240315110000_0001_extra_m.avi", 3, 0,
      "2024-03-15 10:00:00", "2024-03-15 11:00:00", "/disk", "a", "b", "c", 3, "ch"},
-    {"six_dir_fields_use_last_five", "/r/s/zz-d1-d2-d3-8-ch3/h20240315100000_20240315110000m.mp4", nullptr, 1, 0,
+    {"six_dir_fields_use_last_five", "/r/s/zz-d1-d2-d3-8-ch3/h20240315100000_20240315110000m.mp4", 1, 0,
      "2024-03-15 10:00:00", "2024-03-15 11:00:00", "/r", "d1", "d2", "d3", 8, "ch3"},
-    {"empty_dir_fields_count", "/r/s/---0-ch4/h20240315100000_20240315110000m.mp4", nullptr, 1, 0,
+    {"empty_dir_fields_count", "/r/s/---0-ch4/h20240315100000_20240315110000m.mp4", 1, 0,
      "2024-03-15 10:00:00", "2024-03-15 11:00:00", "/r", "", "", "", 0, "ch4"},
-    {"disk_with_slashes_digits_unchecked", "/a/b/c/any/d-e-f-1-ch/h2024ab15100000_20240315110000m.mp4", nullptr, 1, 0,
+    {"disk_with_slashes_digits_unchecked", "/a/b/c/any/d-e-f-1-ch/h2024ab15100000_20240315110000m.mp4", 1, 0,
      "2024-ab-15 10:00:00", "2024-03-15 11:00:00", "/a/b/c", "d", "e", "f", 1, "ch"},
+};
+
+const RefusedCase kRefused[] = {
     {"name_34", "/d/x/a-b-c-1-ch/h20240315100000_2024031511000m.mp4", "qstrFileName.size() < RECFILE_NAME_LEN"},
     {"no_slash", "h20240315100000_20240315110000m.mp4", "iIndex < 0"},
     {"no_channel_dir", "a-b-c-1-ch/h20240315100000_20240315110000m.mp4", "iIndex < 0"},
@@ -53,11 +63,11 @@ const RecCase kRecCases[] = {
     {"parent_component", "/d/../a-b-c-1-ch/h20240315100000_20240315110000m.mp4", "path contains .."},
 };
 
-class RecPathTest : public ::testing::TestWithParam<RecCase>
+class RecPathDecodes : public ::testing::TestWithParam<RecCase>
 {
 };
 
-TEST_P(RecPathTest, DecodesOrRefusesWithItsLine)
+TEST_P(RecPathDecodes, EveryFieldThePathCarries)
 {
     const RecCase& c = GetParam();
     LogCapture log;
@@ -65,16 +75,7 @@ TEST_P(RecPathTest, DecodesOrRefusesWithItsLine)
     info.m_strHostID = "kept host";
     info.m_uiLength = 4711;
     info.m_iLock = 2;
-    info.m_strChannelID = "untouched";
-    const bool bOk = RecPath::DecodeRecFilePath(QString::fromUtf8(c.path), info);
-    if (c.failure != nullptr) {
-        EXPECT_FALSE(bOk);
-        EXPECT_TRUE(log.hasPart(3, QString("[CLS_DataMediator::DecodeFilePathToRecInfo]") + c.failure)) << log.dump().toStdString();
-        EXPECT_EQ(info.m_strChannelID, "untouched");
-        EXPECT_TRUE(info.m_strFileName.isEmpty());
-        return;
-    }
-    ASSERT_TRUE(bOk) << log.dump().toStdString();
+    ASSERT_TRUE(RecPath::DecodeRecFilePath(QString::fromUtf8(c.path), info)) << log.dump().toStdString();
     const QString strPath = QString::fromUtf8(c.path);
     EXPECT_EQ(info.m_iRecType, c.recType);
     EXPECT_EQ(info.m_iStreamType, c.streamType);
@@ -94,7 +95,25 @@ TEST_P(RecPathTest, DecodesOrRefusesWithItsLine)
     EXPECT_EQ(info.m_iLock, 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Grammar, RecPathTest, ::testing::ValuesIn(kRecCases),
-                         [](const ::testing::TestParamInfo<RecCase>& _info) { return std::string(_info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Grammar, RecPathDecodes, ::testing::ValuesIn(kDecoded), caseName<RecCase>);
+
+class RecPathRefuses : public ::testing::TestWithParam<RefusedCase>
+{
+};
+
+TEST_P(RecPathRefuses, WithItsLineAndTheOutputUntouched)
+{
+    const RefusedCase& c = GetParam();
+    LogCapture log;
+    STRCT_RecFileInfo info;
+    info.m_strChannelID = "untouched";
+    EXPECT_FALSE(RecPath::DecodeRecFilePath(QString::fromUtf8(c.path), info));
+    EXPECT_TRUE(log.has(3, QString("[CLS_DataMediator::DecodeFilePathToRecInfo]") + c.failure)) << log.dump().toStdString();
+    EXPECT_EQ(info.m_strChannelID, "untouched");
+    EXPECT_TRUE(info.m_strFileName.isEmpty());
+    EXPECT_TRUE(info.m_strStartTime.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Grammar, RecPathRefuses, ::testing::ValuesIn(kRefused), caseName<RefusedCase>);
 
 }  // namespace

@@ -30,6 +30,12 @@
 #include "STRCT_Alarm.h"
 
 // recordings and face captures
+#include "CLS_IntelligentDataRecEntity.h"
+#include "CLS_RecFileEntity.h"
+#include <QDateTime>
+#include <QPair>
+#include <QSet>
+#include <QVector>
 
 // passenger-flow statistics
 
@@ -382,8 +388,44 @@ public:
     int DelCacheEvent(const QByteArray& _baData);
 
     // ---- recording files ----
+    // Forwarders to the recording-file, pre/delay and operation-log DAOs
+    // (CLS_DataAccessRecordings.cpp). Entities in output vectors belong to the caller.
+    int AddRecordFile(const CLS_RecFileEntity& _entity);
+    int AddRecordFileToTransaction(const QVector<CLS_RecFileEntity>& _vecEntities);
+    int AddRecordFileByTransaction();
+    int SearchPlaybackRecFile(const CLS_RecFileSearchEntity& _search, QVector<CLS_RecFileEntity*>& _vecFiles);
+    int DeleteRecordFileByIds(const QSet<qint32>& _setIds);
+    int DeleteAllRecordFile(const QString& _strSaveDisk);
+    QDateTime GetEarliestRecordTime();
+    int GetAllRecordFile(QVector<CLS_RecFileEntity*>& _vecFiles);
+    qint64 GetOldestRecordFileLength(int _iCount);
+    qint64 GetTotalRecordFileLength();
+    int ReplaceRecPreDelay(const QVector<CLS_RecPreDelayEntity>& _vecValues);
+    int SelectRecPreDelayDataAll(QVector<CLS_RecPreDelayEntity*>& _vecValues);
+    int GetRecTypeColor(QMap<QString, QString>& _mapColors);
+    int AddOperationLog(const QString& _strTime, const QString& _strUserID, qint32 _iLogType,
+                        qint32 _iLogDetailType, const QString& _strDescription);
+    int SearchOperationLog(const STRCT_OperationLogFilter& _filter, int _iPageSize, int _iPageNumber,
+                           QVector<CLS_OperationLogEntity*>& _vecEntries);
+    int GetOperationLogCount(const STRCT_OperationLogFilter& _filter);
+    int DeleteOperationLog(const QString& _strUserID, const QString& _strKeepTime);
 
     // ---- face captures ----
+    // Forwarders to the owned CLS_IntelligentDataRecEntityDAO (CLS_DataAccessFaceCaptures.cpp).
+    int AddFaceCaptures(QVector<CLS_IntelligentDataRecEntity>& _vecEntities);
+    int AddFaceCapture(CLS_IntelligentDataRecEntity& _entity);
+    int SearchFaceCapture(const CLS_IntelligentDataRecSearchEntity& _search,
+                          QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures);
+    int GetFaceCaptureCount(const CLS_IntelligentDataRecSearchEntity& _search);
+    int GetFaceCaptureStatistics(const QString& _strDate, int _iPeriod, int _iKind, const QString& _strChannelID,
+                                 QMap<QString, QVector<qint64>>& _mapResult);
+    QDateTime GetEarliestFaceCaptureTime();
+    int GetOldestFaceCaptures(int _iCount, QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures);
+    qint64 GetOldestFaceCaptureSize(int _iCount);
+    int GetFaceCapturesBefore(const QString& _strTime, QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures);
+    qint64 GetFaceCaptureSizeBefore(const QString& _strTime);
+    int DeleteFaceCaptureByIds(const QList<QPair<QString, QString>>& _lstIdTimes);
+    int DeleteAllFaceCapture();
 
     // ---- passenger-flow statistics ----
 

@@ -253,8 +253,44 @@ public:
     int DelCacheEvent(const QByteArray& _baData) override;
 
     // ---- recording files ----
+    bool DecodeFilePathToRecInfo(QString _strFilePath, bool _bSkipHostLookup, STRCT_RecFileInfo& _info) override;
+    bool AddRecordFile(const STRCT_RecFileInfo& _info) override;
+    int AddRecordFileToTransaction(const QVector<STRCT_RecFileInfo>& _vecInfos) override;
+    int AddRecordFileByTransaction() override;
+    int SearchPlaybackRecFile(const CLS_RecFileSearchEntity& _search, QVector<CLS_RecFileEntity*>& _vecFiles) override;
+    int DeleteRecordFileByIds(const QSet<qint32>& _setIds) override;
+    int DeleteAllRecordFile(QString _strSaveDisk) override;
+    QDateTime GetEarliestRecordTime() override;
+    int GetAllRecordFile(QVector<CLS_RecFileEntity*>& _vecFiles) override;
+    qint64 GetOldestRecordFileLength(int _iCount) override;
+    qint64 GetTotalRecordFileLength() override;
+    int UpdateRecordPreAndDelayData(const QVector<CLS_RecPreDelayEntity>& _vecValues) override;
+    void LoadRecordPreAndDelayData() override;
+    QMap<QString, QPair<qint32, qint32>> GetRecordPreAndDelayData() override;
+    int GetRecTypeColor(QMap<QString, QString>& _mapColors) override;
+    int AddOperationLog(QString _strTime, QString _strUserID, qint32 _iLogType, qint32 _iLogDetailType,
+                        QString _strDescription) override;
+    int SearchOperationLog(const STRCT_OperationLogFilter& _filter, int _iPageSize, int _iPageNumber,
+                           QVector<CLS_OperationLogEntity*>& _vecEntries) override;
+    int GetOperationLogCount(const STRCT_OperationLogFilter& _filter) override;
+    int DeleteOperationLog(QString _strUserID, QString _strKeepTime) override;
 
     // ---- face captures ----
+    bool DecodeFaceCapturePathToFaceParseResult(QString _strFilePath, STRCT_FaceParseResult& _result) override;
+    bool AddTransactionForAddFaceCapture(const QVector<STRCT_FaceParseResult>& _vecResults) override;
+    int AddFaceCapture(const STRCT_FaceParseResult& _result) override;
+    int SearchFaceCapture(const CLS_IntelligentDataRecSearchEntity& _search,
+                          QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures) override;
+    int GetFaceCaptureCount(const CLS_IntelligentDataRecSearchEntity& _search) override;
+    int GetFaceCaptureStatistics(QString _strDate, int _iPeriod, int _iKind, QString _strChannelID,
+                                 QMap<QString, QVector<qint64>>& _mapResult) override;
+    QDateTime GetEarliestFaceCaptureTime() override;
+    int GetOldestFaceCaptures(int _iCount, QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures) override;
+    qint64 GetOldestFaceCaptureSize(int _iCount) override;
+    int GetFaceCapturesBefore(QString _strTime, QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures) override;
+    qint64 GetFaceCaptureSizeBefore(QString _strTime) override;
+    int DeleteFaceCaptureByIds(const QList<QPair<QString, QString>>& _lstIdTimes) override;
+    int DeleteAllFaceCapture() override;
 
     // ---- passenger-flow statistics ----
 
@@ -349,6 +385,8 @@ private:
     // ---- alarm records state ----
 
     // ---- recording files state ----
+    // Pre-record and delay values by channel id, as last loaded (CLS_DataMediatorRecordings.cpp).
+    QMap<QString, QPair<qint32, qint32>> m_qmapRecPreDelay;
 
     // ---- face captures state ----
 

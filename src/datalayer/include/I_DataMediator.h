@@ -34,6 +34,13 @@
 #include "STRCT_Alarm.h"
 
 // recordings and face captures
+#include "CLS_IntelligentDataRecEntity.h"
+#include "CLS_RecFileEntity.h"
+#include "STRCT_FaceParseResult.h"
+#include "STRCT_RecFileInfo.h"
+#include <QDateTime>
+#include <QPair>
+#include <QSet>
 
 // passenger-flow statistics
 
@@ -493,8 +500,76 @@ public:
     virtual int DelCacheEvent(const QByteArray& _baData) = 0;
 
     // ---- recording files ----
+    /// Decodes a recording path ("<disk>/<dir>/<f1>-<f2>-<f3>-<n>-<channel>/<name>") into _info;
+    /// unless _bSkipHostLookup, the channel must be a child of a host of the resource tree,
+    /// whose id becomes the host id. False (logged, _info unchanged) at the first failed step.
+    virtual bool DecodeFilePathToRecInfo(QString _strFilePath, bool _bSkipHostLookup, STRCT_RecFileInfo& _info) = 0;
+    /// Stores one file of this system's index; false when the server reports a failure.
+    virtual bool AddRecordFile(const STRCT_RecFileInfo& _info) = 0;
+    /// Queues the files as one insert; AddRecordFileByTransaction sends the queue as one
+    /// transaction (in queue order) and empties it. Queue and send from one thread.
+    virtual int AddRecordFileToTransaction(const QVector<STRCT_RecFileInfo>& _vecInfos) = 0;
+    virtual int AddRecordFileByTransaction() = 0;
+    /// Appends the files of the channel (every channel when empty) that overlap the time range,
+    /// by start; stream type and camera name read 0 and empty. The caller owns the entities.
+    /// 0, or -1 with the vector unchanged.
+    virtual int SearchPlaybackRecFile(const CLS_RecFileSearchEntity& _search, QVector<CLS_RecFileEntity*>& _vecFiles) = 0;
+    /// -1 for an empty set.
+    virtual int DeleteRecordFileByIds(const QSet<qint32>& _setIds) = 0;
+    /// Every file of this system, or those of one save disk.
+    virtual int DeleteAllRecordFile(QString _strSaveDisk) = 0;
+    /// Earliest start; invalid when there is none.
+    virtual QDateTime GetEarliestRecordTime() = 0;
+    /// Appends every file by start; the caller owns the entities. 0 or -1.
+    virtual int GetAllRecordFile(QVector<CLS_RecFileEntity*>& _vecFiles) = 0;
+    /// Summed length of the _iCount first-stored files, or of all files.
+    virtual qint64 GetOldestRecordFileLength(int _iCount) = 0;
+    virtual qint64 GetTotalRecordFileLength() = 0;
+    /// Replaces the values of the given channels (one transaction), then reloads the cache.
+    virtual int UpdateRecordPreAndDelayData(const QVector<CLS_RecPreDelayEntity>& _vecValues) = 0;
+    /// Refills the cache of pre-record and delay values from the database.
+    virtual void LoadRecordPreAndDelayData() = 0;
+    /// The cache: channel id -> (pre-record, delay-record).
+    virtual QMap<QString, QPair<qint32, qint32>> GetRecordPreAndDelayData() = 0;
+    /// Recording type -> colour text.
+    virtual int GetRecTypeColor(QMap<QString, QString>& _mapColors) = 0;
+    /// The operation log: an entry stored under the next id; a page of matching entries (newest
+    /// first, with the user's caption; the caller owns them); their number; and the deletion
+    /// of entries older than _strKeepTime (every user's for "admin", else the user's own).
+    virtual int AddOperationLog(QString _strTime, QString _strUserID, qint32 _iLogType, qint32 _iLogDetailType,
+                                QString _strDescription) = 0;
+    virtual int SearchOperationLog(const STRCT_OperationLogFilter& _filter, int _iPageSize, int _iPageNumber,
+                                   QVector<CLS_OperationLogEntity*>& _vecEntries) = 0;
+    virtual int GetOperationLogCount(const STRCT_OperationLogFilter& _filter) = 0;
+    virtual int DeleteOperationLog(QString _strUserID, QString _strKeepTime) = 0;
 
     // ---- face captures ----
+    /// Decodes the path of a big capture picture (".../FaceCapture/<device dir>/.../<name>b.jpg")
+    /// and sums the sizes of the pictures that exist. False (logged, _result unchanged) at the
+    /// first failed step, also for a path with ".." or a big picture that cannot be read.
+    virtual bool DecodeFaceCapturePathToFaceParseResult(QString _strFilePath, STRCT_FaceParseResult& _result) = 0;
+    /// Stores the captures in one transaction across their months; true unless the server
+    /// reports a failure. With the software type "r480" nothing is stored and true returned.
+    virtual bool AddTransactionForAddFaceCapture(const QVector<STRCT_FaceParseResult>& _vecResults) = 0;
+    virtual int AddFaceCapture(const STRCT_FaceParseResult& _result) = 0;
+    /// Appends one page of matching captures, newest first; the caller owns the entities.
+    virtual int SearchFaceCapture(const CLS_IntelligentDataRecSearchEntity& _search,
+                                  QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures) = 0;
+    virtual int GetFaceCaptureCount(const CLS_IntelligentDataRecSearchEntity& _search) = 0;
+    /// Per-period counts of one channel: _iPeriod 0 day (by hour), 1 week (by weekday, 0 =
+    /// Sunday), 2 month (by day), 3 year (by month) around _strDate ("yyyy-MM-dd"); _iKind 0 age
+    /// (bands 1-4), 1 gender (-1, 0, 1), 2 count, 3 glasses (0, >0, -1), 4 masks (0, 1, -1),
+    /// 5 temperature (1). _mapResult: group key -> counts in that order.
+    virtual int GetFaceCaptureStatistics(QString _strDate, int _iPeriod, int _iKind, QString _strChannelID,
+                                         QMap<QString, QVector<qint64>>& _mapResult) = 0;
+    virtual QDateTime GetEarliestFaceCaptureTime() = 0;
+    virtual int GetOldestFaceCaptures(int _iCount, QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures) = 0;
+    virtual qint64 GetOldestFaceCaptureSize(int _iCount) = 0;
+    virtual int GetFaceCapturesBefore(QString _strTime, QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures) = 0;
+    virtual qint64 GetFaceCaptureSizeBefore(QString _strTime) = 0;
+    /// Deletes captures given as (id, capture time), then drops past monthly tables left empty.
+    virtual int DeleteFaceCaptureByIds(const QList<QPair<QString, QString>>& _lstIdTimes) = 0;
+    virtual int DeleteAllFaceCapture() = 0;
 
     // ---- passenger-flow statistics ----
 

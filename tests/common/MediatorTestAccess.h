@@ -18,13 +18,17 @@ public:
     {
         return _mediator.PrepareDbFile(_strDir, _strName);
     }
-    /// Deletes the resource items the mediator still holds, as the client that owns them does
+    /// Deletes the resource and tree items the mediator still holds, as the client that owns them does
     /// (the mediator's destructor leaves them alone on purpose), and empties the map.
     static void releaseItems(CLS_DataMediator& _mediator)
     {
         QWriteLocker locker(&_mediator.m_lockResourceData);
         qDeleteAll(_mediator.m_mapResourceData);
         _mediator.m_mapResourceData.clear();
+        qDeleteAll(_mediator.m_mapCustomData);
+        _mediator.m_mapCustomData.clear();
+        qDeleteAll(_mediator.m_mapPassengerFlowData);
+        _mediator.m_mapPassengerFlowData.clear();
     }
 };
 

@@ -1,0 +1,209 @@
+// The tree statements of CLS_PassengerFlowDAO.
+#include "CLS_PassengerFlowDAO.h"
+
+#include "DataBase/EntityDao/HostConfig/DeviceDaoSupport.h"
+#include "Log.h"
+
+using namespace DeviceDao;
+
+namespace {
+
+void loadTypedNode(const Row& _row, CLS_CustomTreeNodesEntity& _e)
+{
+    _e.S_ID = Text(_row, "S_ID");
+    _e.S_OBJ_ID = Text(_row, "S_OBJ_ID");
+    _e.m_iTreeNodeType = Int(_row, "I_OBJ_TYPE_ID");
+    _e.S_CAPTION = Text(_row, "S_CAPTION");
+    _e.I_NUM = Int(_row, "I_NUM");
+}
+
+// Group and device nodes share the insert; a group and a root node store NULL.
+QString insertSql(const CLS_CustomTreeEntity& _e, const char* _pszIdBind, const char* _pszParentBind, Binds& _mapBind)
+{
+    QString strSql = QStringLiteral("Insert Into TAB_USER_OBJ (S_USER_ID,S_ID,S_OBJ_ID,S_CAPTION,S_PARENT_ID) "
+                                    "Values(:UserID,") +
+                     _pszIdBind + ",";
+    _mapBind.insert(":UserID", _e.S_USER_ID);
+    _mapBind.insert(_pszIdBind, _e.S_ID);
+    if (_e.S_OBJ_ID.isEmpty()) {
+        strSql += "null,";
+    } else {
+        strSql += ":ObjID,";
+        _mapBind.insert(":ObjID", _e.S_OBJ_ID);
+    }
+    strSql += ":Caption,";
+    _mapBind.insert(":Caption", _e.S_CAPTION);
+    if (_e.S_PARENT_ID.isEmpty()) {
+        strSql += "null)";
+    } else {
+        strSql += QString(_pszParentBind) + ")";
+        _mapBind.insert(_pszParentBind, _e.S_PARENT_ID);
+    }
+    return strSql;
+}
+
+int readNum(const QString& _strDbName, const QString& _strNodeID)
+{
+    const Rows rows(CLS_BaseEntityDAO::ExecuteQueryEx(_strDbName, "Select I_NUM From TAB_USER_OBJ WHERE S_ID =:ID",
+                                                      {{":ID", _strNodeID}}));
+    const Row* pRow = rows.First();
+    bool bOk = false;
+    const int iNum = pRow != nullptr ? Text(*pRow, "I_NUM").toInt(&bOk) : -1;
+    return bOk ? iNum : -1;
+}
+
+}  // namespace
+
+int CLS_PassengerFlowDAO::GetTreeNodes(const QString& _strUserID, const QString& _strParentID,
+                                       QVector<CLS_CustomTreeEntity*>& _vecNodes)
+{
+    return Guarded("CLS_PassengerFlowDAO::GetTreeNodes", -1, [&] {
+        QString strSql = QStringLiteral("select * from TAB_USER_OBJ where 1=1");
+        Binds binds;
+        if (!_strUserID.isEmpty()) {
+            strSql += " and S_USER_ID=:UserID";
+            binds.insert(":UserID", _strUserID);
+        }
+        if (!_strParentID.isEmpty()) {
+            strSql += " and S_PARENT_ID=:ParentNodeID";
+            binds.insert(":ParentNodeID", _strParentID);
+        }
+        strSql += " order by I_NUM asc";
+        const int iRet = ReadEntities(ExecuteQueryEx(m_strDbName, strSql, binds), _vecNodes,
+                                      [](const Row& _row, CLS_CustomTreeEntity& _e) {
+                                          _e.S_PARENT_ID = Text(_row, "S_PARENT_ID");
+                                          _e.S_ID = Text(_row, "S_ID");
+                                          _e.S_CAPTION = Text(_row, "S_CAPTION");
+                                          _e.S_OBJ_ID = Text(_row, "S_OBJ_ID");
+                                          _e.S_USER_ID = Text(_row, "S_USER_ID");
+                                          _e.I_NUM = Int(_row, "I_NUM");
+                                      });
+        if (iRet != 0) {
+            DL_LOG(2, "CLS_PassengerFlowDAO::GetTreeNodes nullptr == pRecSet");
+        }
+        return iRet;
+    });
+}
+
+int CLS_PassengerFlowDAO::GetChildNodesType(const QString& _strParentID, QVector<CLS_CustomTreeNodesEntity*>& _vecNodes)
+{
+    return Guarded("CLS_PassengerFlowDAO::GetChildNodesType", -1, [&] {
+        const int iRet = ReadEntities(ExecuteQueryEx(m_strDbName,
+                                                     "SELECT S_OBJ_ID, S_CAPTION,I_NUM, S_ID "
+                                                     "FROM TAB_USER_OBJ "
+                                                     "WHERE S_PARENT_ID= :pid "
+                                                     "ORDER BY I_NUM ASC",
+                                                     {{":pid", _strParentID}}),
+                                      _vecNodes, [](const Row& _row, CLS_CustomTreeNodesEntity& _e) {
+                                          loadTypedNode(_row, _e);
+                                          // Device nodes of this tree are counting cameras.
+                                          _e.m_iTreeNodeType = _e.S_OBJ_ID.isEmpty() ? 0 : 5;
+                                      });
+        if (iRet != 0) {
+            DL_LOG(2, "CLS_PassengerFlowDAO::GetChildNodesType nullptr == pRecSet");
+        }
+        return iRet;
+    });
+}
+
+int CLS_PassengerFlowDAO::GetRootChildNodesType(const QString& _strUserID,
+                                                QVector<CLS_CustomTreeNodesEntity*>& _vecNodes)
+{
+    return Guarded("CLS_PassengerFlowDAO::GetRootChildNodesType", -1, [&] {
+        const int iRet =
+            ReadEntities(ExecuteQueryEx(m_strDbName,
+                                        "SELECT S_ID, S_OBJ_ID, I_OBJ_TYPE_ID, S_CAPTION, S_PARENT_ID, S_USER_ID, I_NUM "
+                                        "FROM VIEW_CUSTOM_TREE "
+                                        "WHERE S_USER_ID= :uid AND S_PARENT_ID IS NULL "
+                                        "ORDER BY I_NUM ASC",
+                                        {{":uid", _strUserID}}),
+                         _vecNodes, loadTypedNode);
+        if (iRet != 0) {
+            DL_LOG(2, "CLS_PassengerFlowDAO::GetRootChildNodesType nullptr == pRecSet");
+        }
+        return iRet;
+    });
+}
+
+int CLS_PassengerFlowDAO::InsertGroup(const CLS_CustomTreeEntity& _entity)
+{
+    return Guarded("CLS_PassengerFlowDAO::InsertGroup", -1, [&] {
+        Binds binds;
+        const QString strSql = insertSql(_entity, ":id", ":parentID", binds);
+        const int iRet = ExecuteEx(m_strDbName, strSql, binds);
+        if (iRet != 0) {
+            DL_LOG(2, "CLS_PassengerFlowDAO::InsertGroup iRet = %d", iRet);
+            return -1;
+        }
+        return readNum(m_strDbName, _entity.S_ID);
+    });
+}
+
+int CLS_PassengerFlowDAO::InsertDeviceNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes)
+{
+    return Guarded("CLS_PassengerFlowDAO::InsertDeviceNodes", -1, [&] {
+        QList<QString> lstSql;
+        QList<Binds> lstBinds;
+        for (const CLS_CustomTreeEntity* pNode : _vecNodes) {
+            if (pNode != nullptr) {
+                Binds binds;
+                lstSql.append(insertSql(*pNode, ":ID", ":ParentID", binds));
+                lstBinds.append(binds);
+            }
+        }
+        if (lstSql.isEmpty()) {
+            return 0;
+        }
+        const int iRet = ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
+        if (iRet != 0) {
+            DL_LOG(2, "CLS_PassengerFlowDAO::InsertDeviceNodes iRet = %d", iRet);
+            return iRet < 0 ? iRet : -1;
+        }
+        for (CLS_CustomTreeEntity* pNode : _vecNodes) {
+            if (pNode != nullptr) {
+                pNode->I_NUM = readNum(m_strDbName, pNode->S_ID);
+            }
+        }
+        return 0;
+    });
+}
+
+int CLS_PassengerFlowDAO::UpdateNodeCaption(const QString& _strUserID, const QString& _strNodeID,
+                                            const QString& _strCaption)
+{
+    return Guarded("CLS_PassengerFlowDAO::UpdateNodeCaption", -1, [&] {
+        return ExecuteEx(m_strDbName,
+                         "Update TAB_USER_OBJ Set S_CAPTION =:NewName where S_ID =:TreeNodeID and S_USER_ID=:UserID",
+                         {{":NewName", _strCaption}, {":TreeNodeID", _strNodeID}, {":UserID", _strUserID}});
+    });
+}
+
+int CLS_PassengerFlowDAO::DeleteNodesOfObject(const QString& _strUserID, const QString& _strObjID)
+{
+    return Guarded("CLS_PassengerFlowDAO::DeleteNodesOfObject", -1, [&] {
+        return ExecuteEx(m_strDbName, "delete from TAB_USER_OBJ where S_OBJ_ID=:TreeNode and S_USER_ID=:UserID",
+                         {{":TreeNode", _strObjID}, {":UserID", _strUserID}});
+    });
+}
+
+int CLS_PassengerFlowDAO::DeleteGroup(const QString& _strUserID, const QString& _strNodeID)
+{
+    return Guarded("CLS_PassengerFlowDAO::DeleteGroup", -1, [&] {
+        return ExecuteEx(m_strDbName,
+                         QStringLiteral("delete from TAB_USER_OBJ where S_USER_ID=:UserID ") +
+                             "and (S_ID =:NodeID or S_PARENT_ID=:NodeID)",
+                         {{":UserID", _strUserID}, {":NodeID", _strNodeID}});
+    });
+}
+
+int CLS_PassengerFlowDAO::DeleteDeviceNodes(const QString& _strUserID, const QString& _strObjID)
+{
+    return Guarded("CLS_PassengerFlowDAO::DeleteDeviceNodes", -1, [&] {
+        if (_strObjID.isEmpty()) {
+            return ExecuteEx(m_strDbName, "delete from TAB_USER_OBJ where S_USER_ID=:UserID and S_OBJ_ID is not null",
+                             {{":UserID", _strUserID}});
+        }
+        return ExecuteEx(m_strDbName, "delete from TAB_USER_OBJ where S_USER_ID=:UserID and S_OBJ_ID =:ObjID",
+                         {{":UserID", _strUserID}, {":ObjID", _strObjID}});
+    });
+}

@@ -105,31 +105,39 @@ QVector<STRCT_VideoItem*> deviceItems(const CLS_CustomTree::ItemMap& _map, const
 
 }  // namespace
 
+namespace {
+
+// Removes stored device nodes with _remove, then their items.
+template <typename F>
+int removeDeviceNodes(CLS_DataMediator& _m, const QString& _strObjID, const char* _pszOperation, F&& _remove)
+{
+    const int iRet = _remove();
+    if (iRet < 0) {
+        DL_LOG(2, "%s iRet = (%d)", _pszOperation, iRet);
+        return iRet;
+    }
+    CLS_CustomTree::RemoveItems(_m, true, deviceItems(CLS_CustomTree::MapOf(_m, true), _strObjID), kDevTypeTree,
+                                false, "CLS_DataMediator::DeletePassengerFlowNodes nullptr == pCommonHandle");
+    return iRet;
+}
+
+}  // namespace
+
 int CLS_DataMediator::DeletePassengerFlowNodesOfObject(QString _strObjID)
 {
     return guarded("CLS_DataMediator::DeletePassengerFlowNodesOfObject", -1, [&] {
-        const int iRet = CLS_DataAccess::GetInstance().DeletePassengerFlowNodesOfObject(m_strUserID, _strObjID);
-        if (iRet < 0) {
-            DL_LOG(2, "CLS_DataMediator::DeletePassengerFlowNodesOfObject iRet = (%d)", iRet);
-            return iRet;
-        }
-        CLS_CustomTree::RemoveItems(*this, true, deviceItems(m_mapPassengerFlowData, _strObjID), kDevTypeTree, false,
-                                    "CLS_DataMediator::DeletePassengerFlowNodesOfObject nullptr == pCommonHandle");
-        return iRet;
+        return removeDeviceNodes(*this, _strObjID, "CLS_DataMediator::DeletePassengerFlowNodesOfObject", [&] {
+            return CLS_DataAccess::GetInstance().DeletePassengerFlowNodesOfObject(m_strUserID, _strObjID);
+        });
     });
 }
 
 int CLS_DataMediator::DeletePassengerFlowDeviceNodes(QString _strObjID)
 {
     return guarded("CLS_DataMediator::DeletePassengerFlowDeviceNodes", -1, [&] {
-        const int iRet = CLS_DataAccess::GetInstance().DeletePassengerFlowDeviceNodes(m_strUserID, _strObjID);
-        if (iRet < 0) {
-            DL_LOG(2, "CLS_DataMediator::DeletePassengerFlowDeviceNodes iRet = (%d)", iRet);
-            return iRet;
-        }
-        CLS_CustomTree::RemoveItems(*this, true, deviceItems(m_mapPassengerFlowData, _strObjID), kDevTypeTree, false,
-                                    "CLS_DataMediator::DeletePassengerFlowDeviceNodes nullptr == pCommonHandle");
-        return iRet;
+        return removeDeviceNodes(*this, _strObjID, "CLS_DataMediator::DeletePassengerFlowDeviceNodes", [&] {
+            return CLS_DataAccess::GetInstance().DeletePassengerFlowDeviceNodes(m_strUserID, _strObjID);
+        });
     });
 }
 

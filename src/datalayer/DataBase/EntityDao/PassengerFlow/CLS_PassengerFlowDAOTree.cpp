@@ -2,6 +2,7 @@
 #include "CLS_PassengerFlowDAO.h"
 
 #include "DataBase/EntityDao/HostConfig/DeviceDaoSupport.h"
+#include "DataBase/EntityDao/Tree/TreeNodeStatements.h"
 #include "Log.h"
 
 using namespace DeviceDao;
@@ -17,40 +18,11 @@ void loadTypedNode(const Row& _row, CLS_CustomTreeNodesEntity& _e)
     _e.I_NUM = Int(_row, "I_NUM");
 }
 
-// Group and device nodes share the insert; a group and a root node store NULL.
-QString insertSql(const CLS_CustomTreeEntity& _e, const char* _pszIdBind, const char* _pszParentBind, Binds& _mapBind)
-{
-    QString strSql = QStringLiteral("Insert Into TAB_USER_OBJ (S_USER_ID,S_ID,S_OBJ_ID,S_CAPTION,S_PARENT_ID) "
-                                    "Values(:UserID,") +
-                     _pszIdBind + ",";
-    _mapBind.insert(":UserID", _e.S_USER_ID);
-    _mapBind.insert(_pszIdBind, _e.S_ID);
-    if (_e.S_OBJ_ID.isEmpty()) {
-        strSql += "null,";
-    } else {
-        strSql += ":ObjID,";
-        _mapBind.insert(":ObjID", _e.S_OBJ_ID);
-    }
-    strSql += ":Caption,";
-    _mapBind.insert(":Caption", _e.S_CAPTION);
-    if (_e.S_PARENT_ID.isEmpty()) {
-        strSql += "null)";
-    } else {
-        strSql += QString(_pszParentBind) + ")";
-        _mapBind.insert(_pszParentBind, _e.S_PARENT_ID);
-    }
-    return strSql;
-}
-
-int readNum(const QString& _strDbName, const QString& _strNodeID)
-{
-    const Rows rows(CLS_BaseEntityDAO::ExecuteQueryEx(_strDbName, "Select I_NUM From TAB_USER_OBJ WHERE S_ID =:ID",
-                                                      {{":ID", _strNodeID}}));
-    const Row* pRow = rows.First();
-    bool bOk = false;
-    const int iNum = pRow != nullptr ? Text(*pRow, "I_NUM").toInt(&bOk) : -1;
-    return bOk ? iNum : -1;
-}
+// Groups and device nodes share the insert, with binds of their own.
+const TreeNodes::BindNames kGroupBinds{":UserID", ":id", ":ObjID", ":Caption", ":parentID",
+                                       "Select I_NUM From TAB_USER_OBJ WHERE S_ID =:ID", ":ID"};
+const TreeNodes::BindNames kDeviceBinds{":UserID", ":ID", ":ObjID", ":Caption", ":ParentID",
+                                        "Select I_NUM From TAB_USER_OBJ WHERE S_ID =:ID", ":ID"};
 
 }  // namespace
 
@@ -128,43 +100,14 @@ int CLS_PassengerFlowDAO::GetRootChildNodesType(const QString& _strUserID,
 int CLS_PassengerFlowDAO::InsertGroup(const CLS_CustomTreeEntity& _entity)
 {
     return Guarded("CLS_PassengerFlowDAO::InsertGroup", -1, [&] {
-        Binds binds;
-        const QString strSql = insertSql(_entity, ":id", ":parentID", binds);
-        const int iRet = ExecuteEx(m_strDbName, strSql, binds);
-        if (iRet != 0) {
-            DL_LOG(2, "CLS_PassengerFlowDAO::InsertGroup iRet = %d", iRet);
-            return -1;
-        }
-        return readNum(m_strDbName, _entity.S_ID);
+        return TreeNodes::InsertOne(m_strDbName, _entity, kGroupBinds, "CLS_PassengerFlowDAO::InsertGroup");
     });
 }
 
 int CLS_PassengerFlowDAO::InsertDeviceNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes)
 {
     return Guarded("CLS_PassengerFlowDAO::InsertDeviceNodes", -1, [&] {
-        QList<QString> lstSql;
-        QList<Binds> lstBinds;
-        for (const CLS_CustomTreeEntity* pNode : _vecNodes) {
-            if (pNode != nullptr) {
-                Binds binds;
-                lstSql.append(insertSql(*pNode, ":ID", ":ParentID", binds));
-                lstBinds.append(binds);
-            }
-        }
-        if (lstSql.isEmpty()) {
-            return 0;
-        }
-        const int iRet = ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
-        if (iRet != 0) {
-            DL_LOG(2, "CLS_PassengerFlowDAO::InsertDeviceNodes iRet = %d", iRet);
-            return iRet < 0 ? iRet : -1;
-        }
-        for (CLS_CustomTreeEntity* pNode : _vecNodes) {
-            if (pNode != nullptr) {
-                pNode->I_NUM = readNum(m_strDbName, pNode->S_ID);
-            }
-        }
-        return 0;
+        return TreeNodes::InsertMany(m_strDbName, _vecNodes, kDeviceBinds, "CLS_PassengerFlowDAO::InsertDeviceNodes");
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "DataBase/EntityDao/HostConfig/DeviceDaoSupport.h"
 #include "Log.h"
+#include "TreeNodeStatements.h"
 
 using namespace DeviceDao;
 
@@ -116,83 +117,22 @@ int CLS_CustomTreeEntityDAO::GetChildNodesTypePassenger(CLS_CustomTreeNodesEntit
 
 namespace {
 
-// The insert of one node; a group and a root node store NULL instead of an empty text.
-QString insertSql(const CLS_CustomTreeEntity& _e, Binds& _mapBind)
-{
-    QString strSql =
-        "Insert Into TAB_USER_OBJ (S_USER_ID,S_ID,S_OBJ_ID,S_CAPTION,S_PARENT_ID) Values(:treeUserID,:treeID,";
-    _mapBind.insert(":treeUserID", _e.S_USER_ID);
-    _mapBind.insert(":treeID", _e.S_ID);
-    if (_e.S_OBJ_ID.isEmpty()) {
-        strSql += "null,";
-    } else {
-        strSql += ":treeObjID,";
-        _mapBind.insert(":treeObjID", _e.S_OBJ_ID);
-    }
-    strSql += ":treeCaption,";
-    _mapBind.insert(":treeCaption", _e.S_CAPTION);
-    if (_e.S_PARENT_ID.isEmpty()) {
-        strSql += "null)";
-    } else {
-        strSql += ":treeParentID)";
-        _mapBind.insert(":treeParentID", _e.S_PARENT_ID);
-    }
-    return strSql;
-}
-
-// The I_NUM the server gave the node; -1 when it cannot be read.
-int readNum(const QString& _strDbName, const QString& _strSql, const QString& _strBind, const QString& _strNodeID)
-{
-    const Rows rows(CLS_BaseEntityDAO::ExecuteQueryEx(_strDbName, _strSql, {{_strBind, _strNodeID}}));
-    const Row* pRow = rows.First();
-    bool bOk = false;
-    const int iNum = pRow != nullptr ? Text(*pRow, "I_NUM").toInt(&bOk) : -1;
-    return bOk ? iNum : -1;
-}
+const TreeNodes::BindNames kBinds{":treeUserID", ":treeID", ":treeObjID", ":treeCaption", ":treeParentID",
+                                  "Select I_NUM From TAB_USER_OBJ WHERE S_ID = :treeID", ":treeID"};
 
 }  // namespace
 
 int CLS_CustomTreeEntityDAO::InsertCustomTreeNode(const CLS_CustomTreeEntity& _entity)
 {
     return Guarded("CLS_CustomTreeEntityDAO::InsertCustomTreeNode", -1, [&] {
-        Binds binds;
-        const QString strSql = insertSql(_entity, binds);
-        const int iRet = ExecuteEx(m_strDbName, strSql, binds);
-        if (iRet != 0) {
-            DL_LOG(2, "CLS_CustomTreeEntityDAO::InsertCustomTreeNode iRet = %d", iRet);
-            return -1;
-        }
-        return readNum(m_strDbName, "Select I_NUM From TAB_USER_OBJ WHERE S_ID = :treeID", ":treeID", _entity.S_ID);
+        return TreeNodes::InsertOne(m_strDbName, _entity, kBinds, "CLS_CustomTreeEntityDAO::InsertCustomTreeNode");
     });
 }
 
 int CLS_CustomTreeEntityDAO::InsertCustomTreeNodeEx(const QVector<CLS_CustomTreeEntity*>& _vecNodes)
 {
     return Guarded("CLS_CustomTreeEntityDAO::InsertCustomTreeNodeEx", -1, [&] {
-        QList<QString> lstSql;
-        QList<Binds> lstBinds;
-        for (const CLS_CustomTreeEntity* pNode : _vecNodes) {
-            if (pNode != nullptr) {
-                Binds binds;
-                lstSql.append(insertSql(*pNode, binds));
-                lstBinds.append(binds);
-            }
-        }
-        if (lstSql.isEmpty()) {
-            return 0;
-        }
-        const int iRet = ExecuteTransactionEx(m_strDbName, lstSql, lstBinds);
-        if (iRet != 0) {
-            DL_LOG(2, "CLS_CustomTreeEntityDAO::InsertCustomTreeNodeEx iRet = %d", iRet);
-            return iRet < 0 ? iRet : -1;
-        }
-        for (CLS_CustomTreeEntity* pNode : _vecNodes) {
-            if (pNode != nullptr) {
-                pNode->I_NUM =
-                    readNum(m_strDbName, "Select I_NUM From TAB_USER_OBJ WHERE S_ID =:treeID", ":treeID", pNode->S_ID);
-            }
-        }
-        return 0;
+        return TreeNodes::InsertMany(m_strDbName, _vecNodes, kBinds, "CLS_CustomTreeEntityDAO::InsertCustomTreeNodeEx");
     });
 }
 

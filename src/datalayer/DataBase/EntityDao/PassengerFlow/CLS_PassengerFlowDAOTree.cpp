@@ -9,15 +9,6 @@ using namespace DeviceDao;
 
 namespace {
 
-void loadTypedNode(const Row& _row, CLS_CustomTreeNodesEntity& _e)
-{
-    _e.S_ID = Text(_row, "S_ID");
-    _e.S_OBJ_ID = Text(_row, "S_OBJ_ID");
-    _e.m_iTreeNodeType = Int(_row, "I_OBJ_TYPE_ID");
-    _e.S_CAPTION = Text(_row, "S_CAPTION");
-    _e.I_NUM = Int(_row, "I_NUM");
-}
-
 // Groups and device nodes share the insert, with binds of their own.
 const TreeNodes::BindNames kGroupBinds{":UserID", ":id", ":ObjID", ":Caption", ":parentID",
                                        "Select I_NUM From TAB_USER_OBJ WHERE S_ID =:ID", ":ID"};
@@ -67,7 +58,7 @@ int CLS_PassengerFlowDAO::GetChildNodesType(const QString& _strParentID, QVector
                                                      "ORDER BY I_NUM ASC",
                                                      {{":pid", _strParentID}}),
                                       _vecNodes, [](const Row& _row, CLS_CustomTreeNodesEntity& _e) {
-                                          loadTypedNode(_row, _e);
+                                          TreeNodes::LoadTypedNode(_row, _e);
                                           // Device nodes of this tree are counting cameras.
                                           _e.m_iTreeNodeType = _e.S_OBJ_ID.isEmpty() ? 0 : 5;
                                       });
@@ -89,7 +80,7 @@ int CLS_PassengerFlowDAO::GetRootChildNodesType(const QString& _strUserID,
                                         "WHERE S_USER_ID= :uid AND S_PARENT_ID IS NULL "
                                         "ORDER BY I_NUM ASC",
                                         {{":uid", _strUserID}}),
-                         _vecNodes, loadTypedNode);
+                         _vecNodes, TreeNodes::LoadTypedNode);
         if (iRet != 0) {
             DL_LOG(2, "CLS_PassengerFlowDAO::GetRootChildNodesType nullptr == pRecSet");
         }

@@ -6,19 +6,7 @@
 
 using namespace DeviceDao;
 
-namespace {
-
-void loadNode(const Row& _row, CLS_CustomTreeNodesEntity& _e)
-{
-    _e.S_ID = Text(_row, "S_ID");
-    _e.S_OBJ_ID = Text(_row, "S_OBJ_ID");
-    _e.m_iTreeNodeType = Int(_row, "I_OBJ_TYPE_ID");
-    _e.S_CAPTION = Text(_row, "S_CAPTION");
-    _e.S_DOMAIN_ID = Text(_row, "S_DOMAIN_ID");
-    _e.I_NUM = Int(_row, "I_NUM");
-}
-
-}  // namespace
+using TreeNodes::LoadTypedNode;
 
 CLS_CustomTreeEntityDAO* CLS_CustomTreeEntityDAO::GetInstance()
 {
@@ -41,7 +29,7 @@ int CLS_CustomTreeEntityDAO::GetRootNodes(const QString& _strUserID, QVector<CLS
                            "WHERE S_USER_ID= :uid AND S_PARENT_ID IS NULL "
                            "ORDER BY I_NUM ASC",
                            {{":uid", _strUserID}}),
-            _vecNodes, loadNode);
+            _vecNodes, LoadTypedNode);
         if (iRet != 0) {
             DL_LOG(2, "CLS_CustomTreeEntityDAO::GetRootNodes nullptr == pRecSet");
         }
@@ -61,7 +49,7 @@ int CLS_CustomTreeEntityDAO::GetChildNodes(const QString& _strUserID, const QStr
                            "WHERE TAB_USER_OBJ.S_USER_ID= :uid AND TAB_USER_OBJ.S_PARENT_ID= :pid "
                            "ORDER BY TAB_USER_OBJ.I_NUM ASC",
                            {{":uid", _strUserID}, {":pid", _strParentID}}),
-            _vecNodes, loadNode);
+            _vecNodes, LoadTypedNode);
         if (iRet != 0) {
             DL_LOG(2, "CLS_CustomTreeEntityDAO::GetChildNodes nullptr == pRecSet");
         }

@@ -20,6 +20,17 @@ struct BindNames
     const char* pszReadBind;  ///< the node id in pszReadSql
 };
 
+/// A node read with the type of its object (columns missing from the row stay empty or 0).
+inline void LoadTypedNode(const DeviceDao::Row& _row, CLS_CustomTreeNodesEntity& _e)
+{
+    _e.S_ID = DeviceDao::Text(_row, "S_ID");
+    _e.S_OBJ_ID = DeviceDao::Text(_row, "S_OBJ_ID");
+    _e.m_iTreeNodeType = DeviceDao::Int(_row, "I_OBJ_TYPE_ID");
+    _e.S_CAPTION = DeviceDao::Text(_row, "S_CAPTION");
+    _e.S_DOMAIN_ID = DeviceDao::Text(_row, "S_DOMAIN_ID");
+    _e.I_NUM = DeviceDao::Int(_row, "I_NUM");
+}
+
 /// The insert of one node; a group and a root node store NULL instead of an empty text.
 inline QString InsertSql(const CLS_CustomTreeEntity& _e, const BindNames& _names, DeviceDao::Binds& _mapBind)
 {

@@ -18,6 +18,7 @@
 #include "STRCT_SettingRecords.h"
 
 // custom trees and passenger-flow trees
+#include "CLS_CustomTreeEntity.h"
 
 // views and decoders
 #include "CLS_DecoderEntities.h"
@@ -233,6 +234,37 @@ public:
     static const char* const kSoftwareTypeNoRecords;  ///< "r480"
 
     // ---- custom trees and passenger-flow trees ----
+    // Forwarders to CLS_CustomTreeEntityDAO (custom trees) and to the tree side of
+    // CLS_PassengerFlowDAO (bodies in CLS_DataAccessCustomTree.cpp). An empty user or node id
+    // is refused with -1 and the condition on the debug stream, without a request. Entities
+    // appended to output vectors belong to the caller.
+    int GetRootNodes(QString _strUserID, QVector<CLS_CustomTreeNodesEntity*>& _vecNodes);
+    int GetChildNodes(QString _strUserID, QString _strParentID, QVector<CLS_CustomTreeNodesEntity*>& _vecNodes);
+    int GetRootChildNodes(QString _strUserID, QVector<CLS_CustomTreeEntity*>& _vecNodes);
+    int GetChildNodesTypePassenger(CLS_CustomTreeNodesEntity& _entity);
+    /// The I_NUM the server gave the node, or -1.
+    int InsertCustomTreeNode(const CLS_CustomTreeEntity& _entity);
+    /// One transaction; the nodes' I_NUM are read back into them.
+    int InsertCustomTreeNodeEx(const QVector<CLS_CustomTreeEntity*>& _vecNodes);
+    int UpdateCustomTreeNodeCaption(const CLS_CustomTreeEntity& _entity);
+    int SetCustomTreeNodeNum(QString _strNodeID, int _iNum);
+    int SetCustomTreeNodeNums(const QMap<QString, int>& _mapNums);
+    /// The node and every node below it.
+    int DeleteCustomTreeNode(QString _strNodeID);
+    int DeleteCustomTreeNodesOfObjects(const QStringList& _lstObjIDs);
+
+    int GetPassengerFlowTreeNodes(QString _strUserID, QString _strParentID,
+                                  QVector<CLS_CustomTreeEntity*>& _vecNodes);
+    int GetRootChildNodesTypePassenager(QString _strUserID, QVector<CLS_CustomTreeNodesEntity*>& _vecNodes);
+    int GetChildNodesTypePassenager(QString _strParentID, QVector<CLS_CustomTreeNodesEntity*>& _vecNodes);
+    /// The I_NUM the server gave the group, or -1.
+    int InsertPassengerFlowGroup(const CLS_CustomTreeEntity& _entity);
+    int InsertPassengerFlowNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes);
+    int UpdatePassengerFlowNodeCaption(QString _strUserID, QString _strNodeID, QString _strCaption);
+    int DeletePassengerFlowNodesOfObject(QString _strUserID, QString _strObjID);
+    int DeletePassengerFlowTreeGroup(QString _strUserID, QString _strNodeID);
+    /// All device nodes of the user when _strObjID is empty.
+    int DeletePassengerFlowDeviceNodes(QString _strUserID, QString _strObjID);
 
     // ---- views, view cruises and group switching ----
     // Forwarders to the view, view-cruise and group-switch DAOs (CLS_DataAccessViews.cpp). An

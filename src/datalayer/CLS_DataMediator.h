@@ -119,6 +119,35 @@ public:
     STRCT_DeviceAddConfig GetDeviceAddConfig() override;
 
     // ---- custom trees and passenger-flow trees ----
+    // CLS_DataMediatorCustomTree.cpp and CLS_DataMediatorPassengerFlowTree.cpp.
+    int InsertCustomTreeGroup(QString _strParentNodeID, QString _strCaption, QString& _strNodeID) override;
+    int InsertCustomTreeNodes(QString _qstrParentTreeNodeID, const QVector<STRCT_VideoItem*>& _qvecItems,
+                              bool _bPassengerFlow) override;
+    int InsertAlarmInNodes(QString _qstrParentTreeNodeID, QVector<STRCT_VideoItem*>* _pqvecTreeNodes) override;
+    int InsertAlarmOutNodes(QString _qstrParentTreeNodeID, QVector<STRCT_VideoItem*>* _pqvecTreeNodes) override;
+    int UpdateCustomTreeNodeCaption(STRCT_VideoItem* _pNode) override;
+    int SortCustomTreeNotesNum(QString _strNodeID, int _iNum, void* _param) override;
+    int InsertCustomTreeNodesAt(const QStringList& _vecTreeNodeIDs, QString _strGroupNodeID,
+                                QString _strAnchorNodeID) override;
+    int DeleteFromCustomTree(QString _strNodeID) override;
+    void GetCustomTreeAlarmInNodes(QVector<STRCT_VideoItem*>& _vecItems) override;
+    void GetCustomTreeAlarmOutNodes(QVector<STRCT_VideoItem*>& _vecItems) override;
+    int GetRootChildNodes(QString _strUserID, QVector<CLS_CustomTreeEntity*>& _vecTreeNodes) override;
+    int GetRootChildNodesType(QString _strUserID, QVector<CLS_CustomTreeNodesEntity*>& _vecTreeNodes) override;
+    int GetRootChildNodesType(QString _strUserID, QString _strParentNodeID,
+                              QVector<CLS_CustomTreeNodesEntity*>& _vecTreeNodes) override;
+    int GetRootChildNodesType(QString _strUserID, QVector<CLS_CustomTreeNodesEntity*>& _vecTreeNodes,
+                              bool _bPassengerFlow) override;
+    int GetRootChildNodesType(QString _strUserID, QString _strParentNodeID,
+                              QVector<CLS_CustomTreeNodesEntity*>& _vecTreeNodes, bool _bPassengerFlow) override;
+    int InsertPassengerFlowGroup(QString _strParentNodeID, QString _strCaption, QString& _strNodeID) override;
+    int UpdatePassengerFlowNodeCaption(QString _strNodeID, QString _strCaption) override;
+    int DeletePassengerFlowNodesOfObject(QString _strObjID) override;
+    int DeletePassengerFlowTreeGroup(QString _qstrTreeNodeID) override;
+    int DeleteFromPassengerFlowCustomTreeGroup(QString _qstrTreeNodeID) override;
+    int DeletePassengerFlowDeviceNodes(QString _strObjID) override;
+    QVector<STRCT_VideoItem*> GetCustomTreeItems() override;
+    QVector<STRCT_VideoItem*> GetPassengerFlowTreeItems() override;
 
     // ---- views, view cruises and group switching ----
     // CLS_DataMediatorViews.cpp
@@ -356,6 +385,8 @@ private:
     bool m_bTreeInited = false;
 
     // ---- custom trees and passenger-flow trees state ----
+    // Their helpers work on m_mapCustomData and m_mapPassengerFlowData (no lock).
+    friend class CLS_CustomTree;
 
     // ---- views, view cruises and group switching state ----
 

@@ -8,6 +8,7 @@
 // outside the lock; a signal is emitted only after the lock has been released.
 #include "DataBase/EntityDao/HostConfig/CLS_AlarmInEntity.h"
 #include "DataBase/EntityDao/HostConfig/CLS_AlarmOutEntity.h"
+#include "DataBase/EntityDao/Tree/CLS_CustomTree.h"
 #include "DataBase/EntityDao/Tree/CLS_ResourceTree.h"
 #include "ItemBuilder/CLS_ItemBuilder.h"
 
@@ -351,7 +352,11 @@ int CLS_DataMediator::InitTreeNodeData()
             CLS_ResourceTree::ReleaseLater(vecBuilt);
             return iRet;
         }
-        // The custom trees and the passenger-flow trees are built here once they are stored.
+        const int iTrees = CLS_CustomTree::CreateTrees(*this);
+        if (iTrees != 0) {
+            DL_LOG(3, "CLS_DataMediator::InitTreeNodeData CreateCustomTree iRet = %d", iTrees);
+            return iTrees;
+        }
         m_bTreeInited = true;
         return 0;
     });
@@ -877,18 +882,9 @@ int CLS_DataMediator::DeleteDev(QString _strDevID)
         T::EmitResource(*this, vecRemoved, otDelete, iDevType);
         T::ReleaseLater(vecRemoved);
 
-        // The custom trees' copies of the channel leave those trees (their stored nodes stay).
-        QVector<STRCT_VideoItem*> vecCustom =
-            T::CustomCopies(*this, u8(strChannelID), "CLS_DataMediator::DeleteDev nullptr == pCustomItem");
-        for (auto it = m_mapCustomData.begin(); it != m_mapCustomData.end();) {
-            if (it.value() != nullptr && vecCustom.contains(it.value())) {
-                it = m_mapCustomData.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        T::EmitCustom(*this, vecCustom, otDelete, iDevType);
-        T::ReleaseLater(vecCustom);
+        // The custom trees' nodes of the device and its channel go, stored and shown.
+        CLS_CustomTree::DropObjects(*this, {strChannelID, _strDevID}, iDevType,
+                                    "CLS_DataMediator::DeleteDev nullptr == pCustomItem");
         return 0;
     });
 }

@@ -1,5 +1,6 @@
 // The resource tree: changing a host (re-captioning its children and applying the wanted numbers
 // of channels and alarm points) and deleting a host with its children.
+#include "DataBase/EntityDao/Tree/CLS_CustomTree.h"
 #include "DataBase/EntityDao/Tree/CLS_ResourceTree.h"
 #include "ItemBuilder/CLS_ItemBuilder.h"
 
@@ -163,6 +164,8 @@ int CLS_ResourceTree::AdjustChildren(CLS_DataMediator& _m, const QString& _strHo
             DL_LOG(3, "CLS_DataMediator::UpdateHost pHostItem->m_vecChilds.end() == iterPos");
         }
         EmitResource(_m, vecSurplus, otDelete, kDevTypeChildren);
+        CLS_CustomTree::DropObjectsOf(_m, vecSurplus, kDevTypeChildren,
+                                      "CLS_DataMediator::UpdateHost nullptr == pCustomItem");
         if (!ReleaseLater(vecSurplus)) {
             DL_LOG(3, "CLS_DataMediator::UpdateHost nullptr == pCommonHandle");
         }
@@ -347,6 +350,8 @@ int CLS_DataMediator::DeleteHost(QString _strHostID)
         }
         if (!vecRemoved.isEmpty()) {
             T::EmitResource(*this, vecRemoved, otDelete, kDevTypeChildren);
+            CLS_CustomTree::DropObjectsOf(*this, vecRemoved, kDevTypeChildren,
+                                          "CLS_DataMediator::DeleteHost nullptr == pCustomItem");
             if (!T::ReleaseLater(vecRemoved)) {
                 DL_LOG(3, "CLS_DataMediator::DeleteHost nullptr == pCommonHandle");
             }

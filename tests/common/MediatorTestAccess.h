@@ -18,13 +18,29 @@ public:
     {
         return _mediator.PrepareDbFile(_strDir, _strName);
     }
-    /// Deletes the resource items the mediator still holds, as the client that owns them does
+    /// The state a login and an empty custom and passenger-flow tree leave: the current user and
+    /// the two root groups.
+    static void openEmptyTrees(CLS_DataMediator& _mediator, const QString& _strUserID)
+    {
+        _mediator.m_strUserID = _strUserID;
+        for (QMap<QString, STRCT_VideoItem*>* pMap : {&_mediator.m_mapCustomData, &_mediator.m_mapPassengerFlowData}) {
+            auto* pRoot = new STRCT_VideoGroup();
+            pRoot->m_strID = "custom_root_id";
+            pRoot->m_strNodeID = pRoot->m_strID;
+            pMap->insert("custom_root_id", pRoot);
+        }
+    }
+    /// Deletes the resource and tree items the mediator still holds, as the client that owns them does
     /// (the mediator's destructor leaves them alone on purpose), and empties the map.
     static void releaseItems(CLS_DataMediator& _mediator)
     {
         QWriteLocker locker(&_mediator.m_lockResourceData);
         qDeleteAll(_mediator.m_mapResourceData);
         _mediator.m_mapResourceData.clear();
+        qDeleteAll(_mediator.m_mapCustomData);
+        _mediator.m_mapCustomData.clear();
+        qDeleteAll(_mediator.m_mapPassengerFlowData);
+        _mediator.m_mapPassengerFlowData.clear();
     }
 };
 

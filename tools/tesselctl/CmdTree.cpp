@@ -13,6 +13,9 @@
 
 #include <algorithm>
 
+// The user's custom or passenger-flow tree (CmdCustom.cpp).
+void printCustomTree(CtlContext& _ctx, bool _bPassengerFlow);
+
 namespace {
 
 QString text(const std::string& _strValue)
@@ -37,7 +40,10 @@ bool parseCount(const QString& _strArg, int& _iValue)
     return bOk && _iValue >= 0;
 }
 
-// Logs in and loads the tree; false (with the reason printed) when either fails.
+}  // namespace
+
+// Logs in and loads the tree; false (with the reason printed) when either fails. Also used by
+// the custom-tree commands (CmdCustom.cpp).
 bool openTree(CtlContext& _ctx, const char* _pszCommand)
 {
     if (_ctx.user.isEmpty()) {
@@ -55,6 +61,8 @@ bool openTree(CtlContext& _ctx, const char* _pszCommand)
     }
     return true;
 }
+
+namespace {
 
 STRCT_VideoHost* findHost(I_DataMediator& _mediator, const QString& _strID)
 {
@@ -203,10 +211,20 @@ int runTree(CtlContext& _ctx)
         ctlErr() << "tesselctl: tree takes no arguments\n";
         return 2;
     }
+    const bool bCustom = _ctx.parser->isSet("custom");
+    const bool bPassengerFlow = _ctx.parser->isSet("passenger-flow");
+    if (bCustom && bPassengerFlow) {
+        ctlErr() << "tesselctl: tree takes --custom or --passenger-flow, not both\n";
+        return 2;
+    }
     if (!openTree(_ctx, "tree")) {
         return 1;
     }
-    printTree(_ctx);
+    if (bCustom || bPassengerFlow) {
+        printCustomTree(_ctx, bPassengerFlow);
+    } else {
+        printTree(_ctx);
+    }
     return 0;
 }
 
@@ -417,9 +435,9 @@ int runDeleteDev(CtlContext& _ctx)
 
 }  // namespace
 
-TESSELCTL_COMMAND("tree", "",
+TESSELCTL_COMMAND("tree", "[--custom | --passenger-flow]",
                   "the logged-in user's resource tree: hosts with their channels and alarm points, decoders "
-                  "with their inputs and outputs",
+                  "with their inputs and outputs (or the user's custom or passenger-flow tree)",
                   &runTree);
 TESSELCTL_COMMAND("add-host", "ADDR PORT USER PW CH AI AO [CAPTION [DEVTYPE]]",
                   "a video host with that many channels, alarm inputs and alarm outputs", &runAddHost);

@@ -47,6 +47,12 @@ struct CtlCommand
 
 bool registerCtlCommand(const CtlCommand& _command);
 
+/// An extra option of one command family, offered on the command line of every command; the
+/// command reads it through _ctx.parser. Register with TESSELCTL_OPTION.
+bool registerCtlOption(const QCommandLineOption& _option);
+#define TESSELCTL_OPTION(...) \
+    static const bool TESSELCTL_CONCAT(s_option_, __LINE__) = registerCtlOption(QCommandLineOption(__VA_ARGS__))
+
 /// The login step used by connectAndLogin (registered by the users commands); returns 0 when
 /// logged in.
 typedef int (*CtlLoginHandler)(CtlContext& _ctx);

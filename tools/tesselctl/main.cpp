@@ -80,6 +80,18 @@ bool registerCtlCommand(const CtlCommand& _command)
     return true;
 }
 
+static std::vector<QCommandLineOption>& extraOptions()
+{
+    static std::vector<QCommandLineOption> s_options;
+    return s_options;
+}
+
+bool registerCtlOption(const QCommandLineOption& _option)
+{
+    extraOptions().push_back(_option);
+    return true;
+}
+
 bool registerCtlLoginHandler(CtlLoginHandler _pfnHandler)
 {
     loginHandler() = _pfnHandler;
@@ -184,6 +196,9 @@ int main(int argc, char** argv)
     QCommandLineOption userOpt("user", "Log in as this user first.", "name");
     QCommandLineOption passwordOpt("password", "Password for --user.", "password");
     parser.addOptions({serverOpt, jsonOpt, bindOpt, bindTextOpt, userOpt, passwordOpt});
+    for (const QCommandLineOption& option : extraOptions()) {
+        parser.addOption(option);
+    }
     parser.addPositionalArgument("command", "The command to run (see above).");
     parser.process(app);
 

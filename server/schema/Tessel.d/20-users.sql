@@ -36,7 +36,10 @@ CREATE TABLE TAB_USER_OBJ (
     S_PARENT_ID TEXT,
     I_NUM       INTEGER
 );
-CREATE INDEX IDX_USER_OBJ_SIBLINGS ON TAB_USER_OBJ (S_USER_ID, S_PARENT_ID);
+-- Siblings are read in I_NUM order and the trigger below takes their largest I_NUM; removing a
+-- node walks down by parent, removing a device by object.
+CREATE INDEX IDX_USER_OBJ_SIBLINGS ON TAB_USER_OBJ (S_USER_ID, S_PARENT_ID, I_NUM);
+CREATE INDEX IDX_USER_OBJ_PARENT ON TAB_USER_OBJ (S_PARENT_ID);
 CREATE INDEX IDX_USER_OBJ_OBJ ON TAB_USER_OBJ (S_OBJ_ID);
 
 -- A new node without a number goes after its siblings of the same user: one more than the

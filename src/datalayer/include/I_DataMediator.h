@@ -22,6 +22,7 @@
 #include "STRCT_SettingRecords.h"
 
 // custom trees and passenger-flow trees
+#include "CLS_CustomTreeEntity.h"
 
 // views and decoders
 #include "CLS_DecoderEntities.h"
@@ -276,6 +277,64 @@ public:
     virtual STRCT_DeviceAddConfig GetDeviceAddConfig() = 0;
 
     // ---- custom trees and passenger-flow trees ----
+    // Each user's own trees of groups and references to channels and alarm points, loaded by
+    // InitTreeNodeData after the resource tree and kept in step with the database. A custom
+    // tree item carries the node id in m_strNodeID and the referenced object in m_strID (a
+    // group: the node id); its root is the group "custom_root_id". Changes are reported with
+    // SignCustomTreeDataChangeCallback (passenger-flow tree: SignPassengerFlowCustomTreeDataChangeCallback),
+    // device type 9. Results: 0 or positive on success, negative on failure; a failure leaves
+    // the trees unchanged.
+    /// Stores a group under a group node of the custom tree (or "custom_root_id") and adds it;
+    /// _strNodeID receives the new node's id.
+    virtual int InsertCustomTreeGroup(QString _strParentNodeID, QString _strCaption, QString& _strNodeID) = 0;
+    /// Stores nodes for the channels and alarm points of the resource tree named by the items'
+    /// m_strID under a group node, in one transaction (tried twice), and adds their items. With
+    /// _bPassengerFlow the passenger-flow tree takes them instead (channels only).
+    virtual int InsertCustomTreeNodes(QString _qstrParentTreeNodeID, const QVector<STRCT_VideoItem*>& _qvecItems,
+                                      bool _bPassengerFlow) = 0;
+    /// The same for alarm inputs, respectively alarm outputs, only.
+    virtual int InsertAlarmInNodes(QString _qstrParentTreeNodeID, QVector<STRCT_VideoItem*>* _pqvecTreeNodes) = 0;
+    virtual int InsertAlarmOutNodes(QString _qstrParentTreeNodeID, QVector<STRCT_VideoItem*>* _pqvecTreeNodes) = 0;
+    /// Stores the caption of the node _pNode->m_strNodeID and shows it.
+    virtual int UpdateCustomTreeNodeCaption(STRCT_VideoItem* _pNode) = 0;
+    /// Stores a node's order number; reported with otSort and _param.
+    virtual int SortCustomTreeNotesNum(QString _strNodeID, int _iNum, void* _param) = 0;
+    /// Stores nodes for the resource channels of _vecTreeNodeIDs under the group _strGroupNodeID,
+    /// placed before the child node _strAnchorNodeID (at the end when it is empty or not a
+    /// child), and renumbers the group's children so that their stored order is the new one.
+    virtual int InsertCustomTreeNodesAt(const QStringList& _vecTreeNodeIDs, QString _strGroupNodeID,
+                                        QString _strAnchorNodeID) = 0;
+    /// Removes a node with every node below it, stored and shown.
+    virtual int DeleteFromCustomTree(QString _strNodeID) = 0;
+    /// Appends the alarm-input (alarm-output) items of the custom tree; they stay the mediator's.
+    virtual void GetCustomTreeAlarmInNodes(QVector<STRCT_VideoItem*>& _vecItems) = 0;
+    virtual void GetCustomTreeAlarmOutNodes(QVector<STRCT_VideoItem*>& _vecItems) = 0;
+    /// The stored root nodes of a user.
+    virtual int GetRootChildNodes(QString _strUserID, QVector<CLS_CustomTreeEntity*>& _vecTreeNodes) = 0;
+    /// Stored nodes with their object types: the user's root nodes, the user's children of a
+    /// node, and the same from the passenger-flow tree.
+    virtual int GetRootChildNodesType(QString _strUserID, QVector<CLS_CustomTreeNodesEntity*>& _vecTreeNodes) = 0;
+    virtual int GetRootChildNodesType(QString _strUserID, QString _strParentNodeID,
+                                      QVector<CLS_CustomTreeNodesEntity*>& _vecTreeNodes) = 0;
+    virtual int GetRootChildNodesType(QString _strUserID, QVector<CLS_CustomTreeNodesEntity*>& _vecTreeNodes,
+                                      bool _bPassengerFlow) = 0;
+    virtual int GetRootChildNodesType(QString _strUserID, QString _strParentNodeID,
+                                      QVector<CLS_CustomTreeNodesEntity*>& _vecTreeNodes, bool _bPassengerFlow) = 0;
+    /// Passenger-flow tree: stores a group under a group node (or "custom_root_id") and adds it.
+    virtual int InsertPassengerFlowGroup(QString _strParentNodeID, QString _strCaption, QString& _strNodeID) = 0;
+    virtual int UpdatePassengerFlowNodeCaption(QString _strNodeID, QString _strCaption) = 0;
+    /// Removes the current user's nodes of an object.
+    virtual int DeletePassengerFlowNodesOfObject(QString _strObjID) = 0;
+    /// Removes a group with its direct children.
+    virtual int DeletePassengerFlowTreeGroup(QString _qstrTreeNodeID) = 0;
+    /// Takes a node out of its group in memory only: its item leaves the tree (released later);
+    /// nothing is stored or reported.
+    virtual int DeleteFromPassengerFlowCustomTreeGroup(QString _qstrTreeNodeID) = 0;
+    /// Removes the current user's device nodes: all of them, or those of one object.
+    virtual int DeletePassengerFlowDeviceNodes(QString _strObjID) = 0;
+    /// The items of the trees; they stay the mediator's.
+    virtual QVector<STRCT_VideoItem*> GetCustomTreeItems() = 0;
+    virtual QVector<STRCT_VideoItem*> GetPassengerFlowTreeItems() = 0;
 
     // ---- views, view cruises and group switching ----
     // Views with their channels, the user's view cruises and group switching. Operations that

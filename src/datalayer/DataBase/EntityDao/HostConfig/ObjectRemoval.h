@@ -12,7 +12,7 @@
 namespace DeviceDao {
 
 /// Appends the statements that delete the rows referring to the objects _lstIDs from outside
-/// their own tables: their rights, their alarm linkage rules, ... A domain whose rows refer to device objects adds its
+/// their own tables: their rights, custom-tree nodes and alarm linkage rules. A domain whose rows refer to device objects adds its
 /// table here, one line each.
 void AppendReferenceRemoval(const QStringList& _lstIDs, QList<QString>& _lstSql,
                             QList<QMap<QString, QVariant>>& _lstBinds);

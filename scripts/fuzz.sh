@@ -5,7 +5,7 @@
 # failed one of its checks; the input is then in <out>/<target>/artifacts/.
 #
 #   FUZZ_SECONDS      seconds per target (default 60)
-#   FUZZ_TARGETS      targets to run, separated by spaces (default: all three)
+#   FUZZ_TARGETS      targets to run, separated by spaces (default: all four)
 #   FUZZ_ALLOW_KNOWN  1: skip the findings that are reported and still open (docs/reliability.md;
 #                     now F-5 on the client side and F-4 through PartitionExecute(Ex)) so that
 #                     the run explores past them (default 0)
@@ -21,7 +21,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"fuzz_answer_decoding fuzz_decode_password fuzz_server_dispatch"}
+targets=${FUZZ_TARGETS:-"fuzz_answer_decoding fuzz_decode_password fuzz_server_dispatch fuzz_file_request"}
 allow_known=${FUZZ_ALLOW_KNOWN:-0}
 nice_level=${FUZZ_NICE:-10}
 build=${FUZZ_BUILD_DIR:-build-fuzz}

@@ -227,8 +227,6 @@ private:
     // ---- web-service file operations state (CLS_DataMediatorWebservice.cpp) ----
     // Set once the worker library has been loaded.
     bool m_bWebserviceLoaded = false;
-    // One request through the toolkit; the reply text, or a null QString for no answer.
-    QString WebserviceSubmit(const QString& _qstrUrl, const QString& _qstrParam);
 
     // ---- settings state (CLS_DataMediatorSettings.cpp) ----
     // The record GetLocalGeneralSettingInfo hands out: made by its first call, refilled by

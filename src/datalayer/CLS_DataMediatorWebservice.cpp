@@ -33,6 +33,43 @@ QByteArray fitUrlBuffer(const QString& _qstrUrl)
     return _qstrUrl.toUtf8().left(kUrlBufferSize - 1);
 }
 
+// One request through the toolkit; the reply text, or a null QString for no answer.
+QString submit(const QString& _qstrUrl, const QString& _qstrParam)
+{
+    const QByteArray baUrl = fitUrlBuffer(_qstrUrl);
+    const QByteArray baParam = _qstrParam.toUtf8();
+    char* pcResult = nullptr;
+    webservice_sdk_submit(baUrl.constData(), kWebserviceTimeoutMs, baParam.constData(), kWebserviceMode, &pcResult);
+    if (pcResult == nullptr) {
+        return QString();
+    }
+    // Never null once an answer came, even when the answer is empty.
+    QString qstrRet = QString::fromUtf8(pcResult, static_cast<int>(std::strlen(pcResult)));
+    if (qstrRet.isNull()) {
+        qstrRet = QLatin1String("");
+    }
+    webservice_sdk_release(&pcResult);
+    return qstrRet;
+}
+
+// A request whose only success is the reply "ok" (and, for a rename, a reply naming the same
+// file); failures logged under _pszOperation.
+int submitExpectingOk(const char* _pszOperation, const QString& _qstrUrl, const QString& _qstrParam,
+                      bool _bSameFileIsDone)
+{
+    const QString qstrRet = submit(_qstrUrl, _qstrParam);
+    if (qstrRet.isNull()) {
+        DL_LOG(2, "CLS_DataMediator::%s pcResult nullptr", _pszOperation);
+        return -1;
+    }
+    if (qstrRet != QLatin1String(kReplyOk) &&
+        !(_bSameFileIsDone && qstrRet.contains(QLatin1String("file is the same file")))) {
+        DL_LOG(2, "CLS_DataMediator::%s qstrRet=%s", _pszOperation, qUtf8Printable(qstrRet));
+        return -1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int CLS_DataMediator::WebserviceLoadLib()
@@ -51,24 +88,6 @@ int CLS_DataMediator::WebserviceLoadLib()
     }
     m_bWebserviceLoaded = true;
     return 0;
-}
-
-QString CLS_DataMediator::WebserviceSubmit(const QString& _qstrUrl, const QString& _qstrParam)
-{
-    const QByteArray baUrl = fitUrlBuffer(_qstrUrl);
-    const QByteArray baParam = _qstrParam.toUtf8();
-    char* pcResult = nullptr;
-    webservice_sdk_submit(baUrl.constData(), kWebserviceTimeoutMs, baParam.constData(), kWebserviceMode, &pcResult);
-    if (pcResult == nullptr) {
-        return QString();
-    }
-    // Never null once an answer came, even when the answer is empty.
-    QString qstrRet = QString::fromUtf8(pcResult, static_cast<int>(std::strlen(pcResult)));
-    if (qstrRet.isNull()) {
-        qstrRet = QLatin1String("");
-    }
-    webservice_sdk_release(&pcResult);
-    return qstrRet;
 }
 
 int CLS_DataMediator::WebserviceUploadFile(const QString& _qstrSerPath, const QString& localFilePath)
@@ -103,7 +122,7 @@ int CLS_DataMediator::WebserviceUploadFile(const QString& _qstrSerPath, const QS
     const QString qstrData = QString::fromUtf8(QJsonDocument(objData).toJson(QJsonDocument::Indented));
     const QString qstrParam = QStringLiteral("filename=%1\tdata=%2").arg(_qstrSerPath, qstrData);
 
-    const QString qstrRet = WebserviceSubmit(webserviceUrl(m_qstrSerIp, "/upload"), qstrParam);
+    const QString qstrRet = submit(webserviceUrl(m_qstrSerIp, "/upload"), qstrParam);
     if (qstrRet.isNull()) {
         DL_LOG(2, "CLS_DataMediator::WebserviceUploadFile pcResult nullptr");
         return -1;
@@ -134,7 +153,7 @@ int CLS_DataMediator::WebserviceDownloadFile(const QString& _qstrSerPath, QStrin
     }
     const QString qstrUrl = webserviceUrl(m_qstrSerIp, "/download");
     const QString qstrParam = QStringLiteral("filename=%1").arg(_qstrSerPath);
-    const QString qstrRet = WebserviceSubmit(qstrUrl, qstrParam);
+    const QString qstrRet = submit(qstrUrl, qstrParam);
     if (qstrRet.isNull()) {
         DL_LOG(2, "CLS_DataMediator::WebserviceDownloadFile pcResult nullptr pcUrl=%s, pcParam=%s",
                fitUrlBuffer(qstrUrl).constData(), qUtf8Printable(qstrParam));
@@ -170,17 +189,8 @@ int CLS_DataMediator::WebserviceDelFile(const QString& _qstrSerPath)
         DL_LOG(2, "CLS_DataMediator::WebserviceDelFile WebserviceLoadLib iRet=%d", iRet);
         return -1;
     }
-    const QString qstrRet =
-        WebserviceSubmit(webserviceUrl(m_qstrSerIp, "/delete"), QStringLiteral("filename=%1").arg(_qstrSerPath));
-    if (qstrRet.isNull()) {
-        DL_LOG(2, "CLS_DataMediator::WebserviceDelFile pcResult nullptr");
-        return -1;
-    }
-    if (qstrRet != QLatin1String(kReplyOk)) {
-        DL_LOG(2, "CLS_DataMediator::WebserviceDelFile qstrRet=%s", qUtf8Printable(qstrRet));
-        return -1;
-    }
-    return 0;
+    return submitExpectingOk("WebserviceDelFile", webserviceUrl(m_qstrSerIp, "/delete"),
+                             QStringLiteral("filename=%1").arg(_qstrSerPath), false);
 }
 
 int CLS_DataMediator::WebserviceRename(const QString& _qstrOldPath, const QString& _qstrNewPath)
@@ -199,16 +209,7 @@ int CLS_DataMediator::WebserviceRename(const QString& _qstrOldPath, const QStrin
         return -1;
     }
     const QString qstrParam = QStringLiteral("filename=%1\tnewname=%2").arg(_qstrOldPath, _qstrNewPath);
-    const QString qstrRet = WebserviceSubmit(webserviceUrl(m_qstrSerIp, "/rename"), qstrParam);
-    if (qstrRet.isNull()) {
-        DL_LOG(2, "CLS_DataMediator::WebserviceRename pcResult nullptr");
-        return -1;
-    }
-    if (qstrRet != QLatin1String(kReplyOk) && !qstrRet.contains(QLatin1String("file is the same file"))) {
-        DL_LOG(2, "CLS_DataMediator::WebserviceRename qstrRet=%s", qUtf8Printable(qstrRet));
-        return -1;
-    }
-    return 0;
+    return submitExpectingOk("WebserviceRename", webserviceUrl(m_qstrSerIp, "/rename"), qstrParam, true);
 }
 
 int CLS_DataMediator::WebserviceCreateDir(const QString& _qstrSerPath)
@@ -226,15 +227,6 @@ int CLS_DataMediator::WebserviceCreateDir(const QString& _qstrSerPath)
         DL_LOG(2, "CLS_DataMediator::WebserviceCreateDir WebserviceLoadLib iRet=%d", iRet);
         return -1;
     }
-    const QString qstrUrl = webserviceUrl(m_qstrSerIp, "/mkdir?dir=") + _qstrSerPath;
-    const QString qstrRet = WebserviceSubmit(qstrUrl, QString());
-    if (qstrRet.isNull()) {
-        DL_LOG(2, "CLS_DataMediator::WebserviceCreateDir pcResult nullptr");
-        return -1;
-    }
-    if (qstrRet != QLatin1String(kReplyOk)) {
-        DL_LOG(2, "CLS_DataMediator::WebserviceCreateDir qstrRet=%s", qUtf8Printable(qstrRet));
-        return -1;
-    }
-    return 0;
+    return submitExpectingOk("WebserviceCreateDir", webserviceUrl(m_qstrSerIp, "/mkdir?dir=") + _qstrSerPath,
+                             QString(), false);
 }

@@ -19,7 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -393,8 +395,16 @@ TEST_F(WebserviceTest, ArgumentChecksAndNoAnswer)
         int level;
         const char* message;
     };
+    const auto expectEach = [](CLS_DataMediator& _mediator, const std::vector<Case>& _vecCases) {
+        for (const Case& c : _vecCases) {
+            SCOPED_TRACE(c.name);
+            LogCapture log;
+            EXPECT_EQ(c.call(_mediator), -1);
+            EXPECT_TRUE(log.has(c.level, c.message)) << log.dump().toStdString();
+        }
+    };
     QString strContent;
-    const Case cases[] = {
+    expectEach(m_mediator, {
         {"uploadPath", [](CLS_DataMediator& m) { return m.WebserviceUploadFile(QString(), "x"); }, 3,
          "CLS_DataMediator::WebserviceUploadFile _qstrSerPath isEmpty"},
         {"downloadPath", [&](CLS_DataMediator& m) { return m.WebserviceDownloadFile(QString(), strContent); }, 2,
@@ -407,17 +417,11 @@ TEST_F(WebserviceTest, ArgumentChecksAndNoAnswer)
          "CLS_DataMediator::WebserviceRename _qstrNewPath.isEmpty"},
         {"mkdirPath", [](CLS_DataMediator& m) { return m.WebserviceCreateDir(QString()); }, 2,
          "CLS_DataMediator::WebserviceCreateDir _qstrSerPath isEmpty"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        LogCapture log;
-        EXPECT_EQ(c.call(m_mediator), -1);
-        EXPECT_TRUE(log.has(c.level, c.message)) << log.dump().toStdString();
-    }
+    });
 
     // A mediator that has not read the configuration has no host.
     CLS_DataMediator idle;
-    const Case noHost[] = {
+    expectEach(idle, {
         {"upload", [](CLS_DataMediator& m) { return m.WebserviceUploadFile("f", "x"); }, 3,
          "CLS_DataMediator::WebserviceUploadFile m_qstrSerIp isEmpty"},
         {"delete", [](CLS_DataMediator& m) { return m.WebserviceDelFile("f"); }, 2,
@@ -429,13 +433,7 @@ TEST_F(WebserviceTest, ArgumentChecksAndNoAnswer)
          "CLS_DataMediator::WebserviceDownloadFile pcResult nullptr pcUrl=http://:9600/download, pcParam=filename=f"},
         {"rename", [](CLS_DataMediator& m) { return m.WebserviceRename("o", "n"); }, 2,
          "CLS_DataMediator::WebserviceRename pcResult nullptr"},
-    };
-    for (const Case& c : noHost) {
-        SCOPED_TRACE(c.name);
-        LogCapture log;
-        EXPECT_EQ(c.call(idle), -1);
-        EXPECT_TRUE(log.has(c.level, c.message)) << log.dump().toStdString();
-    }
+    });
 
     // Nothing listens on this address: no answer for any operation.
     const QString strSilent = freeLoopbackAddress();

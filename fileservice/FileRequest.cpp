@@ -2,16 +2,15 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTextCodec>
 
 namespace tessel::files {
 
 bool parseFields(const QByteArray& _baBody, const QStringList& _lstKeys, QStringList* _pValues, QString* _pError)
 {
-    QTextCodec::ConverterState state;
-    const QString strBody =
-        QTextCodec::codecForName("UTF-8")->toUnicode(_baBody.constData(), _baBody.size(), &state);
-    if (state.invalidChars > 0) {
+    // Anything that does not come back byte for byte is not UTF-8 (a cut sequence at the end
+    // included, which a decoder would drop silently).
+    const QString strBody = QString::fromUtf8(_baBody);
+    if (strBody.toUtf8() != _baBody) {
         *_pError = QStringLiteral("the parameter text is not UTF-8");
         return false;
     }

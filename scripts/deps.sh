@@ -8,6 +8,7 @@ PACKAGES=(
     libsqlite3-dev sqlite3
     libssl-dev openssl
     libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev
+    libcpp-httplib-dev
     procps locales
 )
 

@@ -21,7 +21,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"fuzz_answer_decoding fuzz_decode_password fuzz_decode_paths fuzz_server_dispatch"}
+targets=${FUZZ_TARGETS:-"fuzz_answer_decoding fuzz_decode_password fuzz_decode_paths fuzz_server_dispatch fuzz_file_request"}
 allow_known=${FUZZ_ALLOW_KNOWN:-0}
 nice_level=${FUZZ_NICE:-10}
 build=${FUZZ_BUILD_DIR:-build-fuzz}

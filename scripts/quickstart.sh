@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs dependencies, builds, and runs the main job: a fresh client application directory
 # with its Db folder, tessel-dbserver on loopback serving that folder, and a client session
-# through the data layer (tesselctl) against it. The server is stopped at the end.
+# through the data layer (tesselctl) against it, and tessel-fileserver on 127.0.0.1:9600 for the
+# file operations. Both servers are stopped at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
 build=${TESSEL_BUILD_DIR:-build-release}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target tesselctl tessel-dbserver WebSocket >/dev/null
+cmake --build "$build" -j"$(nproc)" --target tesselctl tessel-dbserver WebSocket webservice_sdk tessel-fileserver >/dev/null
 bin="$PWD/$build/bin"
 
 # A client application directory: the programs and libraries, DbServerConfig.json, the
@@ -27,8 +28,12 @@ JSON
 
 "$bin/tessel-dbserver" --data-dir "$app/Db" --port "$port" --log-level warning >"$app/server.log" 2>&1 &
 server=$!
+# The file service: its root is the Db folder's "files" (the client always addresses port 9600).
+"$bin/tessel-fileserver" --data-dir "$app/Db" >"$app/fileserver.log" 2>&1 &
+fileserver=$!
 stop_server() {
     kill -TERM "$server" 2>/dev/null && wait "$server" || true
+    kill -TERM "$fileserver" 2>/dev/null && wait "$fileserver" || true
 }
 trap stop_server EXIT
 for _ in $(seq 1 100); do
@@ -36,6 +41,11 @@ for _ in $(seq 1 100); do
     sleep 0.1
 done
 grep -q "listening" "$app/server.log" || { cat "$app/server.log"; exit 1; }
+for _ in $(seq 1 100); do
+    grep -q "listening" "$app/fileserver.log" 2>/dev/null && break
+    sleep 0.1
+done
+grep -q "listening" "$app/fileserver.log" || { cat "$app/fileserver.log"; exit 1; }
 
 ctl() {
     echo "\$ tesselctl $*"
@@ -64,7 +74,12 @@ ctl alarm-types
 [ -n "$host" ] && ctl links show "$host" --user admin --password "Adm1n pass"
 ctl alarms count levels=4,5 state=0
 ctl netinfo
+ctl files mkdir quickstart/notes
+ctl files put "$app/DbServerConfig.json" quickstart/notes/config.json
+ctl files get quickstart/notes/config.json "$app/config-fetched.json"
+cmp "$app/DbServerConfig.json" "$app/config-fetched.json"
+echo "== the file came back unchanged; on the storage host: $app/Db/files/quickstart/notes/config.json"
 
 stop_server
 trap - EXIT
-echo "== server stopped; the databases stay in $app/Db"
+echo "== servers stopped; the databases stay in $app/Db, the files in $app/Db/files"

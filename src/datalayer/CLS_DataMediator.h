@@ -335,6 +335,14 @@ public:
     int QuerySendDataByTerminalSn(QString _qstrTerminalSn, QVector<CLS_SecurityCarSendEntity>& _vecSends) override;
 
     // ---- web-service file operations ----
+    int WebserviceUploadFile(const QString& _qstrSerPath, const QString& localFilePath) override;
+    int WebserviceDownloadFile(const QString& _qstrSerPath, QString& content) override;
+    int WebserviceDelFile(const QString& _qstrSerPath) override;
+    int WebserviceRename(const QString& _qstrOldPath, const QString& _qstrNewPath) override;
+    int WebserviceCreateDir(const QString& _qstrSerPath) override;
+    /// Loads the web-service worker beside the executable once; 0 when loaded, -1 on failure
+    /// (tried again on the next call).
+    int WebserviceLoadLib();
 
     // ---- server host status ----
     int GetAllNetworkInfo(QList<_NetworkInfo*>& _lstInfo) override;
@@ -429,7 +437,9 @@ private:
 
     // ---- security vehicle lists state ----
 
-    // ---- web-service file operations state ----
+    // ---- web-service file operations state (CLS_DataMediatorWebservice.cpp) ----
+    // Set once the worker library has been loaded.
+    bool m_bWebserviceLoaded = false;
 
     // ---- settings state (CLS_DataMediatorSettings.cpp) ----
     // The record GetLocalGeneralSettingInfo hands out: made by its first call, refilled by

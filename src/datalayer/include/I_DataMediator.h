@@ -649,6 +649,17 @@ public:
     virtual int QuerySendDataByTerminalSn(QString _qstrTerminalSn, QVector<CLS_SecurityCarSendEntity>& _vecSends) = 0;
 
     // ---- web-service file operations ----
+    /// Stores the local file localFilePath under _qstrSerPath on the storage host (a file that
+    /// cannot be read is sent empty). 0 on success, -1 on any failure.
+    virtual int WebserviceUploadFile(const QString& _qstrSerPath, const QString& localFilePath) = 0;
+    /// Fetches _qstrSerPath from the storage host; content receives the file as Base64 text.
+    virtual int WebserviceDownloadFile(const QString& _qstrSerPath, QString& content) = 0;
+    /// Deletes the remote file _qstrSerPath.
+    virtual int WebserviceDelFile(const QString& _qstrSerPath) = 0;
+    /// Renames a remote file; renaming a file onto its own name succeeds.
+    virtual int WebserviceRename(const QString& _qstrOldPath, const QString& _qstrNewPath) = 0;
+    /// Creates the remote directory _qstrSerPath.
+    virtual int WebserviceCreateDir(const QString& _qstrSerPath) = 0;
 
     // ---- server host status ----
     /// Appends one new record per interface of the server host; the caller owns them.

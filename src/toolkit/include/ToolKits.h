@@ -1,4 +1,4 @@
-// Toolkit library: the process-wide logging hook and, later, the web-service functions.
+// Toolkit library: the process-wide logging hook and the web-service functions.
 #ifndef TOOLKITS_H
 #define TOOLKITS_H
 
@@ -31,6 +31,23 @@ TOOLKITS_EXPORT void dy_libos_log_default_sink(int _iLevel, const char* _pszFile
 
 /// Re-reads TESSEL_LOG_FILE and TESSEL_LOG_LEVEL (they are read once at the first log call).
 TOOLKITS_EXPORT void dy_libos_log_reload_config();
+
+/// Loads the web-service worker library from _pszFullPath (once per process: later calls with
+/// the worker already loaded succeed at once). Non-zero on success, 0 when the file cannot be
+/// loaded or lacks the worker's entry points (a later call tries again).
+TOOLKITS_EXPORT int webservice_load_lib(const char* _pszFullPath);
+
+/// One HTTP request through the worker: _pszUrl ("http://host:port/path?query"), the time-out
+/// in milliseconds, the parameter text (UTF-8) and the mode (1: POST with the parameter text as
+/// the body). On an answer *_ppReply receives the NUL-terminated body of the reply, whatever
+/// its HTTP status, and 0 is returned; without an answer (no worker, bad URL, connection
+/// refused, time-out) *_ppReply is null and the result is negative. Free a reply with
+/// webservice_sdk_release.
+TOOLKITS_EXPORT int webservice_sdk_submit(const char* _pszUrl, int _iTimeoutMs, const char* _pszParams, int _iMode,
+                                          char** _ppReply);
+
+/// Frees a reply of webservice_sdk_submit and sets *_ppReply to null; null pointers are ignored.
+TOOLKITS_EXPORT void webservice_sdk_release(char** _ppReply);
 }
 
 #endif  // TOOLKITS_H

@@ -1,0 +1,260 @@
+#include "FileStore.h"
+
+#include "FileRequest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStorageInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+
+namespace tessel::files {
+
+namespace {
+
+FileReply reply(int _iStatus, const QString& _strText)
+{
+    return FileReply{_iStatus, _strText.toUtf8()};
+}
+
+FileReply refused(const QString& _strPath, const QString& _strWhy)
+{
+    return reply(403, QStringLiteral("path refused: %1 (%2)").arg(_strWhy, _strPath));
+}
+
+// The parent folder of _strAbsolute must exist and be a folder.
+FileReply checkParent(const QString& _strAbsolute, bool* _pOk)
+{
+    const QFileInfo parent(QFileInfo(_strAbsolute).absolutePath());
+    *_pOk = false;
+    if (!parent.exists()) {
+        return reply(404, QLatin1String(kReplyDirNotExists));
+    }
+    if (!parent.isDir()) {
+        return reply(409, QLatin1String(kReplyDirNotFind));
+    }
+    *_pOk = true;
+    return FileReply{};
+}
+
+}  // namespace
+
+FileStore::FileStore(const QString& _strRoot, qint64 _llMinFreeBytes)
+    : m_strRoot(QFileInfo(_strRoot).canonicalFilePath()), m_llMinFreeBytes(_llMinFreeBytes)
+{
+}
+
+bool FileStore::isValid(QString* _pError) const
+{
+    if (m_strRoot.isEmpty() || !QFileInfo(m_strRoot).isDir()) {
+        *_pError = QStringLiteral("the root folder does not exist");
+        return false;
+    }
+    return true;
+}
+
+bool FileStore::insideRoot(const QString& _strCanonical) const
+{
+    return _strCanonical == m_strRoot ||
+           (_strCanonical.startsWith(m_strRoot) && _strCanonical.at(m_strRoot.size()) == QLatin1Char('/')) ||
+           m_strRoot == QLatin1String("/");
+}
+
+bool FileStore::resolve(const QString& _strPath, QString* _pAbsolute, QString* _pError) const
+{
+    if (_strPath.isEmpty()) {
+        *_pError = QStringLiteral("empty path");
+        return false;
+    }
+    if (_strPath.startsWith(QLatin1Char('/'))) {
+        *_pError = QStringLiteral("absolute path");
+        return false;
+    }
+    for (const QChar c : _strPath) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            *_pError = QStringLiteral("control character in path");
+            return false;
+        }
+        if (c == QLatin1Char('\\')) {
+            *_pError = QStringLiteral("backslash in path");
+            return false;
+        }
+    }
+    QString strAbsolute = m_strRoot;
+    bool bExisting = true;
+    int iParts = 0;
+    for (const QString& strPart : _strPath.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (strPart == QLatin1String(".")) {
+            continue;
+        }
+        if (strPart == QLatin1String("..")) {
+            *_pError = QStringLiteral("\"..\" in path");
+            return false;
+        }
+        strAbsolute += QLatin1Char('/') + strPart;
+        ++iParts;
+        // Every part that exists must stay inside the root once links are followed; below a
+        // missing part nothing exists.
+        if (bExisting) {
+            const QFileInfo info(strAbsolute);
+            if (!info.exists() && !info.isSymLink()) {
+                bExisting = false;
+                continue;
+            }
+            const QString strCanonical = info.canonicalFilePath();
+            if (strCanonical.isEmpty() || !insideRoot(strCanonical)) {
+                *_pError = QStringLiteral("path leads out of the root");
+                return false;
+            }
+        }
+    }
+    if (iParts == 0) {
+        *_pError = QStringLiteral("path names the root");
+        return false;
+    }
+    *_pAbsolute = strAbsolute;
+    return true;
+}
+
+FileReply FileStore::upload(const QString& _strPath, const QByteArray& _baContent) const
+{
+    QString strAbsolute;
+    QString strError;
+    if (!resolve(_strPath, &strAbsolute, &strError)) {
+        return refused(_strPath, strError);
+    }
+    bool bOk = false;
+    FileReply parentReply = checkParent(strAbsolute, &bOk);
+    if (!bOk) {
+        return parentReply;
+    }
+    if (QFileInfo(strAbsolute).isDir()) {
+        return reply(409, QStringLiteral("a folder has this name (%1)").arg(_strPath));
+    }
+    const QStorageInfo storage(QFileInfo(strAbsolute).absolutePath());
+    if (m_llMinFreeBytes > 0 && storage.bytesAvailable() - _baContent.size() < m_llMinFreeBytes) {
+        return reply(507, QLatin1String(kReplySpaceLower));
+    }
+    // Written beside the target and renamed over it: readers see the old file or the new one.
+    QSaveFile file(strAbsolute);
+    if (!file.open(QIODevice::WriteOnly) || file.write(_baContent) != _baContent.size() || !file.commit()) {
+        const QString strWhy = file.errorString();
+        file.cancelWriting();
+        return reply(500, QStringLiteral("write failed: %1").arg(strWhy));
+    }
+    return reply(200, QLatin1String(kReplyOk));
+}
+
+FileReply FileStore::download(const QString& _strPath) const
+{
+    QString strAbsolute;
+    QString strError;
+    if (!resolve(_strPath, &strAbsolute, &strError)) {
+        return refused(_strPath, strError);
+    }
+    const QFileInfo info(strAbsolute);
+    if (!info.exists()) {
+        return reply(404, QLatin1String(kReplyFileNotExists));
+    }
+    if (!info.isFile()) {
+        return reply(409, QStringLiteral("not a file (%1)").arg(_strPath));
+    }
+    QFile file(strAbsolute);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return reply(500, QStringLiteral("read failed: %1").arg(file.errorString()));
+    }
+    return FileReply{200, encodeDownloadReply(file.readAll())};
+}
+
+FileReply FileStore::remove(const QString& _strPath) const
+{
+    QString strAbsolute;
+    QString strError;
+    if (!resolve(_strPath, &strAbsolute, &strError)) {
+        return refused(_strPath, strError);
+    }
+    const QFileInfo info(strAbsolute);
+    if (!info.exists() && !info.isSymLink()) {
+        return reply(404, QLatin1String(kReplyFileNotExists));
+    }
+    if (info.isDir() && !info.isSymLink()) {
+        if (!QDir(strAbsolute).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            return reply(409, QStringLiteral("folder not empty (%1)").arg(_strPath));
+        }
+        if (!QDir().rmdir(strAbsolute)) {
+            return reply(500, QStringLiteral("delete failed (%1)").arg(_strPath));
+        }
+        return reply(200, QLatin1String(kReplyOk));
+    }
+    QFile file(strAbsolute);
+    if (!file.remove()) {
+        return reply(500, QStringLiteral("delete failed: %1").arg(file.errorString()));
+    }
+    return reply(200, QLatin1String(kReplyOk));
+}
+
+FileReply FileStore::rename(const QString& _strOldPath, const QString& _strNewPath) const
+{
+    QString strOld;
+    QString strNew;
+    QString strError;
+    if (!resolve(_strOldPath, &strOld, &strError)) {
+        return refused(_strOldPath, strError);
+    }
+    if (!resolve(_strNewPath, &strNew, &strError)) {
+        return refused(_strNewPath, strError);
+    }
+    const QFileInfo oldInfo(strOld);
+    if (!oldInfo.exists() && !oldInfo.isSymLink()) {
+        return reply(404, QLatin1String(kReplyFileNotExists));
+    }
+    if (strOld == strNew) {
+        return reply(200, QLatin1String(kReplySameFile));
+    }
+    bool bOk = false;
+    FileReply parentReply = checkParent(strNew, &bOk);
+    if (!bOk) {
+        return parentReply;
+    }
+    if (oldInfo.isDir() && (strNew + QLatin1Char('/')).startsWith(strOld + QLatin1Char('/'))) {
+        return reply(409, QStringLiteral("a folder cannot move into itself (%1)").arg(_strNewPath));
+    }
+    // RENAME_NOREPLACE: an existing target is never replaced, checked and done in one step.
+    const QByteArray baOld = QFile::encodeName(strOld);
+    const QByteArray baNew = QFile::encodeName(strNew);
+    if (::renameat2(AT_FDCWD, baOld.constData(), AT_FDCWD, baNew.constData(), RENAME_NOREPLACE) != 0) {
+        const int iErrno = errno;
+        if (iErrno == EEXIST) {
+            return reply(409, QStringLiteral("file exists (%1)").arg(_strNewPath));
+        }
+        return reply(500, QStringLiteral("rename failed: %1").arg(QString::fromLocal8Bit(std::strerror(iErrno))));
+    }
+    return reply(200, QLatin1String(kReplyOk));
+}
+
+FileReply FileStore::mkdir(const QString& _strPath) const
+{
+    QString strAbsolute;
+    QString strError;
+    if (!resolve(_strPath, &strAbsolute, &strError)) {
+        return refused(_strPath, strError);
+    }
+    const QFileInfo info(strAbsolute);
+    if (info.isDir()) {
+        return reply(200, QLatin1String(kReplyOk));
+    }
+    if (info.exists()) {
+        return reply(409, QStringLiteral("a file has this name (%1)").arg(_strPath));
+    }
+    if (!QDir().mkpath(strAbsolute)) {
+        return reply(500, QStringLiteral("cannot create the folder (%1)").arg(_strPath));
+    }
+    return reply(200, QLatin1String(kReplyOk));
+}
+
+}  // namespace tessel::files

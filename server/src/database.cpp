@@ -96,7 +96,6 @@ void applyLimits(sqlite3* db, const ConnectionLimits& limits)
     sqlite3_limit(db, SQLITE_LIMIT_VARIABLE_NUMBER, 32766);
     sqlite3_limit(db, SQLITE_LIMIT_TRIGGER_DEPTH, 100);
     sqlite3_limit(db, SQLITE_LIMIT_FUNCTION_ARG, 127);
-    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
 }
 
 void prepareOrThrow(sqlite3* db, const char* sql, sqlite3_stmt** out)

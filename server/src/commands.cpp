@@ -51,67 +51,33 @@ std::vector<BindValues> requireBindArray(const QJsonObject& request, size_t stat
     return out;
 }
 
-void runStatement(HandlerContext& context, const QJsonObject& request, QByteArray& out, bool withBinds)
+DatabaseWork readStatement(HandlerContext&, const QJsonObject& request, bool withBinds)
 {
-    const int database = requireDatabase(request);
-    const QByteArray sql = requireSql(request);
-    const BindValues binds = withBinds ? requireBindObject(request) : BindValues();
-    const Lease lease = context.dispatcher.databases().acquire(database, context.connections);
-    executeText(lease, sql, binds, nullptr);
-    writeOk(out);
+    QByteArray sql = requireSql(request);
+    BindValues binds = withBinds ? requireBindObject(request) : BindValues();
+    return [sql = std::move(sql), binds = std::move(binds)](const Lease& lease, QByteArray& out) {
+        executeText(lease, sql, binds, nullptr);
+        writeOk(out);
+    };
 }
 
-void runQuery(HandlerContext& context, const QJsonObject& request, QByteArray& out, bool withBinds)
+DatabaseWork readQuery(HandlerContext& context, const QJsonObject& request, bool withBinds)
 {
-    const int database = requireDatabase(request);
-    const QByteArray sql = requireSql(request);
-    const BindValues binds = withBinds ? requireBindObject(request) : BindValues();
-    const Lease lease = context.dispatcher.databases().acquire(database, context.connections);
-    out.append("{\"result\":\"OK\",\"data\":{\"ret\":[");
-    RowWriter rows(out, context.dispatcher.maxAnswerBytes());
-    executeText(lease, sql, binds, &rows);
-    out.append("]}}");
+    QByteArray sql = requireSql(request);
+    BindValues binds = withBinds ? requireBindObject(request) : BindValues();
+    return [&context, sql = std::move(sql), binds = std::move(binds)](const Lease& lease, QByteArray& out) {
+        answerRows(context, out, [&](RowWriter& rows) { executeText(lease, sql, binds, &rows); });
+    };
 }
 
-void runTransaction(HandlerContext& context, const QJsonObject& request, QByteArray& out, bool withBinds)
+DatabaseWork readTransaction(HandlerContext&, const QJsonObject& request, bool withBinds)
 {
-    const int database = requireDatabase(request);
-    const std::vector<QByteArray> sqls = requireSqlArray(request);
-    const std::vector<BindValues> binds =
-        withBinds ? requireBindArray(request, sqls.size()) : std::vector<BindValues>();
-    const Lease lease = context.dispatcher.databases().acquire(database, context.connections);
-    executeTransaction(lease, sqls, binds);
-    writeOk(out);
-}
-
-void handleExecute(HandlerContext& context, const QJsonObject& request, QByteArray& out)
-{
-    runStatement(context, request, out, false);
-}
-
-void handleExecuteEx(HandlerContext& context, const QJsonObject& request, QByteArray& out)
-{
-    runStatement(context, request, out, true);
-}
-
-void handleExecuteQuery(HandlerContext& context, const QJsonObject& request, QByteArray& out)
-{
-    runQuery(context, request, out, false);
-}
-
-void handleExecuteQueryEx(HandlerContext& context, const QJsonObject& request, QByteArray& out)
-{
-    runQuery(context, request, out, true);
-}
-
-void handleExecuteTransaction(HandlerContext& context, const QJsonObject& request, QByteArray& out)
-{
-    runTransaction(context, request, out, false);
-}
-
-void handleExecuteTransactionEx(HandlerContext& context, const QJsonObject& request, QByteArray& out)
-{
-    runTransaction(context, request, out, true);
+    std::vector<QByteArray> sqls = requireSqlArray(request);
+    std::vector<BindValues> binds = withBinds ? requireBindArray(request, sqls.size()) : std::vector<BindValues>();
+    return [sqls = std::move(sqls), binds = std::move(binds)](const Lease& lease, QByteArray& out) {
+        executeTransaction(lease, sqls, binds);
+        writeOk(out);
+    };
 }
 
 void handleBroadcast(HandlerContext& context, const QJsonObject& request, QByteArray& out)
@@ -135,12 +101,9 @@ void handleBroadcast(HandlerContext& context, const QJsonObject& request, QByteA
 
 void registerStandardCommands(Dispatcher& dispatcher)
 {
-    dispatcher.addCommand("Execute", handleExecute);
-    dispatcher.addCommand("ExecuteEx", handleExecuteEx);
-    dispatcher.addCommand("ExecuteQuery", handleExecuteQuery);
-    dispatcher.addCommand("ExecuteQueryEx", handleExecuteQueryEx);
-    dispatcher.addCommand("ExecuteTransaction", handleExecuteTransaction);
-    dispatcher.addCommand("ExecuteTransactionEx", handleExecuteTransactionEx);
+    addDatabaseCommands(dispatcher, "Execute", readStatement);
+    addDatabaseCommands(dispatcher, "ExecuteQuery", readQuery);
+    addDatabaseCommands(dispatcher, "ExecuteTransaction", readTransaction);
     dispatcher.addCommand("Broadcast", handleBroadcast);
 }
 

@@ -44,7 +44,58 @@ bool statIdentity(const QByteArray& path, FileIdentity* out)
 
 RequestError sqliteError(sqlite3* db)
 {
-    return RequestError::sqlite(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+    return statementError(db);
+}
+
+thread_local RunLimits t_runLimits;
+
+/// Progress handler of every request connection: nonzero interrupts the running statement.
+int checkRunLimits(void*)
+{
+    return t_runLimits.passed() ? 1 : 0;
+}
+
+/// PRAGMAs a request may run: they only read, so nothing of one request's connection state
+/// reaches the next request on the same pooled connection. Those in the second list take a
+/// table or index name; the others are refused with any argument (that would set them).
+bool pragmaAllowed(const char* name, const char* argument)
+{
+    static const char* const kReading[] = {
+        "application_id", "auto_vacuum", "cache_size", "collation_list", "compile_options", "data_version",
+        "database_list", "encoding", "foreign_keys", "freelist_count", "function_list", "journal_mode",
+        "module_list", "page_count", "page_size", "pragma_list", "schema_version", "synchronous",
+        "table_list", "user_version"};
+    static const char* const kWithName[] = {"foreign_key_check", "foreign_key_list", "index_info",
+                                            "index_list",        "index_xinfo",      "integrity_check",
+                                            "quick_check",       "table_info",       "table_xinfo"};
+    if (name == nullptr) {
+        return false;
+    }
+    for (const char* n : kWithName) {
+        if (sqlite3_stricmp(name, n) == 0) {
+            return true;
+        }
+    }
+    for (const char* n : kReading) {
+        if (sqlite3_stricmp(name, n) == 0) {
+            return argument == nullptr;
+        }
+    }
+    return false;
+}
+
+/// Sets SQLite's limits on a request connection: no value, text or statement can grow past
+/// what a frame carries, and nothing nests deeper than the worker's stack holds.
+void applyLimits(sqlite3* db, const ConnectionLimits& limits)
+{
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, limits.valueBytes);
+    sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, limits.valueBytes);
+    sqlite3_limit(db, SQLITE_LIMIT_COLUMN, 2000);
+    sqlite3_limit(db, SQLITE_LIMIT_EXPR_DEPTH, 500);
+    sqlite3_limit(db, SQLITE_LIMIT_COMPOUND_SELECT, 250);
+    sqlite3_limit(db, SQLITE_LIMIT_VARIABLE_NUMBER, 32766);
+    sqlite3_limit(db, SQLITE_LIMIT_TRIGGER_DEPTH, 100);
+    sqlite3_limit(db, SQLITE_LIMIT_FUNCTION_ARG, 127);
 }
 
 void prepareOrThrow(sqlite3* db, const char* sql, sqlite3_stmt** out)
@@ -117,7 +168,7 @@ bool vacuumRunning(sqlite3* db)
 }
 
 /// Authorizer of every request connection: no statement may open or create another database
-/// file. ATTACH and DETACH are refused at prepare time; VACUUM INTO is refused when it attaches
+/// file or change the connection's settings (PRAGMAs other than reading ones). ATTACH and DETACH are refused at prepare time; VACUUM INTO is refused when it attaches
 /// its target; plain VACUUM attaches a private temporary database (the empty name), which stays
 /// allowed.
 int authorize(void* userData, int action, const char* arg1, const char* arg2, const char*, const char*)
@@ -130,6 +181,8 @@ int authorize(void* userData, int action, const char* arg1, const char* arg2, co
             return arg2 != nullptr && sqlite3_stricmp(arg2, "fts3_tokenizer") == 0 ? SQLITE_DENY : SQLITE_OK;
         case SQLITE_DETACH:
             return SQLITE_DENY;
+        case SQLITE_PRAGMA:
+            return pragmaAllowed(arg1, arg2) ? SQLITE_OK : SQLITE_DENY;
         case SQLITE_ATTACH:
             if (arg1 != nullptr && arg1[0] == '\0' && vacuumRunning(static_cast<sqlite3*>(userData))) {
                 return SQLITE_OK;
@@ -161,6 +214,104 @@ void removeStaleWal(const QString& path)
 }
 
 }  // namespace
+
+bool RunLimits::passed()
+{
+    if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+        stopped = Stop::Cancelled;
+        return true;
+    }
+    const Clock::time_point now = Clock::now();
+    if (now >= laneDeadline) {
+        stopped = Stop::Lane;
+        return true;
+    }
+    if (now >= deadline) {
+        stopped = Stop::Deadline;
+        return true;
+    }
+    return false;
+}
+
+RunLimits& runLimits()
+{
+    return t_runLimits;
+}
+
+RequestError statementError(sqlite3* db)
+{
+    const int rc = sqlite3_extended_errcode(db);
+    if ((rc & 0xff) == SQLITE_INTERRUPT) {
+        switch (t_runLimits.stopped) {
+            case RunLimits::Stop::None:
+                break;
+            case RunLimits::Stop::Lane:
+                throw LaneExpired();
+            case RunLimits::Stop::Deadline: {
+                RequestError e(code::kTimeout,
+                               QStringLiteral("the statement ran longer than the time limit of %1 ms and was "
+                                              "stopped; nothing of it was kept")
+                                   .arg(t_runLimits.limitMs));
+                e.setSqliteCode(rc);
+                return e;
+            }
+            case RunLimits::Stop::Cancelled: {
+                RequestError e(code::kTimeout,
+                               QByteArray("the client disconnected; its statement was stopped"));
+                e.setSqliteCode(rc);
+                return e;
+            }
+        }
+    }
+    return RequestError::sqlite(sqlite3_errmsg(db), rc);
+}
+
+int mostSelectsPerStatement(const char* sql, qsizetype size)
+{
+    const auto at = [&](qsizetype i) -> char { return i < size ? sql[i] : '\0'; };
+    const auto isWordChar = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+               c == '$' || static_cast<unsigned char>(c) >= 0x80;
+    };
+    int most = 0;
+    int count = 0;
+    qsizetype i = 0;
+    while (i < size) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            const char close = c == '[' ? ']' : c;
+            ++i;
+            while (i < size && sql[i] != close) {
+                ++i;
+            }
+            ++i;
+        } else if (c == '-' && at(i + 1) == '-') {
+            while (i < size && sql[i] != '\n') {
+                ++i;
+            }
+        } else if (c == '/' && at(i + 1) == '*') {
+            i += 2;
+            while (i < size && !(sql[i] == '*' && at(i + 1) == '/')) {
+                ++i;
+            }
+            i += 2;
+        } else if (c == ';') {
+            count = 0;
+            ++i;
+        } else if (isWordChar(c)) {
+            const qsizetype start = i;
+            while (i < size && isWordChar(sql[i])) {
+                ++i;
+            }
+            if (i - start == 6 && strncasecmp(sql + start, "SELECT", 6) == 0) {
+                most = std::max(most, ++count);
+            }
+        } else {
+            ++i;
+        }
+    }
+    return most;
+}
 
 int databaseIndex(QStringView name)
 {
@@ -342,6 +493,8 @@ void Connection::open(const FileIdentity& identity)
             throw e;
         }
         sqlite3_set_authorizer(db, &authorize, db);
+        applyLimits(db, m_slot.limits);
+        sqlite3_progress_handler(db, 1000, &checkRunLimits, nullptr);
         prepareOrThrow(db, "BEGIN IMMEDIATE", &m_begin);
         prepareOrThrow(db, "COMMIT", &m_commit);
         prepareOrThrow(db, "ROLLBACK", &m_rollback);
@@ -410,6 +563,22 @@ void Connection::rollback() noexcept
 
 // ---- Lease ----
 
+std::unique_lock<std::timed_mutex> Lease::lockWrites() const
+{
+    std::unique_lock<std::timed_mutex> lock(m_slot->writeMutex, std::defer_lock);
+    RunLimits& limits = runLimits();
+    if (limits.deadline == RunLimits::Clock::time_point::max()) {
+        lock.lock();
+    } else if (!lock.try_lock_until(limits.deadline)) {
+        throw RequestError(code::kTimeout,
+                           QStringLiteral("waited for the other writers on %1 longer than the time limit "
+                                          "of %2 ms")
+                               .arg(m_slot->name)
+                               .arg(limits.limitMs));
+    }
+    return lock;
+}
+
 Lease::~Lease()
 {
     if (m_slot) {
@@ -476,6 +645,13 @@ Lease DatabaseSet::acquire(int index, ConnectionCache& cache)
         refresh(s);
     }
     throw RequestError(code::kBusy, QStringLiteral("database file %1 keeps changing").arg(s.path));
+}
+
+void DatabaseSet::setLimits(const ConnectionLimits& limits)
+{
+    for (auto& s : m_slots) {
+        s->limits = limits;
+    }
 }
 
 void DatabaseSet::interruptAll()

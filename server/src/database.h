@@ -9,6 +9,8 @@
 #include <QStringView>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <list>
 #include <memory>
@@ -20,7 +22,60 @@ struct sqlite3_stmt;
 
 namespace tessel::server {
 
+class RequestError;
+
 inline constexpr int kDatabaseCount = 4;
+
+/// SELECT keywords one statement may hold: bounds how deep SQLite's parser and query planner
+/// recurse (a WITH clause chaining thousands of tables otherwise exhausts a thread's stack).
+inline constexpr int kMaxSelectsPerStatement = 500;
+/// Stack of the threads that run statements: far more than kMaxSelectsPerStatement and the
+/// connection limits need, so that no statement can exhaust it.
+inline constexpr size_t kWorkerStackBytes = size_t(64) << 20;
+
+/// Limits of the request running on the calling thread. SQLite's progress handler of every
+/// connection reads them and interrupts a statement that passes one.
+struct RunLimits
+{
+    using Clock = std::chrono::steady_clock;
+    enum class Stop
+    {
+        None,
+        Deadline,   ///< the statement time limit passed
+        Cancelled,  ///< the client went away
+        Lane,       ///< the quick lane's limit passed: the request runs again on the other workers
+    };
+    Clock::time_point deadline = Clock::time_point::max();
+    qint64 limitMs = 0;  ///< the time limit in force, for the reason text
+    Clock::time_point laneDeadline = Clock::time_point::max();
+    std::shared_ptr<const std::atomic<bool>> cancelled;  ///< set when the client disconnects
+    Stop stopped = Stop::None;                            ///< why the last statement was interrupted
+
+    /// Whether a limit has passed (then `stopped` says which).
+    bool passed();
+};
+/// The calling thread's limits.
+RunLimits& runLimits();
+
+/// Thrown (not a std::exception) when a request on the quick lane passed the lane's limit: its
+/// statement was interrupted and rolled back, and the request is run again by another worker.
+struct LaneExpired
+{
+};
+
+/// The error of the last failed call on `db`. An interruption by the run limits says which
+/// limit; the lane's limit throws LaneExpired instead.
+RequestError statementError(sqlite3* db);
+
+/// The most SELECT keywords in one statement of `sql` (statements end at a ';' outside
+/// strings, quoted names and comments).
+int mostSelectsPerStatement(const char* sql, qsizetype size);
+
+/// Sizes SQLite may handle on a request connection.
+struct ConnectionLimits
+{
+    int valueBytes = 64 << 20;  ///< longest string or blob, also the longest SQL text
+};
 
 /// Index of a "DbName" (0..3), or -1 when it is not one of the four names.
 int databaseIndex(QStringView name);
@@ -158,7 +213,8 @@ struct DatabaseSlot
     /// while the connections to a replaced file are closed.
     UseGate gate;
     /// Taken by every statement that writes and around every transaction.
-    std::mutex writeMutex;
+    std::timed_mutex writeMutex;
+    ConnectionLimits limits;
 
     std::mutex registryMutex;
     std::vector<Connection*> openConnections;  // guarded by registryMutex
@@ -182,10 +238,9 @@ public:
     void attach(Connection* connection) { m_connection = connection; }
     Connection& connection() const { return *m_connection; }
     DatabaseSlot& slot() const { return *m_slot; }
-    std::unique_lock<std::mutex> lockWrites() const
-    {
-        return std::unique_lock<std::mutex>(m_slot->writeMutex);
-    }
+    /// Waits for the write lock up to the calling thread's deadline; throws RequestError
+    /// ("timeout") when it passes first.
+    std::unique_lock<std::timed_mutex> lockWrites() const;
 
 private:
     DatabaseSlot* m_slot;
@@ -203,6 +258,8 @@ public:
     const QString& dataDir() const { return m_dataDir; }
     const QString& schemaDir() const { return m_schemaDir; }
     DatabaseSlot& slot(int index) { return *m_slots[size_t(index)]; }
+    /// Applies to connections opened afterwards.
+    void setLimits(const ConnectionLimits& limits);
 
     /// Makes the database ready for one request on the calling thread's connection: creates a
     /// missing file from its schema, reopens every connection when the file was replaced.

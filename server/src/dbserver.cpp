@@ -3,6 +3,7 @@
 #include "frame.h"
 #include "hoststatus.h"
 #include "logging.h"
+#include "maintenance.h"
 #include "requesterror.h"
 #include "tlsidentity.h"
 
@@ -21,6 +22,9 @@
 #include <openssl/crypto.h>
 
 #include <algorithm>
+#include <limits>
+#include <new>
+#include <sys/stat.h>
 
 namespace tessel::server {
 
@@ -32,6 +36,9 @@ constexpr int kCloseWaitMs = 2000;
 const QByteArray kProtocolHeader = QByteArrayLiteral("X-Tessel-Protocol");
 const QByteArray kTokenHeader = QByteArrayLiteral("X-Tessel-Token");
 constexpr int kShortTokenLength = 16;
+/// How long a request may run on the quick lane before it is stopped and handed to the
+/// general workers.
+constexpr int kLaneLimitMs = 500;
 
 QByteArray tokenDigest(const QByteArray& token)
 {
@@ -59,12 +66,51 @@ bool tokenMatches(const QByteArray& digest, const QByteArray& presented)
            CRYPTO_memcmp(digest.constData(), candidate.constData(), size_t(digest.size())) == 0;
 }
 
+bool originAllowed(const QString& origin, const QStringList& allowed)
+{
+    if (origin.isEmpty()) {
+        return true;
+    }
+    const auto normal = [](QString o) {
+        while (o.endsWith(QLatin1Char('/'))) {
+            o.chop(1);
+        }
+        return o.trimmed().toLower();
+    };
+    const QString wanted = normal(origin);
+    for (const QString& a : allowed) {
+        if (normal(a) == wanted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool outgoingFits(qint64 pending, qint64 bytes, qint64 limit)
+{
+    return pending <= 0 || pending + bytes <= limit;
+}
+
+bool isQuickCommand(const QByteArray& command)
+{
+    static const QByteArray kQuick[] = {"ExecuteQuery", "ExecuteQueryEx", "PartitionExecuteQuery",
+                                        "PartitionExecuteQueryEx", "PartitionGetTables"};
+    for (const QByteArray& q : kQuick) {
+        if (command == q) {
+            return true;
+        }
+    }
+    return false;
+}
+
 struct DbServer::Client
 {
     quint64 id = 0;
     QWebSocket* socket = nullptr;
     int channel = 0;
     ClientInfo info;
+    /// Set when the connection ends: its statements still running are stopped.
+    std::shared_ptr<std::atomic<bool>> gone = std::make_shared<std::atomic<bool>>(false);
 };
 
 class DbServer::Listener : public QTcpServer
@@ -135,13 +181,19 @@ bool DbServer::start(QString* error)
                       int(m_options.token.size()), kShortTokenLength);
         }
     }
+    // Databases, backups and their -wal/-shm hold the password table: only this user reads them.
+    ::umask(0077);
     const QString dataDir = QDir(m_options.dataDir).absolutePath();
     if (!QDir().mkpath(dataDir)) {
         *error = QStringLiteral("cannot create the data folder %1").arg(dataDir);
         return false;
     }
     m_databases = std::make_unique<DatabaseSet>(dataDir, m_options.schemaDir);
+    ConnectionLimits limits;
+    limits.valueBytes = int(std::min<qint64>(m_options.maxFrameBytes(), std::numeric_limits<int>::max()));
+    m_databases->setLimits(limits);
     m_dispatcher = std::make_unique<Dispatcher>(*m_databases);
+    m_dispatcher->setStatementLimitMs(qint64(m_options.statementTimeoutS) * 1000);
     m_dispatcher->setBroadcaster([this](const QString& text) { broadcast(text); });
     QStringList backupRoots = m_options.backupRoots;
     if (backupRoots.isEmpty()) {
@@ -156,6 +208,8 @@ bool DbServer::start(QString* error)
         }
     }
     m_dispatcher->setBackupRoots(backupRoots);
+    secureFolders(dataDir, backupRoots);
+    removeLeftoverScratchFiles(dataDir);
     m_dispatcher->setHostMonitor(std::make_shared<HostMonitor>(m_options.sampleIntervalMs));
     if (!QFileInfo(m_options.schemaDir).isDir()) {
         qCWarning(lcServer, "schema folder %s does not exist: missing databases cannot be created",
@@ -179,7 +233,7 @@ bool DbServer::start(QString* error)
         return false;
     }
 
-    m_pool = std::make_unique<WorkerPool>(*m_databases, m_options.workers);
+    m_pool = std::make_unique<WorkerPool>(*m_databases, m_options.workers, 1);
 
     if (m_options.port != 0) {
         if (!listenAll(m_options.port, error)) {
@@ -194,6 +248,11 @@ bool DbServer::start(QString* error)
             return false;
         }
     }
+    qCInfo(lcServer, "statements stop after %d s (0: no limit); unsent answers up to %d MiB per connection; "
+                     "origins let in: %s",
+           m_options.statementTimeoutS, m_options.maxOutgoingMb,
+           m_options.allowedOrigins.isEmpty() ? "none (native clients only)"
+                                              : qPrintable(m_options.allowedOrigins.join(QLatin1String(", "))));
     qCInfo(lcServer, "%d workers, requests up to %d MiB, schema folder %s, certificate %s, backup folders %s",
            m_pool->threadCount(), m_options.maxFrameMb, qPrintable(m_options.schemaDir),
            qPrintable(m_certFile), qPrintable(m_dispatcher->backupRoots().join(QLatin1String(", "))));
@@ -357,6 +416,13 @@ void DbServer::acceptWebSockets(QWebSocketServer* server, int channel)
             turnAway(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("bad token"));
             continue;
         }
+        if (!originAllowed(socket->origin(), m_options.allowedOrigins)) {
+            // A web page's handshake: a browser on this host would otherwise reach the databases.
+            qCInfo(lcNet, "[c%llu] %s sent Origin \"%s\", which is not let in; closing", id, qPrintable(peer),
+                   qPrintable(socket->origin().left(200)));
+            turnAway(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("origin not allowed"));
+            continue;
+        }
         if (request.hasRawHeader(kProtocolHeader) && request.rawHeader(kProtocolHeader).trimmed() != "1") {
             qCInfo(lcNet, "[c%llu] %s asked for protocol version \"%s\"; closing", id, qPrintable(peer),
                    request.rawHeader(kProtocolHeader).left(32).constData());
@@ -402,7 +468,38 @@ void DbServer::turnAway(QWebSocket* socket, QWebSocketProtocol::CloseCode code, 
 
 void DbServer::sendNow(Client* client, const QByteArray& frame)
 {
-    client->socket->sendTextMessage(QString::fromUtf8(frame));
+    send(client, QString::fromUtf8(frame));
+}
+
+bool DbServer::send(Client* client, const QString& frame)
+{
+    const qint64 bytes = qint64(frame.size()) * 3;  // at most that many UTF-8 bytes; no scan needed
+    if (!outgoingFits(client->socket->bytesToWrite(), bytes, m_options.maxOutgoingBytes())) {
+        closeSlowReader(client, bytes);
+        return false;
+    }
+    try {
+        client->socket->sendTextMessage(frame);
+    } catch (const std::bad_alloc&) {
+        qCWarning(lcNet, "[c%llu] out of memory sending an answer of %lld characters; closing", client->id,
+                  qint64(frame.size()));
+        client->socket->abort();
+        return false;
+    }
+    return true;
+}
+
+void DbServer::closeSlowReader(Client* client, qint64 bytes)
+{
+    ++m_slowReadersClosed;
+    qCWarning(lcNet,
+              "[c%llu] does not read its answers: %lld bytes unsent and %lld more to send, over the limit of "
+              "%d MiB; closing (%d connections closed so far)",
+              client->id, client->socket->bytesToWrite(), bytes, m_options.maxOutgoingMb, m_slowReadersClosed);
+    QWebSocket* socket = client->socket;
+    socket->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("answers not read"));
+    // The close frame waits behind what the peer does not read: the connection goes at once.
+    socket->abort();
 }
 
 void DbServer::onText(quint64 clientId, const QString& message)
@@ -441,14 +538,44 @@ void DbServer::onText(quint64 clientId, const QString& message)
     qCDebug(lcNet, "[c%llu] #%lld %s received, %lld characters", clientId, header.id,
             header.command.constData(), qint64(size));
     const ClientInfo info = client->info;
-    const bool queued = m_pool->submit([this, clientId, header, message, info](ConnectionCache& connections) {
-        const QByteArray body = QStringView(message).mid(header.bodyOffset).toUtf8();
-        QString answer =
-            QString::fromUtf8(m_dispatcher->handle(header.id, header.command, body, info, connections));
+    const std::shared_ptr<std::atomic<bool>> gone = client->gone;
+    const auto job = [this, clientId, header, message, info, gone](ConnectionCache& connections, bool onLane) {
+        if (gone->load()) {
+            return true;  // nobody waits for the answer
+        }
+        RunLimits& limits = runLimits();
+        limits.cancelled = gone;
+        limits.laneDeadline = onLane ? RunLimits::Clock::now() + std::chrono::milliseconds(kLaneLimitMs)
+                                     : RunLimits::Clock::time_point::max();
+        struct Reset
+        {
+            RunLimits& limits;
+            ~Reset()
+            {
+                limits.cancelled.reset();
+                limits.laneDeadline = RunLimits::Clock::time_point::max();
+            }
+        } reset{limits};
+        QString answer;
+        try {
+            const QByteArray body = QStringView(message).mid(header.bodyOffset).toUtf8();
+            answer = QString::fromUtf8(m_dispatcher->handle(header.id, header.command, body, info, connections));
+        } catch (const LaneExpired&) {
+            qCDebug(lcSql, "[c%llu] #%lld %s passed the quick lane's %d ms; handed to the workers", clientId,
+                    header.id, header.command.constData(), kLaneLimitMs);
+            return false;
+        } catch (const std::exception& e) {
+            // Every request is answered, also when the answer itself cannot be made.
+            qCWarning(lcServer, "[c%llu] #%lld %s: %s", clientId, header.id, header.command.constData(), e.what());
+            answer = QString::fromUtf8(Dispatcher::errorFrame(
+                header.id, RequestError(code::kInternal, QByteArray("internal error: ") + e.what())));
+        }
         QMetaObject::invokeMethod(
             this, [this, clientId, answer = std::move(answer)] { deliver(clientId, answer); },
             Qt::QueuedConnection);
-    });
+        return true;
+    };
+    const bool queued = m_pool->submit(job, isQuickCommand(header.command), clientId);
     if (!queued) {
         sendNow(client, Dispatcher::errorFrame(
                             header.id, RequestError(code::kBusy, QByteArray("the server is shutting down"))));
@@ -462,8 +589,9 @@ void DbServer::deliver(quint64 clientId, const QString& frame)
         qCDebug(lcNet, "[c%llu] gone; answer of %d characters dropped", clientId, int(frame.size()));
         return;
     }
-    client->socket->sendTextMessage(frame);
-    client->socket->flush();  // write now rather than on the next pass of the event loop
+    if (send(client, frame)) {
+        client->socket->flush();  // write now rather than on the next pass of the event loop
+    }
 }
 
 void DbServer::broadcast(const QString& text)
@@ -475,9 +603,9 @@ void DbServer::broadcast(const QString& text)
     }
     const QString frame = QLatin1String("*\n") + text;
     int receivers = 0;
-    for (Client* c : qAsConst(m_clients)) {
-        if (c->channel == kPlainChannel) {
-            c->socket->sendTextMessage(frame);
+    const QList<Client*> clients = m_clients.values();  // a slow reader may be dropped on the way
+    for (Client* c : clients) {
+        if (c->channel == kPlainChannel && send(c, frame)) {
             ++receivers;
         }
     }
@@ -490,6 +618,7 @@ void DbServer::dropClient(quint64 clientId)
     if (!client) {
         return;
     }
+    client->gone->store(true);  // its statements still running stop at the next check
     qCInfo(lcNet, "[c%llu] disconnected (%s)", clientId,
            client->socket->closeReason().isEmpty() ? "no reason" : qPrintable(client->socket->closeReason()));
     QObject::disconnect(client->socket, nullptr, this, nullptr);

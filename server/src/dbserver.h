@@ -33,6 +33,17 @@ bool isLoopbackAddress(const QHostAddress& address);
 /// Nothing in the time taken depends on the token: neither its length nor where they differ.
 bool tokenMatches(const QByteArray& digest, const QByteArray& presented);
 
+/// Whether a handshake's Origin header may be let in: none at all (native clients), or one of
+/// `allowed` (compared without letter case and a trailing '/').
+bool originAllowed(const QString& origin, const QStringList& allowed);
+
+/// Whether a connection that has `pending` bytes not yet sent may be given `bytes` more under
+/// `limit`. One answer always goes out to a connection that has read everything before it.
+bool outgoingFits(qint64 pending, qint64 bytes, qint64 limit);
+
+/// Commands that only read and usually end quickly: the quick lane may run them.
+bool isQuickCommand(const QByteArray& command);
+
 class DbServer : public QObject
 {
     Q_OBJECT
@@ -66,6 +77,8 @@ public:
     bool isStopping() const { return m_stopping; }
 
     int connectionCount() const { return m_clients.size(); }
+    /// Connections closed because their unsent answers passed the limit.
+    int slowReadersClosed() const { return m_slowReadersClosed; }
     int requestsInFlight() const { return m_pool ? m_pool->pending() : 0; }
 
 signals:
@@ -81,6 +94,10 @@ private:
     void acceptWebSockets(QWebSocketServer* server, int channel);
     void onText(quint64 clientId, const QString& message);
     void sendNow(Client* client, const QByteArray& frame);
+    /// Sends a frame unless the connection's unsent answers would pass the limit; then the
+    /// connection is closed instead. False when it was closed.
+    bool send(Client* client, const QString& frame);
+    void closeSlowReader(Client* client, qint64 bytes);
     void deliver(quint64 clientId, const QString& frame);
     void dropClient(quint64 clientId);
     void track(QTcpSocket* socket);
@@ -110,6 +127,7 @@ private:
     QList<QPointer<QTcpSocket>> m_tcpSockets;  // every accepted socket, for the same reason
     QHash<QString, QTcpSocket*> m_upgrading;   // sockets handed over for the upgrade, by addresses
     quint64 m_nextClientId = 1;
+    int m_slowReadersClosed = 0;
     bool m_stopping = false;
     bool m_closingClients = false;
     bool m_stopped = false;

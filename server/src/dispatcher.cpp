@@ -17,6 +17,45 @@
 
 namespace tessel::server {
 
+namespace {
+
+/// The time limit of a request: the server's, lowered by a positive "timeoutMs" member.
+qint64 statementLimit(const QJsonObject& request, qint64 serverLimitMs)
+{
+    const QJsonValue asked = request.value(QStringLiteral("timeoutMs"));
+    if (!asked.isDouble() || !(asked.toDouble() >= 1)) {
+        return serverLimitMs;
+    }
+    const double ms = asked.toDouble();
+    if (serverLimitMs <= 0) {
+        return ms >= 9e15 ? 0 : qint64(ms);
+    }
+    return ms < double(serverLimitMs) ? qint64(ms) : serverLimitMs;
+}
+
+/// Sets the calling thread's statement deadline for one request.
+class DeadlineScope
+{
+public:
+    explicit DeadlineScope(qint64 limitMs)
+    {
+        RunLimits& limits = runLimits();
+        limits.stopped = RunLimits::Stop::None;
+        limits.limitMs = limitMs;
+        limits.deadline = limitMs > 0 ? RunLimits::Clock::now() + std::chrono::milliseconds(limitMs)
+                                      : RunLimits::Clock::time_point::max();
+    }
+    ~DeadlineScope()
+    {
+        runLimits().deadline = RunLimits::Clock::time_point::max();
+        runLimits().limitMs = 0;
+    }
+    DeadlineScope(const DeadlineScope&) = delete;
+    DeadlineScope& operator=(const DeadlineScope&) = delete;
+};
+
+}  // namespace
+
 Dispatcher::Dispatcher(DatabaseSet& databases) : m_databases(databases)
 {
     registerStandardCommands(*this);
@@ -74,9 +113,16 @@ QByteArray Dispatcher::handle(qint64 id, const QByteArray& command, const QByteA
             throw RequestError(code::kUnknownCommand, QByteArray("unknown command \"") + command + '"');
         }
         // Qt 5.15 leaks the earlier value of a repeated member name (an array or object).
-        if (tessel::repeatsMemberName(body)) {
-            throw RequestError(code::kBadJson,
-                               QByteArray("request body names the same member twice in one object"));
+        switch (tessel::scanJson(body)) {
+            case tessel::JsonScan::Fine:
+                break;
+            case tessel::JsonScan::RepeatedName:
+                throw RequestError(code::kBadJson,
+                                   QByteArray("request body names the same member twice in one object"));
+            case tessel::JsonScan::TooDeep:
+                throw RequestError(code::kBadJson, QStringLiteral("request body nests arrays and objects "
+                                                                  "deeper than %1 levels")
+                                                       .arg(tessel::kMaxJsonDepth));
         }
         QJsonParseError parseError;
         const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
@@ -89,13 +135,17 @@ QByteArray Dispatcher::handle(qint64 id, const QByteArray& command, const QByteA
         if (!doc.isObject()) {
             throw RequestError(code::kBadJson, QByteArray("request body must be a JSON object"));
         }
+        const QJsonObject request = doc.object();
+        const DeadlineScope deadline(statementLimit(request, m_statementLimitMs));
         HandlerContext context{*this, client, connections, id};
-        it.value()(context, doc.object(), out);
+        it.value()(context, request, out);
         if (debug) {
             qCDebug(lcSql, "[c%llu] #%lld %s ok, %lld bytes, %.3f ms", client.connectionId, id,
                     command.constData(), qint64(out.size()), double(timer.nsecsElapsed()) / 1e6);
         }
         return out;
+    } catch (const LaneExpired&) {
+        throw;
     } catch (const RequestError& e) {
         qCInfo(lcSql, "[c%llu] #%lld %s failed (%s): %s", client.connectionId, id, command.constData(),
                e.code(), e.reason().constData());

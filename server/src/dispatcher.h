@@ -71,12 +71,18 @@ public:
     qsizetype maxAnswerBytes() const { return m_maxAnswerBytes; }
     void setMaxAnswerBytes(qsizetype bytes) { m_maxAnswerBytes = bytes; }
 
+    /// Time limit of each request's statements in ms (0: none); a request's "timeoutMs" may
+    /// lower it.
+    qint64 statementLimitMs() const { return m_statementLimitMs; }
+    void setStatementLimitMs(qint64 ms) { m_statementLimitMs = ms; }
+
     /// A whole request frame (UTF-8) in, the answer frame out. Safe from any thread, each with
     /// its own ConnectionCache.
     QByteArray handleFrame(const QByteArray& frame, const ClientInfo& client,
                            ConnectionCache& connections) const;
 
-    /// The request with its header already read: `body` is the JSON text.
+    /// The request with its header already read: `body` is the JSON text. Lets LaneExpired
+    /// through; every other failure becomes an error answer.
     QByteArray handle(qint64 id, const QByteArray& command, const QByteArray& body, const ClientInfo& client,
                       ConnectionCache& connections) const;
 
@@ -90,6 +96,7 @@ private:
     QStringList m_backupRoots;
     std::shared_ptr<HostMonitor> m_hostMonitor;
     qsizetype m_maxAnswerBytes = qsizetype(512) << 20;
+    qint64 m_statementLimitMs = 30000;
 };
 
 /// Adds Execute, ExecuteEx, ExecuteQuery, ExecuteQueryEx, ExecuteTransaction,

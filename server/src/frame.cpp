@@ -35,11 +35,12 @@ FrameHeader parseHeader(const Char* data, qsizetype size)
     quint64 id = 0;
     constexpr quint64 kMaxId = quint64(std::numeric_limits<qint64>::max());
     while (i < lineEnd && charAt(data, i) >= '0' && charAt(data, i) <= '9') {
-        id = id * 10 + quint64(charAt(data, i) - '0');
-        if (id > kMaxId) {
+        const quint64 digit = quint64(charAt(data, i) - '0');
+        if (id > (kMaxId - digit) / 10) {  // checked before it could wrap around
             h.error = "request id out of range (1 to 2^63-1)";
             return h;
         }
+        id = id * 10 + digit;
         ++i;
     }
     if (i == 0 || id == 0) {

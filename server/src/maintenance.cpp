@@ -4,12 +4,16 @@
 #include "requesterror.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <sqlite3.h>
+
+#include <sys/stat.h>
 
 namespace tessel::server {
 
@@ -66,6 +70,65 @@ QSet<QByteArray> tableNames(sqlite3* db, const QString& path)
 [[noreturn]] void refuse(const QString& reason)
 {
     throw RequestError(code::kBadRequest, reason);
+}
+
+QStringList canonicalPaths(const QStringList& paths)
+{
+    QStringList out;
+    for (const QString& p : paths) {
+        const QString c = QFileInfo(p).canonicalFilePath();
+        if (!c.isEmpty()) {
+            out << c;
+        }
+    }
+    return out;
+}
+
+bool within(const QStringList& canonicalRoots, const QString& path)
+{
+    for (const QString& root : canonicalRoots) {
+        if (path == root || path.startsWith(root + QLatin1Char('/'))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// Sets `mode` on `path` when it allows more; logs the change.
+void tighten(const QString& path, mode_t mode)
+{
+    struct stat st;
+    const QByteArray native = QFile::encodeName(path);
+    if (::lstat(native.constData(), &st) != 0 || S_ISLNK(st.st_mode)) {
+        return;
+    }
+    if ((st.st_mode & 07777 & ~mode) == 0) {
+        return;
+    }
+    if (::chmod(native.constData(), mode) == 0) {
+        qCInfo(lcServer, "tightened %s from %04o to %04o", qPrintable(path), unsigned(st.st_mode & 07777),
+               unsigned(mode));
+    } else {
+        qCWarning(lcServer, "cannot tighten the permissions of %s", qPrintable(path));
+    }
+}
+
+void tightenTree(const QString& root)
+{
+    if (!QFileInfo(root).isDir()) {
+        return;
+    }
+    tighten(root, 0700);
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        if (info.isSymLink()) {
+            continue;
+        }
+        tighten(path, info.isDir() ? 0700 : 0600);
+    }
 }
 
 }  // namespace
@@ -180,15 +243,48 @@ void checkDatabaseFile(const QString& path, const DatabaseSlot& slot)
     }
 }
 
-QString backupFolder(const QStringList& roots, const QString& requested, bool create)
+QString backupFile(const QStringList& roots, const QString& folder, const QString& name)
 {
-    QStringList canonicalRoots;
-    for (const QString& root : roots) {
-        const QString c = QFileInfo(root).canonicalFilePath();
-        if (!c.isEmpty()) {
-            canonicalRoots << c;
+    const QString path = QDir(folder).filePath(name);
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        refuse(QStringLiteral("there is no file %1").arg(path));
+    }
+    const QString resolved = info.canonicalFilePath();
+    if (resolved.isEmpty() || !within(canonicalPaths(roots), resolved)) {
+        refuse(QStringLiteral("%1 leads to %2, outside the backup folders of the server")
+                   .arg(path, resolved.isEmpty() ? QStringLiteral("nowhere") : resolved));
+    }
+    return resolved;
+}
+
+void secureFolders(const QString& dataDir, const QStringList& backupRoots)
+{
+    tightenTree(dataDir);
+    for (const QString& root : backupRoots) {
+        tightenTree(root);
+    }
+}
+
+int removeLeftoverScratchFiles(const QString& dataDir)
+{
+    // ScratchFile names: <file>.<purpose>-<16 hex digits>, with SQLite's side files.
+    static const QRegularExpression kScratch(QStringLiteral(
+        "^.+\\.(restore|upload|download|partial|schema-check)-[0-9a-f]{16}(-wal|-shm|-journal)?$"));
+    int removed = 0;
+    const QDir dir(dataDir);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (kScratch.match(name).hasMatch() && QFile::remove(dir.filePath(name))) {
+            qCInfo(lcServer, "removed %s, left by a server that stopped midway", qPrintable(dir.filePath(name)));
+            ++removed;
         }
     }
+    return removed;
+}
+
+QString backupFolder(const QStringList& roots, const QString& requested, bool create)
+{
+    const QStringList canonicalRoots = canonicalPaths(roots);
     if (canonicalRoots.isEmpty()) {
         refuse(QStringLiteral("no backup folder exists on the server (option --backup-root)"));
     }
@@ -219,14 +315,7 @@ QString backupFolder(const QStringList& roots, const QString& requested, bool cr
     if (!missing.isEmpty()) {
         resolved += QLatin1Char('/') + missing.join(QLatin1Char('/'));
     }
-    const auto inside = [&](const QString& path) {
-        for (const QString& root : qAsConst(canonicalRoots)) {
-            if (path == root || path.startsWith(root + QLatin1Char('/'))) {
-                return true;
-            }
-        }
-        return false;
-    };
+    const auto inside = [&](const QString& path) { return within(canonicalRoots, path); };
     if (!inside(resolved)) {
         refuse(QStringLiteral("filePath %1 (%2) lies outside the backup folders of the server (%3)")
                    .arg(requested, resolved, canonicalRoots.join(QLatin1String(", "))));

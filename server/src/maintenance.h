@@ -50,6 +50,19 @@ void checkDatabaseFile(const QString& path, const DatabaseSlot& slot);
 /// otherwise. Throws RequestError ("bad-request") with the reason.
 QString backupFolder(const QStringList& roots, const QString& requested, bool create);
 
+/// The file `name` inside the backup folder `folder` (from backupFolder()), resolved: a symbolic
+/// link is followed, and its target must lie within one of `roots`. Throws RequestError
+/// ("bad-request") otherwise.
+QString backupFile(const QStringList& roots, const QString& folder, const QString& name);
+
+/// Makes the data folder and the backup folders 0700 and every file and folder in them 0600 and
+/// 0700, with a log line for each one tightened.
+void secureFolders(const QString& dataDir, const QStringList& backupRoots);
+
+/// Removes the scratch files (restore, upload, download, backup copies) that a server stopped
+/// midway left in `dataDir`, with a log line for each. Returns how many were removed.
+int removeLeftoverScratchFiles(const QString& dataDir);
+
 }  // namespace tessel::server
 
 #endif

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <unistd.h>
@@ -99,9 +100,25 @@ void writeFileSynced(const QString& path, const QByteArray& content)
     }
 }
 
-std::vector<QByteArray> requireDbArray(const QJsonObject& request)
+std::vector<QString> requireDbArray(const QJsonObject& request)
 {
-    return requireStringArray(request, kDbArray);
+    return requireTextArray(request, kDbArray);
+}
+
+/// Runs `work` on each named database in turn: {name, whether it succeeded}. An unknown name
+/// fails with a log line.
+std::vector<std::pair<QString, bool>> forEachDatabase(const std::vector<QString>& names, const char* command,
+                                                      const std::function<bool(const QString&, int)>& work)
+{
+    std::vector<std::pair<QString, bool>> results;
+    for (const QString& dbName : names) {
+        const int index = databaseIndex(dbName);
+        if (index < 0) {
+            qCWarning(lcSql, "%s: unknown database \"%s\"", command, qPrintable(dbName.left(100)));
+        }
+        results.emplace_back(dbName, index >= 0 && work(dbName, index));
+    }
+    return results;
 }
 
 /// The backup folder named by "filePath"; never the data folder, whose files are the live ones.
@@ -237,44 +254,36 @@ void writeResults(QByteArray& out, const char* listName, const std::vector<std::
 
 void handleBackupDatabase(HandlerContext& context, const QJsonObject& request, QByteArray& out)
 {
-    const QString requested = QString::fromUtf8(requireString(request, kFilePath));
-    const std::vector<QByteArray> names = requireDbArray(request);
+    const QString requested = requireText(request, kFilePath);
+    const std::vector<QString> names = requireDbArray(request);
     const QString folder = checkedBackupFolder(context, requested, true);
     DatabaseSet& databases = context.dispatcher.databases();
-    std::vector<std::pair<QString, bool>> results;
-    for (const QByteArray& name : names) {
-        const QString dbName = QString::fromUtf8(name);
-        const int index = databaseIndex(dbName);
-        bool ok = false;
-        if (index < 0) {
-            qCWarning(lcSql, "BackupDatabase: unknown database \"%s\"", qPrintable(dbName.left(100)));
-        } else {
-            const QString target = QDir(folder).filePath(dbName + QLatin1String(".db"));
-            ScratchFile scratch(target, "partial");
-            try {
-                const Lease lease = databases.acquire(index, context.connections);
-                snapshotDatabase(lease.connection().handle(), scratch.path());
-                renameInto(scratch.path(), target);
-                scratch.release();
-                ok = true;
-                qCInfo(lcSql, "backed up %s to %s", qPrintable(dbName), qPrintable(target));
-            } catch (const RequestError& e) {
-                qCWarning(lcSql, "backing up %s to %s failed: %s", qPrintable(dbName), qPrintable(target),
-                          e.reason().constData());
-            }
+    const auto results = forEachDatabase(names, "BackupDatabase", [&](const QString& dbName, int index) {
+        const QString target = QDir(folder).filePath(dbName + QLatin1String(".db"));
+        ScratchFile scratch(target, "partial");
+        try {
+            const Lease lease = databases.acquire(index, context.connections);
+            snapshotDatabase(lease.connection().handle(), scratch.path());
+            renameInto(scratch.path(), target);
+            scratch.release();
+            qCInfo(lcSql, "backed up %s to %s", qPrintable(dbName), qPrintable(target));
+            return true;
+        } catch (const RequestError& e) {
+            qCWarning(lcSql, "backing up %s to %s failed: %s", qPrintable(dbName), qPrintable(target),
+                      e.reason().constData());
+            return false;
         }
-        results.emplace_back(dbName, ok);
-    }
+    });
     writeResults(out, "backupResult", results);
 }
 
 void handleRestoreDatabase(HandlerContext& context, const QJsonObject& request, QByteArray& out)
 {
     const bool restoreDefault = optionalBool(request, QStringLiteral("RestoreDefault"), false);
-    const QString requested = QString::fromUtf8(optionalString(request, kFilePath));
+    const QString requested = optionalText(request, kFilePath);
     const qint64 timeout = optionalInteger(request, QStringLiteral("timeout"), 0,
                                            std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    const std::vector<QByteArray> names = requireDbArray(request);
+    const std::vector<QString> names = requireDbArray(request);
     QString folder;
     if (!restoreDefault) {
         if (requested.isEmpty()) {
@@ -288,37 +297,31 @@ void handleRestoreDatabase(HandlerContext& context, const QJsonObject& request, 
         broadcast(QStringLiteral("Start restoring database."));
     }
     DatabaseSet& databases = context.dispatcher.databases();
-    std::vector<std::pair<QString, bool>> results;
-    for (const QByteArray& name : names) {
-        const QString dbName = QString::fromUtf8(name);
-        const int index = databaseIndex(dbName);
-        bool ok = false;
-        if (index < 0) {
-            qCWarning(lcSql, "RestoreDatabase: unknown database \"%s\"", qPrintable(dbName.left(100)));
-        } else {
-            const DatabaseSlot& slot = databases.slot(index);
-            const QString source = restoreDefault ? QStringLiteral("its schema")
-                                                  : QDir(folder).filePath(dbName + QLatin1String(".db"));
-            ScratchFile scratch(slot.path, "restore");
-            try {
-                // Made ready beside the live file first; only the swap keeps requests out.
-                if (restoreDefault) {
-                    buildDatabaseFromSchema(slot, scratch.path());
-                } else {
-                    copyDatabaseFile(source, scratch.path());
-                    checkDatabaseFile(scratch.path(), slot);
-                }
-                databases.replaceFile(index, scratch.path(), waitMs);
-                scratch.release();
-                ok = true;
-                qCInfo(lcSql, "restored %s from %s", qPrintable(dbName), qPrintable(source));
-            } catch (const RequestError& e) {
-                qCWarning(lcSql, "restoring %s from %s failed: %s", qPrintable(dbName), qPrintable(source),
-                          e.reason().constData());
+    const auto results = forEachDatabase(names, "RestoreDatabase", [&](const QString& dbName, int index) {
+        const DatabaseSlot& slot = databases.slot(index);
+        QString source = restoreDefault ? QStringLiteral("its schema")
+                                        : QDir(folder).filePath(dbName + QLatin1String(".db"));
+        ScratchFile scratch(slot.path, "restore");
+        try {
+            // Made ready beside the live file first; only the swap keeps requests out.
+            if (restoreDefault) {
+                buildDatabaseFromSchema(slot, scratch.path());
+            } else {
+                // A symbolic link is followed only to a file inside the backup folders.
+                source = backupFile(context.dispatcher.backupRoots(), folder, dbName + QLatin1String(".db"));
+                copyDatabaseFile(source, scratch.path());
+                checkDatabaseFile(scratch.path(), slot);
             }
+            databases.replaceFile(index, scratch.path(), waitMs);
+            scratch.release();
+            qCInfo(lcSql, "restored %s from %s", qPrintable(dbName), qPrintable(source));
+            return true;
+        } catch (const RequestError& e) {
+            qCWarning(lcSql, "restoring %s from %s failed: %s", qPrintable(dbName), qPrintable(source),
+                      e.reason().constData());
+            return false;
         }
-        results.emplace_back(dbName, ok);
-    }
+    });
     if (broadcast) {
         broadcast(QStringLiteral("Restore database complete."));
     }
@@ -353,7 +356,7 @@ void handleGetAllNetworkInfo(HandlerContext&, const QJsonObject&, QByteArray& ou
 
 void handleGetSystemStatusByName(HandlerContext& context, const QJsonObject& request, QByteArray& out)
 {
-    const QString name = QString::fromUtf8(requireString(request, QStringLiteral("name")));
+    const QString name = requireText(request, QStringLiteral("name"));
     InterfaceInfo info;
     if (!networkInterface(name, &info)) {
         badRequest(QStringLiteral("there is no network interface named \"%1\"").arg(name.left(100)));

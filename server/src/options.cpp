@@ -126,8 +126,25 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
                        "other than loopback).")
             .arg(QLatin1String(kTokenEnvironment)),
         QStringLiteral("FILE"));
+    const QCommandLineOption statementTimeout(
+        QStringLiteral("statement-timeout-s"),
+        QStringLiteral("Time limit of the statements of one request in seconds; a request's "
+                       "\"timeoutMs\" may lower it (default 30, 0 for none, at most 86400)."),
+        QStringLiteral("N"), QStringLiteral("30"));
+    const QCommandLineOption allowOrigin(
+        QStringLiteral("allow-origin"),
+        QStringLiteral("An Origin a WebSocket handshake may carry, e.g. https://console.example; "
+                       "repeat for several. Handshakes with any other Origin (web pages) are "
+                       "refused; native clients send none (default: none allowed)."),
+        QStringLiteral("ORIGIN"));
+    const QCommandLineOption maxOutgoing(
+        QStringLiteral("max-outgoing-mb"),
+        QStringLiteral("Unsent answers a connection may pile up, in MiB, before it is closed as not "
+                       "reading (default 64, 1..4096)."),
+        QStringLiteral("N"), QStringLiteral("64"));
     parser.addOptions({help, version, dataDir, listen, port, cert, key, workers, logLevel, maxFrame,
-                       schemaDir, backupRoot, sampleInterval, tokenFile});
+                       schemaDir, backupRoot, sampleInterval, tokenFile, statementTimeout, allowOrigin,
+                       maxOutgoing});
 
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -201,6 +218,17 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
     o.sampleIntervalMs = parser.value(sampleInterval).toInt(&ok);
     if (!ok || o.sampleIntervalMs < 10 || o.sampleIntervalMs > 3600000) {
         *message = QStringLiteral("--sample-interval-ms must be 10..3600000");
+        return ParseOutcome::ExitError;
+    }
+    o.statementTimeoutS = parser.value(statementTimeout).toInt(&ok);
+    if (!ok || o.statementTimeoutS < 0 || o.statementTimeoutS > 86400) {
+        *message = QStringLiteral("--statement-timeout-s must be 0..86400");
+        return ParseOutcome::ExitError;
+    }
+    o.allowedOrigins = parser.values(allowOrigin);
+    o.maxOutgoingMb = parser.value(maxOutgoing).toInt(&ok);
+    if (!ok || o.maxOutgoingMb < 1 || o.maxOutgoingMb > 4096) {
+        *message = QStringLiteral("--max-outgoing-mb must be 1..4096");
         return ParseOutcome::ExitError;
     }
     if (parser.isSet(tokenFile)) {

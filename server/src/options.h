@@ -26,8 +26,13 @@ struct ServerOptions
     /// asked for (then the server only listens on a loopback address).
     QString token;
     QString tokenSource;  ///< where the token came from, for the log: the file or the variable
+    int statementTimeoutS = 30;  ///< time limit of a request's statements; 0: none
+    /// Origins a handshake's Origin header may name (browsers send one, native clients none).
+    QStringList allowedOrigins;
+    int maxOutgoingMb = 64;  ///< answers a connection may leave unread before it is closed
 
     qint64 maxFrameBytes() const { return qint64(maxFrameMb) << 20; }
+    qint64 maxOutgoingBytes() const { return qint64(maxOutgoingMb) << 20; }
 };
 
 enum class ParseOutcome

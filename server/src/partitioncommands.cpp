@@ -59,6 +59,7 @@ QByteArray forPartition(const QByteArray& sql, const QByteArray& base, const QBy
 /// Whether every statement of the text prepares on the base table and only reads.
 bool onlyReads(Connection& connection, const QByteArray& sql)
 {
+    checkNesting(sql);
     sqlite3* db = connection.handle();
     const char* tail = sql.constData();
     const char* const end = tail + sql.size();
@@ -83,36 +84,33 @@ bool onlyReads(Connection& connection, const QByteArray& sql)
     return true;
 }
 
-void runPartitionStatement(HandlerContext& context, const QJsonObject& request, QByteArray& out,
-                           bool withBinds)
+DatabaseWork readPartitionStatement(HandlerContext&, const QJsonObject& request, bool withBinds)
 {
-    const int database = requireDatabase(request);
-    const QByteArray sql = requireString(request, kSqlExec);
+    QByteArray sql = requireString(request, kSqlExec);
     const QByteArray base = requireTableName(request);
-    const QByteArray suffix = checkSuffix(requireString(request, kSuffix), kSuffix);
-    const BindValues binds = withBinds ? requireBindObject(request) : BindValues();
-    const QByteArray partition = base + suffix;
-    const QByteArray text = forPartition(sql, base, partition, true);
-
-    const Lease lease = context.dispatcher.databases().acquire(database, context.connections);
-    Connection& connection = lease.connection();
-    if (tableExists(connection, partition) || onlyReads(connection, sql)) {
-        executeText(lease, text, binds, nullptr);  // a read of a missing partition: "no such table"
-    } else {
-        // A write to a partition that does not exist yet: made from its template first, in the
-        // same transaction, so a failing statement leaves no partition behind.
-        const auto writes = lease.lockWrites();
-        Transaction transaction(connection);
-        ensurePartition(connection, base, suffix);
-        executeInTransaction(connection, text, binds, nullptr);
-        transaction.commit();
-    }
-    writeOk(out);
+    QByteArray suffix = checkSuffix(requireString(request, kSuffix), kSuffix);
+    BindValues binds = withBinds ? requireBindObject(request) : BindValues();
+    QByteArray text = forPartition(sql, base, base + suffix, true);
+    return [sql = std::move(sql), base, suffix = std::move(suffix), binds = std::move(binds),
+            text = std::move(text)](const Lease& lease, QByteArray& out) {
+        Connection& connection = lease.connection();
+        if (tableExists(connection, base + suffix) || onlyReads(connection, sql)) {
+            executeText(lease, text, binds, nullptr);  // a read of a missing partition: "no such table"
+        } else {
+            // A write to a partition that does not exist yet: made from its template first, in the
+            // same transaction, so a failing statement leaves no partition behind.
+            const auto writes = lease.lockWrites();
+            Transaction transaction(connection);
+            ensurePartition(connection, base, suffix);
+            executeInTransaction(connection, text, binds, nullptr);
+            transaction.commit();
+        }
+        writeOk(out);
+    };
 }
 
-void runPartitionQuery(HandlerContext& context, const QJsonObject& request, QByteArray& out, bool withBinds)
+DatabaseWork readPartitionQuery(HandlerContext& context, const QJsonObject& request, bool withBinds)
 {
-    const int database = requireDatabase(request);
     PartitionQuery query;
     query.sql = requireString(request, kSqlExec);
     query.base = requireTableName(request);
@@ -130,12 +128,9 @@ void runPartitionQuery(HandlerContext& context, const QJsonObject& request, QByt
     query.descending = order == "DESC";
     query.binds = withBinds ? requireBindObject(request) : BindValues();
     (void)forPartition(query.sql, query.base, query.base, true);
-
-    const Lease lease = context.dispatcher.databases().acquire(database, context.connections);
-    out.append("{\"result\":\"OK\",\"data\":{\"ret\":[");
-    RowWriter rows(out, context.dispatcher.maxAnswerBytes());
-    queryPartitions(lease.connection(), query, rows);
-    out.append("]}}");
+    return [&context, query = std::move(query)](const Lease& lease, QByteArray& out) {
+        answerRows(context, out, [&](RowWriter& rows) { queryPartitions(lease.connection(), query, rows); });
+    };
 }
 
 /// One partition's share of a partition transaction.
@@ -146,11 +141,9 @@ struct PartitionStatements
     std::vector<BindValues> binds;  // empty: no binds
 };
 
-void runPartitionTransaction(HandlerContext& context, int database, const QByteArray& base,
-                             const std::vector<PartitionStatements>& work)
+void runPartitionTransaction(const Lease& lease, const QByteArray& base, const std::vector<PartitionStatements>& work)
 {
     static const BindValues kNoBinds;
-    const Lease lease = context.dispatcher.databases().acquire(database, context.connections);
     Connection& connection = lease.connection();
     const auto writes = lease.lockWrites();
     Transaction transaction(connection);
@@ -176,12 +169,7 @@ void runPartitionTransaction(HandlerContext& context, int database, const QByteA
             }
         }
     }
-    try {
-        transaction.commit();
-    } catch (RequestError& e) {
-        e.prependReason("COMMIT failed: ");
-        throw;
-    }
+    commitRequest(transaction);
 }
 
 QJsonObject elementObject(const QJsonValue& v, const QString& where)
@@ -210,87 +198,73 @@ QJsonArray requireArray(const QJsonObject& request, const QString& name, const c
     return v.toArray();
 }
 
-void handlePartitionExecute(HandlerContext& context, const QJsonObject& request, QByteArray& out)
+/// The elements of the array member `name` of a partition transaction, each an object.
+template <typename ReadElement>
+std::vector<PartitionStatements> readPartitionElements(const QJsonObject& request, const QString& name,
+                                                       const char* shape, ReadElement readElement)
 {
-    runPartitionStatement(context, request, out, false);
-}
-
-void handlePartitionExecuteEx(HandlerContext& context, const QJsonObject& request, QByteArray& out)
-{
-    runPartitionStatement(context, request, out, true);
-}
-
-void handlePartitionExecuteQuery(HandlerContext& context, const QJsonObject& request, QByteArray& out)
-{
-    runPartitionQuery(context, request, out, false);
-}
-
-void handlePartitionExecuteQueryEx(HandlerContext& context, const QJsonObject& request, QByteArray& out)
-{
-    runPartitionQuery(context, request, out, true);
-}
-
-void handlePartitionExecuteTransaction(HandlerContext& context, const QJsonObject& request, QByteArray& out)
-{
-    const int database = requireDatabase(request);
-    const QByteArray base = requireTableName(request);
-    const QJsonArray entries = requireArray(request, kSqlExec, "{\"key\": suffix, \"value\": [statements]}");
+    const QJsonArray entries = requireArray(request, name, shape);
     std::vector<PartitionStatements> work;
     for (int i = 0; i < entries.size(); ++i) {
-        const QString where = QStringLiteral("element %1 of \"sqlexec\"").arg(i);
-        const QJsonObject entry = elementObject(entries.at(i), where);
+        const QString where = QStringLiteral("element %1 of \"%2\"").arg(i).arg(name);
         PartitionStatements part;
-        part.suffix = checkSuffix(elementString(entry, QStringLiteral("key"), where), where + " \"key\"");
-        const QJsonValue value = entry.value(QStringLiteral("value"));
-        if (!value.isArray()) {
+        readElement(elementObject(entries.at(i), where), where, part);
+        work.push_back(std::move(part));
+    }
+    return work;
+}
+
+/// {"key": suffix, "value": [statements]}
+void readSuffixAndStatements(const QJsonObject& entry, const QString& where, PartitionStatements& part)
+{
+    part.suffix = checkSuffix(elementString(entry, QStringLiteral("key"), where), where + " \"key\"");
+    const QJsonValue value = entry.value(QStringLiteral("value"));
+    if (!value.isArray()) {
+        badRequest(QStringLiteral("%1 needs \"value\" as an array of strings").arg(where));
+    }
+    for (const QJsonValue& sql : value.toArray()) {
+        if (!sql.isString()) {
             badRequest(QStringLiteral("%1 needs \"value\" as an array of strings").arg(where));
         }
-        for (const QJsonValue& sql : value.toArray()) {
-            if (!sql.isString()) {
-                badRequest(QStringLiteral("%1 needs \"value\" as an array of strings").arg(where));
-            }
-            part.sqls.push_back(sql.toString().toUtf8());
-        }
-        work.push_back(std::move(part));
+        part.sqls.push_back(sql.toString().toUtf8());
     }
-    runPartitionTransaction(context, database, base, work);
-    writeOk(out);
 }
 
-void handlePartitionExecuteTransactionEx(HandlerContext& context, const QJsonObject& request, QByteArray& out)
+/// {"endSuffix": suffix, "sqlQueryArray": [{"sqlQuery", "bindValue"}]}
+void readSuffixAndQueries(const QJsonObject& entry, const QString& where, PartitionStatements& part)
 {
-    const int database = requireDatabase(request);
-    const QByteArray base = requireTableName(request);
-    const QJsonArray entries = requireArray(request, QStringLiteral("sqlArray"),
-                                            "{\"endSuffix\": suffix, \"sqlQueryArray\": [...]}");
-    std::vector<PartitionStatements> work;
-    for (int i = 0; i < entries.size(); ++i) {
-        const QString where = QStringLiteral("element %1 of \"sqlArray\"").arg(i);
-        const QJsonObject entry = elementObject(entries.at(i), where);
-        PartitionStatements part;
-        part.suffix =
-            checkSuffix(elementString(entry, QStringLiteral("endSuffix"), where), where + " \"endSuffix\"");
-        const QJsonValue queries = entry.value(QStringLiteral("sqlQueryArray"));
-        if (!queries.isArray()) {
-            badRequest(
-                QStringLiteral("%1 needs \"sqlQueryArray\" as an array of {\"sqlQuery\", \"bindValue\"}")
-                    .arg(where));
-        }
-        const QJsonArray list = queries.toArray();
-        for (int k = 0; k < list.size(); ++k) {
-            const QString inner = QStringLiteral("element %1 of \"sqlQueryArray\" in %2").arg(k).arg(where);
-            const QJsonObject q = elementObject(list.at(k), inner);
-            part.sqls.push_back(elementString(q, QStringLiteral("sqlQuery"), inner));
-            const QJsonValue binds = q.value(QStringLiteral("bindValue"));
-            if (!binds.isUndefined() && !binds.isObject()) {
-                badRequest(QStringLiteral("%1 needs \"bindValue\" as an object").arg(inner));
-            }
-            part.binds.push_back(bindValuesFromJson(binds.toObject()));
-        }
-        work.push_back(std::move(part));
+    part.suffix =
+        checkSuffix(elementString(entry, QStringLiteral("endSuffix"), where), where + " \"endSuffix\"");
+    const QJsonValue queries = entry.value(QStringLiteral("sqlQueryArray"));
+    if (!queries.isArray()) {
+        badRequest(QStringLiteral("%1 needs \"sqlQueryArray\" as an array of {\"sqlQuery\", \"bindValue\"}")
+                       .arg(where));
     }
-    runPartitionTransaction(context, database, base, work);
-    writeOk(out);
+    const QJsonArray list = queries.toArray();
+    for (int k = 0; k < list.size(); ++k) {
+        const QString inner = QStringLiteral("element %1 of \"sqlQueryArray\" in %2").arg(k).arg(where);
+        const QJsonObject q = elementObject(list.at(k), inner);
+        part.sqls.push_back(elementString(q, QStringLiteral("sqlQuery"), inner));
+        const QJsonValue binds = q.value(QStringLiteral("bindValue"));
+        if (!binds.isUndefined() && !binds.isObject()) {
+            badRequest(QStringLiteral("%1 needs \"bindValue\" as an object").arg(inner));
+        }
+        part.binds.push_back(bindValuesFromJson(binds.toObject()));
+    }
+}
+
+DatabaseWork readPartitionTransaction(HandlerContext&, const QJsonObject& request, bool withBinds)
+{
+    QByteArray base = requireTableName(request);
+    std::vector<PartitionStatements> work =
+        withBinds ? readPartitionElements(request, QStringLiteral("sqlArray"),
+                                          "{\"endSuffix\": suffix, \"sqlQueryArray\": [...]}", readSuffixAndQueries)
+                  : readPartitionElements(request, kSqlExec, "{\"key\": suffix, \"value\": [statements]}",
+                                          readSuffixAndStatements);
+    return [base = std::move(base), work = std::move(work)](const Lease& lease, QByteArray& out) {
+        runPartitionTransaction(lease, base, work);
+        writeOk(out);
+    };
 }
 
 void handlePartitionGetTables(HandlerContext& context, const QJsonObject& request, QByteArray& out)
@@ -321,12 +295,9 @@ void handlePartitionGetTables(HandlerContext& context, const QJsonObject& reques
 
 void registerPartitionCommands(Dispatcher& dispatcher)
 {
-    dispatcher.addCommand("PartitionExecute", handlePartitionExecute);
-    dispatcher.addCommand("PartitionExecuteEx", handlePartitionExecuteEx);
-    dispatcher.addCommand("PartitionExecuteQuery", handlePartitionExecuteQuery);
-    dispatcher.addCommand("PartitionExecuteQueryEx", handlePartitionExecuteQueryEx);
-    dispatcher.addCommand("PartitionExecuteTransaction", handlePartitionExecuteTransaction);
-    dispatcher.addCommand("PartitionExecuteTransactionEx", handlePartitionExecuteTransactionEx);
+    addDatabaseCommands(dispatcher, "PartitionExecute", readPartitionStatement);
+    addDatabaseCommands(dispatcher, "PartitionExecuteQuery", readPartitionQuery);
+    addDatabaseCommands(dispatcher, "PartitionExecuteTransaction", readPartitionTransaction);
     dispatcher.addCommand("PartitionGetTables", handlePartitionGetTables);
 }
 

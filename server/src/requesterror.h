@@ -19,6 +19,7 @@ inline constexpr const char kBadDatabase[] = "bad-database";
 inline constexpr const char kSql[] = "sql";
 inline constexpr const char kTooLarge[] = "too-large";
 inline constexpr const char kBusy[] = "busy";
+inline constexpr const char kTimeout[] = "timeout";
 inline constexpr const char kInternal[] = "internal";
 }  // namespace code
 
@@ -36,7 +37,8 @@ public:
             // The connections' authorizer is the only source of SQLITE_AUTH.
             e.m_reason.append(
                 " (this server refuses ATTACH, DETACH and VACUUM INTO: no statement may open "
-                "or create another database file)");
+                "or create another database file; and every PRAGMA that is not a reading one: no "
+                "request may change the settings of the pooled connections)");
         }
         e.m_sqliteCode = sqliteCode;
         return e;

@@ -1,5 +1,6 @@
 #include "requestmembers.h"
 
+#include "dispatcher.h"
 #include "requesterror.h"
 
 #include <QJsonArray>
@@ -46,6 +47,60 @@ QByteArray requireString(const QJsonObject& request, const QString& name)
         badRequest(QStringLiteral("member \"%1\" must be a string").arg(name));
     }
     return v.toString().toUtf8();
+}
+
+namespace {
+
+QString checkedText(const QJsonValue& v, const QString& name)
+{
+    const QString text = v.toString();
+    if (text.contains(QChar(0))) {
+        badRequest(QStringLiteral("member \"%1\" must not contain NUL").arg(name));
+    }
+    return text;
+}
+
+/// An array member of strings, each converted by `convert`.
+template <typename T, typename Convert>
+std::vector<T> stringArray(const QJsonObject& request, const QString& name, Convert convert)
+{
+    const QJsonValue v = requireMember(request, name);
+    if (!v.isArray()) {
+        badRequest(QStringLiteral("member \"%1\" must be an array of strings").arg(name));
+    }
+    const QJsonArray array = v.toArray();
+    std::vector<T> out;
+    out.reserve(size_t(array.size()));
+    for (int i = 0; i < array.size(); ++i) {
+        if (!array.at(i).isString()) {
+            badRequest(QStringLiteral("member \"%1\" must be an array of strings (element %2 is not)")
+                           .arg(name)
+                           .arg(i));
+        }
+        out.push_back(convert(array.at(i)));
+    }
+    return out;
+}
+
+}  // namespace
+
+QString requireText(const QJsonObject& request, const QString& name)
+{
+    const QJsonValue v = requireMember(request, name);
+    if (!v.isString()) {
+        badRequest(QStringLiteral("member \"%1\" must be a string").arg(name));
+    }
+    return checkedText(v, name);
+}
+
+QString optionalText(const QJsonObject& request, const QString& name)
+{
+    return request.contains(name) ? requireText(request, name) : QString();
+}
+
+std::vector<QString> requireTextArray(const QJsonObject& request, const QString& name)
+{
+    return stringArray<QString>(request, name, [&](const QJsonValue& v) { return checkedText(v, name); });
 }
 
 QByteArray optionalString(const QJsonObject& request, const QString& name, const QByteArray& fallback)
@@ -103,22 +158,7 @@ bool optionalBool(const QJsonObject& request, const QString& name, bool fallback
 
 std::vector<QByteArray> requireStringArray(const QJsonObject& request, const QString& name)
 {
-    const QJsonValue v = requireMember(request, name);
-    if (!v.isArray()) {
-        badRequest(QStringLiteral("member \"%1\" must be an array of strings").arg(name));
-    }
-    const QJsonArray array = v.toArray();
-    std::vector<QByteArray> out;
-    out.reserve(size_t(array.size()));
-    for (int i = 0; i < array.size(); ++i) {
-        if (!array.at(i).isString()) {
-            badRequest(QStringLiteral("member \"%1\" must be an array of strings (element %2 is not)")
-                           .arg(name)
-                           .arg(i));
-        }
-        out.push_back(array.at(i).toString().toUtf8());
-    }
-    return out;
+    return stringArray<QByteArray>(request, name, [](const QJsonValue& v) { return v.toString().toUtf8(); });
 }
 
 BindValues requireBindObject(const QJsonObject& request)
@@ -133,6 +173,29 @@ BindValues requireBindObject(const QJsonObject& request)
 void writeOk(QByteArray& out)
 {
     out.append("{\"result\":\"OK\",\"data\":{\"ret\":0}}");
+}
+
+void addDatabaseCommands(Dispatcher& dispatcher, const QByteArray& name, const WorkReader& read)
+{
+    for (const bool withBinds : {false, true}) {
+        dispatcher.addCommand(withBinds ? name + "Ex" : name,
+                              [read, withBinds](HandlerContext& context, const QJsonObject& request,
+                                                QByteArray& out) {
+                                  const int database = requireDatabase(request);
+                                  const DatabaseWork work = read(context, request, withBinds);
+                                  const Lease lease =
+                                      context.dispatcher.databases().acquire(database, context.connections);
+                                  work(lease, out);
+                              });
+    }
+}
+
+void answerRows(const HandlerContext& context, QByteArray& out, const std::function<void(RowWriter&)>& fill)
+{
+    out.append("{\"result\":\"OK\",\"data\":{\"ret\":[");
+    RowWriter rows(out, context.dispatcher.maxAnswerBytes());
+    fill(rows);
+    out.append("]}}");
 }
 
 }  // namespace tessel::server

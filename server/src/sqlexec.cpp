@@ -19,7 +19,7 @@ namespace {
 
 RequestError sqliteError(sqlite3* db)
 {
-    return RequestError::sqlite(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+    return statementError(db);
 }
 
 /// The statements of one text, from the connection's cache or prepared one by one as they run
@@ -32,6 +32,9 @@ public:
         m_cached = connection.statements().find(sql);
         m_tail = m_sql.constData();
         m_end = m_tail + m_sql.size();
+        if (!m_cached) {
+            checkNesting(m_sql);
+        }
     }
     ~StatementSource()
     {
@@ -196,6 +199,14 @@ void runInTransaction(sqlite3* db, StatementSource& source, sqlite3_stmt* first,
 
 }  // namespace
 
+void checkNesting(const QByteArray& sql)
+{
+    if (mostSelectsPerStatement(sql.constData(), sql.size()) > kMaxSelectsPerStatement) {
+        throw RequestError(code::kSql, QStringLiteral("a statement holds more than %1 SELECTs; split it")
+                                           .arg(kMaxSelectsPerStatement));
+    }
+}
+
 BindValues bindValuesFromJson(const QJsonObject& object)
 {
     BindValues out;
@@ -264,13 +275,18 @@ void RowWriter::continueWith(sqlite3_stmt* stmt)
     }
 }
 
-void RowWriter::addRow(sqlite3_stmt* stmt)
+void RowWriter::checkSize() const
 {
     if (m_out.size() > m_maxBytes) {
         throw RequestError(
             code::kTooLarge,
             QStringLiteral("the answer exceeds %1 MiB after %2 rows").arg(m_maxBytes >> 20).arg(m_rows));
     }
+}
+
+void RowWriter::addRow(sqlite3_stmt* stmt)
+{
+    checkSize();
     if (m_rows++ > 0) {
         m_out.append(',');
     }
@@ -307,6 +323,7 @@ void RowWriter::addRow(sqlite3_stmt* stmt)
             default:
                 m_out.append("null}", 5);
         }
+        checkSize();  // one value may be large: checked before the next one is added
     }
     m_out.append("]}", 2);
 }
@@ -424,7 +441,7 @@ void executeText(const Lease& lease, const QByteArray& sql, const BindValues& bi
             return;
         }
         if (!source.hasMore()) {
-            std::unique_lock<std::mutex> writes;
+            std::unique_lock<std::timed_mutex> writes;
             if (!sqlite3_stmt_readonly(first)) {
                 writes = lease.lockWrites();
             }
@@ -460,6 +477,11 @@ void executeTransaction(const Lease& lease, const std::vector<QByteArray>& sqls,
             throw;
         }
     }
+    commitRequest(transaction);
+}
+
+void commitRequest(Transaction& transaction)
+{
     try {
         transaction.commit();
     } catch (RequestError& e) {

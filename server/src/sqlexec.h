@@ -28,6 +28,9 @@ struct BindValue
 };
 using BindValues = std::vector<BindValue>;
 
+/// Refuses ("sql") a text with a statement nesting more SELECTs than kMaxSelectsPerStatement.
+void checkNesting(const QByteArray& sql);
+
 /// Converts a "bindValue" object: whole numbers within 64 bits as integers, other numbers as
 /// reals, strings as text, booleans as 1/0, null as NULL, arrays and objects as compact JSON.
 BindValues bindValuesFromJson(const QJsonObject& object);
@@ -47,6 +50,8 @@ public:
     qint64 rowCount() const { return m_rows; }
 
 private:
+    void checkSize() const;
+
     QByteArray& m_out;
     const qsizetype m_mark;
     const qsizetype m_maxBytes;
@@ -78,6 +83,9 @@ private:
     Connection& m_connection;
     bool m_committed = false;
 };
+
+/// Commits the transaction of a request; a failure's reason says it was the COMMIT.
+void commitRequest(Transaction& transaction);
 
 /// A read transaction (BEGIN DEFERRED): the statements run inside it see one snapshot of the
 /// database. Ended on destruction.

@@ -3,16 +3,39 @@
 #include "logging.h"
 
 #include <chrono>
-#include <pthread.h>
+#include <cstring>
+#include <stdexcept>
+#include <string>
 
 namespace tessel::server {
 
-WorkerPool::WorkerPool(DatabaseSet& databases, int threads) : m_databases(databases)
+struct WorkerPool::Start
 {
-    m_threads.reserve(size_t(threads));
-    for (int i = 0; i < threads; ++i) {
-        m_threads.emplace_back([this, i] { run(i); });
+    WorkerPool* pool;
+    int number;
+    bool lane;
+};
+
+WorkerPool::WorkerPool(DatabaseSet& databases, int threads, int laneThreads) : m_databases(databases)
+{
+    // The stack is set explicitly: the default of std::thread (8 MiB, less under some limits)
+    // is not what SQLite's recursion was measured against.
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
+    for (int i = 0; i < threads + laneThreads; ++i) {
+        auto* start = new Start{this, i, i >= threads};
+        pthread_t thread;
+        const int rc = pthread_create(&thread, &attributes, &WorkerPool::threadMain, start);
+        if (rc != 0) {
+            delete start;
+            pthread_attr_destroy(&attributes);
+            stop();
+            throw std::runtime_error(std::string("starting a worker thread: ") + std::strerror(rc));
+        }
+        m_threads.push_back(thread);
     }
+    pthread_attr_destroy(&attributes);
 }
 
 WorkerPool::~WorkerPool()
@@ -20,16 +43,24 @@ WorkerPool::~WorkerPool()
     stop();
 }
 
-bool WorkerPool::submit(Job job)
+void* WorkerPool::threadMain(void* arg)
+{
+    const Start start = *static_cast<Start*>(arg);
+    delete static_cast<Start*>(arg);
+    start.pool->run(start.number, start.lane);
+    return nullptr;
+}
+
+bool WorkerPool::submit(Job job, bool quick, quint64 owner)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_stopping) {
             return false;
         }
-        m_queue.push_back(std::move(job));
+        m_queue.push_back(Entry{std::move(job), quick, owner});
     }
-    m_wake.notify_one();
+    m_wake.notify_all();  // a lane thread may be the only one that can take it
     return true;
 }
 
@@ -48,7 +79,7 @@ bool WorkerPool::waitIdle(int timeoutMs)
 
 int WorkerPool::stop()
 {
-    std::deque<Job> dropped;
+    std::deque<Entry> dropped;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_stopping && m_threads.empty()) {
@@ -58,39 +89,69 @@ int WorkerPool::stop()
         dropped.swap(m_queue);
     }
     m_wake.notify_all();
-    for (std::thread& t : m_threads) {
-        if (t.joinable()) {
-            t.join();
-        }
+    for (pthread_t thread : m_threads) {
+        pthread_join(thread, nullptr);
     }
     m_threads.clear();
     return int(dropped.size());
 }
 
-void WorkerPool::run(int number)
+std::deque<WorkerPool::Entry>::iterator WorkerPool::nextFor(bool lane)
 {
-    const std::string name = "tessel-work-" + std::to_string(number);
+    auto first = m_queue.end();
+    for (auto it = m_queue.begin(); it != m_queue.end(); ++it) {
+        if (lane && !it->quick) {
+            continue;
+        }
+        const auto running = m_runningBy.find(it->owner);
+        if (running == m_runningBy.end() || running->second == 0) {
+            return it;  // an owner with nothing running goes first
+        }
+        if (first == m_queue.end()) {
+            first = it;
+        }
+    }
+    return first;
+}
+
+void WorkerPool::run(int number, bool lane)
+{
+    const std::string name = (lane ? "tessel-lane-" : "tessel-work-") + std::to_string(number);
     pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
     ConnectionCache connections(m_databases);
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-        if (m_queue.empty()) {
-            return;  // stopping
+        m_wake.wait(lock, [this, lane] { return m_stopping || nextFor(lane) != m_queue.end(); });
+        if (m_stopping) {
+            return;  // the queue was dropped
         }
-        Job job = std::move(m_queue.front());
-        m_queue.pop_front();
+        const auto it = nextFor(lane);
+        Job job = std::move(it->job);
+        const quint64 owner = it->owner;
+        m_queue.erase(it);
         ++m_running;
+        ++m_runningBy[owner];
         lock.unlock();
+        bool done = true;
         try {
-            job(connections);
+            done = job(connections, lane);
         } catch (const std::exception& e) {
             qCWarning(lcServer, "worker %d: job failed: %s", number, e.what());
         } catch (...) {
             qCWarning(lcServer, "worker %d: job failed", number);
         }
-        job = nullptr;
+        if (done) {
+            job = nullptr;
+        }
         lock.lock();
+        if (--m_runningBy[owner] == 0) {
+            m_runningBy.erase(owner);
+        }
+        if (!done && !m_stopping) {
+            m_queue.push_front(Entry{std::move(job), false, owner});  // first in line for a general thread
+            m_wake.notify_all();
+        }
+        job = nullptr;
         if (--m_running == 0 && m_queue.empty()) {
             m_idle.notify_all();
         }

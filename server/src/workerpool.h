@@ -1,5 +1,6 @@
 // Fixed set of worker threads running request jobs; each thread keeps its own database
-// connections for its whole life.
+// connections for its whole life. Lane threads take only quick jobs, so that a few long
+// requests cannot hold every thread.
 #ifndef TESSEL_SERVER_WORKERPOOL_H
 #define TESSEL_SERVER_WORKERPOOL_H
 
@@ -9,7 +10,8 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <thread>
+#include <pthread.h>
+#include <unordered_map>
 #include <vector>
 
 namespace tessel::server {
@@ -17,15 +19,21 @@ namespace tessel::server {
 class WorkerPool
 {
 public:
-    using Job = std::function<void(ConnectionCache& connections)>;
+    /// Runs a job; `onLane` when a lane thread runs it. Returns false when it must run again
+    /// on a general thread (it passed the lane's limit and kept nothing).
+    using Job = std::function<bool(ConnectionCache& connections, bool onLane)>;
 
-    WorkerPool(DatabaseSet& databases, int threads);
+    /// `threads` general threads and `laneThreads` lane threads, each with a stack of
+    /// kWorkerStackBytes.
+    WorkerPool(DatabaseSet& databases, int threads, int laneThreads = 0);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    /// Queues a job; false once the pool is stopping.
-    bool submit(Job job);
+    /// Queues a job (`quick`: a lane thread may take it) of `owner` (a connection); false once
+    /// the pool is stopping. A thread takes the first queued job whose owner has none running,
+    /// so one owner's flood of requests does not hold up the others.
+    bool submit(Job job, bool quick = false, quint64 owner = 0);
     /// Jobs queued or running.
     int pending() const;
     int threadCount() const { return int(m_threads.size()); }
@@ -36,16 +44,27 @@ public:
     int stop();
 
 private:
-    void run(int number);
+    struct Entry
+    {
+        Job job;
+        bool quick;
+        quint64 owner;
+    };
+    struct Start;
+    static void* threadMain(void* start);
+    void run(int number, bool lane);
+    /// The queued job a thread of that kind may take next, or end().
+    std::deque<Entry>::iterator nextFor(bool lane);
 
     DatabaseSet& m_databases;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
-    std::deque<Job> m_queue;
+    std::deque<Entry> m_queue;
+    std::unordered_map<quint64, int> m_runningBy;  ///< jobs running per owner
     int m_running = 0;
     bool m_stopping = false;
-    std::vector<std::thread> m_threads;
+    std::vector<pthread_t> m_threads;
 };
 
 }  // namespace tessel::server

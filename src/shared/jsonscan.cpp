@@ -10,6 +10,25 @@ namespace tessel {
 
 namespace {
 
+/// The character a one-letter escape stands for ("\n" is a line feed, "\/" a slash, ...).
+QChar decodedEscape(char escape)
+{
+    switch (escape) {
+        case 'b':
+            return QChar(u'\b');
+        case 'f':
+            return QChar(u'\f');
+        case 'n':
+            return QChar(u'\n');
+        case 'r':
+            return QChar(u'\r');
+        case 't':
+            return QChar(u'\t');
+        default:
+            return QChar::fromLatin1(escape);  // '"', '\\', '/'; anything else the parser refuses
+    }
+}
+
 // Reads the string starting after its opening quote at `i`; leaves `i` after the closing quote.
 // Decodes it into `text` only when `decode` is set.
 void readString(const QByteArray& json, int& i, bool decode, QString& text)
@@ -21,13 +40,16 @@ void readString(const QByteArray& json, int& i, bool decode, QString& text)
             if (decode) {
                 text += QString::fromUtf8(raw);
                 raw.clear();
-                bool ok = false;
-                const uint unit = json[i + 1] == 'u' ? json.mid(i + 2, 4).toUInt(&ok, 16) : 0;
-                if (ok) {
-                    text += QChar(unit);
-                    i += 6;
+                const char escape = json[i + 1];
+                if (escape == 'u') {
+                    bool ok = false;
+                    const uint unit = json.mid(i + 2, 4).toUInt(&ok, 16);
+                    // Surrogate halves stay separate units: a pair spelled \uD83D\uDE00 equals the
+                    // same character written as UTF-8.
+                    text += ok ? QChar(ushort(unit)) : QChar(u'u');
+                    i += ok ? 6 : 2;
                 } else {
-                    text += QChar::fromLatin1(json[i + 1]);
+                    text += decodedEscape(escape);
                     i += 2;
                 }
             } else {
@@ -48,7 +70,7 @@ void readString(const QByteArray& json, int& i, bool decode, QString& text)
 
 }  // namespace
 
-bool repeatsMemberName(const QByteArray& json)
+JsonScan scanJson(const QByteArray& json)
 {
     struct Level
     {
@@ -73,7 +95,7 @@ bool repeatsMemberName(const QByteArray& json)
                 }
                 if (j < n && json[j] == ':') {
                     if (levels.back().names.contains(text)) {
-                        return true;
+                        return JsonScan::RepeatedName;
                     }
                     levels.back().names.insert(text);
                     levels.back().expectName = false;
@@ -81,10 +103,11 @@ bool repeatsMemberName(const QByteArray& json)
             }
             continue;
         }
-        if (c == '{') {
-            levels.push_back({true, true, {}});
-        } else if (c == '[') {
-            levels.push_back({false, false, {}});
+        if (c == '{' || c == '[') {
+            if (int(levels.size()) >= kMaxJsonDepth) {
+                return JsonScan::TooDeep;
+            }
+            levels.push_back({c == '{', c == '{', {}});
         } else if (c == '}' || c == ']') {
             if (!levels.empty()) {
                 levels.pop_back();
@@ -94,7 +117,12 @@ bool repeatsMemberName(const QByteArray& json)
         }
         ++i;
     }
-    return false;
+    return JsonScan::Fine;
+}
+
+bool repeatsMemberName(const QByteArray& json)
+{
+    return scanJson(json) == JsonScan::RepeatedName;
 }
 
 }  // namespace tessel

@@ -44,6 +44,9 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderCase{"9223372036854775807 X\n", true, 9223372036854775807LL, "X", 22},
                       HeaderCase{"5 Execute", true, 5, "Execute", 9},
                       HeaderCase{"9223372036854775808 X\n{}", false, 0, "", 0},
+                      // past 2^64: must not wrap around to a small id
+                      HeaderCase{"18446744073709551617 Execute\n{}", false, 0, "", 0},
+                      HeaderCase{"36893488147419103233 Execute\n{}", false, 0, "", 0},
                       HeaderCase{"0 Execute\n{}", false, 0, "", 0},
                       HeaderCase{"-3 Execute\n{}", false, 0, "", 0}, HeaderCase{"abc\n{}", false, 0, "", 0},
                       HeaderCase{"", false, 0, "", 0}, HeaderCase{"12abc Execute\n{}", false, 0, "", 0},

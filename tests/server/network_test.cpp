@@ -1,5 +1,6 @@
 // The server over real sockets on loopback: plain and TLS WebSocket clients.
 #include "dbserver.h"
+#include "testclient.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -26,75 +27,6 @@ constexpr int kWaitMs = 10000;
 const char* const kSlowQuery =
     "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000000) SELECT count(*) AS n "
     "FROM c";
-
-QByteArray requestFrame(qint64 id, const QByteArray& command, const QJsonObject& body)
-{
-    return QByteArray::number(id) + ' ' + command + '\n' + QJsonDocument(body).toJson(QJsonDocument::Compact);
-}
-
-/// A WebSocket client collecting what the server sends.
-class TestClient
-{
-public:
-    TestClient()
-    {
-        QObject::connect(&socket, &QWebSocket::textMessageReceived,
-                         [this](const QString& m) { messages << m; });
-        QObject::connect(&socket, &QWebSocket::disconnected, [this] { closed = true; });
-    }
-
-    bool open(const QUrl& url, const QSslConfiguration* tls = nullptr, const QByteArray& protocol = "1")
-    {
-        QNetworkRequest request(url);
-        if (!protocol.isEmpty()) {
-            request.setRawHeader("X-Tessel-Protocol", protocol);
-        }
-        if (tls) {
-            socket.setSslConfiguration(*tls);
-        }
-        socket.open(request);
-        (void)QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState || closed; },
-                              kWaitMs);
-        return socket.state() == QAbstractSocket::ConnectedState;
-    }
-
-    void send(const QByteArray& frame) { socket.sendTextMessage(QString::fromUtf8(frame)); }
-
-    /// Waits for and takes the first message starting with `prefix`; empty on timeout.
-    QString take(const QString& prefix, int timeoutMs = kWaitMs)
-    {
-        QString found;
-        (void)QTest::qWaitFor(
-            [&] {
-                for (int i = 0; i < messages.size(); ++i) {
-                    if (messages.at(i).startsWith(prefix)) {
-                        found = messages.takeAt(i);
-                        return true;
-                    }
-                }
-                return false;
-            },
-            timeoutMs);
-        return found;
-    }
-
-    QJsonObject answer(qint64 id)
-    {
-        const QString frame = take(QString::number(id) + '\n');
-        EXPECT_FALSE(frame.isEmpty()) << "no answer " << id;
-        return parseAnswer(frame.toUtf8(), id);
-    }
-
-    QJsonObject request(qint64 id, const QByteArray& command, const QJsonObject& body)
-    {
-        send(requestFrame(id, command, body));
-        return answer(id);
-    }
-
-    QWebSocket socket;
-    QStringList messages;
-    bool closed = false;
-};
 
 class NetworkTest : public ::testing::Test
 {

@@ -216,11 +216,8 @@ void CLS_CustomTree::DropObjects(CLS_DataMediator& _m, const QStringList& _lstOb
     if (_lstObjIDs.isEmpty()) {
         return;
     }
-    const int iRet = CLS_DataAccess::GetInstance().DeleteCustomTreeNodesOfObjects(_lstObjIDs);
-    if (iRet < 0) {
-        DL_LOG(3, "CLS_DataMediator::DeleteCustomTreeNodesOfObjects iRet = (%d)", iRet);
-    }
-    // The copies go whatever the database said: their objects are gone.
+    // The stored nodes went in the transaction that deleted their objects
+    // (DeviceDao::AppendDependentRemoval); only the loaded copies are left.
     const std::unordered_set<std::string> setIDs = [&] {
         std::unordered_set<std::string> set;
         for (const QString& strID : _lstObjIDs) {

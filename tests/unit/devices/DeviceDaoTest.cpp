@@ -255,9 +255,16 @@ TEST_F(DevicesDao, HostDeletionFindsTheChildrenInTheDatabaseAndDeletesAllInOneTr
     EXPECT_EQ(m_pFake->requests[0].request.value("bindValue").toObject(), (QJsonObject{{":id", strQuoted}}));
     const FakeRequest tx = m_pFake->requests[1];
     EXPECT_EQ(tx.command, QString("ExecuteTransactionEx"));
-    const QStringList lstSql = statementsOf(tx);
-    const QJsonArray binds = tx.request.value("bindValues").toArray();
+    QStringList lstSql = statementsOf(tx);
+    QJsonArray binds = tx.request.value("bindValues").toArray();
     ASSERT_EQ(binds.size(), lstSql.size());
+    // The alarm-linkage rules of the objects go in the same transaction with binds of their own.
+    for (int i = lstSql.size() - 1; i >= 0; --i) {
+        if (lstSql[i].contains("TAB_OBJ_ALARM_ACTION")) {
+            lstSql.removeAt(i);
+            binds.removeAt(i);
+        }
+    }
     const QJsonObject ids{{":id0", "c-1"}, {":id1", "a-1"}, {":id2", strQuoted}};
     QStringList lstTables;
     for (int i = 0; i < lstSql.size(); ++i) {
@@ -267,7 +274,7 @@ TEST_F(DevicesDao, HostDeletionFindsTheChildrenInTheDatabaseAndDeletesAllInOneTr
         lstTables << lstSql[i].section(' ', 2, 2);
     }
     for (const char* pszTable : {"TAB_CHANNEL", "TAB_DEV_CAMERA", "TAB_DEV_ALARM_IN", "TAB_DEV_ALARM_OUT",
-                                 "TAB_HOST", "TAB_DEV_VIDEO_HOST", "TAB_OBJ_ROLE_AUTHORITY", "TAB_OBJ"}) {
+                                 "TAB_HOST", "TAB_DEV_VIDEO_HOST", "TAB_OBJ_ROLE_AUTHORITY", "TAB_USER_OBJ", "TAB_OBJ"}) {
         EXPECT_TRUE(lstTables.contains(pszTable)) << pszTable;
     }
     EXPECT_EQ(lstTables.last(), QString("TAB_OBJ"));
@@ -412,8 +419,14 @@ TEST_F(DevicesDao, AlarmDeletionsRunThreeTransactionsAndStopAtTheFirstFailure)
             EXPECT_EQ(m_pFake->requests[i].command, QString("ExecuteTransactionEx"));
             QStringList lstSql = statementsOf(m_pFake->requests[i]);
             QJsonArray arrBinds = m_pFake->requests[i].request.value("bindValues").toArray();
-            // The first transaction starts with the removal of the points' alarm-linkage rules.
-            while (i == 0 && !lstSql.isEmpty() && lstSql.first().contains("TAB_OBJ_ALARM_ACTION")) {
+            // The first transaction starts with the removal of the points' custom-tree nodes and
+            // alarm-linkage rules.
+            if (i == 0) {
+                ASSERT_FALSE(lstSql.isEmpty());
+                EXPECT_EQ(lstSql.first(), QString("DELETE FROM TAB_USER_OBJ WHERE S_OBJ_ID IN (:id0,:id1)"));
+            }
+            while (i == 0 && !lstSql.isEmpty() &&
+                   (lstSql.first().contains("TAB_OBJ_ALARM_ACTION") || lstSql.first().contains("TAB_USER_OBJ"))) {
                 lstSql.removeFirst();
                 arrBinds.removeFirst();
             }
@@ -518,12 +531,12 @@ TEST_F(DevicesDao, CallerTextsAreBoundNotSpliced)
     QVector<CLS_HostEntity*> vecHosts;
     CLS_ChannelEntity channel;
     const Case cases[] = {
-        {"DeleteChannel", [&] { channels.DeleteChannel(strQuoted); }, 9},
+        {"DeleteChannel", [&] { channels.DeleteChannel(strQuoted); }, 10},
         {"DeleteChannels",
          [&] {
              channels.DeleteChannels({"c-1", strQuoted});
          },
-         9},
+         10},
         {"GetHostIdsByAddress", [&] { hosts.GetHostIdsByAddress("  " + strQuoted + " ", 0, lstIds); }, 1},
         {"GetHostsOfUser", [&] { hosts.GetHostsOfUser(strQuoted, vecHosts); }, 1},
         {"GetChannelByNum", [&] { channels.GetChannelByNum(" " + strQuoted, 2, channel); }, 1},
@@ -543,10 +556,13 @@ TEST_F(DevicesDao, CallerTextsAreBoundNotSpliced)
         } else {
             binds = request.value("bindValues").toArray();
         }
-        // Deletions start with the removal of the objects' alarm-linkage rules.
-        while (!lstSql.isEmpty() && lstSql.first().contains("TAB_OBJ_ALARM_ACTION")) {
-            lstSql.removeFirst();
-            binds.removeFirst();
+        // Deletions also remove the objects' alarm-linkage rules (their own binds, checked in the
+        // alarm tests).
+        for (int i = lstSql.size() - 1; i >= 0; --i) {
+            if (lstSql[i].contains("TAB_OBJ_ALARM_ACTION")) {
+                lstSql.removeAt(i);
+                binds.removeAt(i);
+            }
         }
         EXPECT_EQ(lstSql.size(), c.statements);
         EXPECT_EQ(binds.size(), c.statements);

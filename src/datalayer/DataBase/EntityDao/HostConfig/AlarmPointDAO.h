@@ -7,8 +7,8 @@
 #include "AuthorityTypeList.h"
 #include "CLS_AlarmInEntity.h"
 #include "CLS_AlarmOutEntity.h"
-#include "DataBase/EntityDao/Alarm/CLS_AlarmActionEntityDAO.h"
 #include "DeviceDaoSupport.h"
+#include "ObjectRemoval.h"
 
 #include <QByteArray>
 
@@ -109,8 +109,8 @@ public:
             for (const QString& strSql : strSteps) {
                 QList<QString> lstSql;
                 QList<Binds> lstBinds;
-                if (&strSql == strSteps) {  // the linkage rules go with the first step
-                    CLS_AlarmActionEntityDAO::AppendDeleteOfObjects(_lstIDs, QString(), lstSql, lstBinds);
+                if (&strSql == strSteps) {  // custom-tree nodes and linkage rules go with the first step
+                    AppendDependentRemoval(_lstIDs, lstSql, lstBinds);
                 }
                 for (const QString& strID : _lstIDs) {
                     lstSql << strSql;

@@ -43,12 +43,18 @@ private:
 
 }  // namespace
 
+void AppendDependentRemoval(const QStringList& _lstIDs, QList<QString>& _lstSql, QList<Binds>& _lstBinds)
+{
+    const Deleter remove(_lstIDs, _lstSql, _lstBinds);
+    remove("TAB_USER_OBJ", "S_OBJ_ID");  // every user's custom-tree nodes of the objects
+    CLS_AlarmActionEntityDAO::AppendDeleteOfObjects(_lstIDs, QString(), _lstSql, _lstBinds);
+}
+
 void AppendReferenceRemoval(const QStringList& _lstIDs, QList<QString>& _lstSql, QList<Binds>& _lstBinds)
 {
     const Deleter remove(_lstIDs, _lstSql, _lstBinds);
     remove("TAB_OBJ_ROLE_AUTHORITY", "S_OBJ_ID");
-    remove("TAB_USER_OBJ", "S_OBJ_ID");  // every user's custom-tree nodes of the objects
-    CLS_AlarmActionEntityDAO::AppendDeleteOfObjects(_lstIDs, QString(), _lstSql, _lstBinds);
+    AppendDependentRemoval(_lstIDs, _lstSql, _lstBinds);
 }
 
 void AppendDeviceObjectRemoval(const QStringList& _lstIDs, QList<QString>& _lstSql, QList<Binds>& _lstBinds)

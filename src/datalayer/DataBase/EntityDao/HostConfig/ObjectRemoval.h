@@ -11,9 +11,14 @@
 
 namespace DeviceDao {
 
+/// Appends the statements that delete the rows other domains keep for the objects _lstIDs:
+/// every user's custom-tree nodes and the alarm linkage rules. A domain whose rows refer to
+/// device objects adds its table here, one line each.
+void AppendDependentRemoval(const QStringList& _lstIDs, QList<QString>& _lstSql,
+                            QList<QMap<QString, QVariant>>& _lstBinds);
+
 /// Appends the statements that delete the rows referring to the objects _lstIDs from outside
-/// their own tables: their rights, every user's custom-tree nodes and their alarm linkage rules.
-/// A domain whose rows refer to device objects adds its table here, one line each.
+/// their own tables: their rights and everything AppendDependentRemoval deletes.
 void AppendReferenceRemoval(const QStringList& _lstIDs, QList<QString>& _lstSql,
                             QList<QMap<QString, QVariant>>& _lstBinds);
 

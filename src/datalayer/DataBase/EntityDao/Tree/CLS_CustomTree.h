@@ -96,8 +96,8 @@ public:
                                  const QVector<STRCT_VideoItem*>* _pvecItems, CLS_ResourceTree::ChildKind _kind,
                                  const CustomTree::NodeInsertTexts& _texts);
 
-    /// The custom-tree nodes of deleted resource objects: removed from the database (every
-    /// user's) and from the tree, reported with otDelete.
+    /// The custom-tree copies of deleted resource objects leave the loaded tree, reported with
+    /// otDelete (every user's stored nodes went with the objects' deleting transaction).
     static void DropObjectsOf(CLS_DataMediator& _m, const QVector<STRCT_VideoItem*>& _vecObjects, int _iDevType,
                               const char* _pszNullLine);
     static void DropObjects(CLS_DataMediator& _m, const QStringList& _lstObjIDs, int _iDevType,

@@ -5,13 +5,10 @@
 # failed one of its checks; the input is then in <out>/<target>/artifacts/.
 #
 #   FUZZ_SECONDS      seconds per target (default 60)
-#   FUZZ_TARGETS      targets to run, separated by spaces (default: all four)
-#   FUZZ_ALLOW_KNOWN  1: skip the findings that are reported and still open (docs/reliability.md;
-#                     now F-5 on the client side and F-4 through PartitionExecute(Ex)) so that
-#                     the run explores past them (default 0)
+#   FUZZ_TARGETS      targets to run, separated by spaces (default: all five)
 #
-# Accepted third-party reports (fuzz/known-issues.supp: F-2, inside rapidjson) are suppressed in
-# every mode; everything else stops the run.
+# Accepted third-party reports (fuzz/known-issues.supp: F-2, inside rapidjson) are suppressed;
+# everything else stops the run.
 #   FUZZ_NICE         nice level of the fuzzers (default 10)
 #   FUZZ_BUILD_DIR    build folder (default build-fuzz)
 #   FUZZ_OUT          corpus copies, logs and crash inputs (default <build folder>/fuzz-runs)
@@ -22,7 +19,6 @@ root=$PWD
 
 seconds=${FUZZ_SECONDS:-60}
 targets=${FUZZ_TARGETS:-"fuzz_answer_decoding fuzz_decode_password fuzz_decode_paths fuzz_server_dispatch fuzz_file_request"}
-allow_known=${FUZZ_ALLOW_KNOWN:-0}
 nice_level=${FUZZ_NICE:-10}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 out=${FUZZ_OUT:-$build/fuzz-runs}
@@ -59,9 +55,6 @@ nice -n "$nice_level" cmake --build "$build" -j"$(nproc)" --target $targets
 
 # ---- runs ----
 env_known=("UBSAN_OPTIONS=suppressions=$root/fuzz/known-issues.supp${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}")
-if [ "$allow_known" = "1" ]; then
-    env_known+=(TESSEL_FUZZ_ALLOW_KNOWN=1)
-fi
 
 failed=0
 summary=()

@@ -386,7 +386,8 @@ QVector<CLS_RecFileEntity> bulkBatch(int _iIteration, int _iBatch)
 void BM_BulkAdd10000_WholeStack(benchmark::State& _state)
 {
     CLS_RecFileEntityDAO* pDao = CLS_RecFileEntityDAO::GetInstance();
-    int iIteration = 0;
+    // Every repetition adds files of its own camera.
+    static int iIteration = 0;
     for (auto _ : _state) {
         _state.PauseTiming();
         QVector<QVector<CLS_RecFileEntity>> vecBatches;
@@ -404,6 +405,7 @@ void BM_BulkAdd10000_WholeStack(benchmark::State& _state)
         const qint64 i64Stored = serverCount(
             QString("SELECT COUNT(*) AS N FROM TAB_REC_FILE%1 WHERE S_CAMERA_ID = 'bulk%2'").arg(g_strSysId).arg(iIteration));
         if (iRet != 0 || i64Stored != kBulkFiles) {
+            std::fprintf(stderr, "bulk add %d, %lld stored\n", iRet, i64Stored);
             _state.SkipWithError("bulk add failed");
             break;
         }
@@ -417,7 +419,8 @@ void BM_BulkAdd10000_WholeStack(benchmark::State& _state)
 // run in one transaction.
 void BM_BulkAdd10000_InProcessSqlite(benchmark::State& _state)
 {
-    int iIteration = 0;
+    // Every repetition adds files of its own camera.
+    static int iIteration = 0;
     for (auto _ : _state) {
         _state.PauseTiming();
         QVector<QVector<CLS_RecFileEntity>> vecBatches;
@@ -457,6 +460,7 @@ void BM_BulkAdd10000_InProcessSqlite(benchmark::State& _state)
         const qint64 i64Stored = countRows(
             g_pBulk, "SELECT COUNT(*) FROM TAB_REC_FILE WHERE S_CAMERA_ID = :cam", {{":cam", QString("bulk%1").arg(iIteration)}});
         if (!bOk || i64Stored != kBulkFiles) {
+            std::fprintf(stderr, "local bulk add %d, %lld stored: %s\n", bOk, i64Stored, sqlite3_errmsg(g_pBulk));
             _state.SkipWithError("local bulk add failed");
             break;
         }

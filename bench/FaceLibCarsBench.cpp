@@ -21,6 +21,7 @@ constexpr int kBindings = 1000;
 constexpr int kTasksPerBinding = 100;
 constexpr int kCars = 200000;
 constexpr int kPlatesK1 = 770;
+constexpr int kRemovalsOf537 = 14;
 
 ServerProcess* g_pServer = nullptr;
 
@@ -72,8 +73,8 @@ void BM_GetSyncTaskOfOneBinding(benchmark::State& _state)
             _state.SkipWithError("GetSyncTask");
             break;
         }
-        // Every seventh task of the queue is a removal: 14 or 15 of a binding's 100.
-        if (vecDeletes.size() < 14 || vecDeletes.size() > 15) {
+        // Every seventh task of the queue is a removal: 14 of tasks 53,700 to 53,799.
+        if (vecDeletes.size() != kRemovalsOf537) {
             _state.SkipWithError("wrong removals");
             break;
         }

@@ -8,11 +8,16 @@
 #include "CLS_DataMediator.h"
 #include "CLS_RemoteDBHandler.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
+#include "ServerProcess.h"
+#include "ToolKits.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QMap>
 #include <QString>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
 
 #include <cstdio>
 
@@ -148,6 +153,45 @@ inline void freeTree(I_DataMediator& _mediator)
         delete pHost;
     }
     delete pRoot;
+}
+
+inline ServerProcess* g_pServer = nullptr;
+inline QTemporaryDir* g_pHome = nullptr;
+
+// A server of its own on free ports and a home folder of its own, the client connected to it.
+inline bool startServer()
+{
+    g_pHome = new QTemporaryDir();
+    qputenv("HOME", g_pHome->path().toUtf8());
+    g_pServer = new ServerProcess();
+    if (!g_pServer->start() || connectHandlerTo(*g_pServer) != 1) {
+        std::fprintf(stderr, "server: %s\n", qPrintable(g_pServer->output()));
+        return false;
+    }
+    return true;
+}
+
+// The body of a benchmark's main: _setUp runs once the client is connected, _tearDown (if any)
+// before the connection goes.
+inline int runBenchmarks(int _argc, char** _argv, bool (*_setUp)(), void (*_tearDown)())
+{
+    QCoreApplication app(_argc, _argv);
+    benchmark::Initialize(&_argc, _argv);
+    // No logging while measuring.
+    dy_libos_log_debug_ex = nullptr;
+    if (!startServer() || !_setUp()) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (_tearDown != nullptr) {
+        _tearDown();
+    }
+    CLS_RemoteDBHandler::Teardown();
+    g_pServer->stop();
+    delete g_pServer;
+    delete g_pHome;
+    return 0;
 }
 
 }  // namespace benchsite

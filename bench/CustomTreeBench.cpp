@@ -5,11 +5,7 @@
 #include "BenchSite.h"
 #include "CLS_DataMediator.h"
 #include "CLS_RemoteDBHandler.h"
-#include "ServerProcess.h"
-#include "ToolKits.h"
 
-#include <QCoreApplication>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -26,8 +22,6 @@ const char kAdmin[] = "admin";
 const char kOperator[] = "operator";
 const char kPassword[] = "bench pw";
 
-ServerProcess* g_pServer = nullptr;
-QTemporaryDir* g_pHome = nullptr;
 
 const QString kGroupRows = benchsite::fill(
     "INSERT INTO TAB_USER_OBJ (S_ID, S_USER_ID, S_OBJ_ID, S_CAPTION, S_PARENT_ID, I_NUM) "
@@ -53,13 +47,6 @@ bool execute(const QString& _strSql)
 
 bool setUp()
 {
-    g_pHome = new QTemporaryDir();
-    qputenv("HOME", g_pHome->path().toUtf8());
-    g_pServer = new ServerProcess();
-    if (!g_pServer->start() || connectHandlerTo(*g_pServer) != 1) {
-        std::fprintf(stderr, "server: %s\n", qPrintable(g_pServer->output()));
-        return false;
-    }
     return benchsite::settleSysId() && benchsite::addUsersAndSite(kAdmin, kOperator, kPassword) &&
            execute(kGroupRows) && execute(kChannelRows) && execute("ANALYZE");
 }
@@ -120,18 +107,5 @@ BENCHMARK_CAPTURE(BM_InitTreeNodeData, without_custom_tree, false)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    // No logging while measuring.
-    dy_libos_log_debug_ex = nullptr;
-    if (!setUp()) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    CLS_RemoteDBHandler::Teardown();
-    g_pServer->stop();
-    delete g_pServer;
-    delete g_pHome;
-    return 0;
+    return benchsite::runBenchmarks(argc, argv, &setUp, nullptr);
 }

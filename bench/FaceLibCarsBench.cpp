@@ -5,10 +5,7 @@
 #include "CLS_DataAccess.h"
 #include "CLS_RemoteDBHandler.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
-#include "ServerProcess.h"
-#include "ToolKits.h"
 
-#include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -23,7 +20,6 @@ constexpr int kCars = 200000;
 constexpr int kPlatesK1 = 770;
 constexpr int kRemovalsOf537 = 14;
 
-ServerProcess* g_pServer = nullptr;
 
 bool run(const QString& _strSql)
 {
@@ -36,11 +32,6 @@ bool run(const QString& _strSql)
 
 bool setUp()
 {
-    g_pServer = new ServerProcess();
-    if (!g_pServer->start() || connectHandlerTo(*g_pServer) != 1) {
-        std::fprintf(stderr, "server: %s\n", qPrintable(g_pServer->output()));
-        return false;
-    }
     const QString strSeq = "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < %1) ";
     return run(QString("INSERT INTO TAB_PERSON_INFO (S_ID, S_NAME, S_NUMBER, I_SEX, S_FACEPIC_PATH) ") +
                strSeq.arg(kPersons - 1) +
@@ -107,17 +98,5 @@ BENCHMARK(BM_CarPageWithPlateFilter)->Unit(benchmark::kMillisecond)->UseRealTime
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    // No logging while measuring.
-    dy_libos_log_debug_ex = nullptr;
-    if (!setUp()) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    CLS_RemoteDBHandler::Teardown();
-    g_pServer->stop();
-    delete g_pServer;
-    return 0;
+    return benchsite::runBenchmarks(argc, argv, &setUp, nullptr);
 }

@@ -11,13 +11,9 @@
 #include "CLS_RemoteDBHandler.h"
 #include "DataBase/EntityDao/FaceRecognition/CLS_IntelligentDataRecEntityDAO.h"
 #include "DataBase/EntityDao/Rec/CLS_RecFileEntityDAO.h"
-#include "ServerProcess.h"
-#include "ToolKits.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -36,8 +32,6 @@ constexpr int kBulkBatch = 100;
 
 typedef QMap<QString, QVariant> BindMap;
 
-ServerProcess* g_pServer = nullptr;
-QTemporaryDir* g_pHome = nullptr;
 QString g_strSysId;
 sqlite3* g_pFaces = nullptr;
 sqlite3* g_pRecords = nullptr;
@@ -146,7 +140,7 @@ bool setUpBulkLocal(const char* _pszSchema)
 {
     QFile schema(QString::fromUtf8(_pszSchema));
     if (!schema.open(QIODevice::ReadOnly) ||
-        !openLocal(g_pHome->path() + "/bulk.db", &g_pBulk, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) {
+        !openLocal(benchsite::g_pHome->path() + "/bulk.db", &g_pBulk, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) {
         std::fprintf(stderr, "no local recording table from %s\n", _pszSchema);
         return false;
     }
@@ -162,19 +156,12 @@ bool setUpBulkLocal(const char* _pszSchema)
 
 bool setUp()
 {
-    g_pHome = new QTemporaryDir();
-    qputenv("HOME", g_pHome->path().toUtf8());
-    g_pServer = new ServerProcess();
-    if (!g_pServer->start() || connectHandlerTo(*g_pServer) != 1) {
-        std::fprintf(stderr, "server: %s\n", qPrintable(g_pServer->output()));
-        return false;
-    }
     if (!benchsite::settleSysId() || CLS_BaseEntityDAO::GetSysId(g_strSysId) != 0 || !seedFaces() ||
         !seedRecordings()) {
         return false;
     }
-    return openLocal(g_pServer->dataDir() + "/Tessel-intelligent.db", &g_pFaces, SQLITE_OPEN_READONLY) &&
-           openLocal(g_pServer->dataDir() + "/Tessel-record.db", &g_pRecords, SQLITE_OPEN_READONLY) &&
+    return openLocal(benchsite::g_pServer->dataDir() + "/Tessel-intelligent.db", &g_pFaces, SQLITE_OPEN_READONLY) &&
+           openLocal(benchsite::g_pServer->dataDir() + "/Tessel-record.db", &g_pRecords, SQLITE_OPEN_READONLY) &&
            setUpBulkLocal(TESSEL_RECORDING_SCHEMA);
 }
 
@@ -470,6 +457,13 @@ void BM_BulkAdd10000_InProcessSqlite(benchmark::State& _state)
     _state.SetItemsProcessed(_state.iterations() * kBulkFiles);
 }
 
+void tearDown()
+{
+    sqlite3_close(g_pFaces);
+    sqlite3_close(g_pRecords);
+    sqlite3_close(g_pBulk);
+}
+
 }  // namespace
 
 BENCHMARK(BM_FacePage_WholeStack)->Arg(1)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -481,21 +475,5 @@ BENCHMARK(BM_BulkAdd10000_InProcessSqlite)->Unit(benchmark::kMillisecond)->UseRe
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    // No logging while measuring.
-    dy_libos_log_debug_ex = nullptr;
-    if (!setUp()) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    sqlite3_close(g_pFaces);
-    sqlite3_close(g_pRecords);
-    sqlite3_close(g_pBulk);
-    CLS_RemoteDBHandler::Teardown();
-    g_pServer->stop();
-    delete g_pServer;
-    delete g_pHome;
-    return 0;
+    return benchsite::runBenchmarks(argc, argv, &setUp, &tearDown);
 }

@@ -18,14 +18,9 @@
 #include "DataBase/EntityDao/HostConfig/CLS_HostEntityDAO.h"
 #include "ItemBuilder/CLS_ItemBuilder.h"
 #include "BenchSite.h"
-#include "ServerProcess.h"
-#include "ToolKits.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QHash>
 #include <QReadWriteLock>
-#include <QTemporaryDir>
 #include <QUuid>
 
 #include <benchmark/benchmark.h>
@@ -48,24 +43,14 @@ const char kAdmin[] = "admin";
 const char kOperator[] = "operator";
 const char kPassword[] = "bench pw";
 
-ServerProcess* g_pServer = nullptr;
-QTemporaryDir* g_pHome = nullptr;
 sqlite3* g_pLocal = nullptr;
 
 bool setUp()
 {
-    g_pHome = new QTemporaryDir();
-    qputenv("HOME", g_pHome->path().toUtf8());
-    g_pServer = new ServerProcess();
-    if (!g_pServer->start()) {
-        std::fprintf(stderr, "server did not start: %s\n", qPrintable(g_pServer->output()));
+    if (!benchsite::settleSysId() || !benchsite::addUsersAndSite(kAdmin, kOperator, kPassword)) {
         return false;
     }
-    if (connectHandlerTo(*g_pServer) != 1 || !benchsite::settleSysId() ||
-        !benchsite::addUsersAndSite(kAdmin, kOperator, kPassword)) {
-        return false;
-    }
-    const QByteArray path = (g_pServer->dataDir() + "/Tessel.db").toUtf8();
+    const QByteArray path = (benchsite::g_pServer->dataDir() + "/Tessel.db").toUtf8();
     if (sqlite3_open_v2(path.constData(), &g_pLocal, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         std::fprintf(stderr, "local: %s\n", sqlite3_errmsg(g_pLocal));
         return false;
@@ -447,6 +432,11 @@ void BM_InsertChannelEx64(benchmark::State& _state, const char* _pszUser)
     benchsite::freeTree(*pMediator);
 }
 
+void tearDown()
+{
+    sqlite3_close(g_pLocal);
+}
+
 }  // namespace
 
 BENCHMARK_CAPTURE(BM_InitTreeNodeData_WholeStack, operator, kOperator)
@@ -478,19 +468,5 @@ BENCHMARK_CAPTURE(BM_InsertChannelEx64, admin, kAdmin)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    // No logging while measuring.
-    dy_libos_log_debug_ex = nullptr;
-    if (!setUp()) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    sqlite3_close(g_pLocal);
-    CLS_RemoteDBHandler::Teardown();
-    g_pServer->stop();
-    delete g_pServer;
-    delete g_pHome;
-    return 0;
+    return benchsite::runBenchmarks(argc, argv, &setUp, &tearDown);
 }

@@ -134,10 +134,12 @@ public:
     // by id and in step with the database. Changes are reported through
     // SignResourceDataChangeCallback after they are made; the vector handed to it and the items
     // it removes stay readable for a while after the signal returns.
-    /// Loads the tree of the current user once (later calls return 0 at once): the user's first
+    /// Loads the trees of the current user once (later calls return 0 at once): the user's first
     /// role and its rights, the hosts on which the role holds authority type 1 with their
-    /// channels and alarm points, and the generic devices as hosts. -1 when the user has no
-    /// usable role. Emits nothing.
+    /// channels and alarm points, the generic devices as hosts, the decoders with their inputs
+    /// and outputs, then the user's custom and passenger-flow trees. -1 when the user has no
+    /// usable role; a tree that cannot be read is a failure and the next call loads again.
+    /// Emits nothing.
     virtual int InitTreeNodeData() = 0;
     /// Stores a new host (its children are added on their own) and adds it to the tree.
     virtual int InsertHost(STRCT_VideoHost* _pVideoItem) = 0;

@@ -10,13 +10,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-server=${TESSEL_SERVER:-build-test-asan/bin/tessel-dbserver}
+server=${TESSEL_SERVER:-}
 soak_seconds=${SOAK_SECONDS:-300}
 connections=${CONNECTIONS:-16}
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessel-reliability.XXXXXX")
 trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; [ -z "${KEEP_LOG:-}" ] || cp "$work/server.log" "$KEEP_LOG"; rm -rf "$work"' EXIT
 pid=
 
+if [ -z "$server" ]; then
+    # The figures are the server's as installed: a Release build, no sanitizers.
+    echo "building a Release tessel-dbserver in build-rel"
+    cmake -S . -B build-rel -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=OFF >/dev/null
+    nice cmake --build build-rel -j2 --target tessel-dbserver >/dev/null
+    server=build-rel/bin/tessel-dbserver
+fi
 [ -x "$server" ] || { echo "no server at $server (build tessel-dbserver first)" >&2; exit 1; }
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:halt_on_error=1}
 
@@ -60,18 +67,18 @@ url=ws://127.0.0.1:$((port + 2))
 echo
 echo "## Cases (fault, request, what the server does)"
 "$work/client" cases "$url" evil
-echo "9	modes after start: data folder, Tessel.db, backups	$(stat -c %a "$data") $(stat -c %a "$data/Tessel.db" 2>/dev/null || echo -) $(stat -c %a "$data/backups")"
+echo "| 9 | modes after start: data folder, Tessel.db, backups | $(stat -c %a "$data") $(stat -c %a "$data/Tessel.db" 2>/dev/null || echo -) $(stat -c %a "$data/backups") |"
 if [ -e "$data/Tessel.db.restore-0123456789abcdef" ]; then
-    echo "10	leftover Tessel.db.restore-* after start	still there"
+    echo "| 10 | leftover Tessel.db.restore-* after start | still there |"
 else
-    echo "10	leftover Tessel.db.restore-* after start	removed"
+    echo "| 10 | leftover Tessel.db.restore-* after start | removed |"
 fi
 if kill -0 "$pid" 2>/dev/null; then
-    echo "all	server process after every case	running, peak RSS $(awk '/VmHWM/ {print $2, $3}' "/proc/$pid/status")"
+    echo "| all | server process after every case | running, peak RSS $(awk '/VmHWM/ {print $2, $3}' "/proc/$pid/status") |"
 else
-    echo "all	server process after every case	GONE"
+    echo "| all | server process after every case | GONE |"
 fi
-grep -c "does not read its answers" "$work/server.log" | sed 's/^/	connections closed as not reading: /'
+echo "| 8 | connections the server closed as not reading | $(grep -c "does not read its answers" "$work/server.log" || true) |"
 
 if [ "$soak_seconds" -gt 0 ]; then
     kill "$pid"; wait "$pid" || true

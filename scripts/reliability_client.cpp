@@ -50,9 +50,14 @@ public:
     bool open(const QUrl& url, const QByteArray& origin = QByteArray(), int waitMs = 5000)
     {
         QObject::connect(&m_socket, &QWebSocket::textMessageReceived, [this](const QString& m) {
+            if (m.startsWith(QLatin1String("*\n"))) {
+                return;  // a broadcast, not the answer
+            }
             m_last = m;
             m_loop.quit();
         });
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_loop, &QEventLoop::quit);
         QObject::connect(&m_socket, &QWebSocket::disconnected, [this] {
             m_closed = true;
             m_loop.quit();
@@ -89,12 +94,14 @@ public:
 
     void wait(int ms)
     {
-        QTimer::singleShot(ms, &m_loop, &QEventLoop::quit);
+        m_timer.start(ms);  // one timer: an earlier wait's cannot end this one
         m_loop.exec();
+        m_timer.stop();
     }
 
     QWebSocket m_socket;
     QEventLoop m_loop;
+    QTimer m_timer;
     QString m_last;
     bool m_closed = false;
     qint64 m_id = 0;
@@ -108,8 +115,11 @@ bool nonReader(const QUrl& url, int count, int holdMs)
     std::unique_ptr<QThread> thread(QThread::create([&] {
         QWebSocket socket;
         QEventLoop loop;
+        QTimer timer;  // one timer, restarted: a first wait's timeout cannot end the second wait
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
         QObject::connect(&socket, &QWebSocket::connected, &loop, &QEventLoop::quit);
-        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        timer.start(5000);
         socket.open(QNetworkRequest(url));
         loop.exec();
         for (int i = 0; i < count; ++i) {
@@ -119,7 +129,7 @@ bool nonReader(const QUrl& url, int count, int holdMs)
         socket.flush();
         QThread::msleep(holdMs);  // not reading
         QObject::connect(&socket, &QWebSocket::disconnected, &loop, &QEventLoop::quit);
-        QTimer::singleShot(15000, &loop, &QEventLoop::quit);
+        timer.start(15000);
         if (socket.state() == QAbstractSocket::ConnectedState) {
             loop.exec();  // the close the server made arrives now
         }
@@ -140,6 +150,13 @@ QString outcome(const QString& answer)
         return answer.left(160);
     }
     const QJsonObject o = QJsonDocument::fromJson(answer.mid(newline + 1).toUtf8()).object();
+    const QJsonObject data = o.value("data").toObject();
+    for (const char* list : {"restoreResult", "backupResult"}) {
+        if (data.contains(list)) {
+            return QStringLiteral("%1 %2").arg(o.value("result").toString(),
+                                               QString::fromUtf8(QJsonDocument(data.value(list).toArray()).toJson(QJsonDocument::Compact)));
+        }
+    }
     if (o.value("result").toString() == "OK") {
         return QStringLiteral("OK (id %1) %2").arg(answer.left(newline), answer.mid(newline + 1, 100));
     }
@@ -148,7 +165,10 @@ QString outcome(const QString& answer)
 
 void print(const char* fault, const QString& request, const QString& result)
 {
-    std::printf("%s\t%s\t%s\n", fault, qPrintable(request.left(90)), qPrintable(result));
+    // A row of docs/reliability.md's table.
+    QString outcome = result;
+    outcome.replace('|', QLatin1String("\\|"));
+    std::printf("| %s | %s | %s |\n", fault, qPrintable(request.left(90)), qPrintable(outcome));
     std::fflush(stdout);
 }
 
@@ -167,6 +187,7 @@ int runCases(const QUrl& url, const QString& evilFolder)
         return outcome(c.call("ExecuteQuery", body));
     };
     const QString alive = QStringLiteral("SELECT 'alive'");
+    std::printf("| Fault | Request | What the server does |\n|---|---|---|\n");
     print("1", "WITH of 40,000 chained tables (1.3 MB)", query(chainedWith(40000)));
     print("1", "then: " + alive, query(alive));
     print("2", "SELECT hex(zeroblob(400000000))", query("SELECT hex(zeroblob(400000000))"));
@@ -211,8 +232,10 @@ int runSoak(const QUrl& url, int seconds, int connections)
         std::unique_ptr<QWebSocket> socket = std::make_unique<QWebSocket>();
         QElapsedTimer sent;
         qint64 id = 0;
+        QByteArray command;
         bool waiting = false;
     };
+    int hostileStep = -1;
     std::vector<qint64> latenciesUs;
     qint64 failures = 0;
     qint64 hostileRequests = 0;
@@ -261,6 +284,7 @@ int runSoak(const QUrl& url, int seconds, int connections)
                 command = "ExecuteQuery";
                 body.insert("sqlexec", "SELECT count(*) FROM SOAK_ITEM");
         }
+        o.command = command;
         o.waiting = true;
         o.sent.start();
         o.socket->sendTextMessage(QString::fromUtf8(frame(o.id, command, body)));
@@ -272,7 +296,13 @@ int runSoak(const QUrl& url, int seconds, int connections)
             if (m.startsWith('*')) {
                 return;  // a broadcast
             }
-            latenciesUs.push_back(o->sent.nsecsElapsed() / 1000);
+            const qint64 us = o->sent.nsecsElapsed() / 1000;
+            latenciesUs.push_back(us);
+            if (us > 1000000) {
+                std::fprintf(stderr, "slow answer: client %d request %lld (%s) %.1f s, at %.1f s, hostile step %d\n", i,
+                             o->id, o->command.constData(), double(us) / 1e6, double(clock.elapsed()) / 1000.0,
+                             hostileStep);
+            }
             o->waiting = false;
             if (!m.startsWith(QString::number(o->id) + '\n') || !m.contains("\"result\":\"OK\"")) {
                 ++failures;
@@ -304,16 +334,20 @@ int runSoak(const QUrl& url, int seconds, int connections)
         if (clock.elapsed() >= endMs) {
             return;
         }
+        hostileStep = step % 7;
         if (step % 7 == 6) {
             hostileClosed += nonReader(url, 400, 10000) ? 1 : 0;
             hostileRequests += 400;
         } else {
             // The endless query is left to the server's own limit (a slow statement for that long).
+            // Waits at most 2 s for an answer, so that slow statements pile up on the server.
             hostile->call(step % 7 == 3 ? "Execute" : "ExecuteQuery",
-                          {{"DbName", "Tessel"}, {"sqlexec", hostileSql.at(step % 7 == 3 ? 3 : (step % 7) % 6)}});
+                          {{"DbName", "Tessel"}, {"sqlexec", hostileSql.at(step % 7 == 3 ? 3 : (step % 7) % 6)}},
+                          2000);
             ++hostileRequests;
         }
         ++step;
+        hostileStep = -1;
         hostileTimer.start(10);
     });
     hostileTimer.start(10);

@@ -2,6 +2,7 @@
 
 #include "logging.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
@@ -16,7 +17,8 @@ struct WorkerPool::Start
     bool lane;
 };
 
-WorkerPool::WorkerPool(DatabaseSet& databases, int threads, int laneThreads) : m_databases(databases)
+WorkerPool::WorkerPool(DatabaseSet& databases, int threads, int laneThreads)
+    : m_databases(databases), m_maxPerOwner(std::max(1, threads / 2))
 {
     // The stack is set explicitly: the default of std::thread (8 MiB, less under some limits)
     // is not what SQLite's recursion was measured against.
@@ -103,6 +105,12 @@ std::deque<WorkerPool::Entry>::iterator WorkerPool::nextFor(bool lane)
         if (lane && !it->quick) {
             continue;
         }
+        if (!lane) {
+            const auto general = m_generalBy.find(it->owner);
+            if (general != m_generalBy.end() && general->second >= m_maxPerOwner) {
+                continue;  // waits for one of its own jobs to end
+            }
+        }
         const auto running = m_runningBy.find(it->owner);
         if (running == m_runningBy.end() || running->second == 0) {
             return it;  // an owner with nothing running goes first
@@ -131,6 +139,9 @@ void WorkerPool::run(int number, bool lane)
         m_queue.erase(it);
         ++m_running;
         ++m_runningBy[owner];
+        if (!lane) {
+            ++m_generalBy[owner];
+        }
         lock.unlock();
         bool done = true;
         try {
@@ -146,6 +157,12 @@ void WorkerPool::run(int number, bool lane)
         lock.lock();
         if (--m_runningBy[owner] == 0) {
             m_runningBy.erase(owner);
+        }
+        if (!lane && --m_generalBy[owner] == 0) {
+            m_generalBy.erase(owner);
+        }
+        if (!m_queue.empty()) {
+            m_wake.notify_all();  // a job that ended may let a waiting job of its owner go
         }
         if (!done && !m_stopping) {
             m_queue.push_front(Entry{std::move(job), false, owner});  // first in line for a general thread

@@ -32,11 +32,15 @@ public:
 
     /// Queues a job (`quick`: a lane thread may take it) of `owner` (a connection); false once
     /// the pool is stopping. A thread takes the first queued job whose owner has none running,
-    /// so one owner's flood of requests does not hold up the others.
+    /// so one owner's flood of requests does not hold up the others; and one owner runs on at
+    /// most maxPerOwner() general threads at once, so that its long statements cannot hold
+    /// every general thread while other owners' writes wait.
     bool submit(Job job, bool quick = false, quint64 owner = 0);
     /// Jobs queued or running.
     int pending() const;
     int threadCount() const { return int(m_threads.size()); }
+    /// General threads one owner may hold at once: half of them, at least one.
+    int maxPerOwner() const { return m_maxPerOwner; }
     /// Waits until no job is queued or running; false when `timeoutMs` passed first.
     bool waitIdle(int timeoutMs);
     /// Refuses new jobs, drops the queued ones, lets the running ones end and joins the threads
@@ -62,6 +66,8 @@ private:
     std::condition_variable m_idle;
     std::deque<Entry> m_queue;
     std::unordered_map<quint64, int> m_runningBy;  ///< jobs running per owner
+    std::unordered_map<quint64, int> m_generalBy;  ///< of those, jobs on general threads
+    int m_maxPerOwner = 1;
     int m_running = 0;
     bool m_stopping = false;
     std::vector<pthread_t> m_threads;

@@ -350,6 +350,30 @@ TEST_F(HostileNetworkTest, DisconnectStopsTheStatementAndQuickReadsKeepALane)
     EXPECT_EQ(cell(answer, 0, "n").toString(), "3000000") << qPrintable(answer.value("reason").toString());
 }
 
+TEST_F(HostileNetworkTest, OneConnectionsLongStatementsLeaveAGeneralWorkerToOthers)
+{
+    start([](ServerOptions& o) { o.workers = 2; });
+    TestClient hog;
+    ASSERT_TRUE(hog.open(url()));
+    // Two statements that never end on their own, neither of them a quick read.
+    hog.send(requestFrame(1, "Execute", {{"DbName", "Tessel"}, {"sqlexec", kEndlessQuery}}));
+    hog.send(requestFrame(2, "Execute", {{"DbName", "Tessel"}, {"sqlexec", kEndlessQuery}}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_server->requestsInFlight() == 2; }, kWaitMs));
+
+    TestClient writer;
+    ASSERT_TRUE(writer.open(url()));
+    QElapsedTimer clock;
+    clock.start();
+    const QJsonObject answer = writer.request(
+        1, "ExecuteEx",
+        {{"DbName", "Tessel"}, {"sqlexec", "INSERT INTO TAB_ITEM (S_ID, S_NAME) VALUES (:id, :name)"},
+         {"bindValue", QJsonObject{{":id", 77}, {":name", "written"}}}});
+    EXPECT_EQ(answer.value("result").toString(), "OK") << qPrintable(answer.value("reason").toString());
+    EXPECT_LT(clock.elapsed(), 5000);
+    hog.socket.abort();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_server->requestsInFlight() == 0; }, kWaitMs));
+}
+
 TEST_F(HostileNetworkTest, StartTightensPermissionsAndClearsLeftovers)
 {
     const QString data = m_folders.dataDir();

@@ -233,7 +233,7 @@ bool DbServer::start(QString* error)
         return false;
     }
 
-    m_pool = std::make_unique<WorkerPool>(*m_databases, m_options.workers, 1);
+    m_pool = std::make_unique<WorkerPool>(*m_databases, m_options.workers, 1, kLaneLimitMs);
 
     if (m_options.port != 0) {
         if (!listenAll(m_options.port, error)) {

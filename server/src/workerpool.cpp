@@ -17,8 +17,8 @@ struct WorkerPool::Start
     bool lane;
 };
 
-WorkerPool::WorkerPool(DatabaseSet& databases, int threads, int laneThreads)
-    : m_databases(databases), m_maxPerOwner(std::max(1, threads / 2))
+WorkerPool::WorkerPool(DatabaseSet& databases, int threads, int laneThreads, int shortMs)
+    : m_databases(databases), m_maxPerOwner(std::max(1, threads / 2)), m_short(std::chrono::milliseconds(shortMs))
 {
     // The stack is set explicitly: the default of std::thread (8 MiB, less under some limits)
     // is not what SQLite's recursion was measured against.
@@ -98,6 +98,17 @@ int WorkerPool::stop()
     return int(dropped.size());
 }
 
+bool WorkerPool::runsLongJob(quint64 owner) const
+{
+    const auto general = m_generalBy.find(owner);
+    if (general == m_generalBy.end()) {
+        return false;
+    }
+    const Clock::time_point youngSince = Clock::now() - m_short;
+    return std::any_of(general->second.begin(), general->second.end(),
+                       [youngSince](Clock::time_point start) { return start <= youngSince; });
+}
+
 std::deque<WorkerPool::Entry>::iterator WorkerPool::nextFor(bool lane)
 {
     auto first = m_queue.end();
@@ -107,7 +118,8 @@ std::deque<WorkerPool::Entry>::iterator WorkerPool::nextFor(bool lane)
         }
         if (!lane) {
             const auto general = m_generalBy.find(it->owner);
-            if (general != m_generalBy.end() && general->second >= m_maxPerOwner) {
+            if (general != m_generalBy.end() && int(general->second.size()) >= m_maxPerOwner &&
+                runsLongJob(it->owner)) {
                 continue;  // waits for one of its own jobs to end
             }
         }
@@ -136,11 +148,12 @@ void WorkerPool::run(int number, bool lane)
         const auto it = nextFor(lane);
         Job job = std::move(it->job);
         const quint64 owner = it->owner;
+        const Clock::time_point start = it->provenLong ? Clock::time_point::min() : Clock::now();
         m_queue.erase(it);
         ++m_running;
         ++m_runningBy[owner];
         if (!lane) {
-            ++m_generalBy[owner];
+            m_generalBy[owner].push_back(start);
         }
         lock.unlock();
         bool done = true;
@@ -158,14 +171,18 @@ void WorkerPool::run(int number, bool lane)
         if (--m_runningBy[owner] == 0) {
             m_runningBy.erase(owner);
         }
-        if (!lane && --m_generalBy[owner] == 0) {
-            m_generalBy.erase(owner);
+        if (!lane) {
+            std::vector<Clock::time_point>& starts = m_generalBy[owner];
+            starts.erase(std::find(starts.begin(), starts.end(), start));
+            if (starts.empty()) {
+                m_generalBy.erase(owner);
+            }
         }
         if (!m_queue.empty()) {
             m_wake.notify_all();  // a job that ended may let a waiting job of its owner go
         }
         if (!done && !m_stopping) {
-            m_queue.push_front(Entry{std::move(job), false, owner});  // first in line for a general thread
+            m_queue.push_front(Entry{std::move(job), false, owner, true});  // first in line for a general thread
             m_wake.notify_all();
         }
         job = nullptr;

@@ -6,6 +6,7 @@
 
 #include "database.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -25,16 +26,18 @@ public:
 
     /// `threads` general threads and `laneThreads` lane threads, each with a stack of
     /// kWorkerStackBytes.
-    WorkerPool(DatabaseSet& databases, int threads, int laneThreads = 0);
+    WorkerPool(DatabaseSet& databases, int threads, int laneThreads = 0, int shortMs = 500);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     /// Queues a job (`quick`: a lane thread may take it) of `owner` (a connection); false once
     /// the pool is stopping. A thread takes the first queued job whose owner has none running,
-    /// so one owner's flood of requests does not hold up the others; and one owner runs on at
-    /// most maxPerOwner() general threads at once, so that its long statements cannot hold
-    /// every general thread while other owners' writes wait.
+    /// so one owner's flood of requests does not hold up the others. An owner that runs a long
+    /// job on a general thread (one that has run for `shortMs`, or came back from the lane)
+    /// gets no more than maxPerOwner() general threads, so that its slow statements cannot
+    /// hold every general thread while other owners' writes wait; while its jobs are all
+    /// young they may use every thread.
     bool submit(Job job, bool quick = false, quint64 owner = 0);
     /// Jobs queued or running.
     int pending() const;
@@ -48,12 +51,16 @@ public:
     int stop();
 
 private:
+    using Clock = std::chrono::steady_clock;
     struct Entry
     {
         Job job;
         bool quick;
         quint64 owner;
+        bool provenLong = false;  ///< came back from the lane
     };
+    /// Whether `owner` runs a long job on a general thread (the lock held).
+    bool runsLongJob(quint64 owner) const;
     struct Start;
     static void* threadMain(void* start);
     void run(int number, bool lane);
@@ -66,8 +73,10 @@ private:
     std::condition_variable m_idle;
     std::deque<Entry> m_queue;
     std::unordered_map<quint64, int> m_runningBy;  ///< jobs running per owner
-    std::unordered_map<quint64, int> m_generalBy;  ///< of those, jobs on general threads
+    /// Of those, the start of each job on a general thread (a long one's: Clock's minimum).
+    std::unordered_map<quint64, std::vector<Clock::time_point>> m_generalBy;
     int m_maxPerOwner = 1;
+    Clock::duration m_short;
     int m_running = 0;
     bool m_stopping = false;
     std::vector<pthread_t> m_threads;

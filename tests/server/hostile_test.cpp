@@ -355,8 +355,11 @@ TEST_F(HostileNetworkTest, OneConnectionsLongStatementsLeaveAGeneralWorkerToOthe
     start([](ServerOptions& o) { o.workers = 2; });
     TestClient hog;
     ASSERT_TRUE(hog.open(url()));
-    // Two statements that never end on their own, neither of them a quick read.
+    // Two statements that never end on their own, neither of them a quick read; the second
+    // comes when the first has run longer than a short job.
     hog.send(requestFrame(1, "Execute", {{"DbName", "Tessel"}, {"sqlexec", kEndlessQuery}}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_server->requestsInFlight() == 1; }, kWaitMs));
+    QTest::qWait(800);
     hog.send(requestFrame(2, "Execute", {{"DbName", "Tessel"}, {"sqlexec", kEndlessQuery}}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_server->requestsInFlight() == 2; }, kWaitMs));
 

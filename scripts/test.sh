@@ -21,8 +21,6 @@ fi
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_BUILD_BENCH=OFF "${flags[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
-cd "$build"
-ctest --output-on-failure -j"$(nproc)"
-cd ..
+(cd "$build" && ctest --output-on-failure -j"$(nproc)")
 # The installed layout and the Debian packages, from the same build (see docs/packaging.md).
 bash scripts/install_check.sh "$build"

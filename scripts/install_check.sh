@@ -18,11 +18,15 @@ cleanup() {
 trap cleanup EXIT
 passed=0
 failed=0
-check() {  # check NAME COMMAND...: runs the command, counts and reports the outcome
+check() {  # check NAME COMMAND...: runs the command, stopping at its first failing step; counts
     local name=$1
     shift
-    local started=$SECONDS
-    if "$@" >"$work/check.log" 2>&1; then
+    local started=$SECONDS rc=0
+    set +e
+    (set -e; "$@") >"$work/check.log" 2>&1
+    rc=$?
+    set -e
+    if [ "$rc" -eq 0 ]; then
         passed=$((passed + 1))
         echo "install check: $name ok ($((SECONDS - started)) s)"
     else
@@ -56,7 +60,7 @@ check "example built" cmake --build "$example"
 
 port=$(free_base)
 start_server "$work/server.log" "$prefix/bin/tessel-dbserver" --data-dir "$work/data" --port "$port" \
-    --log-level warning
+    --log-level warning || failed=$((failed + 1))
 cat >"$example/DbServerConfig.json" <<JSON
 { "server_ip": "127.0.0.1", "server_port": $port }
 JSON
@@ -64,7 +68,8 @@ echo '{ "language": "EN" }' >"$example/StartConfiguration.json"
 echo "{ \"ca_file\": \"$work/data/tls/server.crt\" }" >"$example/WebSocket.json"
 export TESSEL_WS_CONFIG=$example/WebSocket.json TESSEL_LOG_LEVEL=4
 # Client programs keep the resource items the mediator hands out until they end (the items belong
-# to the client once the mediator is gone): no leak report for them; the servers keep theirs.
+# to the client once the mediator is gone), and OpenSSL's state of their TLS channels: no leak
+# report for them; the servers keep theirs.
 client_asan=${ASAN_OPTIONS:-}:detect_leaks=0
 ctl() { ASAN_OPTIONS=$client_asan "$prefix/bin/tesselctl" --server "127.0.0.1:$port" "$@"; }
 check "installed tesselctl makes an administrator" ctl init-admin admin "Adm1n pass"
@@ -79,7 +84,10 @@ example_prints_tree() {
 }
 check "example logs in and prints the tree" example_prints_tree
 pc_flags() {
-    PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs tessel-datalayer | grep -q -- "-I$prefix/lib/pkgconfig/../../include/tessel"
+    local flags
+    flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs tessel-datalayer)
+    echo "$flags"
+    grep -q -- "-I$prefix/lib/pkgconfig/../../include/tessel" <<<"$flags"
 }
 check "pkg-config file points into the prefix" pc_flags
 
@@ -91,11 +99,16 @@ packages_named() {
     for package in tessel-dbserver libtessel-datalayer libtessel-datalayer-dev; do
         ls "$debs"/${package}_*.deb
     done
-    dpkg-deb -c "$debs"/tessel-dbserver_*.deb | grep -q "./usr/lib/systemd/system/tessel-dbserver.service"
-    dpkg-deb -c "$debs"/tessel-dbserver_*.deb | grep -q "./usr/share/tessel/schema/Tessel.sql"
-    dpkg-deb -c "$debs"/libtessel-datalayer-dev_*.deb | grep -q "TesselDataLayerConfigVersion.cmake"
-    dpkg-deb -I "$debs"/tessel-dbserver_*.deb conffiles | grep -qx "/etc/tessel/dbserver.conf"
-    dpkg-deb -I "$debs"/libtessel-datalayer-dev_*.deb | grep -q "Depends:.*libtessel-datalayer"
+    # Whole listings first: grep -q leaving early would break dpkg-deb's pipe.
+    dpkg-deb -c "$debs"/tessel-dbserver_*.deb >"$work/server.list"
+    dpkg-deb -c "$debs"/libtessel-datalayer-dev_*.deb >"$work/dev.list"
+    grep -q "\./usr/lib/systemd/system/tessel-dbserver.service$" "$work/server.list"
+    grep -q "\./usr/share/tessel/schema/Tessel.sql$" "$work/server.list"
+    grep -q "TesselDataLayerConfigVersion.cmake$" "$work/dev.list"
+    dpkg-deb -I "$debs"/tessel-dbserver_*.deb conffiles >"$work/conffiles"
+    grep -qx "/etc/tessel/dbserver.conf" "$work/conffiles"
+    dpkg-deb -I "$debs"/libtessel-datalayer-dev_*.deb >"$work/dev.info"
+    grep -q "Depends:.*libtessel-datalayer (= 0" "$work/dev.info"
 }
 check "the three packages with their files" packages_named
 root=$work/root
@@ -113,18 +126,21 @@ if command -v systemd-analyze >/dev/null; then
 fi
 port2=$(free_base)
 metrics=$((port2 + 10))
+# Started here, not inside a check: a check runs in a subshell.
+start_server "$work/packaged.log" "$root/usr/bin/tessel-dbserver" --config "$root/etc/tessel/dbserver.conf" \
+    --data-dir "$work/packaged-data" --port "$port2" --metrics-port "$metrics" || failed=$((failed + 1))
 run_packaged_server() {
-    start_server "$work/packaged.log" "$root/usr/bin/tessel-dbserver" --config "$root/etc/tessel/dbserver.conf" \
-        --data-dir "$work/packaged-data" --port "$port2" --metrics-port "$metrics"
-    TESSEL_WS_CONFIG=/dev/null TESSEL_WS_CA_FILE=$work/packaged-data/tls/server.crt \
+    ASAN_OPTIONS=$client_asan TESSEL_WS_CONFIG=/dev/null TESSEL_WS_CA_FILE=$work/packaged-data/tls/server.crt \
         "$root/usr/bin/tesselctl" --server "127.0.0.1:$port2" query Tessel "SELECT count(*) AS n FROM TAB_OBJ"
     local status
-    status=$(TESSEL_WS_CA_FILE=$work/packaged-data/tls/server.crt \
+    status=$(ASAN_OPTIONS=$client_asan TESSEL_WS_CA_FILE=$work/packaged-data/tls/server.crt \
         "$root/usr/bin/tesselctl" --server "127.0.0.1:$port2" server-status)
     echo "$status"
     grep -q "^ExecuteQuery  *1  *0 " <<<"$status"
     grep -qE "^Tessel  +[0-9]+" <<<"$status"
-    curl -sf "http://127.0.0.1:$metrics/metrics" | grep -q '^tessel_command_requests_total{command="ExecuteQuery",outcome="served"} 1$'
+    local text
+    text=$(curl -sf "http://127.0.0.1:$metrics/metrics")
+    grep -q '^tessel_command_requests_total{command="ExecuteQuery",outcome="served"} 1$' <<<"$text"
     grep -q "options read from $root/etc/tessel/dbserver.conf" "$work/packaged.log"
 }
 check "unpacked server runs with its packaged options" run_packaged_server

@@ -83,8 +83,9 @@ ctl files get quickstart/notes/config.json "$app/config-fetched.json"
 cmp "$app/DbServerConfig.json" "$app/config-fetched.json"
 echo "== the file came back unchanged; on the storage host: $app/Db/files/quickstart/notes/config.json"
 ctl server-status
-echo "\$ curl -s http://127.0.0.1:$metrics/metrics | grep -v '^#' | head -n 12"
-curl -s "http://127.0.0.1:$metrics/metrics" | grep -v '^#' | head -n 12
+echo "\$ curl -s http://127.0.0.1:$metrics/metrics   (first samples)"
+metrics_text=$(curl -s "http://127.0.0.1:$metrics/metrics")
+awk '!/^#/ && n++ < 12' <<<"$metrics_text"
 
 stop_server
 trap - EXIT

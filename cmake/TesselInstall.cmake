@@ -26,6 +26,8 @@ set_target_properties(tesselctl PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 # them: the package hands the same link flags on to its users.
 if(TESSEL_SANITIZE)
     target_link_options(DataMediator INTERFACE $<INSTALL_INTERFACE:-fsanitize=address,undefined>)
+elseif(TESSEL_TSAN)
+    target_link_options(DataMediator INTERFACE $<INSTALL_INTERFACE:-fsanitize=thread>)
 endif()
 
 install(TARGETS DataMediator ToolKits VireoCommon WebSocket webservice_sdk
@@ -52,6 +54,8 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/TesselDataLayerConfig.cmake
 set(TESSEL_PC_LIBS "")
 if(TESSEL_SANITIZE)
     set(TESSEL_PC_LIBS "-fsanitize=address,undefined")
+elseif(TESSEL_TSAN)
+    set(TESSEL_PC_LIBS "-fsanitize=thread")
 endif()
 # Relocatable: the prefix is found from the file's own place.
 file(RELATIVE_PATH TESSEL_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)

@@ -31,9 +31,9 @@ int run(I_DataMediator& _mediator, const QString& _strUser, const QString& _strP
         return 1;
     }
     QVector<STRCT_VideoItem*> vecHosts = _mediator.GetAllHostItems();
-    std::stable_sort(vecHosts.begin(), vecHosts.end(), [](const STRCT_VideoItem* a, const STRCT_VideoItem* b) {
-        return a->m_iSortNum < b->m_iSortNum;
-    });
+    std::stable_sort(
+        vecHosts.begin(), vecHosts.end(),
+        [](const STRCT_VideoItem* a, const STRCT_VideoItem* b) { return a->m_iSortNum < b->m_iSortNum; });
     std::printf("resource tree of %s: %d hosts\n", qPrintable(_strUser), int(vecHosts.size()));
     for (const STRCT_VideoItem* pHost : vecHosts) {
         std::printf("%s  %s\n", pHost->m_strCaption.c_str(), pHost->m_strID.c_str());

@@ -60,8 +60,9 @@ QByteArray formatLogLine(bool json, QtMsgType type, const QMessageLogContext& co
     }
     // Lines of the request's own handling already start with "[c<connection>]".
     const bool tagged = !request.active || message.startsWith(QLatin1String("[c"));
-    const QString text = tagged ? message
-                                : QStringLiteral("[c%1] #%2 %3").arg(request.connectionId).arg(request.requestId).arg(message);
+    const QString text =
+        tagged ? message
+               : QStringLiteral("[c%1] #%2 %3").arg(request.connectionId).arg(request.requestId).arg(message);
     return qFormatLogMessage(type, context, text).toUtf8();
 }
 

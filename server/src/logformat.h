@@ -14,7 +14,8 @@ namespace tessel::server {
 bool installLogFormat(const QString& format);
 
 /// One log line, without the line feed, as the handler writes it.
-QByteArray formatLogLine(bool json, QtMsgType type, const QMessageLogContext& context, const QString& message);
+QByteArray formatLogLine(bool json, QtMsgType type, const QMessageLogContext& context,
+                         const QString& message);
 
 }  // namespace tessel::server
 

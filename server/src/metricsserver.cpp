@@ -32,7 +32,8 @@ bool MetricsServer::start(const QHostAddress& address, quint16 port, QString* er
     server->Get("/metrics", [this](const httplib::Request&, httplib::Response& response) {
         try {
             const QByteArray text = m_render();
-            response.set_content(text.constData(), size_t(text.size()), "text/plain; version=0.0.4; charset=utf-8");
+            response.set_content(text.constData(), size_t(text.size()),
+                                 "text/plain; version=0.0.4; charset=utf-8");
         } catch (const std::exception& e) {
             qCWarning(lcServer, "metrics: %s", e.what());
             response.status = 500;

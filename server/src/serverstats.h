@@ -68,7 +68,7 @@ public:
         std::array<int, kChannelCount> connections{};  ///< open now, by channel 1..4
         quint64 connectionsTotal = 0;                  ///< accepted since start
         quint64 served = 0;
-        quint64 refused = 0;                 ///< every refusal, those below included
+        quint64 refused = 0;                ///< every refusal, those below included
         quint64 refusedBeforeDispatch = 0;  ///< too large, unreadable header, shutting down
         std::map<QByteArray, CommandFigures> commands;
     };

@@ -113,7 +113,13 @@ QByteArray statusPrometheus(const StatusReport& report)
     const ServerStats::Snapshot& f = report.figures;
     QByteArray out;
     const auto family = [&out](const char* name, const char* type, const char* help) {
-        out.append("# HELP ").append(name).append(' ').append(help).append("\n# TYPE ").append(name).append(' ');
+        out.append("# HELP ")
+            .append(name)
+            .append(' ')
+            .append(help)
+            .append("\n# TYPE ")
+            .append(name)
+            .append(' ');
         out.append(type).append('\n');
     };
     family("tessel_uptime_seconds", "gauge", "Seconds since the server started.");
@@ -136,9 +142,13 @@ QByteArray statusPrometheus(const StatusReport& report)
     family("tessel_command_requests_total", "counter", "Requests by command and outcome.");
     for (const auto& [name, c] : f.commands) {
         const QByteArray label = labelValue(name);
-        out.append("tessel_command_requests_total{command=\"").append(label).append("\",outcome=\"served\"} ");
+        out.append("tessel_command_requests_total{command=\"")
+            .append(label)
+            .append("\",outcome=\"served\"} ");
         out.append(number(c.served)).append('\n');
-        out.append("tessel_command_requests_total{command=\"").append(label).append("\",outcome=\"refused\"} ");
+        out.append("tessel_command_requests_total{command=\"")
+            .append(label)
+            .append("\",outcome=\"refused\"} ");
         out.append(number(c.refused)).append('\n');
     }
     family("tessel_request_duration_seconds", "summary",
@@ -161,7 +171,9 @@ QByteArray statusPrometheus(const StatusReport& report)
     }
     family("tessel_database_wal_bytes", "gauge", "Size of each database's write-ahead log.");
     for (const DatabaseFileSizes& d : report.databases) {
-        out.append("tessel_database_wal_bytes{database=\"").append(labelValue(d.name.toUtf8())).append("\"} ");
+        out.append("tessel_database_wal_bytes{database=\"")
+            .append(labelValue(d.name.toUtf8()))
+            .append("\"} ");
         out.append(QByteArray::number(d.walBytes)).append('\n');
     }
     return out;

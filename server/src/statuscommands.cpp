@@ -12,7 +12,8 @@ void handleServerStatus(HandlerContext& context, const QJsonObject&, QByteArray&
 {
     QJsonObject data = statusJson(statusReport(context.dispatcher));
     data.insert(QStringLiteral("ret"), 0);
-    const QJsonObject answer{{QStringLiteral("result"), QStringLiteral("OK")}, {QStringLiteral("data"), data}};
+    const QJsonObject answer{{QStringLiteral("result"), QStringLiteral("OK")},
+                             {QStringLiteral("data"), data}};
     out.append(QJsonDocument(answer).toJson(QJsonDocument::Compact));
 }
 

@@ -32,17 +32,18 @@ protected:
 
 TEST_F(ConfigFileTest, KeyValueAndJsonFilesGiveTheSameOptions)
 {
-    const QString keyValue = file("# comment\n"
-                                  "; another comment\n"
-                                  "\n"
-                                  "data-dir = /srv/tessel\n"
-                                  "  --port=9700  \n"
-                                  "workers = 3\n"
-                                  "backup-root = /b1\n"
-                                  "backup-root = \"/b 2\"\n"
-                                  "metrics-port = 9100\n"
-                                  "metrics-address = any\n"
-                                  "log-format = json\n");
+    const QString keyValue = file(
+        "# comment\n"
+        "; another comment\n"
+        "\n"
+        "data-dir = /srv/tessel\n"
+        "  --port=9700  \n"
+        "workers = 3\n"
+        "backup-root = /b1\n"
+        "backup-root = \"/b 2\"\n"
+        "metrics-port = 9100\n"
+        "metrics-address = any\n"
+        "log-format = json\n");
     const QString json = file(R"({"data-dir": "/srv/tessel", "--port": 9700, "workers": 3,
                                   "backup-root": ["/b1", "/b 2"], "metrics-port": "9100",
                                   "metrics-address": "any", "log-format": "json"})");
@@ -61,7 +62,8 @@ TEST_F(ConfigFileTest, KeyValueAndJsonFilesGiveTheSameOptions)
 
 TEST_F(ConfigFileTest, TheCommandLineWins)
 {
-    const QString path = file("data-dir = /from/file\nport = 9700\nbackup-root = /file-b\nallow-origin = https://a\n");
+    const QString path =
+        file("data-dir = /from/file\nport = 9700\nbackup-root = /file-b\nallow-origin = https://a\n");
     // Before or after --config: the command line's value counts; a repeatable option given
     // there replaces the file's values, one not given keeps them.
     ASSERT_EQ(parse({"--port", "9800", "--config", path, "--backup-root", "/cli-b"}), ParseOutcome::Run)
@@ -104,7 +106,8 @@ TEST_F(ConfigFileTest, BadFilesAndValuesAreRefusedWithTheReason)
     };
     for (const Case& c : cases) {
         const QString path = c.content.isEmpty() ? m_dir.filePath("missing") : file(c.content);
-        EXPECT_EQ(parse(QStringList{"--config", path} + c.extra), ParseOutcome::ExitError) << c.content.constData();
+        EXPECT_EQ(parse(QStringList{"--config", path} + c.extra), ParseOutcome::ExitError)
+            << c.content.constData();
         EXPECT_TRUE(m_message.contains(QLatin1String(c.complaint)))
             << c.content.constData() << " -> " << qPrintable(m_message);
     }

@@ -138,8 +138,9 @@ TEST_F(StatusCommandTest, CountsServedAndRefusedPerCommand)
 TEST_F(StatusCommandTest, DatabaseAndWalSizesAreThoseOnDisk)
 {
     execute("CREATE TABLE BIG(V TEXT)");
-    execute("INSERT INTO BIG SELECT hex(randomblob(500)) FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
-            "SELECT x + 1 FROM c WHERE x < 200) SELECT x FROM c)");
+    execute(
+        "INSERT INTO BIG SELECT hex(randomblob(500)) FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
+        "SELECT x + 1 FROM c WHERE x < 200) SELECT x FROM c)");
     const QJsonObject data = statusData(call("ServerStatus", {}));
     const QJsonArray databases = data.value("databases").toArray();
     ASSERT_EQ(databases.size(), kDatabaseCount);
@@ -148,7 +149,8 @@ TEST_F(StatusCommandTest, DatabaseAndWalSizesAreThoseOnDisk)
         const QString path = m_folders.databasePath(d.value("name").toString());
         EXPECT_EQ(d.value("exists").toBool(), QFileInfo::exists(path)) << qPrintable(path);
         EXPECT_EQ(qint64(d.value("bytes").toDouble()), QFileInfo(path).size()) << qPrintable(path);
-        EXPECT_EQ(qint64(d.value("walBytes").toDouble()), QFileInfo(path + "-wal").size()) << qPrintable(path);
+        EXPECT_EQ(qint64(d.value("walBytes").toDouble()), QFileInfo(path + "-wal").size())
+            << qPrintable(path);
     }
     const QJsonObject tessel = databases.at(0).toObject();
     EXPECT_EQ(tessel.value("name"), "Tessel");
@@ -175,7 +177,8 @@ TEST_F(StatusCommandTest, LogLinesOfARequestCarryItsNumbers)
         EXPECT_FALSE(formatLogLine(false, QtWarningMsg, context, "[c42] #7 x").contains("#7 [c42]"));
         record.dropped();
     }
-    const QJsonObject outside = QJsonDocument::fromJson(formatLogLine(true, QtInfoMsg, context, "idle")).object();
+    const QJsonObject outside =
+        QJsonDocument::fromJson(formatLogLine(true, QtInfoMsg, context, "idle")).object();
     EXPECT_FALSE(outside.contains("connection"));
     EXPECT_FALSE(formatLogLine(false, QtInfoMsg, context, "idle").contains("[c"));
     // Dropped: the request was handed on and is counted where it finishes.
@@ -258,10 +261,12 @@ TEST_F(LiveStatusTest, MetricsEndpointServesTheSameFigures)
     ASSERT_TRUE(metrics.start(QHostAddress::LocalHost, 0, &error)) << qPrintable(error);
     TestClient plain;
     ASSERT_TRUE(plain.open(plainUrl()));
-    EXPECT_EQ(cell(plain.request(1, "ExecuteQuery", {{"DbName", "Tessel"}, {"sqlexec", "SELECT S_NAME FROM TAB_ITEM"}}),
+    EXPECT_EQ(cell(plain.request(1, "ExecuteQuery",
+                                 {{"DbName", "Tessel"}, {"sqlexec", "SELECT S_NAME FROM TAB_ITEM"}}),
                    0, "S_NAME"),
               "seed");
-    EXPECT_EQ(plain.request(2, "Execute", {{"DbName", "Tessel"}, {"sqlexec", "bad sql"}}).value("result"), "ERROR");
+    EXPECT_EQ(plain.request(2, "Execute", {{"DbName", "Tessel"}, {"sqlexec", "bad sql"}}).value("result"),
+              "ERROR");
 
     httplib::Client client("127.0.0.1", metrics.port());
     client.set_read_timeout(5, 0);
@@ -274,15 +279,18 @@ TEST_F(LiveStatusTest, MetricsEndpointServesTheSameFigures)
     EXPECT_EQ(sample(text, "tessel_connections{channel=\"1\"}"), 0.0);
     EXPECT_EQ(sample(text, "tessel_requests_served_total"), 1.0);
     EXPECT_EQ(sample(text, "tessel_requests_refused_total"), 1.0);
-    EXPECT_EQ(sample(text, "tessel_command_requests_total{command=\"ExecuteQuery\",outcome=\"served\"}"), 1.0);
+    EXPECT_EQ(sample(text, "tessel_command_requests_total{command=\"ExecuteQuery\",outcome=\"served\"}"),
+              1.0);
     EXPECT_EQ(sample(text, "tessel_command_requests_total{command=\"Execute\",outcome=\"refused\"}"), 1.0);
     EXPECT_EQ(sample(text, "tessel_request_duration_seconds_count{command=\"ExecuteQuery\"}"), 1.0);
-    EXPECT_GT(sample(text, "tessel_request_duration_seconds{command=\"ExecuteQuery\",quantile=\"0.99\"}"), 0.0);
+    EXPECT_GT(sample(text, "tessel_request_duration_seconds{command=\"ExecuteQuery\",quantile=\"0.99\"}"),
+              0.0);
     EXPECT_EQ(sample(text, "tessel_database_bytes{database=\"Tessel\"}"),
               double(QFileInfo(m_folders.databasePath("Tessel")).size()));
     EXPECT_EQ(sample(text, "tessel_database_bytes{database=\"Tessel-record\"}"), 0.0);
     // Every line is a comment or "series value".
-    const QRegularExpression line(QStringLiteral(R"(^(# (HELP|TYPE) .+|[a-z_]+(\{[a-z]+="[^"\\]*"(,[a-z]+="[^"\\]*")*\})? \S+)$)"));
+    const QRegularExpression line(
+        QStringLiteral(R"(^(# (HELP|TYPE) .+|[a-z_]+(\{[a-z]+="[^"\\]*"(,[a-z]+="[^"\\]*")*\})? \S+)$)"));
     for (const QString& l : QString::fromStdString(text).split('\n', Qt::SkipEmptyParts)) {
         EXPECT_TRUE(line.match(l).hasMatch()) << qPrintable(l);
     }
@@ -342,17 +350,21 @@ TEST(ExecutableStatusTest, OptionsFileMetricsPortAndJsonLogLines)
         kWaitMs))
         << process.readAllStandardError().constData();
     const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("listening on 127\\.0\\.0\\.1 ports (\\d+)")).match(QString::fromUtf8(out));
+        QRegularExpression(QStringLiteral("listening on 127\\.0\\.0\\.1 ports (\\d+)"))
+            .match(QString::fromUtf8(out));
     ASSERT_TRUE(m.hasMatch()) << out.constData() << process.readAllStandardError().constData();
 
     TestClient client;
     ASSERT_TRUE(client.open(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(m.captured(1).toInt() + 2))));
-    EXPECT_EQ(client.request(9, "Execute", {{"DbName", "Tessel"}, {"sqlexec", "nonsense"}}).value("result"), "ERROR");
+    EXPECT_EQ(client.request(9, "Execute", {{"DbName", "Tessel"}, {"sqlexec", "nonsense"}}).value("result"),
+              "ERROR");
 
     httplib::Client http("127.0.0.1", metricsPort);
     const auto response = http.Get("/metrics");
     ASSERT_TRUE(response) << httplib::to_string(response.error());
-    EXPECT_EQ(sample(response->body, "tessel_command_requests_total{command=\"Execute\",outcome=\"refused\"}"), 1.0);
+    EXPECT_EQ(
+        sample(response->body, "tessel_command_requests_total{command=\"Execute\",outcome=\"refused\"}"),
+        1.0);
 
     ::kill(pid_t(process.processId()), SIGTERM);
     ASSERT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, kWaitMs));
@@ -367,7 +379,8 @@ TEST(ExecutableStatusTest, OptionsFileMetricsPortAndJsonLogLines)
         QJsonParseError error;
         const QJsonObject line = QJsonDocument::fromJson(l, &error).object();
         ASSERT_EQ(error.error, QJsonParseError::NoError) << l.constData();
-        EXPECT_TRUE(line.contains("time") && line.contains("level") && line.contains("category")) << l.constData();
+        EXPECT_TRUE(line.contains("time") && line.contains("level") && line.contains("category"))
+            << l.constData();
         const QString message = line.value("message").toString();
         sawOptionsFile = sawOptionsFile || message.contains(QFileInfo(config).absoluteFilePath());
         if (message.contains("Execute failed")) {

@@ -35,12 +35,15 @@ void printStatus(const QJsonObject& _data)
     QStringList lstChannels;
     for (const QJsonValue& channel : _data.value("channels").toArray()) {
         const QJsonObject obj = channel.toObject();
-        lstChannels << QStringLiteral("%1: %2").arg(obj.value("channel").toInt()).arg(obj.value("connections").toInt());
+        lstChannels << QStringLiteral("%1: %2")
+                           .arg(obj.value("channel").toInt())
+                           .arg(obj.value("connections").toInt());
     }
     ctlOut() << "connections " << lstChannels.join("  ") << "  (accepted since start "
              << count(_data.value("connectionsAccepted")) << ")\n";
-    ctlOut() << "requests    served " << count(_data.value("served")) << "  refused " << count(_data.value("refused"))
-             << " (before dispatch " << count(_data.value("refusedBeforeDispatch")) << ")\n";
+    ctlOut() << "requests    served " << count(_data.value("served")) << "  refused "
+             << count(_data.value("refused")) << " (before dispatch "
+             << count(_data.value("refusedBeforeDispatch")) << ")\n";
     ctlOut() << "\n"
              << QStringLiteral("%1 %2 %3 %4 %5\n")
                     .arg("command", -30)
@@ -57,12 +60,15 @@ void printStatus(const QJsonObject& _data)
                         .arg(obj.value("p50Ms").toDouble(), 10, 'f', 3)
                         .arg(obj.value("p99Ms").toDouble(), 10, 'f', 3);
     }
-    ctlOut() << "\n" << QStringLiteral("%1 %2 %3\n").arg("database", -30).arg("bytes", 14).arg("WAL bytes", 14);
+    ctlOut() << "\n"
+             << QStringLiteral("%1 %2 %3\n").arg("database", -30).arg("bytes", 14).arg("WAL bytes", 14);
     for (const QJsonValue& database : _data.value("databases").toArray()) {
         const QJsonObject obj = database.toObject();
         ctlOut() << QStringLiteral("%1 %2 %3\n")
                         .arg(obj.value("name").toString(), -30)
-                        .arg(obj.value("exists").toBool() ? count(obj.value("bytes")) : QStringLiteral("(none)"), 14)
+                        .arg(obj.value("exists").toBool() ? count(obj.value("bytes"))
+                                                          : QStringLiteral("(none)"),
+                             14)
                         .arg(count(obj.value("walBytes")), 14);
     }
 }

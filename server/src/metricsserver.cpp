@@ -60,6 +60,11 @@ bool MetricsServer::start(const QHostAddress& address, quint16 port, QString* er
         m_finished = true;
     });
     qCInfo(lcServer, "metrics on http://%s:%u/metrics", qPrintable(address.toString()), unsigned(m_port));
+    if (!address.isLoopback()) {
+        qCWarning(lcServer,
+                  "the metrics endpoint on %s asks for no token: anyone who reaches it reads the figures",
+                  qPrintable(address.toString()));
+    }
     return true;
 }
 

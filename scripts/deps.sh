@@ -10,6 +10,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev
     libcpp-httplib-dev
     procps locales
+    dpkg-dev file curl
 )
 
 missing=()

@@ -2,7 +2,8 @@
 # Installs dependencies, builds, and runs the main job: a fresh client application directory
 # with its Db folder, tessel-dbserver on loopback serving that folder, and a client session
 # through the data layer (tesselctl) against it, and tessel-fileserver on 127.0.0.1:9600 for the
-# file operations. Both servers are stopped at the end.
+# file operations; at the end the server's own figures (tesselctl server-status and its metrics
+# endpoint). Both servers are stopped at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,7 +27,9 @@ cat >"$app/WebSocket.json" <<JSON
 { "ca_file": "Db/tls/server.crt" }
 JSON
 
-"$bin/tessel-dbserver" --data-dir "$app/Db" --port "$port" --log-level warning >"$app/server.log" 2>&1 &
+metrics=$((port + 4))
+"$bin/tessel-dbserver" --data-dir "$app/Db" --port "$port" --log-level warning --metrics-port "$metrics" \
+    >"$app/server.log" 2>&1 &
 server=$!
 # The file service: its root is the Db folder's "files" (the client always addresses port 9600).
 "$bin/tessel-fileserver" --data-dir "$app/Db" >"$app/fileserver.log" 2>&1 &
@@ -79,6 +82,10 @@ ctl files put "$app/DbServerConfig.json" quickstart/notes/config.json
 ctl files get quickstart/notes/config.json "$app/config-fetched.json"
 cmp "$app/DbServerConfig.json" "$app/config-fetched.json"
 echo "== the file came back unchanged; on the storage host: $app/Db/files/quickstart/notes/config.json"
+ctl server-status
+echo "\$ curl -s http://127.0.0.1:$metrics/metrics   (first samples)"
+metrics_text=$(curl -s "http://127.0.0.1:$metrics/metrics")
+awk '!/^#/ && n++ < 12' <<<"$metrics_text"
 
 stop_server
 trap - EXIT

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs dependencies, builds everything with ccache and runs the whole test suite.
+# Installs dependencies, builds everything with ccache and runs the whole test suite, then the
+# install check (cmake --install + examples/minimal-client, cpack -G DEB + dpkg -x).
 # TESSEL_SANITIZE=0 builds without AddressSanitizer/UndefinedBehaviorSanitizer (default: on).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,5 +21,6 @@ fi
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_BUILD_BENCH=OFF "${flags[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
-cd "$build"
-ctest --output-on-failure -j"$(nproc)"
+(cd "$build" && ctest --output-on-failure -j"$(nproc)")
+# The installed layout and the Debian packages, from the same build (see docs/packaging.md).
+bash scripts/install_check.sh "$build"

@@ -1,7 +1,10 @@
 // tessel-dbserver: parses the command line and runs the server until SIGTERM or SIGINT.
 #include "dbserver.h"
+#include "logformat.h"
 #include "logging.h"
+#include "metricsserver.h"
 #include "options.h"
+#include "serverstatus.h"
 #include "signalwatcher.h"
 
 #include <QCoreApplication>
@@ -34,6 +37,10 @@ int main(int argc, char* argv[])
             break;
     }
     applyLogLevel(options.logLevel);
+    installLogFormat(options.logFormat);
+    if (!options.configFile.isEmpty()) {
+        qCInfo(lcServer, "options read from %s", qPrintable(options.configFile));
+    }
     std::signal(SIGPIPE, SIG_IGN);
 
     SignalWatcher signalWatcher;
@@ -50,6 +57,11 @@ int main(int argc, char* argv[])
 
     QString error;
     if (!server.start(&error)) {
+        std::fprintf(stderr, "tessel-dbserver: %s\n", qPrintable(error));
+        return 1;
+    }
+    MetricsServer metrics([&server] { return statusPrometheus(statusReport(server.dispatcher())); });
+    if (options.metricsPort != 0 && !metrics.start(options.metricsAddress, options.metricsPort, &error)) {
         std::fprintf(stderr, "tessel-dbserver: %s\n", qPrintable(error));
         return 1;
     }

@@ -451,6 +451,7 @@ void DbServer::acceptWebSockets(QWebSocketServer* server, int channel)
         });
         connect(socket, &QWebSocket::disconnected, this, [this, id] { dropClient(id); });
         m_clients.insert(id, client);
+        m_dispatcher->stats().connectionOpened(channel);
         qCInfo(lcNet, "[c%llu] connected from %s port %u on channel %d (%s)", id, qPrintable(peer),
                socket->peerPort(), channel, channel == kPlainChannel ? "plain" : "TLS");
     }
@@ -513,6 +514,9 @@ void DbServer::onText(quint64 clientId, const QString& message)
     const bool tooLarge = size > limit || (size * 3 > limit && utf8Length(message) > limit);
     const FrameHeader header =
         parseFrameHeader(QStringView(message).left(std::min<qsizetype>(size, 64 * 1024)));
+    if (tooLarge || !header.ok() || m_stopping) {
+        m_dispatcher->stats().requestRefused();
+    }
     if (tooLarge) {
         qCInfo(lcNet, "[c%llu] #%lld request of %lld characters is over the limit", clientId, header.id,
                qint64(size));
@@ -619,6 +623,7 @@ void DbServer::dropClient(quint64 clientId)
         return;
     }
     client->gone->store(true);  // its statements still running stop at the next check
+    m_dispatcher->stats().connectionClosed(client->channel);
     qCInfo(lcNet, "[c%llu] disconnected (%s)", clientId,
            client->socket->closeReason().isEmpty() ? "no reason" : qPrintable(client->socket->closeReason()));
     QObject::disconnect(client->socket, nullptr, this, nullptr);

@@ -61,6 +61,7 @@ Dispatcher::Dispatcher(DatabaseSet& databases) : m_databases(databases)
     registerStandardCommands(*this);
     registerPartitionCommands(*this);
     registerMaintenanceCommands(*this);
+    registerStatusCommands(*this);
 }
 
 void Dispatcher::addCommand(const QByteArray& name, Handler handler)
@@ -107,6 +108,8 @@ QByteArray Dispatcher::handle(qint64 id, const QByteArray& command, const QByteA
         timer.start();
     }
     QByteArray out = answerPrefix(id);
+    RequestRecorder record(*m_stats, hasCommand(command) ? command : QByteArray(ServerStats::kUnknownCommand),
+                           client.connectionId, id);
     try {
         const auto it = m_handlers.constFind(command);
         if (it == m_handlers.constEnd()) {
@@ -143,8 +146,10 @@ QByteArray Dispatcher::handle(qint64 id, const QByteArray& command, const QByteA
             qCDebug(lcSql, "[c%llu] #%lld %s ok, %lld bytes, %.3f ms", client.connectionId, id,
                     command.constData(), qint64(out.size()), double(timer.nsecsElapsed()) / 1e6);
         }
+        record.succeeded();
         return out;
     } catch (const LaneExpired&) {
+        record.dropped();
         throw;
     } catch (const RequestError& e) {
         qCInfo(lcSql, "[c%llu] #%lld %s failed (%s): %s", client.connectionId, id, command.constData(),

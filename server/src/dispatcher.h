@@ -4,6 +4,7 @@
 #define TESSEL_SERVER_DISPATCHER_H
 
 #include "database.h"
+#include "serverstats.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -76,6 +77,9 @@ public:
     qint64 statementLimitMs() const { return m_statementLimitMs; }
     void setStatementLimitMs(qint64 ms) { m_statementLimitMs = ms; }
 
+    /// Counters of connections and requests (ServerStatus, metrics).
+    ServerStats& stats() const { return *m_stats; }
+
     /// A whole request frame (UTF-8) in, the answer frame out. Safe from any thread, each with
     /// its own ConnectionCache.
     QByteArray handleFrame(const QByteArray& frame, const ClientInfo& client,
@@ -97,6 +101,7 @@ private:
     std::shared_ptr<HostMonitor> m_hostMonitor;
     qsizetype m_maxAnswerBytes = qsizetype(512) << 20;
     qint64 m_statementLimitMs = 30000;
+    std::shared_ptr<ServerStats> m_stats = std::make_shared<ServerStats>();
 };
 
 /// Adds Execute, ExecuteEx, ExecuteQuery, ExecuteQueryEx, ExecuteTransaction,
@@ -110,6 +115,9 @@ void registerPartitionCommands(Dispatcher& dispatcher);
 /// Adds DownLoadDB, UploadDB, BackupDatabase, RestoreDatabase, GetAllNetworkInfo and
 /// GetSystemStatusByName.
 void registerMaintenanceCommands(Dispatcher& dispatcher);
+
+/// Adds ServerStatus.
+void registerStatusCommands(Dispatcher& dispatcher);
 
 }  // namespace tessel::server
 

@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QThread>
 
 #include <algorithm>
@@ -17,11 +20,132 @@ namespace tessel::server {
 
 QString defaultSchemaDir()
 {
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("schema"));
+    const QDir exeDir(QCoreApplication::applicationDirPath());
+    const QString beside = exeDir.filePath(QStringLiteral("schema"));
     if (QFileInfo(beside).isDir()) {
         return beside;
     }
+    // An installed server: <prefix>/bin/tessel-dbserver and <prefix>/share/tessel/schema.
+    const QString shared = QDir::cleanPath(exeDir.filePath(QStringLiteral("../share/tessel/schema")));
+    if (QFileInfo(shared).isDir()) {
+        return shared;
+    }
     return QStringLiteral(TESSEL_SCHEMA_SOURCE_DIR);
+}
+
+namespace {
+
+QString optionName(QString name)
+{
+    name = name.trimmed();
+    if (name.startsWith(QLatin1String("--"))) {
+        name.remove(0, 2);
+    }
+    return name;
+}
+
+bool configValueText(const QJsonValue& value, QString* text)
+{
+    switch (value.type()) {
+        case QJsonValue::String:
+            *text = value.toString();
+            return true;
+        case QJsonValue::Double: {
+            const double d = value.toDouble();
+            *text = d == double(qint64(d)) ? QString::number(qint64(d)) : QString::number(d, 'g', 17);
+            return true;
+        }
+        case QJsonValue::Bool:
+            *text = value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool readJsonConfig(const QString& path, const QByteArray& content, const QStringList& known,
+                    QStringList* arguments, QString* error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(content, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
+        *error = QStringLiteral("--config %1: not a JSON object (%2 at offset %3)")
+                     .arg(path, parseError.error != QJsonParseError::NoError ? parseError.errorString()
+                                                                             : QStringLiteral("another value"))
+                     .arg(parseError.offset);
+        return false;
+    }
+    const QJsonObject object = doc.object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QString name = optionName(it.key());
+        if (!known.contains(name)) {
+            *error = QStringLiteral("--config %1: unknown option \"%2\"").arg(path, it.key());
+            return false;
+        }
+        const QJsonArray values = it.value().isArray() ? it.value().toArray() : QJsonArray{it.value()};
+        for (const QJsonValue& v : values) {
+            QString text;
+            if (!configValueText(v, &text)) {
+                *error = QStringLiteral("--config %1: \"%2\" must be a string, a number, a boolean or an "
+                                        "array of them")
+                             .arg(path, it.key());
+                return false;
+            }
+            arguments->append(QStringLiteral("--%1=%2").arg(name, text));
+        }
+    }
+    return true;
+}
+
+bool readKeyValueConfig(const QString& path, const QByteArray& content, const QStringList& known,
+                        QStringList* arguments, QString* error)
+{
+    const QList<QByteArray> lines = content.split('\n');
+    for (int n = 0; n < lines.size(); ++n) {
+        const QString line = QString::fromUtf8(lines[n]).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char(';'))) {
+            continue;
+        }
+        const int equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0) {
+            *error = QStringLiteral("--config %1 line %2: expected \"name = value\"").arg(path).arg(n + 1);
+            return false;
+        }
+        const QString name = optionName(line.left(equals));
+        if (!known.contains(name)) {
+            *error = QStringLiteral("--config %1 line %2: unknown option \"%3\"").arg(path).arg(n + 1).arg(name);
+            return false;
+        }
+        QString value = line.mid(equals + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'))) {
+            value = value.mid(1, value.size() - 2);
+        }
+        arguments->append(QStringLiteral("--%1=%2").arg(name, value));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool readConfigFile(const QString& path, const QStringList& known, QStringList* arguments, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("--config %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray content = file.read(1 << 20);
+    if (!file.atEnd()) {
+        *error = QStringLiteral("--config %1: larger than 1 MiB").arg(path);
+        return false;
+    }
+    QStringList out;
+    const bool ok = content.trimmed().startsWith('{') ? readJsonConfig(path, content, known, &out, error)
+                                                      : readKeyValueConfig(path, content, known, &out, error);
+    if (ok) {
+        *arguments = out;
+    }
+    return ok;
 }
 
 QString tokenProblem(const QString& token)
@@ -57,7 +181,55 @@ bool readTokenFile(const QString& path, QString* token, QString* error)
     return true;
 }
 
-ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* options, QString* message)
+namespace {
+
+/// An IP address, "localhost" or "any".
+bool hostAddress(const QString& text, QHostAddress* address)
+{
+    if (text == QLatin1String("localhost")) {
+        *address = QHostAddress(QHostAddress::LocalHost);
+        return true;
+    }
+    if (text == QLatin1String("any")) {
+        *address = QHostAddress(QHostAddress::Any);
+        return true;
+    }
+    return address->setAddress(text);
+}
+
+ParseOutcome parseArguments(const QStringList& arguments, ServerOptions* options, QString* message,
+                            bool withConfig);
+
+/// Reads the --config file and parses its options followed by the command line's.
+ParseOutcome parseWithConfig(const QStringList& arguments, const QString& path, const QStringList& known,
+                             const QStringList& repeatedOnCommandLine, ServerOptions* options,
+                             QString* message)
+{
+    QStringList fromFile;
+    if (!readConfigFile(path, known, &fromFile, message)) {
+        return ParseOutcome::ExitError;
+    }
+    QStringList combined{arguments.value(0)};
+    for (const QString& argument : qAsConst(fromFile)) {
+        const QString name = argument.mid(2, argument.indexOf(QLatin1Char('=')) - 2);
+        if (name == QLatin1String("config") || name == QLatin1String("help") || name == QLatin1String("version")) {
+            *message = QStringLiteral("--config %1: \"%2\" cannot be set in an options file").arg(path, name);
+            return ParseOutcome::ExitError;
+        }
+        if (!repeatedOnCommandLine.contains(name)) {
+            combined.append(argument);
+        }
+    }
+    combined.append(arguments.mid(1));
+    const ParseOutcome outcome = parseArguments(combined, options, message, false);
+    if (outcome == ParseOutcome::Run) {
+        options->configFile = QFileInfo(path).absoluteFilePath();
+    }
+    return outcome;
+}
+
+ParseOutcome parseArguments(const QStringList& arguments, ServerOptions* options, QString* message,
+                            bool withConfig)
 {
     const int defaultWorkers = std::max(2, QThread::idealThreadCount());
     QCommandLineParser parser;
@@ -142,9 +314,30 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
         QStringLiteral("Unsent answers a connection may pile up, in MiB, before it is closed as not "
                        "reading (default 64, 1..4096)."),
         QStringLiteral("N"), QStringLiteral("64"));
-    parser.addOptions({help, version, dataDir, listen, port, cert, key, workers, logLevel, maxFrame,
-                       schemaDir, backupRoot, sampleInterval, tokenFile, statementTimeout, allowOrigin,
-                       maxOutgoing});
+    const QCommandLineOption metricsPort(
+        QStringLiteral("metrics-port"),
+        QStringLiteral("Port of the Prometheus text endpoint (GET /metrics); default: no endpoint."),
+        QStringLiteral("N"));
+    const QCommandLineOption metricsAddress(
+        QStringLiteral("metrics-address"),
+        QStringLiteral("Address of the metrics endpoint: an IPv4 or IPv6 address, \"localhost\" or "
+                       "\"any\" (default 127.0.0.1)."),
+        QStringLiteral("ADDR"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption logFormat(
+        QStringLiteral("log-format"),
+        QStringLiteral("text, or json for one JSON object per line (default text)."), QStringLiteral("FORMAT"),
+        QStringLiteral("text"));
+    const QCommandLineOption config(
+        QStringLiteral("config"),
+        QStringLiteral("Options file (\"name = value\" lines or a JSON object) read before the command "
+                       "line, which wins."),
+        QStringLiteral("FILE"));
+    const QList<QCommandLineOption> all{help,           version,     dataDir,       listen,     port,
+                                        cert,           key,         workers,       logLevel,   maxFrame,
+                                        schemaDir,      backupRoot,  sampleInterval, tokenFile, statementTimeout,
+                                        allowOrigin,    maxOutgoing, metricsPort,   metricsAddress, logFormat,
+                                        config};
+    parser.addOptions(all);
 
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -163,6 +356,19 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
         *message = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().constFirst());
         return ParseOutcome::ExitError;
     }
+    if (withConfig && parser.isSet(config)) {
+        QStringList known;
+        for (const QCommandLineOption& option : all) {
+            known.append(option.names());
+        }
+        QStringList repeated;
+        for (const QCommandLineOption* option : {&backupRoot, &allowOrigin}) {
+            if (parser.isSet(*option)) {
+                repeated.append(option->names());
+            }
+        }
+        return parseWithConfig(arguments, parser.value(config), known, repeated, options, message);
+    }
 
     ServerOptions o;
     o.dataDir = parser.value(dataDir);
@@ -171,11 +377,7 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
         return ParseOutcome::ExitError;
     }
     const QString address = parser.value(listen);
-    if (address == QLatin1String("localhost")) {
-        o.listenAddress = QHostAddress(QHostAddress::LocalHost);
-    } else if (address == QLatin1String("any")) {
-        o.listenAddress = QHostAddress(QHostAddress::Any);
-    } else if (!o.listenAddress.setAddress(address)) {
+    if (!hostAddress(address, &o.listenAddress)) {
         *message = QStringLiteral("--listen: not an IP address: %1").arg(address);
         return ParseOutcome::ExitError;
     }
@@ -231,6 +433,24 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
         *message = QStringLiteral("--max-outgoing-mb must be 1..4096");
         return ParseOutcome::ExitError;
     }
+    if (parser.isSet(metricsPort)) {
+        const uint value = parser.value(metricsPort).toUInt(&ok);
+        if (!ok || value < 1 || value > 65535) {
+            *message = QStringLiteral("--metrics-port must be 1..65535");
+            return ParseOutcome::ExitError;
+        }
+        o.metricsPort = quint16(value);
+    }
+    const QString metricsAt = parser.value(metricsAddress);
+    if (!hostAddress(metricsAt, &o.metricsAddress)) {
+        *message = QStringLiteral("--metrics-address: not an IP address: %1").arg(metricsAt);
+        return ParseOutcome::ExitError;
+    }
+    o.logFormat = parser.value(logFormat);
+    if (o.logFormat != QLatin1String("text") && o.logFormat != QLatin1String("json")) {
+        *message = QStringLiteral("--log-format must be text or json");
+        return ParseOutcome::ExitError;
+    }
     if (parser.isSet(tokenFile)) {
         if (!readTokenFile(parser.value(tokenFile), &o.token, message)) {
             return ParseOutcome::ExitError;
@@ -247,6 +467,13 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
     }
     *options = o;
     return ParseOutcome::Run;
+}
+
+}  // namespace
+
+ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* options, QString* message)
+{
+    return parseArguments(arguments, options, message, true);
 }
 
 }  // namespace tessel::server

@@ -30,6 +30,10 @@ struct ServerOptions
     /// Origins a handshake's Origin header may name (browsers send one, native clients none).
     QStringList allowedOrigins;
     int maxOutgoingMb = 64;  ///< answers a connection may leave unread before it is closed
+    quint16 metricsPort = 0;  ///< Prometheus text endpoint; 0: none
+    QHostAddress metricsAddress{QHostAddress::LocalHost};
+    QString logFormat = QStringLiteral("text");  ///< "text" or "json" (one object per line)
+    QString configFile;  ///< the --config file the options were read from, if any
 
     qint64 maxFrameBytes() const { return qint64(maxFrameMb) << 20; }
     qint64 maxOutgoingBytes() const { return qint64(maxOutgoingMb) << 20; }
@@ -43,8 +47,17 @@ enum class ParseOutcome
 };
 
 /// Parses `arguments` (argv as a list). ExitOk after --help/--version (text in `message`),
-/// ExitError with the complaint in `message`.
+/// ExitError with the complaint in `message`. With --config FILE the file's options are read
+/// first and the command line's override them; a repeatable option given on the command line
+/// replaces the file's values for it.
 ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* options, QString* message);
+
+/// Turns an options file into command-line arguments ("--name=value"): JSON (an object whose
+/// members are option names; a string, number or boolean value, or an array for a repeatable
+/// option) or "name = value" lines ('#' starts a comment line; a value may be in double quotes).
+/// Names may carry the leading "--". False with the reason in `error` for an unreadable file,
+/// a malformed line, or a name that is not in `known`.
+bool readConfigFile(const QString& path, const QStringList& known, QStringList* arguments, QString* error);
 
 /// Reads the access token from `path`: the file's text without surrounding blanks. False with
 /// the reason in `error` when the file cannot be read or the token is not acceptable.

@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# The install as users get it, from an existing build folder (argument; default build-test-asan):
+# 1. `cmake --install` into a temporary prefix, examples/minimal-client built against that prefix
+#    with find_package(TesselDataLayer) and run against the installed tessel-dbserver;
+# 2. `cpack -G DEB`, every package unpacked with `dpkg -x` into a clean folder, and the unpacked
+#    server run once with its packaged options file (tesselctl server-status and the metrics
+#    endpoint asked for their figures).
+# No root rights, no system folder touched. Prints "N passed, N failed" at the end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build-test-asan}")
+work=$(mktemp -d /tmp/tessel-install.XXXXXX)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill -TERM "$p" 2>/dev/null && wait "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+passed=0
+failed=0
+check() {  # check NAME COMMAND...: runs the command, stopping at its first failing step; counts
+    local name=$1
+    shift
+    local started=$SECONDS rc=0
+    set +e
+    (set -e; "$@") >"$work/check.log" 2>&1
+    rc=$?
+    set -e
+    if [ "$rc" -eq 0 ]; then
+        passed=$((passed + 1))
+        echo "install check: $name ok ($((SECONDS - started)) s)"
+    else
+        failed=$((failed + 1))
+        echo "install check: $name FAILED" >&2
+        tail -n 40 "$work/check.log" >&2
+    fi
+}
+free_base() { echo $((20000 + RANDOM % 30000)); }
+# start_server LOG ARGS...: starts tessel-dbserver in the background, waits for its ready line
+start_server() {
+    local log=$1
+    shift
+    "$@" >"$log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 1 100); do
+        grep -q "listening" "$log" && return 0
+        sleep 0.1
+    done
+    cat "$log" >&2
+    return 1
+}
+
+# ---- 1. cmake --install and the example ----
+prefix=$work/prefix
+check "cmake --install" cmake --install "$build" --prefix "$prefix"
+example=$work/example
+check "example configured with find_package" \
+    cmake -S examples/minimal-client -B "$example" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+check "example built" cmake --build "$example"
+
+port=$(free_base)
+start_server "$work/server.log" "$prefix/bin/tessel-dbserver" --data-dir "$work/data" --port "$port" \
+    --log-level warning || failed=$((failed + 1))
+cat >"$example/DbServerConfig.json" <<JSON
+{ "server_ip": "127.0.0.1", "server_port": $port }
+JSON
+echo '{ "language": "EN" }' >"$example/StartConfiguration.json"
+echo "{ \"ca_file\": \"$work/data/tls/server.crt\" }" >"$example/WebSocket.json"
+export TESSEL_WS_CONFIG=$example/WebSocket.json TESSEL_LOG_LEVEL=4
+# Client programs keep the resource items the mediator hands out until they end (the items belong
+# to the client once the mediator is gone), and OpenSSL's state of their TLS channels: no leak
+# report for them; the servers keep theirs.
+client_asan=${ASAN_OPTIONS:-}:detect_leaks=0
+ctl() { ASAN_OPTIONS=$client_asan "$prefix/bin/tesselctl" --server "127.0.0.1:$port" "$@"; }
+check "installed tesselctl makes an administrator" ctl init-admin admin "Adm1n pass"
+check "installed tesselctl adds a host" ctl add-host 127.0.0.2 3000 cam "cam pass" 2 0 0 "Install gate" \
+    --user admin --password "Adm1n pass"
+example_prints_tree() {
+    local out
+    out=$(ASAN_OPTIONS=$client_asan "$example/minimal-client" admin "Adm1n pass")
+    echo "$out"
+    grep -q "^resource tree of admin: 1 hosts" <<<"$out" && grep -q "^Install gate " <<<"$out" &&
+        [ "$(grep -c '^  ' <<<"$out")" -eq 2 ]
+}
+check "example logs in and prints the tree" example_prints_tree
+pc_flags() {
+    local flags
+    flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs tessel-datalayer)
+    echo "$flags"
+    grep -q -- "-I$prefix/lib/pkgconfig/../../include/tessel" <<<"$flags"
+}
+check "pkg-config file points into the prefix" pc_flags
+
+# ---- 2. Debian packages ----
+debs=$work/debs
+check "cpack -G DEB" bash -c "cd '$build' && cpack -G DEB -B '$debs'"
+packages_named() {
+    local package
+    for package in tessel-dbserver libtessel-datalayer libtessel-datalayer-dev; do
+        ls "$debs"/${package}_*.deb
+    done
+    # Whole listings first: grep -q leaving early would break dpkg-deb's pipe.
+    dpkg-deb -c "$debs"/tessel-dbserver_*.deb >"$work/server.list"
+    dpkg-deb -c "$debs"/libtessel-datalayer-dev_*.deb >"$work/dev.list"
+    grep -q "\./usr/lib/systemd/system/tessel-dbserver.service$" "$work/server.list"
+    grep -q "\./usr/share/tessel/schema/Tessel.sql$" "$work/server.list"
+    grep -q "TesselDataLayerConfigVersion.cmake$" "$work/dev.list"
+    dpkg-deb -I "$debs"/tessel-dbserver_*.deb conffiles >"$work/conffiles"
+    grep -qx "/etc/tessel/dbserver.conf" "$work/conffiles"
+    dpkg-deb -I "$debs"/libtessel-datalayer-dev_*.deb >"$work/dev.info"
+    grep -q "Depends:.*libtessel-datalayer (= 0" "$work/dev.info"
+}
+check "the three packages with their files" packages_named
+root=$work/root
+mkdir -p "$root"
+unpack() { for d in "$debs"/*.deb; do dpkg -x "$d" "$root"; done; }
+check "dpkg -x into a clean folder" unpack
+if command -v systemd-analyze >/dev/null; then
+    unit_verifies() {
+        # The unit names /usr/bin/tessel-dbserver: verified against the unpacked copy of it.
+        sed "s#/usr/bin/tessel-dbserver#$root/usr/bin/tessel-dbserver#" \
+            "$root/usr/lib/systemd/system/tessel-dbserver.service" >"$work/tessel-dbserver.service"
+        systemd-analyze verify "$work/tessel-dbserver.service"
+    }
+    check "systemd unit verifies" unit_verifies
+fi
+port2=$(free_base)
+metrics=$((port2 + 10))
+# Started here, not inside a check: a check runs in a subshell.
+start_server "$work/packaged.log" "$root/usr/bin/tessel-dbserver" --config "$root/etc/tessel/dbserver.conf" \
+    --data-dir "$work/packaged-data" --port "$port2" --metrics-port "$metrics" || failed=$((failed + 1))
+run_packaged_server() {
+    ASAN_OPTIONS=$client_asan TESSEL_WS_CONFIG=/dev/null TESSEL_WS_CA_FILE=$work/packaged-data/tls/server.crt \
+        "$root/usr/bin/tesselctl" --server "127.0.0.1:$port2" query Tessel "SELECT count(*) AS n FROM TAB_OBJ"
+    local status
+    status=$(ASAN_OPTIONS=$client_asan TESSEL_WS_CA_FILE=$work/packaged-data/tls/server.crt \
+        "$root/usr/bin/tesselctl" --server "127.0.0.1:$port2" server-status)
+    echo "$status"
+    grep -q "^ExecuteQuery  *1  *0 " <<<"$status"
+    grep -qE "^Tessel  +[0-9]+" <<<"$status"
+    local text
+    text=$(curl -sf "http://127.0.0.1:$metrics/metrics")
+    grep -q '^tessel_command_requests_total{command="ExecuteQuery",outcome="served"} 1$' <<<"$text"
+    grep -q "options read from $root/etc/tessel/dbserver.conf" "$work/packaged.log"
+}
+check "unpacked server runs with its packaged options" run_packaged_server
+
+echo "install: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

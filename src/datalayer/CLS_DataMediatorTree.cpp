@@ -14,6 +14,7 @@
 
 #include <QHash>
 
+#include <future>
 #include <memory>
 
 using namespace ResourceTree;
@@ -171,17 +172,28 @@ int CLS_ResourceTree::CreateResourceTree(CLS_DataMediator& _m)
     OwnedEntities<CLS_AlarmOutEntity> alarmOuts;
     QVector<Common::STRCT_DevItem> vecDevs;
 
-    // A read that fails leaves the tree unloaded, so that the next call tries again.
-    int iRet = access.GetHostsOfUser(_m.m_strUserID, hosts.vec);
+    // The reads go out together, each from a thread of its own: the server runs one statement
+    // while the answer of another is decoded here. A read that fails leaves the tree unloaded,
+    // so that the next call tries again.
+    const QString strUserID = _m.m_strUserID;
+    std::future<int> readChannels =
+        std::async(std::launch::async, [&] { return access.GetAllChannels(channels.vec); });
+    std::future<int> readAlarmIns =
+        std::async(std::launch::async, [&] { return access.GetAllAlarmIns(alarmIns.vec); });
+    std::future<int> readAlarmOuts =
+        std::async(std::launch::async, [&] { return access.GetAllAlarmOuts(alarmOuts.vec); });
+    std::future<int> readDevs = std::async(std::launch::async, [&] { return access.GetAllDevs(vecDevs); });
+    int iRet = access.GetHostsOfUser(strUserID, hosts.vec);
+    const int iReads[] = {readChannels.get(), readAlarmIns.get(), readAlarmOuts.get(), readDevs.get()};
     if (iRet != 0) {
         DL_LOG(2, "CLS_DataMediator::CreateResourceTree GetHostsOfUser iRet = %d", iRet);
         return iRet;
     }
-    if ((iRet = access.GetAllChannels(channels.vec)) != 0 ||
-        (iRet = access.GetAllAlarmIns(alarmIns.vec)) != 0 ||
-        (iRet = access.GetAllAlarmOuts(alarmOuts.vec)) != 0 || (iRet = access.GetAllDevs(vecDevs)) != 0) {
-        DL_LOG(2, "CLS_DataMediator::CreateResourceTree read iRet = %d", iRet);
-        return iRet;
+    for (const int iRead : iReads) {
+        if (iRead != 0) {
+            DL_LOG(2, "CLS_DataMediator::CreateResourceTree read iRet = %d", iRead);
+            return iRead;
+        }
     }
 
     // Children by host, in the order read (by number).
@@ -305,7 +317,6 @@ void CLS_ResourceTree::DropLoaded(CLS_DataMediator& _m)
     _m.m_mapPassengerFlowData.clear();
     vecOld.removeAll(nullptr);
     ReleaseLater(vecOld);
-    _m.m_mapAuthority.clear();
     _m.m_bTreeInited = false;
 }
 
@@ -339,9 +350,12 @@ int CLS_DataMediator::InitTreeNodeData()
             DL_LOG(4, "CLS_DataMediator::InitTreeNodeData qstrUserId isEmpty");
             return -1;
         }
-        GetAuthorityByRole(qstrUserId, m_mapAuthority);
-
+        // The rights are read (once per login) beside the tree's own reads, and are there before
+        // the custom tree needs them.
+        CLS_ResourceTree::AuthorityRead rights;
+        CLS_ResourceTree::StartAuthority(*this, qstrUserId, rights);
         const int iRet = CLS_ResourceTree::CreateResourceTree(*this);
+        CLS_ResourceTree::FinishAuthority(*this, rights);
         if (iRet != 0) {
             QVector<STRCT_VideoItem*> vecBuilt;
             {
@@ -445,15 +459,20 @@ int CLS_ResourceTree::InsertChildren(CLS_DataMediator& _m, const QVector<typenam
     if (bNoHost) {
         DL_LOG(3, _texts.pszNoHost);
     }
+    // The new objects came with rights of their own (the administrator's role): those, and only
+    // those, are read.
+    QStringList lstNewIDs;
+    lstNewIDs.reserve(entities.vec.size());
+    for (const Entity* pEntity : qAsConst(entities.vec)) {
+        lstNewIDs.append(pEntity->S_ID);
+    }
     if (iResult != 0) {
         DL_LOG(3, _texts.pszBadPosition, iBadPosition);
+        AddAuthorityOf(_m, lstNewIDs);
         return iResult;
     }
     EmitResource(_m, vecPlaced, otInsert, iDevType);
-    if (K::kKind == ckChannel) {
-        // The new channels gave the administrator's role rights of their own.
-        ReloadAuthority(_m);
-    }
+    AddAuthorityOf(_m, lstNewIDs);
     return iRet;
 }
 
@@ -486,6 +505,7 @@ int CLS_DataMediator::InsertHost(STRCT_VideoHost* _pVideoItem)
             CLS_ResourceTree::Put(*this, pHost);
         }
         CLS_ResourceTree::EmitResource(*this, {pHost}, otInsert, entity.I_DEVTYPE);
+        CLS_ResourceTree::AddAuthorityOf(*this, {entity.S_ID});
         return iRet;
     });
 }
@@ -881,6 +901,7 @@ int CLS_DataMediator::DeleteDev(QString _strDevID)
         }
         T::EmitResource(*this, vecRemoved, otDelete, iDevType);
         T::ReleaseLater(vecRemoved);
+        T::DropAuthorityOf(*this, {_strDevID, strChannelID});
 
         // The custom trees' nodes of the device and its channel go, stored and shown.
         CLS_CustomTree::DropObjects(*this, {strChannelID, _strDevID}, iDevType,

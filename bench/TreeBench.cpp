@@ -162,7 +162,11 @@ void BM_InitTreeNodeData_WholeStack(benchmark::State& _state, const char* _pszUs
             }
         }
         if (iRet != 0 || uiItems != kItems + 1) {
+            // No timing may resume after a skip.
+            std::fprintf(stderr, "%s: InitTreeNodeData %d, %zu items\n", _pszUser, iRet, uiItems);
             _state.SkipWithError("tree not loaded");
+            benchsite::freeTree(*pMediator);
+            break;
         }
         dHeapPerItem = static_cast<double>(uiAfter - uiBefore) / static_cast<double>(uiItems);
         dTextPerItem = static_cast<double>(uiText) / static_cast<double>(uiItems);
@@ -427,6 +431,7 @@ void BM_InsertChannelEx64(benchmark::State& _state, const char* _pszUser)
         // Back to 32 channels: the new ones are deleted again.
         if (iRet != 0 || pMediator->UpdateHost(&restore) != 0) {
             _state.SkipWithError("insert or restore failed");
+            break;
         }
         _state.ResumeTiming();
     }

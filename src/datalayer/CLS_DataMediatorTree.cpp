@@ -14,7 +14,6 @@
 
 #include <QHash>
 
-#include <future>
 #include <memory>
 
 using namespace ResourceTree;
@@ -172,28 +171,17 @@ int CLS_ResourceTree::CreateResourceTree(CLS_DataMediator& _m)
     OwnedEntities<CLS_AlarmOutEntity> alarmOuts;
     QVector<Common::STRCT_DevItem> vecDevs;
 
-    // The reads go out together, each from a thread of its own: the server runs one statement
-    // while the answer of another is decoded here. A read that fails leaves the tree unloaded,
-    // so that the next call tries again.
-    const QString strUserID = _m.m_strUserID;
-    std::future<int> readChannels =
-        std::async(std::launch::async, [&] { return access.GetAllChannels(channels.vec); });
-    std::future<int> readAlarmIns =
-        std::async(std::launch::async, [&] { return access.GetAllAlarmIns(alarmIns.vec); });
-    std::future<int> readAlarmOuts =
-        std::async(std::launch::async, [&] { return access.GetAllAlarmOuts(alarmOuts.vec); });
-    std::future<int> readDevs = std::async(std::launch::async, [&] { return access.GetAllDevs(vecDevs); });
-    int iRet = access.GetHostsOfUser(strUserID, hosts.vec);
-    const int iReads[] = {readChannels.get(), readAlarmIns.get(), readAlarmOuts.get(), readDevs.get()};
+    // A read that fails leaves the tree unloaded, so that the next call tries again.
+    int iRet = access.GetHostsOfUser(_m.m_strUserID, hosts.vec);
     if (iRet != 0) {
         DL_LOG(2, "CLS_DataMediator::CreateResourceTree GetHostsOfUser iRet = %d", iRet);
         return iRet;
     }
-    for (const int iRead : iReads) {
-        if (iRead != 0) {
-            DL_LOG(2, "CLS_DataMediator::CreateResourceTree read iRet = %d", iRead);
-            return iRead;
-        }
+    if ((iRet = access.GetAllChannels(channels.vec)) != 0 ||
+        (iRet = access.GetAllAlarmIns(alarmIns.vec)) != 0 ||
+        (iRet = access.GetAllAlarmOuts(alarmOuts.vec)) != 0 || (iRet = access.GetAllDevs(vecDevs)) != 0) {
+        DL_LOG(2, "CLS_DataMediator::CreateResourceTree read iRet = %d", iRet);
+        return iRet;
     }
 
     // Children by host, in the order read (by number).

@@ -338,12 +338,10 @@ int CLS_DataMediator::InitTreeNodeData()
             DL_LOG(4, "CLS_DataMediator::InitTreeNodeData qstrUserId isEmpty");
             return -1;
         }
-        // The rights are read (once per login) beside the tree's own reads, and are there before
-        // the custom tree needs them.
-        CLS_ResourceTree::AuthorityRead rights;
-        CLS_ResourceTree::StartAuthority(*this, qstrUserId, rights);
+        // Read once per login; the tree's own operations keep them in step.
+        CLS_ResourceTree::LoadAuthority(*this, qstrUserId);
+
         const int iRet = CLS_ResourceTree::CreateResourceTree(*this);
-        CLS_ResourceTree::FinishAuthority(*this, rights);
         if (iRet != 0) {
             QVector<STRCT_VideoItem*> vecBuilt;
             {

@@ -25,36 +25,20 @@ void appendRecords(const QMap<qint32, QVector<CLS_AuthEntity>>& _mapEntities, Au
 
 }  // namespace
 
-void CLS_ResourceTree::StartAuthority(CLS_DataMediator& _m, const QString& _strRoleID, AuthorityRead& _read)
+bool CLS_ResourceTree::LoadAuthority(CLS_DataMediator& _m, const QString& _strRoleID)
 {
     if (!_m.m_strAuthorityRoleID.isEmpty() && _m.m_strAuthorityRoleID == _strRoleID) {
-        return;
+        return true;
     }
     ForgetAuthority(_m);
-    _read.strRoleID = _strRoleID;
-    CLS_RoleEntityDAO* pDao = CLS_RoleEntityDAO::GetInstance();
-    _read.done = std::async(std::launch::async, [pDao, &_read] {
-        QMap<qint32, QVector<CLS_AuthEntity>> mapEntities;
-        if (!pDao->GetRightsOfRole(_read.strRoleID, QStringList(), mapEntities)) {
-            return false;
-        }
-        appendRecords(mapEntities, _read.mapAuth);
-        return true;
-    });
-}
-
-bool CLS_ResourceTree::FinishAuthority(CLS_DataMediator& _m, AuthorityRead& _read)
-{
-    if (!_read.done.valid()) {
-        return true;
-    }
-    if (!_read.done.get()) {
+    QMap<qint32, QVector<CLS_AuthEntity>> mapEntities;
+    if (!CLS_RoleEntityDAO::GetInstance()->GetRightsOfRole(_strRoleID, QStringList(), mapEntities)) {
         DL_LOG(2, "CLS_DataMediator::GetAuthorityByRole GetAuthorityByRole fail _strRoleID=%s",
-               qUtf8Printable(_read.strRoleID));
+               qUtf8Printable(_strRoleID));
         return false;
     }
-    _m.m_mapAuthority.swap(_read.mapAuth);
-    _m.m_strAuthorityRoleID = _read.strRoleID;
+    appendRecords(mapEntities, _m.m_mapAuthority);
+    _m.m_strAuthorityRoleID = _strRoleID;
     return true;
 }
 

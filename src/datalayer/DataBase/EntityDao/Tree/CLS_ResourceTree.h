@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <future>
 #include <string>
 
 #if defined(__SANITIZE_THREAD__)
@@ -427,18 +426,9 @@ public:
     // step by the mediator's own operations: the rights of new objects are read and added, those
     // of removed objects dropped, and a change of rights makes the next load read them all again.
 
-    // Reading every right of a role on a thread of its own, beside the tree's reads.
-    struct AuthorityRead
-    {
-        QString strRoleID;
-        AuthorityMap mapAuth;
-        std::future<bool> done;
-    };
-    // Starts reading the rights of the role unless m_mapAuthority holds them already.
-    static void StartAuthority(CLS_DataMediator& _m, const QString& _strRoleID, AuthorityRead& _read);
-    // Waits for a started read and puts its rights into m_mapAuthority; false (and nothing held)
-    // when the read failed.
-    static bool FinishAuthority(CLS_DataMediator& _m, AuthorityRead& _read);
+    // Reads every right of the role into m_mapAuthority unless it holds them already; false
+    // (and nothing held) when the read failed.
+    static bool LoadAuthority(CLS_DataMediator& _m, const QString& _strRoleID);
     // Adds the rights of the role on objects just written (they replace any held for those ids).
     static void AddAuthorityOf(CLS_DataMediator& _m, const QStringList& _lstObjIDs);
     // Drops the rights held on objects just deleted.

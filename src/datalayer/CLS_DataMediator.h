@@ -389,6 +389,8 @@ private:
     QMap<QString, STRCT_VideoItem*> m_mapPassengerFlowData;
     // Rights of the current user's first role by authority type.
     AuthorityMap m_mapAuthority;
+    // The role whose rights m_mapAuthority holds; empty until they are read after a login.
+    QString m_strAuthorityRoleID;
     // Set once the trees have been loaded.
     bool m_bTreeInited = false;
 

@@ -305,7 +305,6 @@ void CLS_ResourceTree::DropLoaded(CLS_DataMediator& _m)
     _m.m_mapPassengerFlowData.clear();
     vecOld.removeAll(nullptr);
     ReleaseLater(vecOld);
-    _m.m_mapAuthority.clear();
     _m.m_bTreeInited = false;
 }
 
@@ -339,7 +338,8 @@ int CLS_DataMediator::InitTreeNodeData()
             DL_LOG(4, "CLS_DataMediator::InitTreeNodeData qstrUserId isEmpty");
             return -1;
         }
-        GetAuthorityByRole(qstrUserId, m_mapAuthority);
+        // Read once per login; the tree's own operations keep them in step.
+        CLS_ResourceTree::LoadAuthority(*this, qstrUserId);
 
         const int iRet = CLS_ResourceTree::CreateResourceTree(*this);
         if (iRet != 0) {
@@ -445,15 +445,20 @@ int CLS_ResourceTree::InsertChildren(CLS_DataMediator& _m, const QVector<typenam
     if (bNoHost) {
         DL_LOG(3, _texts.pszNoHost);
     }
+    // The new objects came with rights of their own (the administrator's role): those, and only
+    // those, are read.
+    QStringList lstNewIDs;
+    lstNewIDs.reserve(entities.vec.size());
+    for (const Entity* pEntity : qAsConst(entities.vec)) {
+        lstNewIDs.append(pEntity->S_ID);
+    }
     if (iResult != 0) {
         DL_LOG(3, _texts.pszBadPosition, iBadPosition);
+        AddAuthorityOf(_m, lstNewIDs);
         return iResult;
     }
     EmitResource(_m, vecPlaced, otInsert, iDevType);
-    if (K::kKind == ckChannel) {
-        // The new channels gave the administrator's role rights of their own.
-        ReloadAuthority(_m);
-    }
+    AddAuthorityOf(_m, lstNewIDs);
     return iRet;
 }
 
@@ -486,6 +491,7 @@ int CLS_DataMediator::InsertHost(STRCT_VideoHost* _pVideoItem)
             CLS_ResourceTree::Put(*this, pHost);
         }
         CLS_ResourceTree::EmitResource(*this, {pHost}, otInsert, entity.I_DEVTYPE);
+        CLS_ResourceTree::AddAuthorityOf(*this, {entity.S_ID});
         return iRet;
     });
 }
@@ -881,6 +887,7 @@ int CLS_DataMediator::DeleteDev(QString _strDevID)
         }
         T::EmitResource(*this, vecRemoved, otDelete, iDevType);
         T::ReleaseLater(vecRemoved);
+        T::DropAuthorityOf(*this, {_strDevID, strChannelID});
 
         // The custom trees' nodes of the device and its channel go, stored and shown.
         CLS_CustomTree::DropObjects(*this, {strChannelID, _strDevID}, iDevType,

@@ -164,6 +164,7 @@ int CLS_ResourceTree::AdjustChildren(CLS_DataMediator& _m, const QString& _strHo
             DL_LOG(3, "CLS_DataMediator::UpdateHost pHostItem->m_vecChilds.end() == iterPos");
         }
         EmitResource(_m, vecSurplus, otDelete, kDevTypeChildren);
+        DropAuthorityOf(_m, lstSurplusIDs);
         CLS_CustomTree::DropObjectsOf(_m, vecSurplus, kDevTypeChildren,
                                       "CLS_DataMediator::UpdateHost nullptr == pCustomItem");
         if (!ReleaseLater(vecSurplus)) {
@@ -347,6 +348,12 @@ int CLS_DataMediator::DeleteHost(QString _strHostID)
             if (pHostItem != nullptr) {
                 T::Remove(*this, pHostItem);
             }
+        }
+        if (pHostItem != nullptr) {
+            T::DropAuthorityOf(*this, T::IdsOf(vecRemoved) << _strHostID);
+        } else {
+            // Children the tree never loaded went too: the rights are read again at the next load.
+            T::ForgetAuthority(*this);
         }
         if (!vecRemoved.isEmpty()) {
             T::EmitResource(*this, vecRemoved, otDelete, kDevTypeChildren);

@@ -241,22 +241,57 @@ int CLS_DataMediator::GetChanbyChanNoAndHostID(QString _strHostID, int _iChannel
 
 // ---- database only ----
 
+// They leave the tree alone, but the rights held for the trees lose those of the deleted objects.
+
 int CLS_DataMediator::DeleteChannel(QString _strChannelID)
 {
-    return CLS_DataAccess::GetInstance().DeleteChannel(_strChannelID);
+    const int iRet = CLS_DataAccess::GetInstance().DeleteChannel(_strChannelID);
+    if (iRet == 0) {
+        CLS_ResourceTree::DropAuthorityOf(*this, {_strChannelID});
+    }
+    return iRet;
 }
 
 int CLS_DataMediator::DeleteChannelsOfHost(QString _strHostID)
 {
-    return CLS_DataAccess::GetInstance().DeleteChannelsOfHost(_strHostID);
+    // Every child object of the host goes; those the tree knows of lose their rights here.
+    QStringList lstChildIDs;
+    bool bKnown = false;
+    {
+        ReadLocker locker(&m_lockResourceData);
+        if (STRCT_VideoHost* pHost = CLS_ResourceTree::FindHost(*this, _strHostID)) {
+            bKnown = true;
+            for (const STRCT_VideoItem* pChild : pHost->m_vecChilds) {
+                if (CLS_ResourceTree::KindOf(pChild) != CLS_ResourceTree::ckNone) {
+                    lstChildIDs.append(qs(pChild->m_strID));
+                }
+            }
+        }
+    }
+    const int iRet = CLS_DataAccess::GetInstance().DeleteChannelsOfHost(_strHostID);
+    if (iRet == 0 && bKnown) {
+        CLS_ResourceTree::DropAuthorityOf(*this, lstChildIDs);
+    } else if (iRet == 0) {
+        // Children the tree never loaded went: the rights are read again at the next load.
+        CLS_ResourceTree::ForgetAuthority(*this);
+    }
+    return iRet;
 }
 
 int CLS_DataMediator::DeleteAlarmIns(const QStringList& _lstAlarmInIDs)
 {
-    return CLS_DataAccess::GetInstance().DeleteAlarmIns(_lstAlarmInIDs);
+    const int iRet = CLS_DataAccess::GetInstance().DeleteAlarmIns(_lstAlarmInIDs);
+    if (iRet == 0) {
+        CLS_ResourceTree::DropAuthorityOf(*this, _lstAlarmInIDs);
+    }
+    return iRet;
 }
 
 int CLS_DataMediator::DeleteAlarmOuts(const QStringList& _lstAlarmOutIDs)
 {
-    return CLS_DataAccess::GetInstance().DeleteAlarmOuts(_lstAlarmOutIDs);
+    const int iRet = CLS_DataAccess::GetInstance().DeleteAlarmOuts(_lstAlarmOutIDs);
+    if (iRet == 0) {
+        CLS_ResourceTree::DropAuthorityOf(*this, _lstAlarmOutIDs);
+    }
+    return iRet;
 }

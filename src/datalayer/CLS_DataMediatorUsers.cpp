@@ -60,6 +60,7 @@ int CLS_DataMediator::LoginUser(QString _strUserName, QString _strPassword)
     if (!m_strUserID.isEmpty() && m_strUserID != strUserId) {
         // Another user: the trees and rights loaded for the previous one must not be shown.
         CLS_ResourceTree::DropLoaded(*this);
+        CLS_ResourceTree::ForgetAuthority(*this);
     }
     m_strUserID = strUserId;
     m_strPassword = _strPassword;
@@ -100,7 +101,11 @@ int CLS_DataMediator::GetRoleByUser(QString _strUserID, QVector<CLS_RoleEntity>&
 
 int CLS_DataMediator::DeleteRole(QString _strRoleID)
 {
-    return CLS_DataAccess::GetInstance().DeleteRole(_strRoleID);
+    const int iRet = CLS_DataAccess::GetInstance().DeleteRole(_strRoleID);
+    if (iRet == 0) {
+        CLS_ResourceTree::ForgetAuthorityOf(*this, _strRoleID);
+    }
+    return iRet;
 }
 
 int CLS_DataMediator::DeleteUser(QString _strUserID)
@@ -159,7 +164,11 @@ int CLS_DataMediator::UpdateAuthToRole(STRCT_Authority* _pAuthority)
         DL_LOG(3, "CLS_DataMediator::UpdateAuthToRole _authority is nullptr");
         return -1;
     }
-    return CLS_DataAccess::GetInstance().UpdateAuthToRole(toEntity(*_pAuthority));
+    const int iRet = CLS_DataAccess::GetInstance().UpdateAuthToRole(toEntity(*_pAuthority));
+    if (iRet == 0) {
+        CLS_ResourceTree::ForgetAuthorityOf(*this, _pAuthority->m_strRoleID);
+    }
+    return iRet;
 }
 
 int CLS_DataMediator::UpdateAuthToRoles(const AuthorityMap& _mapAuth)
@@ -171,7 +180,15 @@ int CLS_DataMediator::UpdateAuthToRoles(const AuthorityMap& _mapAuth)
             vecEntities.append(toEntity(auth));
         }
     }
-    return CLS_DataAccess::GetInstance().UpdateAuthToRoles(mapEntities);
+    const int iRet = CLS_DataAccess::GetInstance().UpdateAuthToRoles(mapEntities);
+    if (iRet == 0) {
+        for (const QVector<STRCT_Authority>& vecRights : _mapAuth) {
+            for (const STRCT_Authority& auth : vecRights) {
+                CLS_ResourceTree::ForgetAuthorityOf(*this, auth.m_strRoleID);
+            }
+        }
+    }
+    return iRet;
 }
 
 QList<qint32> CLS_DataMediator::GetSecurityQuestion()

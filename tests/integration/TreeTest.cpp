@@ -1,6 +1,7 @@
 // The resource tree against a real server and schema: loading it per user and role, generic
 // devices shown as hosts, the child inserts with their positions, host changes and deletes with
-// what they write and report, and look-ups from a second thread while the tree changes.
+// what they write and report, look-ups from a second thread while the tree changes, and the
+// rights held for the trees, kept equal to a fresh read while objects come and go.
 #include "CLS_CommonHandle.h"
 #include "MediatorTestAccess.h"
 #include "CLS_DataAccess.h"
@@ -21,8 +22,10 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -822,4 +825,239 @@ TEST_F(Tree, LookupsFromASecondThreadWhileChannelsComeAndGo)
     EXPECT_GT(iRounds.load(), 0);
     EXPECT_EQ(ids(children("h-1")), (QStringList{"h-1-c0", "h-1-i0"}));
     EXPECT_EQ(childRows("h-1", "TAB_DEV_CAMERA"), 1);
+}
+
+namespace {
+
+const char kAdminRole[] = "admin_role";
+
+// One line per right, in the order held: "type obj role status".
+QStringList lines(const AuthorityMap& _mapAuth)
+{
+    QStringList lst;
+    for (auto it = _mapAuth.cbegin(); it != _mapAuth.cend(); ++it) {
+        for (const STRCT_Authority& auth : it.value()) {
+            lst << QStringLiteral("%1 %2 %3 %4")
+                       .arg(it.key())
+                       .arg(auth.m_strObjID, auth.m_strRoleID)
+                       .arg(auth.m_iStatus);
+        }
+    }
+    return lst;
+}
+
+QStringList stored(const QString& _strRoleID)
+{
+    CLS_DataMediator reader;
+    AuthorityMap mapAuth;
+    EXPECT_TRUE(reader.GetAuthorityByRole(_strRoleID, mapAuth));
+    return lines(mapAuth);
+}
+
+QStringList held(const CLS_DataMediator& _mediator)
+{
+    return lines(CLS_DataMediatorTestAccess::authority(_mediator));
+}
+
+int countOf(const QStringList& _lst, const QString& _strObjID)
+{
+    int n = 0;
+    for (const QString& strLine : _lst) {
+        n += strLine.section(' ', 1, 1) == _strObjID ? 1 : 0;
+    }
+    return n;
+}
+
+std::unique_ptr<STRCT_VideoHost> newHost(const char* _pszID, const char* _pszIP)
+{
+    auto p = std::make_unique<STRCT_VideoHost>();
+    p->m_strID = _pszID;
+    p->m_strNodeID = _pszID;
+    p->m_strIP = _pszIP;
+    p->m_strCaption = _pszIP;
+    p->m_iHostDevType = 1;
+    return p;
+}
+
+// New children of a host, owned by the vector.
+template <class Item>
+std::vector<std::unique_ptr<Item>> newChildren(const std::string& _strHostID, const char* _pszTag, int _iFirst, int _iCount)
+{
+    std::vector<std::unique_ptr<Item>> vec;
+    for (int i = _iFirst; i < _iFirst + _iCount; ++i) {
+        vec.push_back(std::make_unique<Item>());
+        Item& item = *vec.back();
+        item.m_strID = _strHostID + "-" + _pszTag + std::to_string(i);
+        item.m_strNodeID = item.m_strID;
+        item.m_strParentID = _strHostID;
+        item.m_strCaption = item.m_strID;
+    }
+    return vec;
+}
+
+template <class Item>
+QVector<Item*> pointers(const std::vector<std::unique_ptr<Item>>& _vec)
+{
+    QVector<Item*> vecPtrs;
+    for (const auto& p : _vec) {
+        vecPtrs.append(p.get());
+    }
+    return vecPtrs;
+}
+
+}  // namespace
+
+// The rights the mediator holds for the trees: read once per login, then kept equal to what a
+// fresh read of the role gives while the tree's own operations add and remove objects.
+class TreeRights : public Tree
+{
+protected:
+    // A host with channels, alarm inputs and outputs, added through the tree.
+    void addHost(const char* _pszID, const char* _pszIP, int _iChannels, int _iAlarmIns, int _iAlarmOuts)
+    {
+        std::unique_ptr<STRCT_VideoHost> pHost = newHost(_pszID, _pszIP);
+        ASSERT_EQ(m_mediator.InsertHost(pHost.get()), 0);
+        auto channels = newChildren<STRCT_VideoChannel>(_pszID, "c", 0, _iChannels);
+        for (int i = 0; i < _iChannels; ++i) {
+            channels[i]->m_iChannelNo = i;
+        }
+        auto alarmIns = newChildren<STRCT_VideoAlarmIn>(_pszID, "i", 0, _iAlarmIns);
+        auto alarmOuts = newChildren<STRCT_VideoAlarmOut>(_pszID, "o", 0, _iAlarmOuts);
+        if (_iChannels > 0) {
+            ASSERT_EQ(m_mediator.InsertChannelEx(pointers(channels)), 0);
+        }
+        if (_iAlarmIns > 0) {
+            ASSERT_EQ(m_mediator.InsertAlarmInEx(pointers(alarmIns)), 0);
+        }
+        if (_iAlarmOuts > 0) {
+            ASSERT_EQ(m_mediator.InsertAlarmOutEx(pointers(alarmOuts)), 0);
+        }
+    }
+};
+
+// Each step changes the stored rights of the role; what the mediator holds must then equal a
+// fresh read of them, in the same order.
+TEST_F(TreeRights, HeldRightsEqualAFreshReadAfterEveryAddAndRemove)
+{
+    addHost("h-1", "10.0.0.1", 3, 2, 1);
+    EXPECT_TRUE(CLS_DataMediatorTestAccess::authorityRole(m_mediator).isEmpty()) << "nothing read before the tree";
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    ASSERT_EQ(CLS_DataMediatorTestAccess::authorityRole(m_mediator), kAdminRole);
+    ASSERT_GT(countOf(held(m_mediator), "h-1-c0"), 0);
+    ASSERT_EQ(held(m_mediator), stored(kAdminRole));
+
+    struct Step
+    {
+        const char* name;
+        std::function<int()> run;
+    };
+    auto channels = newChildren<STRCT_VideoChannel>("h-1", "c", 3, 2);
+    auto single = newChildren<STRCT_VideoChannel>("h-1", "c", 5, 1);
+    auto alarmIn = newChildren<STRCT_VideoAlarmIn>("h-1", "i", 2, 1);
+    auto alarmOuts = newChildren<STRCT_VideoAlarmOut>("h-1", "o", 1, 2);
+    std::unique_ptr<STRCT_VideoHost> pFewer = newHost("h-1", "10.0.0.1");
+    pFewer->m_strChannelCount = "4";
+    pFewer->m_strAlarmInCount = "2";
+    pFewer->m_strAlarmOutCount = "4";
+    Common::STRCT_DevItem dev;
+    dev.S_ID = "d-1";
+    dev.S_NAME = "door";
+    dev.S_SN = "SN1";
+    dev.I_TYPE = 2;
+    const std::vector<Step> steps{
+        {"InsertHost", [&] { return m_mediator.InsertHost(newHost("h-2", "10.0.0.2").get()); }},
+        {"InsertChannelEx", [&] { return m_mediator.InsertChannelEx(pointers(channels)); }},
+        {"InsertChannel", [&] { return m_mediator.InsertChannel(single[0].get()); }},
+        {"InsertAlarmIn", [&] { return m_mediator.InsertAlarmIn(alarmIn[0].get()); }},
+        {"InsertAlarmOutEx", [&] { return m_mediator.InsertAlarmOutEx(pointers(alarmOuts)); }},
+        {"UpdateHost removing and adding children", [&] { return m_mediator.UpdateHost(pFewer.get()); }},
+        {"host h-3 with children", [&] {
+             addHost("h-3", "10.0.0.3", 2, 1, 1);
+             return 0;
+         }},
+        {"DeleteChannel", [&] { return m_mediator.DeleteChannel("h-3-c1"); }},
+        {"DeleteAlarmIns", [&] { return m_mediator.DeleteAlarmIns({"h-1-i0"}); }},
+        {"DeleteAlarmOuts", [&] { return m_mediator.DeleteAlarmOuts({"h-1-o0"}); }},
+        {"DeleteChannelsOfHost", [&] { return m_mediator.DeleteChannelsOfHost("h-3"); }},
+        {"DeleteHost", [&] { return m_mediator.DeleteHost("h-2"); }},
+        {"ModifyOrInsertDev", [&] { return m_mediator.ModifyOrInsertDev(&dev); }},
+        {"DeleteDev", [&] { return m_mediator.DeleteDev("d-1"); }},
+    };
+    for (const Step& step : steps) {
+        const QStringList lstBefore = stored(kAdminRole);
+        ASSERT_EQ(step.run(), 0) << step.name;
+        const QStringList lstAfter = stored(kAdminRole);
+        EXPECT_EQ(held(m_mediator), lstAfter) << step.name;
+        EXPECT_EQ(CLS_DataMediatorTestAccess::authorityRole(m_mediator), kAdminRole) << step.name;
+        if (std::string(step.name).rfind("Insert", 0) == 0) {
+            EXPECT_GT(lstAfter.size(), lstBefore.size()) << step.name << " added no rights";
+        }
+    }
+    EXPECT_EQ(countOf(held(m_mediator), "h-2"), 0);
+    EXPECT_EQ(countOf(held(m_mediator), "h-3-c0"), 0);
+}
+
+// An insert reads the rights of its new objects only: a right written behind the mediator's back
+// on an object it already had is not picked up, while those of the new channels are.
+TEST_F(TreeRights, AnInsertReadsOnlyTheRightsOfItsNewObjects)
+{
+    addHost("h-1", "10.0.0.1", 2, 0, 0);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    const QStringList lstLoaded = held(m_mediator);
+    ASSERT_EQ(itest::exec("Tessel",
+                          "INSERT INTO TAB_OBJ_ROLE_AUTHORITY (S_OBJ_ID, S_ROLE_ID, I_AUTHORITY_TYPE_ID, I_STATUS) "
+                          "VALUES ('h-1-c0', 'admin_role', 777, 1)"),
+              0);
+
+    auto channels = newChildren<STRCT_VideoChannel>("h-1", "c", 2, 3);
+    ASSERT_EQ(m_mediator.InsertChannelEx(pointers(channels)), 0);
+    const QStringList lstHeld = held(m_mediator);
+    EXPECT_FALSE(lstHeld.contains("777 h-1-c0 admin_role 1")) << "all rights were read again";
+    const int iPerChannel = countOf(lstHeld, "h-1-c0");
+    ASSERT_GT(iPerChannel, 0);
+    for (const char* pszNew : {"h-1-c2", "h-1-c3", "h-1-c4"}) {
+        EXPECT_EQ(countOf(lstHeld, pszNew), iPerChannel) << pszNew;
+    }
+    EXPECT_EQ(lstHeld.size(), lstLoaded.size() + 3 * iPerChannel);
+    QStringList lstStored = stored(kAdminRole);
+    lstStored.removeAll("777 h-1-c0 admin_role 1");
+    EXPECT_EQ(lstHeld, lstStored);
+}
+
+// The rights are read once per login: a second load of the same session reads none, a login as
+// another user forgets them, and a change of the role's rights through the mediator makes the
+// next load read them again.
+TEST_F(TreeRights, RightsFollowTheLoginAndChangesOfTheRole)
+{
+    addHost("h-1", "10.0.0.1", 1, 0, 0);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    ASSERT_EQ(held(m_mediator), stored(kAdminRole));
+
+    // Another user in a role of its own, with one right on the host.
+    storeUser(m_mediator, "u-op", "r-op", {{"h-1", 1}});
+    EXPECT_EQ(CLS_DataMediatorTestAccess::authorityRole(m_mediator), kAdminRole) << "another role's change";
+
+    ASSERT_EQ(m_mediator.LoginUser("u-op", "pw"), 0);
+    EXPECT_TRUE(CLS_DataMediatorTestAccess::authority(m_mediator).isEmpty());
+    EXPECT_TRUE(CLS_DataMediatorTestAccess::authorityRole(m_mediator).isEmpty());
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    EXPECT_EQ(held(m_mediator), QStringList{"1 h-1 r-op 1"});
+
+    // A new right of the held role: forgotten, and read again by the next load.
+    STRCT_Authority right;
+    right.m_strObjID = "h-1-c0";
+    right.m_strRoleID = "r-op";
+    right.m_iAuthorityType = 1;
+    ASSERT_EQ(m_mediator.UpdateAuthToRole(&right), 0);
+    EXPECT_TRUE(CLS_DataMediatorTestAccess::authorityRole(m_mediator).isEmpty());
+    ASSERT_EQ(m_mediator.LoginUser(IntegrationEnvironment::kAdminName, IntegrationEnvironment::kAdminPassword), 0);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    EXPECT_EQ(held(m_mediator), stored(kAdminRole));
+    ASSERT_EQ(m_mediator.LoginUser("u-op", "pw"), 0);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    EXPECT_EQ(held(m_mediator), (QStringList{"1 h-1 r-op 1", "1 h-1-c0 r-op 1"}));
+
+    ASSERT_EQ(m_mediator.DeleteUser("u-op"), 0);
+    ASSERT_EQ(m_mediator.DeleteRole("r-op"), 0);
+    EXPECT_TRUE(CLS_DataMediatorTestAccess::authorityRole(m_mediator).isEmpty());
 }

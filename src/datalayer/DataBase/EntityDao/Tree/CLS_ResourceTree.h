@@ -421,20 +421,29 @@ public:
         return true;
     }
 
-    // The rights of the current user's first role, read again.
-    static void ReloadAuthority(CLS_DataMediator& _m)
+    // ---- the rights of the user's role (CLS_DataMediatorTreeRights.cpp) ----
+    // m_mapAuthority is read once per login, for the first role of the user, and then kept in
+    // step by the mediator's own operations: the rights of new objects are read and added, those
+    // of removed objects dropped, and a change of rights makes the next load read them all again.
+
+    // Reads every right of the role into m_mapAuthority unless it holds them already; false
+    // (and nothing held) when the read failed.
+    static bool LoadAuthority(CLS_DataMediator& _m, const QString& _strRoleID);
+    // Adds the rights of the role on objects just written (they replace any held for those ids).
+    static void AddAuthorityOf(CLS_DataMediator& _m, const QStringList& _lstObjIDs);
+    // Drops the rights held on objects just deleted.
+    static void DropAuthorityOf(CLS_DataMediator& _m, const QStringList& _lstObjIDs);
+    // Forgets the rights held, so that the next load reads them again.
+    static void ForgetAuthority(CLS_DataMediator& _m);
+    // The same when the rights of _strRoleID were changed and those are the ones held.
+    static void ForgetAuthorityOf(CLS_DataMediator& _m, const QString& _strRoleID)
     {
-        if (_m.m_strUserID.isEmpty()) {
-            return;
+        if (_strRoleID == _m.m_strAuthorityRoleID) {
+            ForgetAuthority(_m);
         }
-        QVector<CLS_RoleEntity> vecUserRole;
-        if (CLS_DataAccess::GetInstance().GetRoleByUser(_m.m_strUserID, vecUserRole) != 0 ||
-            vecUserRole.isEmpty() || vecUserRole.at(0).S_ID.isEmpty()) {
-            DL_LOG(3, "CLS_DataMediator::ReloadAuthority vecUserRole.size=%d", vecUserRole.size());
-            return;
-        }
-        _m.GetAuthorityByRole(vecUserRole.at(0).S_ID, _m.m_mapAuthority);
     }
+    // The ids of the items.
+    static QStringList IdsOf(const QVector<STRCT_VideoItem*>& _vecItems);
 
     static int CreateResourceTree(CLS_DataMediator& _m);
 

@@ -2,6 +2,10 @@
 
 #include "Log.h"
 
+#include <QHash>
+
+#include <algorithm>
+
 CLS_RoleEntityDAO* CLS_RoleEntityDAO::GetInstance()
 {
     static CLS_RoleEntityDAO* s_pInstance = nullptr;
@@ -90,6 +94,89 @@ bool CLS_RoleEntityDAO::GetAuthorityByRole(const QString& _strRoleID,
     }
     FreeRecordSet(pRows);
     return bOk;
+}
+
+bool CLS_RoleEntityDAO::GetRightsOfRole(const QString& _strRoleID, const QStringList& _lstObjIDs,
+                                        QMap<qint32, QVector<CLS_AuthEntity>>& _mapAuth)
+{
+    static const QString s_strAll = QStringLiteral(
+        "SELECT S_OBJ_ID, I_AUTHORITY_TYPE_ID, I_STATUS FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_ROLE_ID = :roleid");
+    constexpr int kIdsPerQuery = 500;  // well below SQLite's bound-variable limit
+
+    // Each object id is kept once; the ids asked for are those of the list.
+    QHash<QString, QString> mapIds;
+    QHash<QString, int> mapPosition;
+    for (int i = 0; i < _lstObjIDs.size(); ++i) {
+        mapIds.insert(_lstObjIDs[i], _lstObjIDs[i]);
+        mapPosition.insert(_lstObjIDs[i], i);
+    }
+    QMap<qint32, QVector<CLS_AuthEntity>> mapRead;
+    auto read = [&](const QString& _strSql, const QMap<QString, QVariant>& _mapBind) {
+        RecordSet* pRows = ExecuteQueryEx(m_strDbName, _strSql, _mapBind);
+        if (pRows == nullptr) {
+            DL_LOG(2, "CLS_RoleEntityDAO::GetRightsOfRole pRecSet=null");
+            return false;
+        }
+        if (_lstObjIDs.isEmpty()) {
+            mapIds.reserve(mapIds.size() + pRows->size() / 2);
+        }
+        bool bOk = true;
+        CLS_AuthEntity auth;
+        auth.S_ROLE_ID = _strRoleID;
+        for (const QMap<QString, QString>* pRow : qAsConst(*pRows)) {
+            if (pRow == nullptr) {
+                DL_LOG(2, "CLS_RoleEntityDAO::GetRightsOfRole pRec=null");
+                bOk = false;
+                break;
+            }
+            const QString strObjID = pRow->value(QStringLiteral("S_OBJ_ID"));
+            auto itId = mapIds.constFind(strObjID);
+            if (itId == mapIds.cend()) {
+                itId = mapIds.insert(strObjID, strObjID);
+            }
+            auth.S_OBJ_ID = itId.value();
+            auth.I_AUTHORITY_TYPE_ID = pRow->value(QStringLiteral("I_AUTHORITY_TYPE_ID")).toInt();
+            auth.I_STATUS = pRow->value(QStringLiteral("I_STATUS")).toInt();
+            mapRead[auth.I_AUTHORITY_TYPE_ID].append(auth);
+        }
+        FreeRecordSet(pRows);
+        return bOk;
+    };
+
+    if (_lstObjIDs.isEmpty()) {
+        if (!read(s_strAll, {{":roleid", _strRoleID}})) {
+            return false;
+        }
+    } else {
+        for (int iFirst = 0; iFirst < _lstObjIDs.size(); iFirst += kIdsPerQuery) {
+            QStringList lstNames;
+            QMap<QString, QVariant> mapBind{{":roleid", _strRoleID}};
+            for (int i = iFirst; i < _lstObjIDs.size() && i < iFirst + kIdsPerQuery; ++i) {
+                const QString strName = QStringLiteral(":id%1").arg(i - iFirst);
+                lstNames << strName;
+                mapBind.insert(strName, _lstObjIDs[i]);
+            }
+            if (!read(s_strAll + QStringLiteral(" AND S_OBJ_ID IN (%1)").arg(lstNames.join(',')), mapBind)) {
+                return false;
+            }
+        }
+        // The objects' rights were written in the order of the list.
+        for (QVector<CLS_AuthEntity>& vecRights : mapRead) {
+            std::stable_sort(vecRights.begin(), vecRights.end(),
+                             [&](const CLS_AuthEntity& _a, const CLS_AuthEntity& _b) {
+                                 return mapPosition.value(_a.S_OBJ_ID) < mapPosition.value(_b.S_OBJ_ID);
+                             });
+        }
+    }
+    for (auto it = mapRead.begin(); it != mapRead.end(); ++it) {
+        QVector<CLS_AuthEntity>& vecTo = _mapAuth[it.key()];
+        if (vecTo.isEmpty()) {
+            vecTo.swap(it.value());
+        } else {
+            vecTo += it.value();
+        }
+    }
+    return true;
 }
 
 bool CLS_RoleEntityDAO::HasAuthority(const QString& _strRoleID, const QString& _strObjID,

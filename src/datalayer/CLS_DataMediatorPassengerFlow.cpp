@@ -37,6 +37,12 @@ void ApplyOccupancy(const STRCT_PassengerFlowRegionParam& _param, STRCT_Passenge
     _state.m_iOverCapacityCount = bOver ? ClampedSum(_state.m_iOverCapacityCount, 1) : 0;
 }
 
+// The countdown an alarm starts from; a negative interval counts as 0.
+qint32 AlarmInterval(const STRCT_PassengerFlowRegionParam& _param)
+{
+    return qMax(_param.m_iAlarmInterval, 0);
+}
+
 // The state a recount (or a save of the region) leaves: counting restarts from the fixed number.
 void ResetState(const STRCT_PassengerFlowRegionParam& _param, STRCT_PassengerFlowRegionRealTime& _state)
 {
@@ -49,8 +55,8 @@ void ResetState(const STRCT_PassengerFlowRegionParam& _param, STRCT_PassengerFlo
     _state.m_iShootUpCount = 0;
     _state.m_qmapShootUpSlots.clear();
     _state.m_iShootUpAlarmState = 0;
-    _state.m_iCapacityAlarmCountdown = _param.m_iAlarmInterval;
-    _state.m_iShootUpAlarmCountdown = _param.m_iAlarmInterval;
+    _state.m_iCapacityAlarmCountdown = AlarmInterval(_param);
+    _state.m_iShootUpAlarmCountdown = AlarmInterval(_param);
 }
 
 // One alarm kind of a collection round: begin or end into _mapAlarm; whether it ended.
@@ -418,7 +424,7 @@ void CLS_DataMediator::CollectPassengerFlowAlarms(QMap<QString, qint32>& _qmapCa
         }
         if (state.m_iCapacityAlarmCountdown < 1 || state.m_iShootUpAlarmCountdown < 1 || bCapacityEnded ||
             bShootUpEnded) {
-            const qint32 iInterval = mapParams.value(strRegionID).m_iAlarmInterval;
+            const qint32 iInterval = AlarmInterval(mapParams.value(strRegionID));
             if (!(state.m_iCapacityAlarmCountdown > 0 && !bCapacityEnded)) {
                 state.m_iCapacityAlarmCountdown = iInterval;
             }

@@ -7,18 +7,36 @@
 // live-state lock copies it first.
 #include "CLS_DataAccess.h"
 #include "CLS_DataMediator.h"
+#include "DataBase/EntityDao/Tree/CLS_ResourceTree.h"
 #include "Log.h"
 
-#include <QReadLocker>
+#include <QRegularExpression>
 #include <QUuid>
-#include <QWriteLocker>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
 
+using ResourceTree::ReadLocker;
+using ResourceTree::WriteLocker;
+
 const char kTimeFormat[] = "yyyy-MM-dd hh:mm:ss";
+
+// A local time text "yyyy-MM-dd hh:mm:ss" as a time without zone (invalid for another text):
+// slots are reckoned on the texts themselves, without the time-zone database (which Qt's format
+// parser would consult, on every reporting thread).
+QDateTime ParseTime(const QString& _strTime)
+{
+    static const QRegularExpression re(QStringLiteral("^([0-9]{4})-([0-9]{2})-([0-9]{2}) ([0-9]{2}):([0-9]{2}):([0-9]{2})$"));
+    const QRegularExpressionMatch m = re.match(_strTime);
+    if (!m.hasMatch()) {
+        return QDateTime();
+    }
+    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+    return date.isValid() && time.isValid() ? QDateTime(date, time, Qt::UTC) : QDateTime();
+}
 
 // _a + _b kept within the range of qint32.
 qint32 ClampedSum(qint64 _a, qint64 _b)
@@ -93,12 +111,14 @@ void CLS_DataMediator::SetPassengerFlowClock(QDateTime (*_pfnNow)())
 
 QDateTime CLS_DataMediator::PassengerFlowNow() const
 {
-    return m_pfnPassengerFlowNow != nullptr ? m_pfnPassengerFlowNow() : QDateTime::currentDateTime();
+    const QDateTime now = m_pfnPassengerFlowNow != nullptr ? m_pfnPassengerFlowNow() : QDateTime::currentDateTime();
+    // The local wall-clock time, reckoned like the slot texts.
+    return QDateTime(now.date(), now.time(), Qt::UTC);
 }
 
 bool CLS_DataMediator::PassengerFlowRegionParam(const QString& _qstrRegionID, STRCT_PassengerFlowRegionParam& _param)
 {
-    QReadLocker locker(&m_lockPassengerFlowRegionParam);
+    ReadLocker locker(&m_lockPassengerFlowRegionParam);
     const auto it = m_qmapPassengerFlowRegionParam.constFind(_qstrRegionID);
     if (it == m_qmapPassengerFlowRegionParam.constEnd()) {
         return false;
@@ -119,7 +139,7 @@ void CLS_DataMediator::FoldPassengerFlowReport(const STRCT_PassengerFlowRegionPa
     if (_report.m_qstrTime.isEmpty()) {
         return;
     }
-    const QDateTime time = QDateTime::fromString(_report.m_qstrTime, kTimeFormat);
+    const QDateTime time = ParseTime(_report.m_qstrTime);
     if (!time.isValid()) {
         DL_LOG(3, "CLS_DataMediator::DealPassengerFlowInfo time invalid: %s", qUtf8Printable(_report.m_qstrTime));
         return;
@@ -155,7 +175,7 @@ int CLS_DataMediator::DealPassengerFlowInfo(const STRCT_PassengerFlowReport& _re
         if (!PassengerFlowRegionParam(strRegionID, param)) {
             continue;
         }
-        QWriteLocker locker(&m_lockPassengerFlowRegionRealTime);
+        WriteLocker locker(&m_lockPassengerFlowRegionRealTime);
         FoldPassengerFlowReport(param, _report);
     }
     return 0;
@@ -194,7 +214,7 @@ int CLS_DataMediator::InitRegionParam()
     }
     qDeleteAll(vecRows);
     {
-        QWriteLocker locker(&m_lockPassengerFlowRegionParam);
+        WriteLocker locker(&m_lockPassengerFlowRegionParam);
         m_qmapPassengerFlowRegionParam = mapParams;
         DL_LOG(2, "CLS_DataMediator::InitRegionParam m_qmapPassengerFlowRegionParam.size(%d)", mapParams.size());
         // A second load replaces the first: the count starts again.
@@ -217,7 +237,7 @@ int CLS_DataMediator::InitRegionParam()
         }
         mapTotals.insert(param.m_qstrRegionID, counts);
     }
-    QWriteLocker locker(&m_lockPassengerFlowRegionRealTime);
+    WriteLocker locker(&m_lockPassengerFlowRegionRealTime);
     for (const STRCT_PassengerFlowRegionParam& param : qAsConst(mapParams)) {
         const STRCT_PassengerFlowCounts counts = mapTotals.value(param.m_qstrRegionID);
         // The totals are set, not added to those of an earlier load.
@@ -250,7 +270,7 @@ int CLS_DataMediator::UpdateRegionParam(const STRCT_PassengerFlowRegionParam& _p
                qUtf8Printable(param.m_qstrRegionID));
         return -1;
     }
-    QWriteLocker locker(&m_lockPassengerFlowRegionParam);
+    WriteLocker locker(&m_lockPassengerFlowRegionParam);
     UpdateRegionParamFromMemory(param, m_qmapPassengerFlowRegionParam);
     DL_LOG(2, "CLS_DataMediator::UpdateRegionParam m_qmapPassengerFlowRegionParam.size(%d)",
            m_qmapPassengerFlowRegionParam.size());
@@ -258,7 +278,7 @@ int CLS_DataMediator::UpdateRegionParam(const STRCT_PassengerFlowRegionParam& _p
         DL_LOG(2, "CLS_DataMediator::UpdateRegionParam Param.m_qstrRegionID(%s)", qUtf8Printable(it.key()));
     }
     // The stored counting restarted now; a live state of the region restarts with it.
-    QWriteLocker stateLocker(&m_lockPassengerFlowRegionRealTime);
+    WriteLocker stateLocker(&m_lockPassengerFlowRegionRealTime);
     const auto itState = m_qmapPassengerFlowRegionRealTime.find(param.m_qstrRegionID);
     if (itState != m_qmapPassengerFlowRegionRealTime.end()) {
         ResetState(param, itState.value());
@@ -288,14 +308,14 @@ int CLS_DataMediator::DeleteRegionParam(const STRCT_PassengerFlowRegionParam& _p
                qUtf8Printable(_param.m_qstrRegionID));
         return -1;
     }
-    QWriteLocker locker(&m_lockPassengerFlowRegionParam);
+    WriteLocker locker(&m_lockPassengerFlowRegionParam);
     if (m_qmapPassengerFlowRegionParam.remove(_param.m_qstrRegionID) > 0) {
         DL_LOG(2, "CLS_DataMediator::DeleteRegionParam m_qmapPassengerFlowRegionParam.remove(%s)",
                qUtf8Printable(_param.m_qstrRegionID));
         m_iRegionNum = qMax(m_iRegionNum - 1, 0);
     }
     // A removed region raises no more alarms.
-    QWriteLocker stateLocker(&m_lockPassengerFlowRegionRealTime);
+    WriteLocker stateLocker(&m_lockPassengerFlowRegionRealTime);
     m_qmapPassengerFlowRegionRealTime.remove(_param.m_qstrRegionID);
     return 0;
 }
@@ -310,7 +330,7 @@ int CLS_DataMediator::RecountPassengerFlowRegionResult(const QString& _qstrRegio
     }
     const QString strClearTime = PassengerFlowNow().toString(kTimeFormat);
     {
-        QWriteLocker locker(&m_lockPassengerFlowRegionRealTime);
+        WriteLocker locker(&m_lockPassengerFlowRegionRealTime);
         if (CLS_DataAccess::GetInstance().UpdatePassengerFlowRegionClearTime(_qstrRegionID, strClearTime) != 0) {
             DL_LOG(2, "CLS_DataMediator::RecountPassengerFlowRegionResult UpdateRegionClearTime fail RegionID=%s",
                    qUtf8Printable(_qstrRegionID));
@@ -320,7 +340,7 @@ int CLS_DataMediator::RecountPassengerFlowRegionResult(const QString& _qstrRegio
         state.m_qstrRegionID = _qstrRegionID;
         ResetState(param, state);
     }
-    QWriteLocker locker(&m_lockPassengerFlowRegionParam);
+    WriteLocker locker(&m_lockPassengerFlowRegionParam);
     const auto it = m_qmapPassengerFlowRegionParam.find(_qstrRegionID);
     if (it != m_qmapPassengerFlowRegionParam.end()) {
         it->m_qstrClearTime = strClearTime;
@@ -335,7 +355,7 @@ void CLS_DataMediator::RecountAllPassengerFlowRegionsAtMidnight()
     }
     QStringList lstRegionIDs;
     {
-        QReadLocker locker(&m_lockPassengerFlowRegionRealTime);
+        ReadLocker locker(&m_lockPassengerFlowRegionRealTime);
         lstRegionIDs = m_qmapPassengerFlowRegionRealTime.keys();
     }
     for (const QString& strRegionID : qAsConst(lstRegionIDs)) {
@@ -345,7 +365,7 @@ void CLS_DataMediator::RecountAllPassengerFlowRegionsAtMidnight()
 
 int CLS_DataMediator::DealAllPassengerFlowInfo()
 {
-    QReadLocker locker(&m_lockPassengerFlowRegionParam);
+    ReadLocker locker(&m_lockPassengerFlowRegionParam);
     if (m_iRegionNum < 1) {
         return 0;
     }
@@ -360,7 +380,7 @@ int CLS_DataMediator::DealAllPassengerFlowInfo()
     const bool bPrune = now.time().second() == 10;
     const QDateTime pruneBefore = now.addSecs(-10 - 600);
     for (const STRCT_PassengerFlowRegionParam& param : qAsConst(m_qmapPassengerFlowRegionParam)) {
-        QWriteLocker stateLocker(&m_lockPassengerFlowRegionRealTime);
+        WriteLocker stateLocker(&m_lockPassengerFlowRegionRealTime);
         const auto itState = m_qmapPassengerFlowRegionRealTime.find(param.m_qstrRegionID);
         if (itState == m_qmapPassengerFlowRegionRealTime.end()) {
             continue;
@@ -370,7 +390,7 @@ int CLS_DataMediator::DealAllPassengerFlowInfo()
         const QDateTime windowStart = now.addSecs(-qint64(param.m_iShootUpTime));
         qint64 i64Sum = 0;
         for (auto it = state.m_qmapShootUpSlots.begin(); it != state.m_qmapShootUpSlots.end();) {
-            const QDateTime slot = QDateTime::fromString(it.key(), kTimeFormat);
+            const QDateTime slot = ParseTime(it.key());
             if (slot.isValid() && slot.secsTo(windowStart) < 1) {
                 i64Sum += it.value();
                 ++it;
@@ -384,7 +404,7 @@ int CLS_DataMediator::DealAllPassengerFlowInfo()
             continue;
         }
         for (auto it = state.m_qmapMinuteSlots.begin(); it != state.m_qmapMinuteSlots.end();) {
-            const QDateTime slot = QDateTime::fromString(it.key(), kTimeFormat);
+            const QDateTime slot = ParseTime(it.key());
             if (slot.isValid() && slot.secsTo(pruneBefore) < 1) {
                 ++it;
             } else {
@@ -402,7 +422,7 @@ void CLS_DataMediator::CollectPassengerFlowAlarms(QMap<QString, qint32>& _qmapCa
 {
     // The intervals are read before the live-state lock is taken.
     const PassengerFlowRegionParamMap mapParams = GetPassengerFlowRegionParams();
-    QWriteLocker locker(&m_lockPassengerFlowRegionRealTime);
+    WriteLocker locker(&m_lockPassengerFlowRegionRealTime);
     for (auto it = m_qmapPassengerFlowRegionRealTime.begin(); it != m_qmapPassengerFlowRegionRealTime.end(); ++it) {
         STRCT_PassengerFlowRegionRealTime& state = it.value();
         const QString& strRegionID = it.key();
@@ -437,7 +457,7 @@ void CLS_DataMediator::CollectPassengerFlowAlarms(QMap<QString, qint32>& _qmapCa
 
 void CLS_DataMediator::UpdateRegionOccupancy(const STRCT_PassengerFlowRegionParam& _param)
 {
-    QWriteLocker locker(&m_lockPassengerFlowRegionRealTime);
+    WriteLocker locker(&m_lockPassengerFlowRegionRealTime);
     STRCT_PassengerFlowRegionRealTime& state = m_qmapPassengerFlowRegionRealTime[_param.m_qstrRegionID];
     state.m_qstrRegionID = _param.m_qstrRegionID;
     ApplyOccupancy(_param, state);
@@ -465,7 +485,7 @@ int CLS_DataMediator::DeleteRegionChannels(const QStringList& _qlstChannelObjIDs
         DL_LOG(2, "CLS_DataMediator::DeleteRegionChannels iRet = %d", iRet);
         return -1;
     }
-    QWriteLocker locker(&m_lockPassengerFlowRegionParam);
+    WriteLocker locker(&m_lockPassengerFlowRegionParam);
     for (STRCT_PassengerFlowRegionParam& param : m_qmapPassengerFlowRegionParam) {
         auto& vecChannels = param.m_qvecChannels;
         vecChannels.erase(std::remove_if(vecChannels.begin(), vecChannels.end(),
@@ -479,14 +499,14 @@ int CLS_DataMediator::DeleteRegionChannels(const QStringList& _qlstChannelObjIDs
 
 PassengerFlowRegionParamMap CLS_DataMediator::GetPassengerFlowRegionParams()
 {
-    QReadLocker locker(&m_lockPassengerFlowRegionParam);
+    ReadLocker locker(&m_lockPassengerFlowRegionParam);
     return m_qmapPassengerFlowRegionParam;
 }
 
 bool CLS_DataMediator::GetPassengerFlowRegionRealTime(const QString& _qstrRegionID,
                                                       STRCT_PassengerFlowRegionRealTime& _state)
 {
-    QReadLocker locker(&m_lockPassengerFlowRegionRealTime);
+    ReadLocker locker(&m_lockPassengerFlowRegionRealTime);
     const auto it = m_qmapPassengerFlowRegionRealTime.constFind(_qstrRegionID);
     if (it == m_qmapPassengerFlowRegionRealTime.constEnd()) {
         return false;
@@ -497,6 +517,6 @@ bool CLS_DataMediator::GetPassengerFlowRegionRealTime(const QString& _qstrRegion
 
 int CLS_DataMediator::GetPassengerFlowRegionNum()
 {
-    QReadLocker locker(&m_lockPassengerFlowRegionParam);
+    ReadLocker locker(&m_lockPassengerFlowRegionParam);
     return m_iRegionNum;
 }

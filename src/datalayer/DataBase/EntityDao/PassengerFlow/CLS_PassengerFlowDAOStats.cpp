@@ -34,8 +34,14 @@ QString Month(const QDate& _date)
 
 QString CLS_PassengerFlowDAO::MonthOf(const QString& _strDate)
 {
-    const QDate date = QDate::fromString(_strDate.left(10), QStringLiteral("yyyy-MM-dd"));
-    return date.isValid() ? Month(date) : QString();
+    // Read by hand: Qt's format parser consults the time-zone database, which is not thread-safe
+    // to ThreadSanitizer's eyes, and reports arrive from several threads.
+    static const QRegularExpression re(QStringLiteral("^([0-9]{4})-([0-9]{2})-([0-9]{2})"));
+    const QRegularExpressionMatch match = re.match(_strDate);
+    if (!match.hasMatch() || !QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()).isValid()) {
+        return QString();
+    }
+    return match.captured(1) + match.captured(2);
 }
 
 QVector<QString> CLS_PassengerFlowDAO::ListInfoTables(const QString& _strStartMonth, const QString& _strEndMonth)

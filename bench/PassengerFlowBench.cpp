@@ -191,7 +191,7 @@ void BM_AddReports_InProcessSqlite(benchmark::State& _state)
                                     "INSERT INTO TAB_PASSENGERFLOW_INFO (S_ID,S_CHANNEL_OBJ_ID,DT_DATE,DT_TIME,"
                                     "I_IN_NUMBER,I_OUT_NUMBER,I_PASS_NUMBER) VALUES (:ID,:ChannelObjID,:Date,:Time,1,1,0)");
     static int iRun = 0;
-    int iId = 0;
+    static int iId = 0;  // row ids stay unique across repetitions
     for (auto _ : _state) {
         bool bOk = pSelect != nullptr && pUpdate != nullptr && pInsert != nullptr;
         for (int i = 0; bOk && i < kReports; ++i) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the concurrency tests with ThreadSanitizer in build-tsan and runs them: the WebSocket
-# client library's tests, the channel integration test and the load test (a small count). Every
+# client library's tests, the channel integration test, the load test (a small count) and the
+# passenger-flow test (reports from several threads against a reader of the live state). Every
 # process writes its reports to build-tsan/tsan-reports (the tessel-dbserver started by the
 # integration tests included). Qt is not built with ThreadSanitizer: scripts/tsan.supp suppresses
 # what happens inside it and the hand-overs it synchronises (see the classes there). Every other
@@ -19,7 +20,7 @@ case $build in
     *) build=$root/$build ;;
 esac
 jobs=${TESSEL_JOBS:-$(nproc)}
-tests=(websocket_tests integration_channel integration_load)
+tests=(websocket_tests integration_channel integration_load integration_passengerflow)
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_TSAN=ON -DTESSEL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$jobs" --target "${tests[@]}" tessel-dbserver WebSocket

@@ -39,6 +39,7 @@
 #include <QVector>
 
 // passenger-flow statistics
+#include "CLS_PassengerFlowEntity.h"
 
 // behaviour analysis and passages
 
@@ -460,6 +461,21 @@ public:
     int DeleteAllFaceCapture();
 
     // ---- passenger-flow statistics ----
+    // Forwarders to the counting and region side of CLS_PassengerFlowDAO
+    // (CLS_DataAccessPassengerFlow.cpp). Operations for a user refuse an empty user id with -1
+    // without a request.
+    int AddPassengerFlowInfo(const CLS_PassengerFlowEntity& _entity);
+    int SearchPassengerFlowTotal(const QString& _strRegionID, const QString& _strClearTime,
+                                 const QString& _strNowMonth, STRCT_PassengerFlowCounts& _counts);
+    int GetPassengerFlowStatistics(const CLS_PassengerFlowStatisticConditionEntity& _condition,
+                                   QMap<QString, STRCT_PassengerFlowCounts>& _mapResult);
+    int DeletePassengerFlowInfoBefore(const QString& _strMonth);
+    int GetPassengerFlowRegions(const QString& _strUserID, QVector<CLS_RegionEntity*>& _vecRegions);
+    int UpdatePassengerFlowRegion(const STRCT_PassengerFlowRegionParam& _param, const QString& _strUserID,
+                                  const QString& _strClearTime);
+    int DeletePassengerFlowRegions(const QStringList& _lstRegionIDs, const QString& _strUserID);
+    int DeletePassengerFlowRegionChannels(const QStringList& _lstChannelObjIDs, const QString& _strUserID);
+    int UpdatePassengerFlowRegionClearTime(const QString& _strRegionID, const QString& _strClearTime);
 
     // ---- behaviour analysis and passage histories ----
 

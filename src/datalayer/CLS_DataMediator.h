@@ -322,6 +322,31 @@ public:
     int DeleteAllFaceCapture() override;
 
     // ---- passenger-flow statistics ----
+    // CLS_DataMediatorPassengerFlow.cpp
+    int AddPassengerFlowInfo(const CLS_PassengerFlowEntity& _entity) override;
+    int DealPassengerFlowInfo(const STRCT_PassengerFlowReport& _report, const QStringList& _lstRegionIDs) override;
+    int InitRegionParam() override;
+    int UpdateRegionParam(const STRCT_PassengerFlowRegionParam& _param) override;
+    void UpdateRegionParamFromMemory(const STRCT_PassengerFlowRegionParam& _param,
+                                     PassengerFlowRegionParamMap& _mapParams) override;
+    int DeleteRegionParam(const STRCT_PassengerFlowRegionParam& _param) override;
+    int RecountPassengerFlowRegionResult(const QString& _qstrRegionID) override;
+    void RecountAllPassengerFlowRegionsAtMidnight() override;
+    int DealAllPassengerFlowInfo() override;
+    void CollectPassengerFlowAlarms(QMap<QString, qint32>& _qmapCapacityAlarm, QMap<QString, qint32>& _qmapShootUpAlarm,
+                                    QMap<QString, qint32>& _qmapCapacityRepeat,
+                                    QMap<QString, qint32>& _qmapShootUpRepeat) override;
+    void UpdateRegionOccupancy(const STRCT_PassengerFlowRegionParam& _param) override;
+    int GetPassengerFlowStatistics(const CLS_PassengerFlowStatisticConditionEntity& _condition,
+                                   QMap<QString, STRCT_PassengerFlowCounts>& _mapResult) override;
+    int DeletePassengerFlowInfoBefore(const QString& _qstrMonth) override;
+    int DeleteRegionChannels(const QStringList& _qlstChannelObjIDs) override;
+    PassengerFlowRegionParamMap GetPassengerFlowRegionParams() override;
+    bool GetPassengerFlowRegionRealTime(const QString& _qstrRegionID, STRCT_PassengerFlowRegionRealTime& _state) override;
+    int GetPassengerFlowRegionNum() override;
+    /// The clock the passenger-flow operations read (local time); null restores the system
+    /// clock. For tests that need midnight, second 10 or a surge window without waiting.
+    void SetPassengerFlowClock(QDateTime (*_pfnNow)());
 
     // ---- behaviour analysis and passage histories ----
 
@@ -432,6 +457,20 @@ private:
     // ---- face captures state ----
 
     // ---- passenger-flow statistics state ----
+    // (CLS_DataMediatorPassengerFlow.cpp) Region parameters by region id and the count of
+    // regions, under the first lock; live states by region id under the second. A thread
+    // holding the first may take the second, never the other way round.
+    PassengerFlowRegionParamMap m_qmapPassengerFlowRegionParam;
+    qint32 m_iRegionNum = 0;
+    QReadWriteLock m_lockPassengerFlowRegionParam;
+    QMap<QString, STRCT_PassengerFlowRegionRealTime> m_qmapPassengerFlowRegionRealTime;
+    QReadWriteLock m_lockPassengerFlowRegionRealTime;
+    QDateTime (*m_pfnPassengerFlowNow)() = nullptr;
+    QDateTime PassengerFlowNow() const;
+    // A copy of the region's parameter; false when there is none.
+    bool PassengerFlowRegionParam(const QString& _qstrRegionID, STRCT_PassengerFlowRegionParam& _param);
+    // Folds _report into the region's live state (the live-state write lock is held).
+    void FoldPassengerFlowReport(const STRCT_PassengerFlowRegionParam& _param, const STRCT_PassengerFlowReport& _report);
 
     // ---- behaviour analysis and passage histories state ----
 

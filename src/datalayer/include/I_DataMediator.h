@@ -44,6 +44,7 @@
 #include <QSet>
 
 // passenger-flow statistics
+#include "CLS_PassengerFlowEntity.h"
 
 // behaviour analysis and passages
 
@@ -633,6 +634,59 @@ public:
     virtual int DeleteAllFaceCapture() = 0;
 
     // ---- passenger-flow statistics ----
+    // Counts per channel and time slot in monthly tables of "Tessel-passengerFlow", and the
+    // current user's regions: their parameters (loaded by InitRegionParam after login) and, in
+    // memory, each region's live state since its clear time. The client drives the periodic
+    // operations (DealAllPassengerFlowInfo, CollectPassengerFlowAlarms,
+    // RecountAllPassengerFlowRegionsAtMidnight) at least once a second. Safe to call from
+    // several threads; the in-memory maps change only after the store succeeded.
+    /// Adds the record's counts to its channel, day and slot (a new row, in a new month's table
+    /// when needed). With the software type "r480" nothing is stored and 0 returned; -1 for an
+    /// empty slot time or a bad day.
+    virtual int AddPassengerFlowInfo(const CLS_PassengerFlowEntity& _entity) = 0;
+    /// Folds a report into the live state of each known region of _lstRegionIDs. Always 0.
+    virtual int DealPassengerFlowInfo(const STRCT_PassengerFlowReport& _report, const QStringList& _lstRegionIDs) = 0;
+    /// Loads the user's regions and seeds their live states with the totals since their clear
+    /// times. 0, or -1 (no user, failed read).
+    virtual int InitRegionParam() = 0;
+    /// Stores the region (id required) with its channels, restarting its counting now, and
+    /// keeps it in memory. 0, or -1 on a store failure.
+    virtual int UpdateRegionParam(const STRCT_PassengerFlowRegionParam& _param) = 0;
+    /// Replaces or adds the region in _mapParams (in memory only); adding to the mediator's own
+    /// map raises the region count.
+    virtual void UpdateRegionParamFromMemory(const STRCT_PassengerFlowRegionParam& _param,
+                                             PassengerFlowRegionParamMap& _mapParams) = 0;
+    /// Removes the stored region with its channels, then its parameter and live state. 0 or -1.
+    virtual int DeleteRegionParam(const STRCT_PassengerFlowRegionParam& _param) = 0;
+    /// Restarts the region's counting now: stores the clear time and resets the live state.
+    /// 0, or -1 for an unknown region or a store failure (the state is then kept).
+    virtual int RecountPassengerFlowRegionResult(const QString& _qstrRegionID) = 0;
+    /// At exactly 00:00:00 recounts every region with a live state; otherwise does nothing.
+    virtual void RecountAllPassengerFlowRegionsAtMidnight() = 0;
+    /// Surge check of every region, and at second 10 the pruning of the ten-minute history.
+    /// Always 0.
+    virtual int DealAllPassengerFlowInfo() = 0;
+    /// One round of alarm collection: region id -> 1 (begins) or 0 (ends) for capacity and
+    /// surge alarms, and region id -> 1 for alarms due for a repeat.
+    virtual void CollectPassengerFlowAlarms(QMap<QString, qint32>& _qmapCapacityAlarm,
+                                            QMap<QString, qint32>& _qmapShootUpAlarm,
+                                            QMap<QString, qint32>& _qmapCapacityRepeat,
+                                            QMap<QString, qint32>& _qmapShootUpRepeat) = 0;
+    /// Recomputes the region's current and peak occupancy and its over-capacity count.
+    virtual void UpdateRegionOccupancy(const STRCT_PassengerFlowRegionParam& _param) = 0;
+    /// Sums per hour, weekday, day or month of the condition's period into _mapResult. 0 or -1.
+    virtual int GetPassengerFlowStatistics(const CLS_PassengerFlowStatisticConditionEntity& _condition,
+                                           QMap<QString, STRCT_PassengerFlowCounts>& _mapResult) = 0;
+    /// Drops the monthly counting tables before _qstrMonth ("yyyyMM"). 0 or -1.
+    virtual int DeletePassengerFlowInfoBefore(const QString& _qstrMonth) = 0;
+    /// Takes the channels out of all the user's regions. 0 or -1.
+    virtual int DeleteRegionChannels(const QStringList& _qlstChannelObjIDs) = 0;
+    /// Copies of the regions' parameters, of one live state (false when the region has none)
+    /// and the region count.
+    virtual PassengerFlowRegionParamMap GetPassengerFlowRegionParams() = 0;
+    virtual bool GetPassengerFlowRegionRealTime(const QString& _qstrRegionID,
+                                                STRCT_PassengerFlowRegionRealTime& _state) = 0;
+    virtual int GetPassengerFlowRegionNum() = 0;
 
     // ---- behaviour analysis and passage histories ----
 

@@ -301,7 +301,7 @@ void tearDown()
 }  // namespace
 
 BENCHMARK(BM_AddReports4Threads_WholeStack)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_AddReports_InProcessSqlite)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_AddReports_InProcessSqlite)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_Statistics_WholeStack)->ArgName("period")->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Statistics_InProcessSqlite)->ArgName("period")->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
 

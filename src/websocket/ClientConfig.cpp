@@ -10,7 +10,12 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSslCertificate>
+
+#include <boost/asio/ssl/context.hpp>
+
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
 
 namespace tessel::ws {
 
@@ -212,12 +217,15 @@ QString optionText(const ClientOptions& _options, const QString& _strKey)
     return QString();
 }
 
-QString makeTlsConfiguration(const ClientOptions& _options, QSslConfiguration* _pConfig)
+QString makeTlsContext(const ClientOptions& _options, std::shared_ptr<boost::asio::ssl::context>* _pContext)
 {
-    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    namespace ssl = boost::asio::ssl;
+    auto context = std::make_shared<ssl::context>(ssl::context::tls_client);
+    context->set_options(ssl::context::default_workarounds | ssl::context::no_sslv2 | ssl::context::no_sslv3 |
+                         ssl::context::no_tlsv1 | ssl::context::no_tlsv1_1);
     if (!_options.verify) {
-        config.setPeerVerifyMode(QSslSocket::VerifyNone);
-        *_pConfig = config;
+        context->set_verify_mode(ssl::verify_none);
+        *_pContext = std::move(context);
         return QString();
     }
     if (_options.caFile.isEmpty())
@@ -227,13 +235,22 @@ QString makeTlsConfiguration(const ClientOptions& _options, QSslConfiguration* _
     QFile file(_options.caFile);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("cannot read trust file %1: %2").arg(_options.caFile, file.errorString());
-    const QList<QSslCertificate> certificates = QSslCertificate::fromData(file.readAll(), QSsl::Pem);
-    if (certificates.isEmpty())
+    const QByteArray pem = file.readAll();
+    // Every certificate of the file goes into the context's own store; nothing else is trusted.
+    X509_STORE* pStore = SSL_CTX_get_cert_store(context->native_handle());
+    BIO* pBio = BIO_new_mem_buf(pem.constData(), pem.size());
+    int iCertificates = 0;
+    while (X509* pCertificate = PEM_read_bio_X509(pBio, nullptr, nullptr, nullptr)) {
+        if (X509_STORE_add_cert(pStore, pCertificate) == 1)
+            ++iCertificates;
+        X509_free(pCertificate);
+    }
+    BIO_free(pBio);
+    ERR_clear_error();
+    if (iCertificates == 0)
         return QStringLiteral("trust file %1 holds no PEM certificate").arg(_options.caFile);
-    // Only the configured trust file decides: the system store is not consulted.
-    config.setCaCertificates(certificates);
-    config.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    *_pConfig = config;
+    context->set_verify_mode(ssl::verify_peer | ssl::verify_fail_if_no_peer_cert);
+    *_pContext = std::move(context);
     return QString();
 }
 

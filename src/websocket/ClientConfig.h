@@ -2,8 +2,13 @@
 #ifndef TESSEL_WS_CLIENT_CONFIG_H
 #define TESSEL_WS_CLIENT_CONFIG_H
 
-#include <QSslConfiguration>
 #include <QString>
+
+#include <memory>
+
+namespace boost::asio::ssl {
+class context;
+}
 
 namespace tessel::ws {
 
@@ -30,9 +35,10 @@ bool setOptionText(ClientOptions& _options, const QString& _strKey, const QStrin
 /// Text of one option; a null QString for an unknown key.
 QString optionText(const ClientOptions& _options, const QString& _strKey);
 
-/// TLS settings for a wss:// channel. Returns an empty text on success, else why the channel
+/// TLS context for a wss:// channel: the configured trust file only (never the system store), or
+/// no verification when verify is off. Returns an empty text on success, else why the channel
 /// cannot be opened with these options (a configuration error: retrying cannot help).
-QString makeTlsConfiguration(const ClientOptions& _options, QSslConfiguration* _pConfig);
+QString makeTlsContext(const ClientOptions& _options, std::shared_ptr<boost::asio::ssl::context>* _pContext);
 
 }  // namespace tessel::ws
 

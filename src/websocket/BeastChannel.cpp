@@ -204,6 +204,19 @@ struct BeastConnection::Impl : std::enable_shared_from_this<Impl>
     {
     }
 
+    /// Handler of one step of opening: nothing once closed, fail() on an error, else _next with
+    /// this and the step's results.
+    template <typename Next>
+    auto step(Next _next)
+    {
+        return [self = shared_from_this(), _next](const error_code& _ec, const auto&... _results) {
+            if (self->bClosed)
+                return;
+            if (_ec)
+                return self->fail(_ec);
+            _next(*self, _results...);
+        };
+    }
     void fail(const error_code& _ec);
     void succeed();
     void onConnected();
@@ -264,21 +277,13 @@ void BeastConnection::open(const QString& _strToken, std::chrono::milliseconds _
     });
     const std::string strHost = self->url.host().toStdString();
     const std::string strPort = std::to_string(self->url.port());
-    self->resolver.async_resolve(
-        strHost, strPort, [self](const error_code& ec, const tcp::resolver::results_type& results) {
-            if (self->bClosed)
-                return;
-            if (ec)
-                return self->fail(ec);
-            net::async_connect(self->ws.next_layer().socket(), results,
-                               [self](const error_code& ec2, const tcp::endpoint&) {
-                                   if (self->bClosed)
-                                       return;
-                                   if (ec2)
-                                       return self->fail(ec2);
-                                   self->onConnected();
-                               });
-        });
+    self->resolver.async_resolve(strHost, strPort,
+                                 self->step([](Impl& impl, const tcp::resolver::results_type& results) {
+                                     net::async_connect(impl.ws.next_layer().socket(), results,
+                                                        impl.step([](Impl& next, const tcp::endpoint&) {
+                                                            next.onConnected();
+                                                        }));
+                                 }));
 }
 
 void BeastConnection::Impl::onConnected()
@@ -315,13 +320,7 @@ void BeastConnection::Impl::onConnected()
             },
             ignored);
     }
-    pStream->async_handshake(ssl::stream_base::client, [self = shared_from_this()](const error_code& ec) {
-        if (self->bClosed)
-            return;
-        if (ec)
-            return self->fail(ec);
-        self->upgrade();
-    });
+    pStream->async_handshake(ssl::stream_base::client, step([](Impl& impl) { impl.upgrade(); }));
 }
 
 void BeastConnection::Impl::upgrade()
@@ -341,13 +340,7 @@ void BeastConnection::Impl::upgrade()
         strTarget = "/";
     if (url.hasQuery())
         strTarget += "?" + url.query(QUrl::FullyEncoded).toStdString();
-    ws.async_handshake(strHost, strTarget, [self = shared_from_this()](const error_code& ec) {
-        if (self->bClosed)
-            return;
-        if (ec)
-            return self->fail(ec);
-        self->succeed();
-    });
+    ws.async_handshake(strHost, strTarget, step([](Impl& impl) { impl.succeed(); }));
 }
 
 void BeastConnection::Impl::fail(const error_code& _ec)

@@ -6,6 +6,7 @@
 
 #include "BeastChannel.h"
 #include "ClientConfig.h"
+#include "TlsContext.h"
 #include "WebSocketClient.h"
 
 #include <boost/asio/io_context.hpp>

@@ -4,12 +4,6 @@
 
 #include <QString>
 
-#include <memory>
-
-namespace boost::asio::ssl {
-class context;
-}
-
 namespace tessel::ws {
 
 struct ClientOptions
@@ -34,11 +28,6 @@ bool setOptionText(ClientOptions& _options, const QString& _strKey, const QStrin
 
 /// Text of one option; a null QString for an unknown key.
 QString optionText(const ClientOptions& _options, const QString& _strKey);
-
-/// TLS context for a wss:// channel: the configured trust file only (never the system store), or
-/// no verification when verify is off. Returns an empty text on success, else why the channel
-/// cannot be opened with these options (a configuration error: retrying cannot help).
-QString makeTlsContext(const ClientOptions& _options, std::shared_ptr<boost::asio::ssl::context>* _pContext);
 
 }  // namespace tessel::ws
 

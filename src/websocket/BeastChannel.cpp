@@ -37,7 +37,8 @@ constexpr size_t kKeptReadBufferBytes = 1024 * 1024;
 // Log lines show at most this much of a frame.
 constexpr int kExcerptBytes = 120;
 
-const char* const kHostNameMismatch = "The host name did not match any of the valid hosts for this certificate";
+const char* const kHostNameMismatch =
+    "The host name did not match any of the valid hosts for this certificate";
 
 // The transport below the WebSocket stream: a TCP socket, or TLS over one. Once the connection is
 // open the reader thread reads while callers write: a write takes the connection's write lock
@@ -92,14 +93,12 @@ public:
         }
     }
 
+    // The throwing forms the stream concepts ask for; Beast itself uses the ones above and below.
     template <typename MutableBuffers>
     size_t read_some(const MutableBuffers& _buffers)
     {
         error_code ec;
-        const size_t uRead = read_some(_buffers, ec);
-        if (ec)
-            throw boost::system::system_error(ec);
-        return uRead;
+        return orThrow(read_some(_buffers, ec), ec);
     }
 
     template <typename ConstBuffers>
@@ -120,10 +119,7 @@ public:
     size_t write_some(const ConstBuffers& _buffers)
     {
         error_code ec;
-        const size_t uWritten = write_some(_buffers, ec);
-        if (ec)
-            throw boost::system::system_error(ec);
-        return uWritten;
+        return orThrow(write_some(_buffers, ec), ec);
     }
 
     // Only the opening handshake runs asynchronously, before anything else uses the stream.
@@ -144,6 +140,13 @@ public:
     }
 
 private:
+    static size_t orThrow(size_t _uBytes, const error_code& _ec)
+    {
+        if (_ec)
+            throw boost::system::system_error(_ec);
+        return _uBytes;
+    }
+
     std::recursive_mutex& m_writeMutex;
     std::mutex& m_tlsMutex;
     std::unique_ptr<ssl::stream<tcp::socket>> m_pTls;
@@ -277,13 +280,11 @@ void BeastConnection::open(const QString& _strToken, std::chrono::milliseconds _
     });
     const std::string strHost = self->url.host().toStdString();
     const std::string strPort = std::to_string(self->url.port());
-    self->resolver.async_resolve(strHost, strPort,
-                                 self->step([](Impl& impl, const tcp::resolver::results_type& results) {
-                                     net::async_connect(impl.ws.next_layer().socket(), results,
-                                                        impl.step([](Impl& next, const tcp::endpoint&) {
-                                                            next.onConnected();
-                                                        }));
-                                 }));
+    self->resolver.async_resolve(
+        strHost, strPort, self->step([](Impl& impl, const tcp::resolver::results_type& results) {
+            net::async_connect(impl.ws.next_layer().socket(), results,
+                               impl.step([](Impl& next, const tcp::endpoint&) { next.onConnected(); }));
+        }));
 }
 
 void BeastConnection::Impl::onConnected()
@@ -307,8 +308,8 @@ void BeastConnection::Impl::onConnected()
                                                                  ssl::verify_context& context) mutable {
                 if (!bPreverified) {
                     if (self->strVerifyError.isEmpty())
-                        self->strVerifyError = QString::fromLatin1(X509_verify_cert_error_string(
-                            X509_STORE_CTX_get_error(context.native_handle())));
+                        self->strVerifyError = QString::fromLatin1(
+                            X509_verify_cert_error_string(X509_STORE_CTX_get_error(context.native_handle())));
                     return false;
                 }
                 if (!check(bPreverified, context)) {
@@ -441,7 +442,9 @@ QString BeastConnection::Impl::closeReason(const error_code& _ec)
             return QStringLiteral("connection closed (code %1: %2)").arg(reason.code).arg(strReason);
         return QStringLiteral("connection closed (code %1)").arg(reason.code);
     }
-    return QStringLiteral("connection closed (code %1): %2").arg(int(websocket::close_code::abnormal)).arg(text(_ec));
+    return QStringLiteral("connection closed (code %1): %2")
+        .arg(int(websocket::close_code::abnormal))
+        .arg(text(_ec));
 }
 
 void BeastConnection::Impl::readLoop()
@@ -456,8 +459,8 @@ void BeastConnection::Impl::readLoop()
             break;
         }
         if (!ws.got_text()) {
-            qCWarning(lcWebSocket) << "channel" << iChannel << ": dropped a binary message of" << buffer.size()
-                                   << "bytes (the protocol has only text frames)";
+            qCWarning(lcWebSocket) << "channel" << iChannel << ": dropped a binary message of"
+                                   << buffer.size() << "bytes (the protocol has only text frames)";
         } else {
             dispatch(static_cast<const char*>(buffer.data().data()), buffer.size());
         }
@@ -487,13 +490,14 @@ void BeastConnection::Impl::dispatch(const char* _pData, size_t _uSize)
             sink.onBroadcast(QString::fromUtf8(pBody, iBodySize));
             break;
         case FrameKind::IdZero:
-            qCWarning(lcWebSocket).noquote() << "channel" << iChannel << ": the server could not read a request header:"
-                                             << excerptOf(pBody, size_t(iBodySize));
+            qCWarning(lcWebSocket).noquote()
+                << "channel" << iChannel
+                << ": the server could not read a request header:" << excerptOf(pBody, size_t(iBodySize));
             break;
         case FrameKind::Malformed:
             qCWarning(lcWebSocket).noquote()
-                << "channel" << iChannel << ": dropped a frame with an unreadable header:"
-                << excerptOf(_pData, _uSize);
+                << "channel" << iChannel
+                << ": dropped a frame with an unreadable header:" << excerptOf(_pData, _uSize);
             break;
     }
 }

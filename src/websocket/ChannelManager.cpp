@@ -84,9 +84,9 @@ void ChannelManager::attempt(int _iChannel)
     c.uSerial = uSerial;
     c.pConnection = std::make_shared<BeastConnection>(m_io, _iChannel, c.url, c.pTls);
     // The token as it is now: it may have changed since Connect (TLS settings may not).
-    c.pConnection->open(m_client.options().token, kConnectTimeout, [this, _iChannel, uSerial](const QString& strError) {
-        onOpenDone(_iChannel, uSerial, strError);
-    });
+    c.pConnection->open(
+        m_client.options().token, kConnectTimeout,
+        [this, _iChannel, uSerial](const QString& strError) { onOpenDone(_iChannel, uSerial, strError); });
 }
 
 void ChannelManager::onOpenDone(int _iChannel, quint64 _uSerial, const QString& _strError)
@@ -103,7 +103,9 @@ void ChannelManager::onOpenDone(int _iChannel, quint64 _uSerial, const QString& 
     c.iBackoffMs = kMinReconnectMs;
 
     ConnectionSink sink;
-    sink.onAnswer = [this](quint64 uId, QString&& strBody) { m_client.completeRequest(uId, std::move(strBody)); };
+    sink.onAnswer = [this](quint64 uId, QString&& strBody) {
+        m_client.completeRequest(uId, std::move(strBody));
+    };
     sink.onBroadcast = [this, _iChannel, _uSerial](QString&& strText) {
         boost::asio::post(m_io, [this, _iChannel, _uSerial, strText = std::move(strText)] {
             if (channel(_iChannel).uSerial == _uSerial && channel(_iChannel).bOpen)
@@ -111,7 +113,8 @@ void ChannelManager::onOpenDone(int _iChannel, quint64 _uSerial, const QString& 
         });
     };
     sink.onDown = [this, _iChannel, _uSerial](const QString& strReason) {
-        boost::asio::post(m_io, [this, _iChannel, _uSerial, strReason] { onDown(_iChannel, _uSerial, strReason); });
+        boost::asio::post(m_io,
+                          [this, _iChannel, _uSerial, strReason] { onDown(_iChannel, _uSerial, strReason); });
     };
     c.pConnection->startReading(std::move(sink));
     setPublished(_iChannel, c.pConnection);
@@ -135,7 +138,8 @@ void ChannelManager::onDown(int _iChannel, quint64 _uSerial, const QString& _str
     if (bWasOpen) {
         // Waiters learn at once; they do not sit out their timeouts.
         m_client.failChannelRequests(_iChannel, WS_SEND_CLOSED);
-        qCWarning(lcWebSocket).noquote() << "channel" << _iChannel << c.url.toDisplayString() << ":" << _strReason;
+        qCWarning(lcWebSocket).noquote()
+            << "channel" << _iChannel << c.url.toDisplayString() << ":" << _strReason;
         retryOrGiveUp(_iChannel);
         m_client.notify(_iChannel, WS_EVENT_CLOSED, _strReason);
         return;

@@ -46,7 +46,7 @@ private:
         explicit Channel(boost::asio::io_context& _io) : retryTimer(_io) {}
 
         std::shared_ptr<BeastConnection> pConnection;  ///< the current attempt or open connection
-        quint64 uSerial = 0;                            ///< of pConnection: stale reports are dropped
+        quint64 uSerial = 0;                           ///< of pConnection: stale reports are dropped
         boost::asio::steady_timer retryTimer;
         QUrl url;
         ClientOptions options;

@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSslCertificate>
 
 namespace tessel::ws {
 
@@ -209,31 +208,6 @@ QString optionText(const ClientOptions& _options, const QString& _strKey)
         return _options.loopbackPlain ? QStringLiteral("true") : QStringLiteral("false");
     if (_strKey == kKeyReconnectMax)
         return QString::number(_options.reconnectMaxMs);
-    return QString();
-}
-
-QString makeTlsConfiguration(const ClientOptions& _options, QSslConfiguration* _pConfig)
-{
-    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    if (!_options.verify) {
-        config.setPeerVerifyMode(QSslSocket::VerifyNone);
-        *_pConfig = config;
-        return QString();
-    }
-    if (_options.caFile.isEmpty())
-        return QStringLiteral(
-            "no trust file configured: set ca_file in WebSocket.json or TESSEL_WS_CA_FILE, or "
-            "TESSEL_WS_VERIFY=0");
-    QFile file(_options.caFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read trust file %1: %2").arg(_options.caFile, file.errorString());
-    const QList<QSslCertificate> certificates = QSslCertificate::fromData(file.readAll(), QSsl::Pem);
-    if (certificates.isEmpty())
-        return QStringLiteral("trust file %1 holds no PEM certificate").arg(_options.caFile);
-    // Only the configured trust file decides: the system store is not consulted.
-    config.setCaCertificates(certificates);
-    config.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    *_pConfig = config;
     return QString();
 }
 

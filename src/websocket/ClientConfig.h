@@ -2,7 +2,6 @@
 #ifndef TESSEL_WS_CLIENT_CONFIG_H
 #define TESSEL_WS_CLIENT_CONFIG_H
 
-#include <QSslConfiguration>
 #include <QString>
 
 namespace tessel::ws {
@@ -29,10 +28,6 @@ bool setOptionText(ClientOptions& _options, const QString& _strKey, const QStrin
 
 /// Text of one option; a null QString for an unknown key.
 QString optionText(const ClientOptions& _options, const QString& _strKey);
-
-/// TLS settings for a wss:// channel. Returns an empty text on success, else why the channel
-/// cannot be opened with these options (a configuration error: retrying cannot help).
-QString makeTlsConfiguration(const ClientOptions& _options, QSslConfiguration* _pConfig);
 
 }  // namespace tessel::ws
 

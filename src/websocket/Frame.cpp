@@ -8,16 +8,16 @@ namespace {
 // 2^63-1 has 19 digits.
 constexpr int kMaxIdDigits = 19;
 constexpr quint64 kMaxId = quint64(9223372036854775807ULL);
-}  // namespace
 
-FrameHeader parseFrameHeader(const QString& _strMessage)
+// Char is QChar or char: the header line is ASCII either way.
+template <typename Char>
+FrameHeader parseHeader(const Char* _p, size_t _uSize)
 {
     FrameHeader header;
-    const QChar* p = _strMessage.constData();
-    const int iScan = qMin(_strMessage.size(), kMaxIdDigits + 1);
+    const int iScan = int(qMin<size_t>(_uSize, kMaxIdDigits + 1));
     int iNewline = -1;
     for (int i = 0; i < iScan; ++i) {
-        if (p[i] == QLatin1Char('\n')) {
+        if (_p[i] == '\n') {
             iNewline = i;
             break;
         }
@@ -25,13 +25,13 @@ FrameHeader parseFrameHeader(const QString& _strMessage)
     if (iNewline <= 0)
         return header;
     header.bodyOffset = iNewline + 1;
-    if (iNewline == 1 && p[0] == QLatin1Char('*')) {
+    if (iNewline == 1 && _p[0] == '*') {
         header.kind = FrameKind::Broadcast;
         return header;
     }
     quint64 uId = 0;
     for (int i = 0; i < iNewline; ++i) {
-        const ushort c = p[i].unicode();
+        const ushort c = ushort(_p[i]);
         if (c < '0' || c > '9')
             return header;
         const quint64 uDigit = c - '0';
@@ -42,6 +42,18 @@ FrameHeader parseFrameHeader(const QString& _strMessage)
     header.id = uId;
     header.kind = uId == 0 ? FrameKind::IdZero : FrameKind::Answer;
     return header;
+}
+
+}  // namespace
+
+FrameHeader parseFrameHeader(const QString& _strMessage)
+{
+    return parseHeader(reinterpret_cast<const ushort*>(_strMessage.constData()), size_t(_strMessage.size()));
+}
+
+FrameHeader parseFrameHeader(const char* _pData, size_t _uSize)
+{
+    return parseHeader(reinterpret_cast<const unsigned char*>(_pData), _uSize);
 }
 
 bool isValidCommand(const QString& _strCommand)
@@ -57,18 +69,23 @@ bool isValidCommand(const QString& _strCommand)
     return true;
 }
 
-QString buildRequestFrame(quint64 _uId, const QString& _strCommand, const QJsonObject& _jsonRequest)
+QByteArray buildRequestFrameUtf8(quint64 _uId, const QString& _strCommand, const QJsonObject& _jsonRequest)
 {
     const QByteArray body = QJsonDocument(_jsonRequest).toJson(QJsonDocument::Compact);
-    const QString strId = QString::number(_uId);
-    QString frame;
-    frame.reserve(strId.size() + _strCommand.size() + 2 + body.size());
-    frame += strId;
-    frame += QLatin1Char(' ');
-    frame += _strCommand;
-    frame += QLatin1Char('\n');
-    frame += QString::fromUtf8(body);
+    const QByteArray id = QByteArray::number(_uId);
+    QByteArray frame;
+    frame.reserve(id.size() + _strCommand.size() + 2 + body.size());
+    frame += id;
+    frame += ' ';
+    frame += _strCommand.toLatin1();
+    frame += '\n';
+    frame += body;
     return frame;
+}
+
+QString buildRequestFrame(quint64 _uId, const QString& _strCommand, const QJsonObject& _jsonRequest)
+{
+    return QString::fromUtf8(buildRequestFrameUtf8(_uId, _strCommand, _jsonRequest));
 }
 
 QString excerpt(const QString& _str, int _iMax)

@@ -25,12 +25,16 @@ struct FrameHeader
 
 /// Reads only the header line; never scans more than the longest possible header.
 FrameHeader parseFrameHeader(const QString& _strMessage);
+/// The same on the UTF-8 bytes of a frame (the header is ASCII); bodyOffset counts bytes.
+FrameHeader parseFrameHeader(const char* _pData, size_t _uSize);
 
 /// Command names are ASCII letters and digits, at least one.
 bool isValidCommand(const QString& _strCommand);
 
 /// "<id> <command>\n<compact JSON>".
 QString buildRequestFrame(quint64 _uId, const QString& _strCommand, const QJsonObject& _jsonRequest);
+/// The same frame as the UTF-8 bytes that go on the wire (the command is ASCII).
+QByteArray buildRequestFrameUtf8(quint64 _uId, const QString& _strCommand, const QJsonObject& _jsonRequest);
 
 /// At most _iMax characters of _str, for log lines about frames that may be huge.
 QString excerpt(const QString& _str, int _iMax = 120);

@@ -1,13 +1,14 @@
 #include "WebSocketClient.h"
 
+#include "ChannelManager.h"
 #include "Frame.h"
 #include "Log.h"
-#include "SocketWorker.h"
 
-#include <QCoreApplication>
-#include <QHostAddress>
+#include <boost/asio/ip/address.hpp>
+#include <boost/asio/post.hpp>
 
 #include <chrono>
+#include <future>
 #include <set>
 
 Q_LOGGING_CATEGORY(lcWebSocket, "tessel.websocket")
@@ -24,8 +25,9 @@ bool isLoopbackHost(const QString& _strHost)
 {
     if (_strHost.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
         return true;
-    QHostAddress address;
-    return address.setAddress(_strHost) && address.isLoopback();
+    boost::system::error_code ec;
+    const boost::asio::ip::address address = boost::asio::ip::make_address(_strHost.toStdString(), ec);
+    return !ec && address.is_loopback();
 }
 
 // Why a URL cannot be a channel's; empty when it can.
@@ -65,24 +67,27 @@ WebSocketClient::CallGuard::~CallGuard()
 WebSocketClient::WebSocketClient() : m_options(loadClientOptions())
 {
     m_bLoopbackPlain = m_options.loopbackPlain;
-    m_thread.setObjectName(QStringLiteral("tessel-websocket"));
-    m_pWorker = new SocketWorker(*this);
-    m_pWorker->moveToThread(&m_thread);
-    // Deleted on its own thread as the thread finishes.
-    QObject::connect(&m_thread, &QThread::finished, m_pWorker, &QObject::deleteLater);
-    m_thread.start();
+    m_work.emplace(boost::asio::make_work_guard(m_io));
+    m_pManager = std::make_unique<ChannelManager>(*this, m_io);
+    std::promise<std::thread::id> started;
+    std::future<std::thread::id> id = started.get_future();
+    m_thread = std::thread([this, &started] {
+        started.set_value(std::this_thread::get_id());
+        m_io.run();
+    });
+    m_controlThreadId = id.get();
 }
 
 WebSocketClient::~WebSocketClient()
 {
-    if (m_pWorker != nullptr)
-        shutdown();
+    shutdown();
 }
 
 void WebSocketClient::shutdown()
 {
-    if (m_pWorker == nullptr)
+    if (m_bStopped)
         return;
+    m_bStopped = true;
     {
         std::lock_guard<std::mutex> lock(m_pendingMutex);
         m_bShutdown = true;
@@ -93,20 +98,30 @@ void WebSocketClient::shutdown()
         std::unique_lock<std::mutex> lock(m_idleMutex);
         m_idleCv.wait(lock, [this] { return m_iActiveCalls == 0; });
     }
-    SocketWorker* pWorker = m_pWorker;
-    QMetaObject::invokeMethod(
-        pWorker, [pWorker] { pWorker->stopAll(); }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
-    m_pWorker = nullptr;
+    runOnControlThread([this] { m_pManager->stopAll(); });
+    // The thread ends once the handlers of the closed connections have run.
+    m_work.reset();
+    m_thread.join();
+    m_pManager.reset();
 }
 
-void WebSocketClient::runOnSocketThread(const std::function<void()>& _fn)
+void WebSocketClient::runOnControlThread(const std::function<void()>& _fn)
 {
-    if (isSocketThread())
+    if (isControlThread()) {
         _fn();
-    else
-        QMetaObject::invokeMethod(m_pWorker, _fn, Qt::BlockingQueuedConnection);
+        return;
+    }
+    std::promise<void> done;
+    boost::asio::post(m_io, [&_fn, &done] {
+        _fn();
+        done.set_value();
+    });
+    done.get_future().wait();
+}
+
+void WebSocketClient::postToControlThread(std::function<void()> _fn)
+{
+    boost::asio::post(m_io, std::move(_fn));
 }
 
 // ---- I_WebSocket ----
@@ -147,8 +162,7 @@ int WebSocketClient::Disconnect(int _iChannel)
         std::lock_guard<std::mutex> lock(m_infoMutex);
         m_info[size_t(_iChannel - 1)].bWanted = false;
     }
-    SocketWorker* pWorker = m_pWorker;
-    runOnSocketThread([pWorker, _iChannel] { pWorker->stopChannel(_iChannel); });
+    runOnControlThread([this, _iChannel] { m_pManager->stopChannel(_iChannel); });
     return 0;
 }
 
@@ -162,10 +176,9 @@ int WebSocketClient::DisconnectAll()
         for (ChannelInfo& info : m_info)
             info.bWanted = false;
     }
-    SocketWorker* pWorker = m_pWorker;
-    runOnSocketThread([pWorker] {
+    runOnControlThread([this] {
         for (int i = 1; i <= kChannelCount; ++i)
-            pWorker->stopChannel(i);
+            m_pManager->stopChannel(i);
     });
     return 0;
 }
@@ -209,11 +222,8 @@ int WebSocketClient::SetReconnect(bool _bEnabled, int _iMaxDelayMs)
         m_options.reconnectMaxMs = _iMaxDelayMs;
     }
     m_bReconnect = _bEnabled;
-    if (!_bEnabled && !m_bShutdown) {
-        SocketWorker* pWorker = m_pWorker;
-        QMetaObject::invokeMethod(
-            pWorker, [pWorker] { pWorker->cancelRetries(); }, Qt::QueuedConnection);
-    }
+    if (!_bEnabled && !m_bShutdown)
+        postToControlThread([this] { m_pManager->cancelRetries(); });
     return 0;
 }
 
@@ -230,8 +240,10 @@ int WebSocketClient::Post(const QString& _strCommand, const QJsonObject& _jsonRe
     if (iLane == 0)
         return WS_SEND_NOT_CONNECTED;
     const quint64 uId = m_uNextId.fetch_add(1, std::memory_order_relaxed);
-    // uId 0 in the queue: nobody waits, the answer is dropped.
-    enqueue(OutFrame{iLane, 0, buildRequestFrame(uId, _strCommand, _jsonRequest)});
+    // Nobody waits: the answer finds no waiter and is dropped.
+    const std::shared_ptr<BeastConnection> pConnection = m_pManager->connection(iLane);
+    if (!pConnection || !pConnection->send(buildRequestFrameUtf8(uId, _strCommand, _jsonRequest)))
+        qCWarning(lcWebSocket) << "channel" << iLane << "closed before a posted request left; dropped";
     return WS_SEND_OK;
 }
 
@@ -263,16 +275,11 @@ int WebSocketClient::Connect(int _iChannel, QString _strUrl, WebSocketEventCallb
         info.pUser = _pUser;
         info.bWanted = true;
         m_loopback[size_t(_iChannel - 1)] = isLoopbackHost(url.host());
-        // An open channel stays usable until the socket thread moves it.
+        // An open channel stays usable until the control thread moves it.
         int iIdle = 0;
         m_state[size_t(_iChannel - 1)].compare_exchange_strong(iIdle, 1);
     }
-    SocketWorker* pWorker = m_pWorker;
-    if (!QMetaObject::invokeMethod(
-            pWorker, [pWorker, _iChannel] { pWorker->startChannel(_iChannel); }, Qt::QueuedConnection)) {
-        channelGaveUp(_iChannel);
-        return 0;
-    }
+    postToControlThread([this, _iChannel] { m_pManager->startChannel(_iChannel); });
     return 1;
 }
 
@@ -326,7 +333,7 @@ int WebSocketClient::sendAndWait(const QString& _strCommand, const QJsonObject& 
         qCWarning(lcWebSocket) << "SendAndWait: bad command name" << excerpt(_strCommand);
         return WS_SEND_BAD_ARGUMENT;
     }
-    if (isSocketThread()) {
+    if (isControlThread()) {
         qCWarning(lcWebSocket) << "SendAndWait called from an event callback: it would block the thread that"
                                << "delivers the answer";
         return WS_SEND_BAD_ARGUMENT;
@@ -336,7 +343,7 @@ int WebSocketClient::sendAndWait(const QString& _strCommand, const QJsonObject& 
         return WS_SEND_NOT_CONNECTED;
 
     const quint64 uId = m_uNextId.fetch_add(1, std::memory_order_relaxed);
-    OutFrame frame{iLane, uId, buildRequestFrame(uId, _strCommand, _jsonRequest)};
+    const QByteArray frame = buildRequestFrameUtf8(uId, _strCommand, _jsonRequest);
     const auto deadline = std::chrono::steady_clock::now() + _timeout;
     Waiter waiter;
     waiter.iChannel = iLane;
@@ -346,7 +353,15 @@ int WebSocketClient::sendAndWait(const QString& _strCommand, const QJsonObject& 
             return WS_SEND_SHUTDOWN;
         m_pending.emplace(uId, &waiter);
     }
-    enqueue(std::move(frame));
+    // Written here, on the caller's thread; the connection's reader completes the waiter.
+    const std::shared_ptr<BeastConnection> pConnection = m_pManager->connection(iLane);
+    if (!pConnection || !pConnection->send(frame)) {
+        std::lock_guard<std::mutex> lock(m_pendingMutex);
+        const auto it = m_pending.find(uId);
+        // Not found: a close or the shutdown finished it already.
+        if (it != m_pending.end())
+            finishLocked(it, WS_SEND_CLOSED);
+    }
 
     std::unique_lock<std::mutex> lock(m_pendingMutex);
     if (!waiter.cv.wait_until(lock, deadline, [&waiter] { return waiter.bDone; })) {
@@ -361,19 +376,6 @@ int WebSocketClient::sendAndWait(const QString& _strCommand, const QJsonObject& 
     if (waiter.iResult == WS_SEND_OK)
         _strAnswer = std::move(waiter.strAnswer);
     return waiter.iResult;
-}
-
-void WebSocketClient::enqueue(OutFrame&& _frame)
-{
-    bool bWake = false;
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        bWake = m_queue.empty();
-        m_queue.push_back(std::move(_frame));
-    }
-    // One event per batch: the socket thread takes the whole queue when it runs.
-    if (bWake)
-        QCoreApplication::postEvent(m_pWorker, new QEvent(SocketWorker::sendEventType()));
 }
 
 void WebSocketClient::finishLocked(std::unordered_map<quint64, Waiter*>::iterator _it, int _iResult)
@@ -400,14 +402,6 @@ void WebSocketClient::completeRequest(quint64 _uId, QString&& _strBody)
     qCDebug(lcWebSocket) << "answer to request" << _uId << "that nobody waits for; dropped";
 }
 
-void WebSocketClient::failRequest(quint64 _uId, int _iCode)
-{
-    std::lock_guard<std::mutex> lock(m_pendingMutex);
-    const auto it = m_pending.find(_uId);
-    if (it != m_pending.end())
-        finishLocked(it, _iCode);
-}
-
 void WebSocketClient::failChannelRequests(int _iChannel, int _iCode)
 {
     std::lock_guard<std::mutex> lock(m_pendingMutex);
@@ -419,13 +413,7 @@ void WebSocketClient::failChannelRequests(int _iChannel, int _iCode)
     }
 }
 
-void WebSocketClient::takeFrames(std::vector<OutFrame>& _frames)
-{
-    std::lock_guard<std::mutex> lock(m_queueMutex);
-    _frames.swap(m_queue);
-}
-
-// ---- channel bookkeeping for the socket thread ----
+// ---- channel bookkeeping for the control thread ----
 
 ChannelTarget WebSocketClient::channelTarget(int _iChannel)
 {
@@ -502,13 +490,6 @@ std::set<I_WebSocket*> g_live;
 
 extern "C" __attribute__((visibility("default"))) I_WebSocket* CreatWebsocket()
 {
-    // Qt 5 runs no event loop in any thread of a process without one.
-    if (QCoreApplication::instance() == nullptr) {
-        qCCritical(lcWebSocket)
-            << "CreatWebsocket: no QCoreApplication (or QApplication) exists yet; create it"
-            << "first";
-        return nullptr;
-    }
     I_WebSocket* pClient = new tessel::ws::WebSocketClient();
     std::lock_guard<std::mutex> lock(g_liveMutex);
     g_live.insert(pClient);
@@ -527,7 +508,7 @@ extern "C" __attribute__((visibility("default"))) int DeleteWebsocket(I_WebSocke
             return -1;
         }
         pClient = static_cast<tessel::ws::WebSocketClient*>(_pSocket);
-        if (pClient->isSocketThread()) {
+        if (pClient->isControlThread()) {
             qCWarning(lcWebSocket) << "DeleteWebsocket called from an event callback: not allowed there";
             return -1;
         }

@@ -1,42 +1,39 @@
-// I_WebSocket on QtWebSockets.
+// I_WebSocket on Boost.Beast.
 //
-// Thread model: every QWebSocket lives on the client's own socket thread (m_thread), driven by
-// a SocketWorker. Callers never touch a socket: a request is registered in the pending map,
-// its frame is appended to a locked queue (one posted event wakes the socket thread when the
-// queue was empty), and the caller sleeps on its own condition variable. The socket thread
-// reads only the header line of each answer and hands the body to the waiter under the
-// pending mutex.
+// Thread model: the client's control thread (m_thread, an asio io_context) opens, reconnects and
+// closes the channels (ChannelManager) and calls the event callbacks, one at a time. Requests
+// never pass through it: a caller registers its request in the pending map, writes the frame on
+// the open connection itself (BeastConnection::send, under the connection's write lock) and
+// sleeps on its own condition variable. Each connection's reader thread reads only the header
+// line of an answer and hands the body to the waiter under the pending mutex.
 #ifndef TESSEL_WS_WEBSOCKET_CLIENT_H
 #define TESSEL_WS_WEBSOCKET_CLIENT_H
 
 #include "ClientConfig.h"
 #include "I_WebSocket.h"
 
-#include <QThread>
+#include <QUrl>
+
+#include <boost/asio/executor_work_guard.hpp>
+#include <boost/asio/io_context.hpp>
 
 #include <array>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <thread>
 #include <unordered_map>
-#include <vector>
 
 namespace tessel::ws {
 
-class SocketWorker;
+class ChannelManager;
 
 constexpr int kChannelCount = 4;
 
-/// A frame waiting for the socket thread. uId is 0 for Post (nobody waits).
-struct OutFrame
-{
-    int iChannel = 0;
-    quint64 uId = 0;
-    QString strText;
-};
-
-/// What the socket thread needs to open a channel.
+/// What the control thread needs to open a channel.
 struct ChannelTarget
 {
     QUrl url;
@@ -70,21 +67,20 @@ public:
     int SendAndWaitSelected(const QString& _strCommand, const QJsonObject& _jsonRequest, QString& _strAnswer,
                             int _iSelector) override;
 
-    bool isSocketThread() const { return QThread::currentThread() == &m_thread; }
-    /// Fails every waiter, closes the sockets and joins the socket thread. Not on that thread.
+    /// The thread that runs the event callbacks.
+    bool isControlThread() const { return std::this_thread::get_id() == m_controlThreadId; }
+    /// Fails every waiter, closes the channels and joins the control thread. Not on that thread.
     void shutdown();
 
-    // ---- used by the socket thread ----
+    // ---- used by the control thread and the connections' reader threads ----
     void completeRequest(quint64 _uId, QString&& _strBody);
-    void failRequest(quint64 _uId, int _iCode);
     void failChannelRequests(int _iChannel, int _iCode);
-    void takeFrames(std::vector<OutFrame>& _frames);
     ChannelTarget channelTarget(int _iChannel);
     ClientOptions options();
     bool reconnectEnabled() const { return m_bReconnect.load(std::memory_order_relaxed); }
     int reconnectMaxMs();
     void setChannelState(int _iChannel, int _iState);
-    /// Ends "wanted" for a channel the socket thread gave up on (configuration error, no
+    /// Ends "wanted" for a channel the control thread gave up on (configuration error, no
     /// reconnect); a later Connect starts it again.
     void channelGaveUp(int _iChannel);
     void setLastError(int _iChannel, const QString& _strError);
@@ -127,12 +123,17 @@ private:
     int chooseLane(bool _bMaintenance) const;
     int sendAndWait(const QString& _strCommand, const QJsonObject& _jsonRequest, QString& _strAnswer,
                     std::chrono::milliseconds _timeout, bool _bMaintenance);
-    void enqueue(OutFrame&& _frame);
     void finishLocked(std::unordered_map<quint64, Waiter*>::iterator _it, int _iResult);
-    void runOnSocketThread(const std::function<void()>& _fn);
+    /// Runs _fn on the control thread and waits for it (at once when already there).
+    void runOnControlThread(const std::function<void()>& _fn);
+    void postToControlThread(std::function<void()> _fn);
 
-    QThread m_thread;
-    SocketWorker* m_pWorker = nullptr;
+    boost::asio::io_context m_io;
+    std::optional<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> m_work;
+    std::unique_ptr<ChannelManager> m_pManager;
+    std::thread m_thread;
+    std::thread::id m_controlThreadId;
+    bool m_bStopped = false;
 
     std::atomic<bool> m_bShutdown{false};
     std::atomic<int> m_iActiveCalls{0};
@@ -143,9 +144,6 @@ private:
 
     std::mutex m_pendingMutex;
     std::unordered_map<quint64, Waiter*> m_pending;
-
-    std::mutex m_queueMutex;
-    std::vector<OutFrame> m_queue;
 
     mutable std::mutex m_infoMutex;
     std::array<ChannelInfo, kChannelCount> m_info;

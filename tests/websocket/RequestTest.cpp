@@ -358,3 +358,48 @@ TEST(Lanes, RequestsTakeTheDocumentedLane)
 }
 
 }  // namespace
+
+namespace {
+
+// The reader answers the server's pings itself while callers write their frames: every pong must
+// arrive whole and no request frame may be cut by one.
+TEST_F(Requests, PingsFromTheServerAreAnsweredWhileCallersWrite)
+{
+    auto pongs = std::make_shared<std::atomic<int>>(0);
+    m_server.setHandler([pongs](QWebSocket* pPeer, const QString& strMessage) {
+        if (pPeer->property("pongCounted").isNull()) {
+            pPeer->setProperty("pongCounted", true);
+            QObject::connect(pPeer, &QWebSocket::pong, pPeer, [pongs](quint64, const QByteArray& payload) {
+                if (payload == "are you there")
+                    ++*pongs;
+            });
+        }
+        pPeer->ping("are you there");
+        echo(pPeer, strMessage);
+    });
+    constexpr int kThreads = 4;
+    constexpr int kPerThread = 250;
+    std::vector<std::future<int>> results;
+    for (int t = 0; t < kThreads; ++t) {
+        results.push_back(std::async(std::launch::async, [this, t] {
+            int iWrong = 0;
+            for (int i = 0; i < kPerThread; ++i) {
+                const QJsonObject request{{"t", t}, {"i", i}, {"pad", QString(i % 300, QLatin1Char('x'))}};
+                QString strAnswer;
+                if (m_client->SendAndWait(QStringLiteral("Execute"), request, strAnswer, 10) != WS_SEND_OK ||
+                    strAnswer != compact(request))
+                    ++iWrong;
+            }
+            return iWrong;
+        }));
+    }
+    for (auto& result : results)
+        EXPECT_EQ(result.get(), 0);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (pongs->load() < kThreads * kPerThread && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(pongs->load(), kThreads * kPerThread);
+    EXPECT_EQ(m_events.total(), 1);  // only "opened"
+}
+
+}  // namespace

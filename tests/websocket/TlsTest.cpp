@@ -4,10 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <future>
 
 using namespace wstest;
 
@@ -160,6 +162,46 @@ TEST_F(Tls, ServerCertificateIsVerifiedAgainstTheTrustFile)
             EXPECT_EQ(all[0].strText, strError);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Callers write over TLS on their own threads while the reader thread reads: frames and the TLS
+// records under them must stay whole both ways.
+TEST_F(Tls, ConcurrentCallersOverTlsEachGetTheirOwnAnswer)
+{
+    IsolatedConfig config;
+    EnvScope caFile("TESSEL_WS_CA_FILE", QFile::encodeName(certPath("ca.pem")));
+    TestServer server(*s_good);
+    ASSERT_NE(server.listen(), 0);
+    EventLog events;
+    ClientPtr client = makeClient();
+    ASSERT_EQ(client->Connect(1, server.url(), EventLog::callback, &events), 1);
+    ASSERT_TRUE(events.waitFor(1, WS_EVENT_OPENED));
+
+    constexpr int kThreads = 4;
+    constexpr int kPerThread = 300;
+    std::vector<std::future<int>> results;
+    for (int t = 0; t < kThreads; ++t) {
+        results.push_back(std::async(std::launch::async, [&client, t] {
+            int iWrong = 0;
+            for (int i = 0; i < kPerThread; ++i) {
+                // Some requests span several TLS records.
+                const QJsonObject request{{"t", t}, {"i", i}, {"pad", QString((i % 7) * 9000, QLatin1Char('p'))}};
+                QString strAnswer;
+                if (client->SendAndWait(QStringLiteral("Execute"), request, strAnswer, 10) != WS_SEND_OK ||
+                    strAnswer != QString::fromUtf8(QJsonDocument(request).toJson(QJsonDocument::Compact)))
+                    ++iWrong;
+            }
+            return iWrong;
+        }));
+    }
+    for (auto& result : results)
+        EXPECT_EQ(result.get(), 0);
+    EXPECT_EQ(events.total(), 1);  // only "opened": the channel never dropped
+    EXPECT_EQ(client->PendingRequests(), 0);
 }
 
 }  // namespace

@@ -11,13 +11,12 @@
 // ones the data layer calls); a client is destroyed only through DeleteWebsocket.
 //
 // CreatWebsocket reads the library's configuration (WebSocket.json beside the library, or the
-// file named by TESSEL_WS_CONFIG; see docs/protocol.md) and starts the client's own socket
-// thread; the calling thread needs no event loop, but a QCoreApplication (or QApplication) must
-// exist in the process (Qt 5 runs no event loop without one): without it CreatWebsocket returns
-// nullptr.
-// DeleteWebsocket may be called from any thread except the socket thread (that is, not from an
+// file named by TESSEL_WS_CONFIG; see docs/protocol.md) and starts the client's own control
+// thread, which opens and reconnects the channels and runs the event callbacks; each open
+// channel has a reader thread of its own. No event loop and no QCoreApplication is needed.
+// DeleteWebsocket may be called from any thread except the control thread (that is, not from an
 // event callback): it wakes every waiting caller with WS_SEND_SHUTDOWN, closes the channels and
-// joins the socket thread; no callback runs after it returns. It returns 0, or -1 for nullptr,
+// joins the client's threads; no callback runs after it returns. It returns 0, or -1 for nullptr,
 // for a pointer that is not a live client, or when called from a callback.
 #ifndef I_WEBSOCKET_H
 #define I_WEBSOCKET_H
@@ -47,9 +46,9 @@ enum WebSocketSendResult {
 
 /// Event callback: channel (1..4), event (WebSocketEvent), text, user pointer. The text is the
 /// broadcast text for WS_EVENT_BROADCAST, the reason (as LastError) for WS_EVENT_CLOSED and
-/// WS_EVENT_ERROR, empty for WS_EVENT_OPENED. Called on the client's own socket thread, one call
-/// at a time: keep it short, and do not wait for an answer in it (SendAndWait there returns
-/// WS_SEND_BAD_ARGUMENT at once).
+/// WS_EVENT_ERROR, empty for WS_EVENT_OPENED. Called on the client's own control thread, one
+/// call at a time, never on a caller's thread: keep it short, and do not wait for an answer in it
+/// (SendAndWait there returns WS_SEND_BAD_ARGUMENT at once).
 typedef void (*WebSocketEventCallback)(int _iChannel, int _iEvent, const QString& _strText, void* _pUser);
 
 class I_WebSocket

@@ -1,7 +1,6 @@
 #include "QueryAnswerDecoder.h"
 
 #include "Log.h"
-#include "jsonscan.h"
 
 // Release builds of rapidjson do not assert; make builds with assertions on behave the same
 // (a lone surrogate escape in an answer must give a decoding failure, not an abort).
@@ -9,6 +8,7 @@
 #include <rapidjson/document.h>
 #include <rapidjson/encodings.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -41,6 +41,45 @@ const Value* lastMember(const Value& _object, const char (&_szName)[N])
         name[i] = static_cast<unsigned char>(_szName[i]);
     }
     return lastMember(_object, name, N - 1);
+}
+
+// True when any object in the document names a member twice (names compared as decoded text).
+// Walks the parsed document with a stack of its own: nesting depth cannot exhaust the call stack.
+bool repeatsMemberName(const Value& _root)
+{
+    using Name = std::pair<const ushort*, size_t>;
+    const auto lessName = [](const Name& _a, const Name& _b) {
+        if (_a.second != _b.second)
+            return _a.second < _b.second;
+        return std::memcmp(_a.first, _b.first, _a.second * sizeof(ushort)) < 0;
+    };
+    std::vector<const Value*> pending{&_root};
+    std::vector<Name> names;
+    while (!pending.empty()) {
+        const Value& value = *pending.back();
+        pending.pop_back();
+        if (value.IsArray()) {
+            for (const Value& item : value.GetArray()) {
+                if (item.IsObject() || item.IsArray())
+                    pending.push_back(&item);
+            }
+            continue;
+        }
+        if (!value.IsObject())
+            continue;
+        names.clear();
+        for (auto it = value.MemberBegin(); it != value.MemberEnd(); ++it) {
+            names.emplace_back(it->name.GetString(), it->name.GetStringLength());
+            if (it->value.IsObject() || it->value.IsArray())
+                pending.push_back(&it->value);
+        }
+        std::sort(names.begin(), names.end(), lessName);
+        for (size_t i = 1; i < names.size(); ++i) {
+            if (!lessName(names[i - 1], names[i]))
+                return true;
+        }
+    }
+    return false;
 }
 
 QString toQString(const Value& _value)
@@ -80,14 +119,15 @@ int DecodeQueryAnswer(const QString& _strAnswer, RecordSet*& _pRows)
     if (_strAnswer.contains(QChar(0))) {
         return -1;
     }
-    // One rule for every answer: a repeated member name makes the text unreadable.
-    if (tessel::repeatsMemberName(_strAnswer.toUtf8())) {
-        return -1;
-    }
     Document doc;
     // Iterative parsing: a deeply nested answer cannot exhaust the stack.
     doc.Parse<rapidjson::kParseIterativeFlag>(_strAnswer.utf16());
     if (doc.HasParseError() || !doc.IsObject()) {
+        return -1;
+    }
+    // One rule for every answer: a repeated member name makes the text unreadable. Checked on
+    // the parsed document (which keeps every member), not by a second pass over the text.
+    if (repeatsMemberName(doc)) {
         return -1;
     }
     const Value* pResult = lastMember(doc, "result");

@@ -1,0 +1,71 @@
+// What the car, pad and way passage DAOs share: monthly tables of "Tessel-intelligent" searched
+// as one union over the months of the range, paged newest first, counted, listed oldest first
+// for retention and deleted by id or whole.
+#ifndef CLS_PASSAGEHISTORYDAO_H
+#define CLS_PASSAGEHISTORYDAO_H
+
+#include "CLS_PassageEntities.h"
+#include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
+
+#include <QDate>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+class DATAMEDIATOR_EXPORT CLS_PassageHistoryDAO : public CLS_BaseEntityDAO
+{
+public:
+    /// Names that set one kind apart.
+    struct Layout {
+        const char* table;         ///< template, "TAB_CAR_HISTORY"
+        const char* timeColumn;    ///< pass time column as stored
+        const char* keyCondition;  ///< "AND S_Vlp=" (plate or user code), bound to :VLP / :UserCode
+        const char* keyColumn;     ///< "S_Vlp"
+        const char* keyBind;       ///< ":VLP"
+        const char* snCondition;   ///< "AND S_SN IN("
+        const char* queryLog;      ///< "CLS_CarDataRecvDao::QueryCarHistory"
+        const char* countLog;      ///< "CLS_CarDataRecvDao::GetCarRecordCount"
+        const char* picFilesLog;   ///< "CLS_CarDataRecvDao::GetCarPicFiles"
+    };
+
+    static const char* const kDbName;  ///< "Tessel-intelligent"
+
+    /// One insert of a record: the month it goes to, its statement and bind values.
+    struct Insert {
+        QString qstrMonth;
+        QString qstrSql;
+        QMap<QString, QVariant> mapBind;
+    };
+
+    /// 0, or -1 when a table failed; the tables of the range are listed first (none: no rows).
+    /// Rows come newest first (pass time descending).
+    int QueryPage(const STRCT_PassageQuery& _query, QVector<QMap<QString, QString>>& _vecRows);
+    /// Rows matching over the months of the range; -1 on failure.
+    int Count(const STRCT_PassageQuery& _query);
+    /// The oldest _iCount rows over every month; 0 or -1.
+    int Oldest(int _iCount, QVector<QMap<QString, QString>>& _vecRows);
+    /// Deletes (id, pass time) pairs per monthly table in one transaction, then drops the past
+    /// months left empty. 0 for an empty list; ids of months without a table are skipped.
+    int DeleteByIds(const QList<QPair<QString, QString>>& _lstIdTimes);
+    /// Empties every monthly table.
+    int DeleteAll();
+    int DropEmptyTables(const QDate& _today);
+
+protected:
+    explicit CLS_PassageHistoryDAO(const Layout& _layout);
+
+    /// One record as one partitioned statement, several as one partitioned transaction.
+    int Store(const char* _pszOperation, const QVector<Insert>& _vecInserts);
+    /// The month of a pass time, logged under _pszOperation when there is none.
+    static QString CheckedMonth(const char* _pszOperation, const QString& _qstrTime);
+    static QString NewId();
+
+    const Layout& m_layout;
+
+private:
+    QString Union(const QVector<QString>& _vecTables, const STRCT_PassageQuery& _query,
+                  QMap<QString, QVariant>& _mapBind) const;
+};
+
+#endif  // CLS_PASSAGEHISTORYDAO_H

@@ -30,9 +30,10 @@ CREATE TABLE TAB_CAR_HISTORY (
     S_TerminalName TEXT,
     S_SaveTime     TEXT
 );
--- Pages by pass time (newest first) and the oldest passages; searches by plate (exact or
--- prefix) and by terminal.
-CREATE INDEX IDX_CAR_HISTORY_TIME ON TAB_CAR_HISTORY (S_PassTime);
+-- Pages by pass time, newest first with S_ID between equal times (the plate and terminal in the
+-- time index let a filtered page skip rows without reading them), and the oldest passages;
+-- searches and counts by plate (exact or prefix) and by terminal.
+CREATE INDEX IDX_CAR_HISTORY_TIME ON TAB_CAR_HISTORY (S_PassTime, S_ID, S_Vlp, S_SN);
 CREATE INDEX IDX_CAR_HISTORY_VLP ON TAB_CAR_HISTORY (S_Vlp, S_PassTime);
 CREATE INDEX IDX_CAR_HISTORY_SN ON TAB_CAR_HISTORY (S_SN, S_PassTime);
 
@@ -46,7 +47,7 @@ CREATE TABLE TAB_PAD_HISTORY (
     S_TerminalName TEXT,
     S_SaveTime     TEXT
 );
-CREATE INDEX IDX_PAD_HISTORY_TIME ON TAB_PAD_HISTORY (S_PassTime);
+CREATE INDEX IDX_PAD_HISTORY_TIME ON TAB_PAD_HISTORY (S_PassTime, S_ID, S_UserCode, S_TerminalSn);
 CREATE INDEX IDX_PAD_HISTORY_USER ON TAB_PAD_HISTORY (S_UserCode, S_PassTime);
 CREATE INDEX IDX_PAD_HISTORY_SN ON TAB_PAD_HISTORY (S_TerminalSn, S_PassTime);
 
@@ -68,6 +69,6 @@ CREATE TABLE TAB_WAY_HISTORY (
     S_runingdirection TEXT,
     S_savetime        TEXT
 );
-CREATE INDEX IDX_WAY_HISTORY_TIME ON TAB_WAY_HISTORY (S_passtime);
+CREATE INDEX IDX_WAY_HISTORY_TIME ON TAB_WAY_HISTORY (S_passtime, S_ID, S_VLP, S_SN);
 CREATE INDEX IDX_WAY_HISTORY_VLP ON TAB_WAY_HISTORY (S_VLP, S_passtime);
 CREATE INDEX IDX_WAY_HISTORY_SN ON TAB_WAY_HISTORY (S_SN, S_passtime);

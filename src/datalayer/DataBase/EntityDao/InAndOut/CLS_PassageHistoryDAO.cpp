@@ -74,7 +74,7 @@ int CLS_PassageHistoryDAO::Store(const char* _pszOperation, const QVector<Insert
 }
 
 QString CLS_PassageHistoryDAO::Union(const QVector<QString>& _vecTables, const STRCT_PassageQuery& _query,
-                                     Binds& _mapBind) const
+                                     const char* _pszColumns, Binds& _mapBind) const
 {
     QString qstrCond = QStringLiteral("WHERE 1=1 ");
     if (!_query.m_qstrStartTime.isEmpty()) {
@@ -107,7 +107,7 @@ QString CLS_PassageHistoryDAO::Union(const QVector<QString>& _vecTables, const S
     }
     QStringList lstSelects;
     for (const QString& qstrTable : _vecTables) {
-        lstSelects.append("SELECT * FROM " + qstrTable + " " + qstrCond);
+        lstSelects.append(QLatin1String("SELECT ") + _pszColumns + " FROM " + qstrTable + " " + qstrCond);
     }
     return lstSelects.join(" UNION ALL ");
 }
@@ -126,7 +126,7 @@ int CLS_PassageHistoryDAO::QueryPage(const STRCT_PassageQuery& _query, QVector<R
         const qint64 i64Offset = qint64(qMax(_query.m_iPageIndex, 1) - 1) * _query.m_iPageSize;
         // Newest first, the order a user reads passages in; S_ID keeps equal times in one order
         // from page to page.
-        const QString qstrSql = "SELECT * FROM (" + Union(vecTables, _query, mapBind) + ") ORDER BY " +
+        const QString qstrSql = "SELECT * FROM (" + Union(vecTables, _query, "*", mapBind) + ") ORDER BY " +
                                 m_layout.timeColumn + " DESC, S_ID DESC LIMIT " +
                                 QString::number(_query.m_iPageSize) + " OFFSET " + QString::number(i64Offset);
         if (CopyRows(ExecuteQueryEx(m_strDbName, qstrSql, mapBind), _vecRows) != 0) {
@@ -148,7 +148,8 @@ int CLS_PassageHistoryDAO::Count(const STRCT_PassageQuery& _query)
             return 0;
         }
         Binds mapBind;
-        const QString qstrSql = "SELECT COUNT(1) L_SUM FROM (" + Union(vecTables, _query, mapBind) + ")";
+        // The arms select no column: an index holding the filter columns answers each of them.
+        const QString qstrSql = "SELECT COUNT(1) L_SUM FROM (" + Union(vecTables, _query, "1", mapBind) + ")";
         const Rows rows(ExecuteQueryEx(m_strDbName, qstrSql, mapBind));
         const Row* pRow = rows.First();
         if (pRow == nullptr) {

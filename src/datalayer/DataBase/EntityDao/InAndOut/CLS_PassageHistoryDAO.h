@@ -64,7 +64,8 @@ protected:
     const Layout& m_layout;
 
 private:
-    QString Union(const QVector<QString>& _vecTables, const STRCT_PassageQuery& _query,
+    /// "SELECT <_pszColumns> FROM <table> WHERE 1=1 <conditions>" per table, joined by UNION ALL.
+    QString Union(const QVector<QString>& _vecTables, const STRCT_PassageQuery& _query, const char* _pszColumns,
                   QMap<QString, QVariant>& _mapBind) const;
 };
 

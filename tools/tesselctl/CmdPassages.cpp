@@ -102,9 +102,9 @@ struct Kind {
 template <typename E>
 int runKind(CtlContext& _ctx, const Kind<E>& _kind)
 {
-    const QString strVerb = _ctx.args.value(2);
+    const QString strVerb = _ctx.args.value(1);
     if (strVerb == "import") {
-        if (_ctx.args.size() < 4) {
+        if (_ctx.args.size() < 3) {
             ctlErr() << "usage: tesselctl passages KIND import PICTURE...\n";
             return 2;
         }
@@ -112,7 +112,7 @@ int runKind(CtlContext& _ctx, const Kind<E>& _kind)
             return 1;
         }
         QVector<E> vecRecords;
-        for (int i = 3; i < _ctx.args.size(); ++i) {
+        for (int i = 2; i < _ctx.args.size(); ++i) {
             E record;
             if (!_kind.parse(_ctx.mediator, _ctx.args[i], record)) {
                 ctlErr() << "tesselctl: " << _ctx.args[i] << " has no readable \"attribute\" description\n";
@@ -132,7 +132,7 @@ int runKind(CtlContext& _ctx, const Kind<E>& _kind)
     STRCT_PassageQuery query;
     query.m_iPageSize = 50;
     if ((strVerb != "search" && strVerb != "count") ||
-        !parseOptions(_ctx.args, 3, {"from", "to", "key", "prefix", "sns", "page", "size"}, mapOptions) ||
+        !parseOptions(_ctx.args, 2, {"from", "to", "key", "prefix", "sns", "page", "size"}, mapOptions) ||
         !positive(mapOptions, "page", query.m_iPageIndex) || !positive(mapOptions, "size", query.m_iPageSize)) {
         ctlErr() << "usage: tesselctl passages car|pad|way search|count [from=TIME] [to=TIME] [key=PLATE|USERCODE]\n"
                     "       [prefix=1] [sns=SN,SN] [page=N] [size=N]   (newest first; size 50 by default)\n"
@@ -167,7 +167,7 @@ int runKind(CtlContext& _ctx, const Kind<E>& _kind)
 
 int runPassages(CtlContext& _ctx)
 {
-    const QString strKind = _ctx.args.value(1);
+    const QString strKind = _ctx.args.value(0);
     if (strKind == "car") {
         return runKind<CLS_CarDataRecvEntity>(
             _ctx, {[](I_DataMediator* m, const STRCT_PassageQuery& q, QVector<CLS_CarDataRecvEntity>& v) {
@@ -207,13 +207,13 @@ int runPassages(CtlContext& _ctx)
 
 int runBehaviour(CtlContext& _ctx)
 {
-    const QString strVerb = _ctx.args.value(1);
-    if (strVerb == "import" && _ctx.args.size() >= 3) {
+    const QString strVerb = _ctx.args.value(0);
+    if (strVerb == "import" && _ctx.args.size() >= 2) {
         if (_ctx.connectAndLogin() != 0) {
             return 1;
         }
         QVector<CLS_BehaviorAnalysisEntity> vecRecords;
-        for (int i = 2; i < _ctx.args.size(); ++i) {
+        for (int i = 1; i < _ctx.args.size(); ++i) {
             CLS_BehaviorAnalysisEntity record;
             if (!_ctx.mediator->ParseBehaviorPictAttribute(_ctx.args[i], record)) {
                 ctlErr() << "tesselctl: " << _ctx.args[i] << " has no readable \"attribute\" description\n";
@@ -234,7 +234,7 @@ int runBehaviour(CtlContext& _ctx)
     search.m_iPageSize = 50;
     bool bTypeOk = true;
     if ((strVerb != "search" && strVerb != "count") ||
-        !parseOptions(_ctx.args, 2, {"from", "to", "channels", "type", "page", "size"}, mapOptions) ||
+        !parseOptions(_ctx.args, 1, {"from", "to", "channels", "type", "page", "size"}, mapOptions) ||
         !positive(mapOptions, "page", search.m_iPageNumber) || !positive(mapOptions, "size", search.m_iPageSize)) {
         bTypeOk = false;
     }

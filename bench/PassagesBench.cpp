@@ -56,11 +56,13 @@ bool seed()
     for (int m = 1; m <= kMonths; ++m) {
         const qint64 i64Start = QDateTime(QDate(2025, m, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
         const QString strFill = benchsite::fill(
-            "INSERT INTO {table} (S_ID, S_Vlp, S_Vlpc, S_PassTime, S_Image, S_PlateImage, S_DriverImage, S_SN, "
+            "INSERT INTO {table} (S_ID, S_Vlp, S_Vlpc, S_PassTime, S_Image, S_PlateImage, S_DriverImage, "
+            "S_SN, "
             "S_TerminalName, S_SaveTime) "
             "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < {last}) "
             "SELECT printf('c{month}-%06d', x), char(65 + x % 20) || char(65 + (x / 20) % 26) || "
-            "printf('%05d', (x * 7919) % 100000), '2', strftime('%Y-%m-%d %H:%M:%S', {start} + x * 12, 'unixepoch'), "
+            "printf('%05d', (x * 7919) % 100000), '2', strftime('%Y-%m-%d %H:%M:%S', {start} + x * 12, "
+            "'unixepoch'), "
             "printf('/car/{month}/%d.jpg', x), '', '', printf('sn%02d', x % 30), 'gate', '' FROM c",
             {{"table", table(m)},
              {"last", QString::number(kPerMonth - 1)},
@@ -106,7 +108,8 @@ void BM_CarPage_WholeStack(benchmark::State& _state)
         QVector<CLS_CarDataRecvEntity> vec;
         const int iRet = CLS_CarDataRecvDao::GetInstance()->QueryCarHistory(q, vec);
         const int iTotal = CLS_CarDataRecvDao::GetInstance()->GetCarRecordCount(q);
-        if (iRet != 0 || vec.size() != kPageSize || iTotal != kMatches || !vec.first().S_Vlp.startsWith(kPrefix)) {
+        if (iRet != 0 || vec.size() != kPageSize || iTotal != kMatches ||
+            !vec.first().S_Vlp.startsWith(kPrefix)) {
             _state.SkipWithError("car page failed");
             break;
         }
@@ -120,8 +123,9 @@ QString unionOf(const char* _pszColumns)
 {
     QStringList lst;
     for (int m = 1; m <= kMonths; ++m) {
-        lst << QString("SELECT %1 FROM %2 WHERE 1=1 AND S_PassTime >= :StartTime AND S_PassTime <= :EndTime AND "
-                       "S_Vlp >= :VLP AND S_Vlp < :VLPEnd ")
+        lst << QString(
+                   "SELECT %1 FROM %2 WHERE 1=1 AND S_PassTime >= :StartTime AND S_PassTime <= :EndTime AND "
+                   "S_Vlp >= :VLP AND S_Vlp < :VLPEnd ")
                    .arg(_pszColumns, table(m));
     }
     return lst.join(" UNION ALL ");
@@ -149,9 +153,9 @@ sqlite3_stmt* prepare(const QString& _strSql)
 
 void BM_CarPage_InProcessSqlite(benchmark::State& _state)
 {
-    const QString strPage = "SELECT * FROM (" + unionOf("*") + ") ORDER BY S_PassTime DESC, S_ID DESC LIMIT " +
-                            QString::number(kPageSize) + " OFFSET " +
-                            QString::number((_state.range(0) - 1) * kPageSize);
+    const QString strPage = "SELECT * FROM (" + unionOf("*") +
+                            ") ORDER BY S_PassTime DESC, S_ID DESC LIMIT " + QString::number(kPageSize) +
+                            " OFFSET " + QString::number((_state.range(0) - 1) * kPageSize);
     const QString strCount = "SELECT COUNT(1) L_SUM FROM (" + unionOf("1") + ")";
     QString strFirst;
     for (auto _ : _state) {
@@ -162,8 +166,9 @@ void BM_CarPage_InProcessSqlite(benchmark::State& _state)
             QMap<QString, QString> row;
             for (int c = 0; c < iColumns; ++c) {
                 const auto* pText = reinterpret_cast<const char*>(sqlite3_column_text(pPage, c));
-                row.insert(QString::fromUtf8(sqlite3_column_name(pPage, c)),
-                           pText != nullptr ? QString::fromUtf8(pText, sqlite3_column_bytes(pPage, c)) : QString());
+                row.insert(
+                    QString::fromUtf8(sqlite3_column_name(pPage, c)),
+                    pText != nullptr ? QString::fromUtf8(pText, sqlite3_column_bytes(pPage, c)) : QString());
             }
             vec.append(CLS_CarDataRecvEntity());
             CLS_CarDataRecvDao::Load(row, vec.last());

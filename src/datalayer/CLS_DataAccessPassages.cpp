@@ -48,7 +48,8 @@ CLS_BehaviorAnalysisEntityDAO* Behaviour()
 
 }  // namespace
 
-int CLS_DataAccess::QueryPadHistory(const STRCT_PassageQuery& _query, QVector<CLS_PadDataRecvEntity>& _vecRecords)
+int CLS_DataAccess::QueryPadHistory(const STRCT_PassageQuery& _query,
+                                    QVector<CLS_PadDataRecvEntity>& _vecRecords)
 {
     if (BadPage("CLS_DataAccess::QueryPadHistory", _query)) {
         return -1;
@@ -57,12 +58,14 @@ int CLS_DataAccess::QueryPadHistory(const STRCT_PassageQuery& _query, QVector<CL
                  [&](CLS_PadDataRecvDao* p) { return p->QueryPadHistory(_query, _vecRecords); });
 }
 
-int CLS_DataAccess::QueryWayHistory(const STRCT_PassageQuery& _query, QVector<CLS_WayDataRecEntity>& _vecRecords)
+int CLS_DataAccess::QueryWayHistory(const STRCT_PassageQuery& _query,
+                                    QVector<CLS_WayDataRecEntity>& _vecRecords)
 {
     if (BadPage("CLS_DataAccess::QueryWayHistory", _query)) {
         return -1;
     }
-    return Owned(m_pWayDataRecEntityDAO, "CLS_DataAccess::QueryWayHistory() m_pWayDataRecEntityDAO == nullptr",
+    return Owned(m_pWayDataRecEntityDAO,
+                 "CLS_DataAccess::QueryWayHistory() m_pWayDataRecEntityDAO == nullptr",
                  [&](CLS_WayDataRecEntityDAO* p) { return p->QueryWayHistory(_query, _vecRecords); });
 }
 
@@ -91,7 +94,8 @@ int CLS_DataAccess::BehaviorAnalysisGetCount(const CLS_BehaviorAnalysisSearchEnt
     return Behaviour()->BehaviorAnalysisGetCount(_search);
 }
 
-int CLS_DataAccess::GetOldestBehaviorAnalysisPicFiles(int _iFileNum, QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
+int CLS_DataAccess::GetOldestBehaviorAnalysisPicFiles(int _iFileNum,
+                                                      QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
 {
     if (_iFileNum < 0) {
         DL_LOG(3, "CLS_DataAccess::GetOldestBehaviorAnalysisPicFiles _iFileNum < 0");
@@ -147,11 +151,13 @@ int CLS_DataAccess::SaveWayRecvDataToDB(QVector<CLS_WayDataRecEntity>& _qvecWayD
     if (Empty("CLS_DataAccess::SaveWayRecvDataToDB _qvecWayData is empty", _qvecWayData)) {
         return -1;
     }
-    return Owned(m_pWayDataRecEntityDAO, "CLS_DataAccess::SaveWayRecvDataToDB() m_pWayDataRecEntityDAO == nullptr",
+    return Owned(m_pWayDataRecEntityDAO,
+                 "CLS_DataAccess::SaveWayRecvDataToDB() m_pWayDataRecEntityDAO == nullptr",
                  [&](CLS_WayDataRecEntityDAO* p) { return p->SaveWayRecvData(_qvecWayData); });
 }
 
-int CLS_DataAccess::QueryCarHistory(const STRCT_PassageQuery& _query, QVector<CLS_CarDataRecvEntity>& _vecRecords)
+int CLS_DataAccess::QueryCarHistory(const STRCT_PassageQuery& _query,
+                                    QVector<CLS_CarDataRecvEntity>& _vecRecords)
 {
     if (BadPage("CLS_DataAccess::QueryCarHistory", _query)) {
         return -1;
@@ -174,7 +180,8 @@ int CLS_DataAccess::GetPadRecordCount(const STRCT_PassageQuery& _query)
 
 int CLS_DataAccess::GetWayRecordCount(const STRCT_PassageQuery& _query)
 {
-    return Owned(m_pWayDataRecEntityDAO, "CLS_DataAccess::GetWayRecordCount() m_pWayDataRecEntityDAO == nullptr",
+    return Owned(m_pWayDataRecEntityDAO,
+                 "CLS_DataAccess::GetWayRecordCount() m_pWayDataRecEntityDAO == nullptr",
                  [&](CLS_WayDataRecEntityDAO* p) { return p->GetWayRecordCount(_query); });
 }
 
@@ -228,7 +235,8 @@ int CLS_DataAccess::DeleteAllPadPicData()
 
 int CLS_DataAccess::DeleteAllWayPicData()
 {
-    return Owned(m_pWayDataRecEntityDAO, "CLS_DataAccess::DeleteAllWayPicData() m_pWayDataRecEntityDAO == nullptr",
+    return Owned(m_pWayDataRecEntityDAO,
+                 "CLS_DataAccess::DeleteAllWayPicData() m_pWayDataRecEntityDAO == nullptr",
                  [&](CLS_WayDataRecEntityDAO* p) { return p->DeleteAllWayPicData(); });
 }
 

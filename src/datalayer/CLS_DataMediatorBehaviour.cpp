@@ -5,8 +5,8 @@
 
 bool CLS_DataMediator::ParseBehaviorPictAttribute(QString _qstrPicPath, CLS_BehaviorAnalysisEntity& _record)
 {
-    return PictureAttribute::ParseLogged("CLS_DataMediator::ParseBehaviorPictAttribute", _qstrPicPath, _record,
-                        &PictureAttribute::ParseBehavior);
+    return PictureAttribute::ParseLogged("CLS_DataMediator::ParseBehaviorPictAttribute", _qstrPicPath,
+                                         _record, &PictureAttribute::ParseBehavior);
 }
 
 int CLS_DataMediator::AddBehaviorAnalysisCapture(QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
@@ -30,7 +30,8 @@ int CLS_DataMediator::BehaviorAnalysisGetCount(const CLS_BehaviorAnalysisSearchE
     return CLS_DataAccess::GetInstance().BehaviorAnalysisGetCount(_search);
 }
 
-int CLS_DataMediator::GetOldestBehaviorAnalysisPicFiles(int _iFileNum, QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
+int CLS_DataMediator::GetOldestBehaviorAnalysisPicFiles(int _iFileNum,
+                                                        QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
 {
     return CLS_DataAccess::GetInstance().GetOldestBehaviorAnalysisPicFiles(_iFileNum, _vecRecords);
 }

@@ -60,17 +60,20 @@ int CLS_DataMediator::SaveWayRecvDataToDB(CLS_WayDataRecEntity& _record)
     return iRet;
 }
 
-int CLS_DataMediator::QueryCarHistory(const STRCT_PassageQuery& _query, QVector<CLS_CarDataRecvEntity>& _vecRecords)
+int CLS_DataMediator::QueryCarHistory(const STRCT_PassageQuery& _query,
+                                      QVector<CLS_CarDataRecvEntity>& _vecRecords)
 {
     return CLS_DataAccess::GetInstance().QueryCarHistory(_query, _vecRecords);
 }
 
-int CLS_DataMediator::QueryPadHistory(const STRCT_PassageQuery& _query, QVector<CLS_PadDataRecvEntity>& _vecRecords)
+int CLS_DataMediator::QueryPadHistory(const STRCT_PassageQuery& _query,
+                                      QVector<CLS_PadDataRecvEntity>& _vecRecords)
 {
     return CLS_DataAccess::GetInstance().QueryPadHistory(_query, _vecRecords);
 }
 
-int CLS_DataMediator::QueryWayHistory(const STRCT_PassageQuery& _query, QVector<CLS_WayDataRecEntity>& _vecRecords)
+int CLS_DataMediator::QueryWayHistory(const STRCT_PassageQuery& _query,
+                                      QVector<CLS_WayDataRecEntity>& _vecRecords)
 {
     return CLS_DataAccess::GetInstance().QueryWayHistory(_query, _vecRecords);
 }

@@ -57,7 +57,8 @@ QStringList plates(const QVector<CLS_CarDataRecvEntity>& _vec)
     return lst;
 }
 
-STRCT_PassageQuery range(const QString& _strStart, const QString& _strEnd, int _iPageSize = 50, int _iPage = 1)
+STRCT_PassageQuery range(const QString& _strStart, const QString& _strEnd, int _iPageSize = 50,
+                         int _iPage = 1)
 {
     STRCT_PassageQuery q;
     q.m_qstrStartTime = _strStart;
@@ -83,10 +84,10 @@ protected:
     // Cars over four months; the plates sort the way their times do.
     void storeCars()
     {
-        QVector<CLS_CarDataRecvEntity> vec{car("2024-01-10 08:00:00", "A1001"), car("2024-02-01 00:00:00", "A1002"),
-                                           car("2024-02-20 12:00:01", "B2001", "sn2"),
-                                           car("2024-02-20 12:00:00", "A1003"), car("2024-03-05 09:30:00", "A1004"),
-                                           car("2024-04-01 00:00:00", "A1005")};
+        QVector<CLS_CarDataRecvEntity> vec{
+            car("2024-01-10 08:00:00", "A1001"),        car("2024-02-01 00:00:00", "A1002"),
+            car("2024-02-20 12:00:01", "B2001", "sn2"), car("2024-02-20 12:00:00", "A1003"),
+            car("2024-03-05 09:30:00", "A1004"),        car("2024-04-01 00:00:00", "A1005")};
         ASSERT_EQ(m_mediator.SaveCarRecvDataToDB(vec), 0);
     }
 };
@@ -94,8 +95,9 @@ protected:
 TEST_F(Passages, SeveralCarsOfOneMonthAreAllStoredWithIdsOfTheirOwn)
 {
     storeCars();
-    EXPECT_EQ(monthlyTables("TAB_CAR_HISTORY"), QStringList({"TAB_CAR_HISTORY202401", "TAB_CAR_HISTORY202402",
-                                                             "TAB_CAR_HISTORY202403", "TAB_CAR_HISTORY202404"}));
+    EXPECT_EQ(monthlyTables("TAB_CAR_HISTORY"),
+              QStringList({"TAB_CAR_HISTORY202401", "TAB_CAR_HISTORY202402", "TAB_CAR_HISTORY202403",
+                           "TAB_CAR_HISTORY202404"}));
     // Three records of February in one transaction: none is lost to another's statement.
     EXPECT_EQ(itest::scalar(kDb, "SELECT COUNT(DISTINCT S_ID) FROM TAB_CAR_HISTORY202402"), 3);
     const QString strId = itest::text(kDb, "SELECT S_ID FROM TAB_CAR_HISTORY202401");
@@ -105,7 +107,8 @@ TEST_F(Passages, SeveralCarsOfOneMonthAreAllStoredWithIdsOfTheirOwn)
     CLS_CarDataRecvEntity one = car("2024-01-11 08:00:00", "Z'); DROP TABLE TAB_CAR_HISTORY202401; --");
     ASSERT_EQ(m_mediator.SaveCarRecvDataToDB(one), 0);
     EXPECT_FALSE(one.S_ID.isEmpty());
-    EXPECT_EQ(itest::scalar(kDb, "SELECT COUNT(*) FROM TAB_CAR_HISTORY202401 WHERE S_ID = :id", {{":id", one.S_ID}}),
+    EXPECT_EQ(itest::scalar(kDb, "SELECT COUNT(*) FROM TAB_CAR_HISTORY202401 WHERE S_ID = :id",
+                            {{":id", one.S_ID}}),
               1);
 
     // A pass time without a month stores nothing of the batch.
@@ -114,7 +117,8 @@ TEST_F(Passages, SeveralCarsOfOneMonthAreAllStoredWithIdsOfTheirOwn)
     QVector<CLS_CarDataRecvEntity> vecEmpty;
     LogCapture log;
     EXPECT_EQ(m_mediator.SaveCarRecvDataToDB(vecEmpty), -1);
-    EXPECT_TRUE(log.has(3, "CLS_DataAccess::SaveCarRecvDataToDB _qvecCarData is empty")) << log.dump().toStdString();
+    EXPECT_TRUE(log.has(3, "CLS_DataAccess::SaveCarRecvDataToDB _qvecCarData is empty"))
+        << log.dump().toStdString();
     EXPECT_EQ(monthlyTables("TAB_CAR_HISTORY").size(), 4);
 }
 
@@ -125,7 +129,8 @@ TEST_F(Passages, CarQueryUnionsTheMonthsOfItsRangeNewestFirst)
         LogCapture log;
         QVector<CLS_CarDataRecvEntity> vec;
         ASSERT_EQ(m_mediator.QueryCarHistory(range("2024-02-01 00:00:00", "2024-02-29 23:59:59"), vec), 0);
-        EXPECT_TRUE(log.has(1, "CLS_CarDataRecvDao::QueryCarHistory qvecTables.size=1")) << log.dump().toStdString();
+        EXPECT_TRUE(log.has(1, "CLS_CarDataRecvDao::QueryCarHistory qvecTables.size=1"))
+            << log.dump().toStdString();
         EXPECT_EQ(plates(vec), QStringList({"B2001", "A1003", "A1002"}));
     }
     {
@@ -133,14 +138,16 @@ TEST_F(Passages, CarQueryUnionsTheMonthsOfItsRangeNewestFirst)
         QVector<CLS_CarDataRecvEntity> vec;
         const STRCT_PassageQuery q = range("2024-01-10 08:00:00", "2024-03-31 00:00:00");
         ASSERT_EQ(m_mediator.QueryCarHistory(q, vec), 0);
-        EXPECT_TRUE(log.has(1, "CLS_CarDataRecvDao::QueryCarHistory qvecTables.size=3")) << log.dump().toStdString();
+        EXPECT_TRUE(log.has(1, "CLS_CarDataRecvDao::QueryCarHistory qvecTables.size=3"))
+            << log.dump().toStdString();
         EXPECT_EQ(plates(vec), QStringList({"A1004", "B2001", "A1003", "A1002", "A1001"}));
         EXPECT_EQ(vec.first().S_PassTime, "2024-03-05 09:30:00");
         EXPECT_EQ(vec.first().S_Image, "/car/A1004.jpg");
         EXPECT_EQ(m_mediator.GetCarRecordCount(q), 5);
     }
 
-    struct Case {
+    struct Case
+    {
         const char* name;
         QString key;
         bool prefix;
@@ -196,7 +203,8 @@ TEST_F(Passages, PagesWalkTheUnionAndAPagePastTheEndKeepsTheTotal)
     EXPECT_EQ(m_mediator.QueryCarHistory(range(QString(), QString(), 0, 1), vec), -1);
     EXPECT_EQ(m_mediator.QueryCarHistory(range(QString(), QString(), 10, 0), vec), -1);
     EXPECT_TRUE(vec.isEmpty());
-    EXPECT_TRUE(log.has(3, "CLS_DataAccess::QueryCarHistory _query.m_iPageSize <= 0 || _query.m_iPageIndex < 1"))
+    EXPECT_TRUE(
+        log.has(3, "CLS_DataAccess::QueryCarHistory _query.m_iPageSize <= 0 || _query.m_iPageIndex < 1"))
         << log.dump().toStdString();
 }
 
@@ -255,9 +263,11 @@ TEST_F(Passages, PadAndWayPassagesSearchByTheirOwnColumns)
     {
         LogCapture log;
         ASSERT_EQ(m_mediator.QueryPadHistory(q, vecFound), 0);
-        EXPECT_TRUE(log.has(1, "CLS_PadDataRecvDao::QueryPadHistory qvecTables.size=2")) << log.dump().toStdString();
+        EXPECT_TRUE(log.has(1, "CLS_PadDataRecvDao::QueryPadHistory qvecTables.size=2"))
+            << log.dump().toStdString();
         EXPECT_EQ(m_mediator.GetPadRecordCount(q), 2);
-        EXPECT_TRUE(log.has(1, "CLS_PadDataRecvDao::GetPadRecordCount qvecTables.size=2")) << log.dump().toStdString();
+        EXPECT_TRUE(log.has(1, "CLS_PadDataRecvDao::GetPadRecordCount qvecTables.size=2"))
+            << log.dump().toStdString();
     }
     ASSERT_EQ(vecFound.size(), 2);
     EXPECT_EQ(vecFound[0].S_PassTime, "2024-06-02 10:00:00");
@@ -266,7 +276,8 @@ TEST_F(Passages, PadAndWayPassagesSearchByTheirOwnColumns)
     EXPECT_EQ(m_mediator.GetPadRecordCount(q), 1);
 
     // The terminal's device name comes from the main database.
-    ASSERT_EQ(itest::exec("Tessel", "INSERT INTO TAB_DEV (S_ID, S_NAME, S_SN) VALUES ('pdev1', 'North pad', 'padA')"),
+    ASSERT_EQ(itest::exec("Tessel",
+                          "INSERT INTO TAB_DEV (S_ID, S_NAME, S_SN) VALUES ('pdev1', 'North pad', 'padA')"),
               0);
     QString strName = "stale";
     EXPECT_EQ(m_mediator.GetPadTerminalName("padA", strName), 0);
@@ -282,7 +293,9 @@ TEST_F(Passages, PadAndWayPassagesSearchByTheirOwnColumns)
     way.S_lane = "3";
     way.S_runingdirection = "north";
     ASSERT_EQ(m_mediator.SaveWayRecvDataToDB(way), 0);
-    EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d:\\d{3}$").match(way.S_savetime).hasMatch())
+    EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d:\\d{3}$")
+                    .match(way.S_savetime)
+                    .hasMatch())
         << way.S_savetime.toStdString();
     STRCT_PassageQuery wq = range("2024-07-01 00:00:00", "2024-07-31 00:00:00");
     wq.m_qstrKey = "W1";
@@ -295,7 +308,8 @@ TEST_F(Passages, PadAndWayPassagesSearchByTheirOwnColumns)
     {
         LogCapture log;
         EXPECT_EQ(m_mediator.GetWayRecordCount(wq), 1);
-        EXPECT_TRUE(log.has(1, "CLS_WayDataRecEntityDAO::GetWayRecordCount qvecTables.size=1")) << log.dump().toStdString();
+        EXPECT_TRUE(log.has(1, "CLS_WayDataRecEntityDAO::GetWayRecordCount qvecTables.size=1"))
+            << log.dump().toStdString();
     }
 
     ASSERT_EQ(m_mediator.DelPadPicRec({{vecFound[1].S_ID, vecFound[1].S_PassTime}}), 0);
@@ -336,14 +350,15 @@ QStringList stamps(const QVector<CLS_BehaviorAnalysisEntity>& _vec)
 
 TEST_F(Passages, BehaviourSnapshotsStoreSearchAndAge)
 {
-    QVector<CLS_BehaviorAnalysisEntity> vec{snapshot("2024-01-31 23:59:59", 1), snapshot("2024-01-31 23:59:59", 2),
-                                            snapshot("2024-02-01 00:00:00", 1, "chC"),
-                                            snapshot("2024-03-01 12:00:00", 1)};
+    QVector<CLS_BehaviorAnalysisEntity> vec{
+        snapshot("2024-01-31 23:59:59", 1), snapshot("2024-01-31 23:59:59", 2),
+        snapshot("2024-02-01 00:00:00", 1, "chC"), snapshot("2024-03-01 12:00:00", 1)};
     ASSERT_EQ(m_mediator.AddBehaviorAnalysisCapture(vec), 0);
     EXPECT_EQ(monthlyTables("TAB_INTELLIGENT_BEHAVIOR_CAPTURE").size(), 3);
     EXPECT_EQ(vec[1].I_SEQ, 1);
-    EXPECT_EQ(itest::text(kDb, "SELECT S_EXTRA || '|' || I_FILE_SIZE FROM TAB_INTELLIGENT_BEHAVIOR_CAPTURE202403"),
-              "x'y|10");
+    EXPECT_EQ(
+        itest::text(kDb, "SELECT S_EXTRA || '|' || I_FILE_SIZE FROM TAB_INTELLIGENT_BEHAVIOR_CAPTURE202403"),
+        "x'y|10");
 
     CLS_BehaviorAnalysisSearchEntity search;
     search.m_strStartTime = "2024-01-01 00:00:00";
@@ -378,12 +393,14 @@ TEST_F(Passages, BehaviourSnapshotsStoreSearchAndAge)
     EXPECT_TRUE(vecEmpty.isEmpty());
     EXPECT_TRUE(log.has(3, "CLS_DataAccess::AddBehaviorAnalysisCapture _qvecBehaviorAnalysisData is empty"));
     EXPECT_TRUE(log.has(3, "CLS_DataAccess::GetBehaviorAnalysisPicFiles _qstrSaveTime is empty"));
-    EXPECT_TRUE(log.has(3, "CLS_DataAccess::GetBehaviorAnalysisPicFiles _iFileNum < 0")) << log.dump().toStdString();
+    EXPECT_TRUE(log.has(3, "CLS_DataAccess::GetBehaviorAnalysisPicFiles _iFileNum < 0"))
+        << log.dump().toStdString();
 
     // The last snapshot of February goes, and February's table with it.
     ASSERT_EQ(m_mediator.DelBehaviorAnalysisPicRec({{vec[2].S_ID, vec[2].DT_SNAP_TIMESTAMP}}), 0);
-    EXPECT_EQ(monthlyTables("TAB_INTELLIGENT_BEHAVIOR_CAPTURE"),
-              QStringList({"TAB_INTELLIGENT_BEHAVIOR_CAPTURE202401", "TAB_INTELLIGENT_BEHAVIOR_CAPTURE202403"}));
+    EXPECT_EQ(
+        monthlyTables("TAB_INTELLIGENT_BEHAVIOR_CAPTURE"),
+        QStringList({"TAB_INTELLIGENT_BEHAVIOR_CAPTURE202401", "TAB_INTELLIGENT_BEHAVIOR_CAPTURE202403"}));
     ASSERT_EQ(m_mediator.DeleteAllBehaviorAnalysisData(), 0);
     EXPECT_EQ(m_mediator.BehaviorAnalysisGetCount(CLS_BehaviorAnalysisSearchEntity()), 0);
 }

@@ -9,8 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <functional>
-
 namespace {
 
 // KEY=VALUE arguments from _iFirst on, each key one of _lstKeys; false for anything else.
@@ -39,31 +37,55 @@ bool positive(const QMap<QString, QString>& _mapOptions, const char* _pszKey, in
 
 QJsonObject describe(const CLS_CarDataRecvEntity& c)
 {
-    return {{"id", c.S_ID},       {"time", c.S_PassTime},         {"plate", c.S_Vlp},
-            {"colour", c.S_Vlpc}, {"sn", c.S_SN},                 {"terminal", c.S_TerminalName},
-            {"image", c.S_Image}, {"plateImage", c.S_PlateImage}, {"saveTime", c.S_SaveTime}};
+    return {{"id", c.S_ID},
+            {"time", c.S_PassTime},
+            {"plate", c.S_Vlp},
+            {"colour", c.S_Vlpc},
+            {"sn", c.S_SN},
+            {"terminal", c.S_TerminalName},
+            {"image", c.S_Image},
+            {"plateImage", c.S_PlateImage},
+            {"saveTime", c.S_SaveTime}};
 }
 
 QJsonObject describe(const CLS_PadDataRecvEntity& p)
 {
-    return {{"id", p.S_ID},          {"time", p.S_PassTime},         {"userCode", p.S_UserCode},
-            {"userName", p.S_UserName}, {"sn", p.S_TerminalSn},      {"terminal", p.S_TerminalName},
-            {"image", p.S_Image},    {"saveTime", p.S_SaveTime}};
+    return {{"id", p.S_ID},
+            {"time", p.S_PassTime},
+            {"userCode", p.S_UserCode},
+            {"userName", p.S_UserName},
+            {"sn", p.S_TerminalSn},
+            {"terminal", p.S_TerminalName},
+            {"image", p.S_Image},
+            {"saveTime", p.S_SaveTime}};
 }
 
 QJsonObject describe(const CLS_WayDataRecEntity& w)
 {
-    return {{"id", w.S_ID},           {"time", w.S_passtime},       {"plate", w.S_VLP},
-            {"colour", w.S_VLPC},     {"sn", w.S_SN},               {"terminal", w.S_terminalname},
-            {"crossing", w.S_crossing}, {"lane", w.S_lane},         {"direction", w.S_runingdirection},
-            {"image", w.S_image},     {"saveTime", w.S_savetime}};
+    return {{"id", w.S_ID},
+            {"time", w.S_passtime},
+            {"plate", w.S_VLP},
+            {"colour", w.S_VLPC},
+            {"sn", w.S_SN},
+            {"terminal", w.S_terminalname},
+            {"crossing", w.S_crossing},
+            {"lane", w.S_lane},
+            {"direction", w.S_runingdirection},
+            {"image", w.S_image},
+            {"saveTime", w.S_savetime}};
 }
 
 QJsonObject describe(const CLS_BehaviorAnalysisEntity& b)
 {
-    return {{"id", b.S_ID},          {"time", b.DT_SNAP_TIMESTAMP}, {"seq", b.I_SEQ},
-            {"type", b.I_TYPE},      {"devId", b.S_DEV_ID},         {"channelId", b.S_CHANNEL_ID},
-            {"channel", b.S_CHANNEL_NAME}, {"path", b.S_SNAP_PATH},  {"size", double(b.I_FILE_SIZE)}};
+    return {{"id", b.S_ID},
+            {"time", b.DT_SNAP_TIMESTAMP},
+            {"seq", b.I_SEQ},
+            {"type", b.I_TYPE},
+            {"devId", b.S_DEV_ID},
+            {"channelId", b.S_CHANNEL_ID},
+            {"channel", b.S_CHANNEL_NAME},
+            {"path", b.S_SNAP_PATH},
+            {"size", double(b.I_FILE_SIZE)}};
 }
 
 // One line per record: the fields of describe() in their order, tab separated.
@@ -84,7 +106,8 @@ void print(CtlContext& _ctx, const QVector<E>& _vec, int _iTotal)
         ctlOut() << lstFields.join('\t') << "\n";
     }
     if (_ctx.json) {
-        ctlOut() << QJsonDocument(QJsonObject{{"total", _iTotal}, {"records", array}}).toJson(QJsonDocument::Indented);
+        ctlOut() << QJsonDocument(QJsonObject{{"total", _iTotal}, {"records", array}})
+                        .toJson(QJsonDocument::Indented);
     } else {
         ctlOut() << "total " << _iTotal << "\n";
     }
@@ -92,11 +115,12 @@ void print(CtlContext& _ctx, const QVector<E>& _vec, int _iTotal)
 
 // The operations of one passage kind.
 template <typename E>
-struct Kind {
-    std::function<int(I_DataMediator*, const STRCT_PassageQuery&, QVector<E>&)> query;
-    std::function<int(I_DataMediator*, const STRCT_PassageQuery&)> count;
-    std::function<bool(I_DataMediator*, const QString&, E&)> parse;
-    std::function<int(I_DataMediator*, QVector<E>&)> save;
+struct Kind
+{
+    int (I_DataMediator::*query)(const STRCT_PassageQuery&, QVector<E>&);
+    int (I_DataMediator::*count)(const STRCT_PassageQuery&);
+    bool (I_DataMediator::*parse)(QString, E&);
+    int (I_DataMediator::*save)(QVector<E>&);
 };
 
 template <typename E>
@@ -114,13 +138,13 @@ int runKind(CtlContext& _ctx, const Kind<E>& _kind)
         QVector<E> vecRecords;
         for (int i = 2; i < _ctx.args.size(); ++i) {
             E record;
-            if (!_kind.parse(_ctx.mediator, _ctx.args[i], record)) {
+            if (!(_ctx.mediator->*_kind.parse)(_ctx.args[i], record)) {
                 ctlErr() << "tesselctl: " << _ctx.args[i] << " has no readable \"attribute\" description\n";
                 return 1;
             }
             vecRecords.append(record);
         }
-        const int iRet = _kind.save(_ctx.mediator, vecRecords);
+        const int iRet = (_ctx.mediator->*_kind.save)(vecRecords);
         if (iRet != 0) {
             ctlErr() << "tesselctl: storing failed (" << iRet << ")\n";
             return 1;
@@ -133,8 +157,10 @@ int runKind(CtlContext& _ctx, const Kind<E>& _kind)
     query.m_iPageSize = 50;
     if ((strVerb != "search" && strVerb != "count") ||
         !parseOptions(_ctx.args, 2, {"from", "to", "key", "prefix", "sns", "page", "size"}, mapOptions) ||
-        !positive(mapOptions, "page", query.m_iPageIndex) || !positive(mapOptions, "size", query.m_iPageSize)) {
-        ctlErr() << "usage: tesselctl passages car|pad|way search|count [from=TIME] [to=TIME] [key=PLATE|USERCODE]\n"
+        !positive(mapOptions, "page", query.m_iPageIndex) ||
+        !positive(mapOptions, "size", query.m_iPageSize)) {
+        ctlErr() << "usage: tesselctl passages car|pad|way search|count [from=TIME] [to=TIME] "
+                    "[key=PLATE|USERCODE]\n"
                     "       [prefix=1] [sns=SN,SN] [page=N] [size=N]   (newest first; size 50 by default)\n"
                     "       tesselctl passages car|pad|way import PICTURE...\n";
         return 2;
@@ -147,7 +173,7 @@ int runKind(CtlContext& _ctx, const Kind<E>& _kind)
     if (_ctx.connectAndLogin() != 0) {
         return 1;
     }
-    const int iTotal = _kind.count(_ctx.mediator, query);
+    const int iTotal = (_ctx.mediator->*_kind.count)(query);
     if (iTotal < 0) {
         ctlErr() << "tesselctl: the passage count failed\n";
         return 1;
@@ -157,7 +183,7 @@ int runKind(CtlContext& _ctx, const Kind<E>& _kind)
         return 0;
     }
     QVector<E> vecRecords;
-    if (_kind.query(_ctx.mediator, query, vecRecords) != 0) {
+    if ((_ctx.mediator->*_kind.query)(query, vecRecords) != 0) {
         ctlErr() << "tesselctl: the passage search failed\n";
         return 1;
     }
@@ -170,36 +196,18 @@ int runPassages(CtlContext& _ctx)
     const QString strKind = _ctx.args.value(0);
     if (strKind == "car") {
         return runKind<CLS_CarDataRecvEntity>(
-            _ctx, {[](I_DataMediator* m, const STRCT_PassageQuery& q, QVector<CLS_CarDataRecvEntity>& v) {
-                       return m->QueryCarHistory(q, v);
-                   },
-                   [](I_DataMediator* m, const STRCT_PassageQuery& q) { return m->GetCarRecordCount(q); },
-                   [](I_DataMediator* m, const QString& p, CLS_CarDataRecvEntity& e) {
-                       return m->ParseCarPictureAttribute(p, e);
-                   },
-                   [](I_DataMediator* m, QVector<CLS_CarDataRecvEntity>& v) { return m->SaveCarRecvDataToDB(v); }});
+            _ctx, {&I_DataMediator::QueryCarHistory, &I_DataMediator::GetCarRecordCount,
+                   &I_DataMediator::ParseCarPictureAttribute, &I_DataMediator::SaveCarRecvDataToDB});
     }
     if (strKind == "pad") {
         return runKind<CLS_PadDataRecvEntity>(
-            _ctx, {[](I_DataMediator* m, const STRCT_PassageQuery& q, QVector<CLS_PadDataRecvEntity>& v) {
-                       return m->QueryPadHistory(q, v);
-                   },
-                   [](I_DataMediator* m, const STRCT_PassageQuery& q) { return m->GetPadRecordCount(q); },
-                   [](I_DataMediator* m, const QString& p, CLS_PadDataRecvEntity& e) {
-                       return m->ParsePadPictureAttribute(p, e);
-                   },
-                   [](I_DataMediator* m, QVector<CLS_PadDataRecvEntity>& v) { return m->SavePadRecvDataToDB(v); }});
+            _ctx, {&I_DataMediator::QueryPadHistory, &I_DataMediator::GetPadRecordCount,
+                   &I_DataMediator::ParsePadPictureAttribute, &I_DataMediator::SavePadRecvDataToDB});
     }
     if (strKind == "way") {
         return runKind<CLS_WayDataRecEntity>(
-            _ctx, {[](I_DataMediator* m, const STRCT_PassageQuery& q, QVector<CLS_WayDataRecEntity>& v) {
-                       return m->QueryWayHistory(q, v);
-                   },
-                   [](I_DataMediator* m, const STRCT_PassageQuery& q) { return m->GetWayRecordCount(q); },
-                   [](I_DataMediator* m, const QString& p, CLS_WayDataRecEntity& e) {
-                       return m->ParseWayPictureAttribute(p, e);
-                   },
-                   [](I_DataMediator* m, QVector<CLS_WayDataRecEntity>& v) { return m->SaveWayRecvDataToDB(v); }});
+            _ctx, {&I_DataMediator::QueryWayHistory, &I_DataMediator::GetWayRecordCount,
+                   &I_DataMediator::ParseWayPictureAttribute, &I_DataMediator::SaveWayRecvDataToDB});
     }
     ctlErr() << "usage: tesselctl passages car|pad|way search|count|import ...\n";
     return 2;
@@ -235,16 +243,18 @@ int runBehaviour(CtlContext& _ctx)
     bool bTypeOk = true;
     if ((strVerb != "search" && strVerb != "count") ||
         !parseOptions(_ctx.args, 1, {"from", "to", "channels", "type", "page", "size"}, mapOptions) ||
-        !positive(mapOptions, "page", search.m_iPageNumber) || !positive(mapOptions, "size", search.m_iPageSize)) {
+        !positive(mapOptions, "page", search.m_iPageNumber) ||
+        !positive(mapOptions, "size", search.m_iPageSize)) {
         bTypeOk = false;
     }
     if (bTypeOk && mapOptions.contains("type")) {
         search.m_iType = mapOptions.value("type").toInt(&bTypeOk);
     }
     if (!bTypeOk) {
-        ctlErr() << "usage: tesselctl behaviour search|count [from=TIME] [to=TIME] [channels=ID,ID] [type=N]\n"
-                    "       [page=N] [size=N]   (newest first; size 50 by default)\n"
-                    "       tesselctl behaviour import PICTURE...\n";
+        ctlErr()
+            << "usage: tesselctl behaviour search|count [from=TIME] [to=TIME] [channels=ID,ID] [type=N]\n"
+               "       [page=N] [size=N]   (newest first; size 50 by default)\n"
+               "       tesselctl behaviour import PICTURE...\n";
         return 2;
     }
     search.m_strStartTime = mapOptions.value("from");
@@ -273,7 +283,11 @@ int runBehaviour(CtlContext& _ctx)
 
 }  // namespace
 
-TESSELCTL_COMMAND("passages", "car|pad|way search|count [from=] [to=] [key=] [prefix=1] [sns=] [page=] [size=] | import PICTURE...",
-                  "vehicle, pad and road passages, newest first, or store pictures by their attribute", &runPassages);
-TESSELCTL_COMMAND("behaviour", "search|count [from=] [to=] [channels=] [type=] [page=] [size=] | import PICTURE...",
-                  "behaviour-analysis snapshots, newest first, or store pictures by their attribute", &runBehaviour);
+TESSELCTL_COMMAND(
+    "passages",
+    "car|pad|way search|count [from=] [to=] [key=] [prefix=1] [sns=] [page=] [size=] | import PICTURE...",
+    "vehicle, pad and road passages, newest first, or store pictures by their attribute", &runPassages);
+TESSELCTL_COMMAND("behaviour",
+                  "search|count [from=] [to=] [channels=] [type=] [page=] [size=] | import PICTURE...",
+                  "behaviour-analysis snapshots, newest first, or store pictures by their attribute",
+                  &runBehaviour);

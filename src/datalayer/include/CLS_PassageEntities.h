@@ -49,8 +49,8 @@ public:
     TESSEL_ENTITY_FLAG(false)
 
     QString S_ID;
-    QString S_Vlp;   ///< plate
-    QString S_Vlpc;  ///< plate colour
+    QString S_Vlp;       ///< plate
+    QString S_Vlpc;      ///< plate colour
     QString S_PassTime;  ///< "yyyy-MM-dd hh:mm:ss"; gives the month
     QString S_Image;
     QString S_PlateImage;
@@ -102,10 +102,11 @@ public:
 
 /// Condition of a car, pad or way passage search and count. Empty texts and lists are not
 /// filtered.
-struct STRCT_PassageQuery {
-    QString m_qstrStartTime;  ///< "yyyy-MM-dd hh:mm:ss"; its month is the first table searched
-    QString m_qstrEndTime;    ///< its month is the last table searched
-    QString m_qstrKey;        ///< plate (car, way) or user code (pad)
+struct STRCT_PassageQuery
+{
+    QString m_qstrStartTime;    ///< "yyyy-MM-dd hh:mm:ss"; its month is the first table searched
+    QString m_qstrEndTime;      ///< its month is the last table searched
+    QString m_qstrKey;          ///< plate (car, way) or user code (pad)
     bool m_bKeyPrefix = false;  ///< m_qstrKey matches the start of the plate or code
     QStringList m_lstTerminalSns;
     qint32 m_iPageSize = 20;  ///< from 1

@@ -52,8 +52,9 @@ TEST(PictureAttribute, ValidDescriptionsFillTheirRecords)
     CLS_CarDataRecvEntity car;
     car.S_TerminalName = "before";
     ASSERT_TRUE(mediator.ParseCarPictureAttribute(
-        makePicture(dir, "c.png",
-                    R"({"Vlp":"粤B12345","Vlpc":"1","PassTime":"2024-02-03 04:05:06","SN":"sn9","TerminalName":"x"})"),
+        makePicture(
+            dir, "c.png",
+            R"({"Vlp":"粤B12345","Vlpc":"1","PassTime":"2024-02-03 04:05:06","SN":"sn9","TerminalName":"x"})"),
         car));
     EXPECT_EQ(car.S_Vlp, QString::fromUtf8("粤B12345"));
     EXPECT_EQ(car.S_PassTime, "2024-02-03 04:05:06");
@@ -62,8 +63,9 @@ TEST(PictureAttribute, ValidDescriptionsFillTheirRecords)
 
     CLS_PadDataRecvEntity pad;
     ASSERT_TRUE(mediator.ParsePadPictureAttribute(
-        makePicture(dir, "p.png", R"({"UserCode":"u1","Passtime":"2024-03-04 05:06:07","TerminalSN":"padA",)"
-                                  R"("TerminalName":"North"})"),
+        makePicture(dir, "p.png",
+                    R"({"UserCode":"u1","Passtime":"2024-03-04 05:06:07","TerminalSN":"padA",)"
+                    R"("TerminalName":"North"})"),
         pad));
     EXPECT_EQ(pad.S_UserCode, "u1");
     EXPECT_EQ(pad.S_PassTime, "2024-03-04 05:06:07");
@@ -72,7 +74,8 @@ TEST(PictureAttribute, ValidDescriptionsFillTheirRecords)
 
     CLS_WayDataRecEntity way;
     ASSERT_TRUE(mediator.ParseWayPictureAttribute(
-        makePicture(dir, "w.png", R"({"VLP":"W1","passtime":"2024-04-05 06:07:08","lane":2,"runingdirection":"N"})"),
+        makePicture(dir, "w.png",
+                    R"({"VLP":"W1","passtime":"2024-04-05 06:07:08","lane":2,"runingdirection":"N"})"),
         way));
     EXPECT_EQ(way.S_VLP, "W1");
     EXPECT_EQ(way.S_passtime, "2024-04-05 06:07:08");
@@ -80,7 +83,8 @@ TEST(PictureAttribute, ValidDescriptionsFillTheirRecords)
     EXPECT_EQ(way.S_runingdirection, "N");
 }
 
-struct RefusedCase {
+struct RefusedCase
+{
     const char* name;
     const char* attribute;  // null: no text
     bool image;             // false: a text file named .png

@@ -30,7 +30,8 @@ bool Prepare(const char* _pszOperation, CLS_BehaviorAnalysisEntity& _record, QSt
 {
     _qstrMonth = MonthlyTables::MonthOf(_record.DT_SNAP_TIMESTAMP);
     if (_qstrMonth.isEmpty()) {
-        DL_LOG(3, "%s DT_SNAP_TIMESTAMP invalid: %s", _pszOperation, qUtf8Printable(_record.DT_SNAP_TIMESTAMP));
+        DL_LOG(3, "%s DT_SNAP_TIMESTAMP invalid: %s", _pszOperation,
+               qUtf8Printable(_record.DT_SNAP_TIMESTAMP));
         return false;
     }
     if (_record.S_ID.isEmpty()) {
@@ -50,12 +51,13 @@ QString InsertStatement(const CLS_BehaviorAnalysisEntity& r, int _iIndex, Binds&
                      {":capturePath", r.S_SNAP_PATH},
                      {":capTime", r.DT_SNAP_TIMESTAMP},
                      {":extra", r.S_EXTRA}};
-    return QStringLiteral("insert into TAB_INTELLIGENT_BEHAVIOR_CAPTURE(S_ID,S_DEV_ID, S_CHANNEL_ID,S_CHANNEL_NAME,"
-                          "                                    I_TYPE,S_SNAP_PATH,I_FILE_SIZE,DT_SNAP_TIMESTAMP,I_SEQ,"
-                          "S_EXTRA) Values(") +
+    return QStringLiteral(
+               "insert into TAB_INTELLIGENT_BEHAVIOR_CAPTURE(S_ID,S_DEV_ID, S_CHANNEL_ID,S_CHANNEL_NAME,"
+               "                                    I_TYPE,S_SNAP_PATH,I_FILE_SIZE,DT_SNAP_TIMESTAMP,I_SEQ,"
+               "S_EXTRA) Values(") +
            qstrIdKey + "," + ":hostID," + ":channelID, " + ":channelName," + QString::number(r.I_TYPE) + "," +
-           ":capturePath," + QString::number(r.I_FILE_SIZE) + "," + ":capTime," + QString::number(r.I_SEQ) + "," +
-           ":extra" + ")";
+           ":capturePath," + QString::number(r.I_FILE_SIZE) + "," + ":capTime," + QString::number(r.I_SEQ) +
+           "," + ":extra" + ")";
 }
 
 QString Conditions(const CLS_BehaviorAnalysisSearchEntity& _search, Binds& _mapBind)
@@ -128,13 +130,15 @@ void CLS_BehaviorAnalysisEntityDAO::Load(const Row& _row, CLS_BehaviorAnalysisEn
     r.S_EXTRA = Text(_row, "S_EXTRA");
 }
 
-int CLS_BehaviorAnalysisEntityDAO::AddBehaviorAnalysisCaptures(QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
+int CLS_BehaviorAnalysisEntityDAO::AddBehaviorAnalysisCaptures(
+    QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
 {
     const char* const pszOperation = "CLS_BehaviorAnalysisEntityDAO::AddBehaviorAnalysisCaptures";
     return Guarded(pszOperation, -1, [&] {
         for (const CLS_BehaviorAnalysisEntity& r : qAsConst(_vecRecords)) {
             if (MonthlyTables::MonthOf(r.DT_SNAP_TIMESTAMP).isEmpty()) {
-                DL_LOG(3, "%s DT_SNAP_TIMESTAMP invalid: %s", pszOperation, qUtf8Printable(r.DT_SNAP_TIMESTAMP));
+                DL_LOG(3, "%s DT_SNAP_TIMESTAMP invalid: %s", pszOperation,
+                       qUtf8Printable(r.DT_SNAP_TIMESTAMP));
                 return -1;
             }
         }
@@ -170,8 +174,8 @@ int CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetRecord(const CLS_BehaviorA
     return Guarded("CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetRecord", -1, [&] {
         Binds mapBind;
         const QString qstrWhere = Conditions(_search, mapBind);
-        const QString qstrSql = QStringLiteral("select * from TAB_INTELLIGENT_BEHAVIOR_CAPTURE ") + qstrWhere +
-                                " order by DT_SNAP_TIMESTAMP desc, I_SEQ desc";
+        const QString qstrSql = QStringLiteral("select * from TAB_INTELLIGENT_BEHAVIOR_CAPTURE ") +
+                                qstrWhere + " order by DT_SNAP_TIMESTAMP desc, I_SEQ desc";
         int iStartNum = -1;
         int iPageSize = -1;
         if (_search.m_iPageSize > 0) {
@@ -182,12 +186,12 @@ int CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetRecord(const CLS_BehaviorA
             }
             iStartNum = static_cast<int>(i64Start);
         }
-        const int iRet = ReadRecords(
-            PartitionExecuteQueryEx(m_strDbName, qstrSql, qstrWhere, kTable,
-                                    MonthlyTables::MonthOf(_search.m_strStartTime),
-                                    MonthlyTables::MonthOf(_search.m_strEndTime), iStartNum, iPageSize,
-                                    QStringLiteral("DESC"), mapBind),
-            _vecRecords);
+        const int iRet =
+            ReadRecords(PartitionExecuteQueryEx(m_strDbName, qstrSql, qstrWhere, kTable,
+                                                MonthlyTables::MonthOf(_search.m_strStartTime),
+                                                MonthlyTables::MonthOf(_search.m_strEndTime), iStartNum,
+                                                iPageSize, QStringLiteral("DESC"), mapBind),
+                        _vecRecords);
         if (iRet != 0) {
             DL_LOG(2, "CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetRecord nullptr == pRecSet");
         }
@@ -204,7 +208,8 @@ int CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetCount(const CLS_BehaviorAn
         for (const QString& qstrTable :
              MonthlyTables::List(m_strDbName, kTable, MonthlyTables::MonthOf(_search.m_strStartTime),
                                  MonthlyTables::MonthOf(_search.m_strEndTime))) {
-            const int iCount = Count(m_strDbName, "select count(*) as count from " + qstrTable + qstrWhere, mapBind);
+            const int iCount =
+                Count(m_strDbName, "select count(*) as count from " + qstrTable + qstrWhere, mapBind);
             if (iCount < 0) {
                 DL_LOG(2, "CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetCount %s iRet = %d",
                        qUtf8Printable(qstrTable), iCount);
@@ -216,16 +221,16 @@ int CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetCount(const CLS_BehaviorAn
     });
 }
 
-int CLS_BehaviorAnalysisEntityDAO::GetBehaviorAnalysisPicFiles(int _iCount,
-                                                               QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
+int CLS_BehaviorAnalysisEntityDAO::GetBehaviorAnalysisPicFiles(
+    int _iCount, QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
 {
     return Guarded("CLS_BehaviorAnalysisEntityDAO::GetBehaviorAnalysisPicFiles", -1, [&] {
-        const int iRet = ReadRecords(PartitionExecuteQuery(m_strDbName,
-                                                           "select  * from TAB_INTELLIGENT_BEHAVIOR_CAPTURE order by "
-                                                           "DT_SNAP_TIMESTAMP asc, I_SEQ asc",
-                                                           QString(), kTable, QString(), QString(), 0,
-                                                           qMax(_iCount, 0), QString()),
-                                     _vecRecords);
+        const int iRet = ReadRecords(
+            PartitionExecuteQuery(m_strDbName,
+                                  "select  * from TAB_INTELLIGENT_BEHAVIOR_CAPTURE order by "
+                                  "DT_SNAP_TIMESTAMP asc, I_SEQ asc",
+                                  QString(), kTable, QString(), QString(), 0, qMax(_iCount, 0), QString()),
+            _vecRecords);
         if (iRet != 0) {
             DL_LOG(2, "CLS_BehaviorAnalysisEntityDAO::GetBehaviorAnalysisPicFiles nullptr== pRecSet");
         }
@@ -233,8 +238,8 @@ int CLS_BehaviorAnalysisEntityDAO::GetBehaviorAnalysisPicFiles(int _iCount,
     });
 }
 
-int CLS_BehaviorAnalysisEntityDAO::GetBehaviorAnalysisPicFilesBefore(const QString& _qstrSaveTime, int _iCount,
-                                                                     QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
+int CLS_BehaviorAnalysisEntityDAO::GetBehaviorAnalysisPicFilesBefore(
+    const QString& _qstrSaveTime, int _iCount, QVector<CLS_BehaviorAnalysisEntity>& _vecRecords)
 {
     return Guarded("CLS_BehaviorAnalysisEntityDAO::GetBehaviorAnalysisPicFiles", -1, [&] {
         const QString qstrWhere = QStringLiteral(" where 1=1") + " and  DT_SNAP_TIMESTAMP < " + ":saveTime";
@@ -253,7 +258,8 @@ int CLS_BehaviorAnalysisEntityDAO::GetBehaviorAnalysisPicFilesBefore(const QStri
     });
 }
 
-int CLS_BehaviorAnalysisEntityDAO::DelBehaviorAnalysisPicRec(const QList<QPair<QString, QString>>& _lstIdTimes)
+int CLS_BehaviorAnalysisEntityDAO::DelBehaviorAnalysisPicRec(
+    const QList<QPair<QString, QString>>& _lstIdTimes)
 {
     if (_lstIdTimes.isEmpty()) {
         return 0;
@@ -285,8 +291,9 @@ int CLS_BehaviorAnalysisEntityDAO::DeleteAllBehaviorAnalysisData()
 int CLS_BehaviorAnalysisEntityDAO::DropBehaviorAnalysisTable(const QDate& _today)
 {
     return Guarded("CLS_BehaviorAnalysisEntityDAO::DropBehaviorAnalysisTable", -1, [&] {
-        return MonthlyTables::DropEmpty(m_strDbName, kTable, _today,
-                                        "CLS_BehaviorAnalysisEntityDAO::DropBehaviorAnalysisTable() nullptr == "
-                                        "pTableNameRecSet");
+        return MonthlyTables::DropEmpty(
+            m_strDbName, kTable, _today,
+            "CLS_BehaviorAnalysisEntityDAO::DropBehaviorAnalysisTable() nullptr == "
+            "pTableNameRecSet");
     });
 }

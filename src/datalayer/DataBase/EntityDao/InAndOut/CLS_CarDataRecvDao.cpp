@@ -3,15 +3,19 @@
 #include "DataBase/EntityDao/HostConfig/DeviceDaoSupport.h"
 #include "Log.h"
 
-#include <QDateTime>
-
 using namespace DeviceDao;
 
 namespace {
 
-const CLS_PassageHistoryDAO::Layout kLayout{"TAB_CAR_HISTORY", "S_PassTime", "AND S_Vlp=", "S_Vlp", ":VLP",
-                                            "AND S_SN IN(", "CLS_CarDataRecvDao::QueryCarHistory",
-                                            "CLS_CarDataRecvDao::GetCarRecordCount", "CLS_CarDataRecvDao::GetCarPicFiles"};
+const CLS_PassageHistoryDAO::Layout kLayout{"TAB_CAR_HISTORY",
+                                            "S_PassTime",
+                                            "AND S_Vlp=",
+                                            "S_Vlp",
+                                            ":VLP",
+                                            "AND S_SN IN(",
+                                            "CLS_CarDataRecvDao::QueryCarHistory",
+                                            "CLS_CarDataRecvDao::GetCarRecordCount",
+                                            "CLS_CarDataRecvDao::GetCarPicFiles"};
 
 // The insert of record _iIndex; the index in the id's placeholder keeps the statements of one
 // transaction apart.
@@ -20,18 +24,22 @@ CLS_PassageHistoryDAO::Insert InsertOf(const CLS_CarDataRecvEntity& r, int _iInd
     const QString qstrIdKey = ":ID_" + QString::number(_iIndex);
     CLS_PassageHistoryDAO::Insert insert;
     insert.qstrMonth = _qstrMonth;
-    insert.qstrSql = QStringLiteral("Insert into TAB_CAR_HISTORY(S_ID,S_Vlp,S_Vlpc,S_PassTime,S_Image,S_PlateImage,                                                   S_DriverImage,S_SN,S_TerminalName,S_SaveTime) Values(") + qstrIdKey + "," +
-                     ":Vlp," + ":Vlpc," + ":passtime," + ":image," + ":PlateImage," + ":DriverImage," + ":SN," + ":TerminalName," + ":SaveTime)";
+    insert.qstrSql =
+        QStringLiteral(
+            "Insert into TAB_CAR_HISTORY(S_ID,S_Vlp,S_Vlpc,S_PassTime,S_Image,S_PlateImage,                  "
+            "                                 S_DriverImage,S_SN,S_TerminalName,S_SaveTime) Values(") +
+        qstrIdKey + "," + ":Vlp," + ":Vlpc," + ":passtime," + ":image," + ":PlateImage," + ":DriverImage," +
+        ":SN," + ":TerminalName," + ":SaveTime)";
     insert.mapBind = Binds{{qstrIdKey, r.S_ID},
-                     {":Vlp", r.S_Vlp},
-                     {":Vlpc", r.S_Vlpc},
-                     {":passtime", r.S_PassTime},
-                     {":image", r.S_Image},
-                     {":PlateImage", r.S_PlateImage},
-                     {":DriverImage", r.S_DriverImage},
-                     {":SN", r.S_SN},
-                     {":TerminalName", r.S_TerminalName},
-                     {":SaveTime", r.S_SaveTime}};
+                           {":Vlp", r.S_Vlp},
+                           {":Vlpc", r.S_Vlpc},
+                           {":passtime", r.S_PassTime},
+                           {":image", r.S_Image},
+                           {":PlateImage", r.S_PlateImage},
+                           {":DriverImage", r.S_DriverImage},
+                           {":SN", r.S_SN},
+                           {":TerminalName", r.S_TerminalName},
+                           {":SaveTime", r.S_SaveTime}};
     return insert;
 }
 
@@ -64,33 +72,15 @@ void CLS_CarDataRecvDao::Load(const Row& _row, CLS_CarDataRecvEntity& _record)
 
 int CLS_CarDataRecvDao::SaveCarRecvData(QVector<CLS_CarDataRecvEntity>& _vecRecords)
 {
-    const char* const pszOperation = "CLS_CarDataRecvDao::SaveCarRecvData";
-    return Guarded(pszOperation, -1, [&] {
-        QVector<Insert> vecInserts;
-        for (int i = 0; i < _vecRecords.size(); ++i) {
-            CLS_CarDataRecvEntity& r = _vecRecords[i];
-            const QString qstrMonth = CheckedMonth(pszOperation, r.S_PassTime);
-            if (qstrMonth.isEmpty()) {
-                return -1;
-            }
-            if (r.S_ID.isEmpty()) {
-                r.S_ID = NewId();
-            }
-            vecInserts.append(InsertOf(r, i, qstrMonth));
-        }
-        return Store(pszOperation, vecInserts);
-    });
+    return SaveRecords("CLS_CarDataRecvDao::SaveCarRecvData", _vecRecords, &CLS_CarDataRecvEntity::S_PassTime,
+                       &InsertOf);
 }
 
-int CLS_CarDataRecvDao::QueryCarHistory(const STRCT_PassageQuery& _query, QVector<CLS_CarDataRecvEntity>& _vecRecords)
+int CLS_CarDataRecvDao::QueryCarHistory(const STRCT_PassageQuery& _query,
+                                        QVector<CLS_CarDataRecvEntity>& _vecRecords)
 {
     QVector<Row> vecRows;
-    const int iRet = QueryPage(_query, vecRows);
-    for (const Row& row : qAsConst(vecRows)) {
-        _vecRecords.append(CLS_CarDataRecvEntity());
-        Load(row, _vecRecords.last());
-    }
-    return iRet;
+    return ToRecords(QueryPage(_query, vecRows), vecRows, _vecRecords, &Load);
 }
 
 int CLS_CarDataRecvDao::GetCarRecordCount(const STRCT_PassageQuery& _query)
@@ -101,12 +91,7 @@ int CLS_CarDataRecvDao::GetCarRecordCount(const STRCT_PassageQuery& _query)
 int CLS_CarDataRecvDao::GetCarPicFiles(int _iCount, QVector<CLS_CarDataRecvEntity>& _vecRecords)
 {
     QVector<Row> vecRows;
-    const int iRet = Oldest(_iCount, vecRows);
-    for (const Row& row : qAsConst(vecRows)) {
-        _vecRecords.append(CLS_CarDataRecvEntity());
-        Load(row, _vecRecords.last());
-    }
-    return iRet;
+    return ToRecords(Oldest(_iCount, vecRows), vecRows, _vecRecords, &Load);
 }
 
 int CLS_CarDataRecvDao::DelCarPicRec(const QList<QPair<QString, QString>>& _lstIdTimes)

@@ -3,15 +3,19 @@
 #include "DataBase/EntityDao/HostConfig/DeviceDaoSupport.h"
 #include "Log.h"
 
-#include <QDateTime>
-
 using namespace DeviceDao;
 
 namespace {
 
-const CLS_PassageHistoryDAO::Layout kLayout{"TAB_PAD_HISTORY", "S_PassTime", "AND S_UserCode=", "S_UserCode", ":UserCode",
-                                            "AND S_TerminalSn IN(", "CLS_PadDataRecvDao::QueryPadHistory",
-                                            "CLS_PadDataRecvDao::GetPadRecordCount", "CLS_PadDataRecvDao::GetPadPicFiles"};
+const CLS_PassageHistoryDAO::Layout kLayout{"TAB_PAD_HISTORY",
+                                            "S_PassTime",
+                                            "AND S_UserCode=",
+                                            "S_UserCode",
+                                            ":UserCode",
+                                            "AND S_TerminalSn IN(",
+                                            "CLS_PadDataRecvDao::QueryPadHistory",
+                                            "CLS_PadDataRecvDao::GetPadRecordCount",
+                                            "CLS_PadDataRecvDao::GetPadPicFiles"};
 
 // The insert of record _iIndex; the index in the id's placeholder keeps the statements of one
 // transaction apart.
@@ -20,16 +24,20 @@ CLS_PassageHistoryDAO::Insert InsertOf(const CLS_PadDataRecvEntity& r, int _iInd
     const QString qstrIdKey = ":ID_" + QString::number(_iIndex);
     CLS_PassageHistoryDAO::Insert insert;
     insert.qstrMonth = _qstrMonth;
-    insert.qstrSql = QStringLiteral("Insert into TAB_PAD_HISTORY(S_ID,S_UserCode,S_UserName,S_PassTime,S_Image,S_TerminalSn,                                                   S_TerminalName,S_SaveTime) Values(") + qstrIdKey + "," +
-                     ":UserCode," + ":UserName," + ":passtime," + ":image," + ":SN," + ":terminalname," + ":savetime)";
+    insert.qstrSql =
+        QStringLiteral(
+            "Insert into TAB_PAD_HISTORY(S_ID,S_UserCode,S_UserName,S_PassTime,S_Image,S_TerminalSn,         "
+            "                                          S_TerminalName,S_SaveTime) Values(") +
+        qstrIdKey + "," + ":UserCode," + ":UserName," + ":passtime," + ":image," + ":SN," + ":terminalname," +
+        ":savetime)";
     insert.mapBind = Binds{{qstrIdKey, r.S_ID},
-                     {":UserCode", r.S_UserCode},
-                     {":UserName", r.S_UserName},
-                     {":passtime", r.S_PassTime},
-                     {":image", r.S_Image},
-                     {":SN", r.S_TerminalSn},
-                     {":terminalname", r.S_TerminalName},
-                     {":savetime", r.S_SaveTime}};
+                           {":UserCode", r.S_UserCode},
+                           {":UserName", r.S_UserName},
+                           {":passtime", r.S_PassTime},
+                           {":image", r.S_Image},
+                           {":SN", r.S_TerminalSn},
+                           {":terminalname", r.S_TerminalName},
+                           {":savetime", r.S_SaveTime}};
     return insert;
 }
 
@@ -60,33 +68,15 @@ void CLS_PadDataRecvDao::Load(const Row& _row, CLS_PadDataRecvEntity& _record)
 
 int CLS_PadDataRecvDao::SavePadRecvData(QVector<CLS_PadDataRecvEntity>& _vecRecords)
 {
-    const char* const pszOperation = "CLS_PadDataRecvDao::SavePadRecvData";
-    return Guarded(pszOperation, -1, [&] {
-        QVector<Insert> vecInserts;
-        for (int i = 0; i < _vecRecords.size(); ++i) {
-            CLS_PadDataRecvEntity& r = _vecRecords[i];
-            const QString qstrMonth = CheckedMonth(pszOperation, r.S_PassTime);
-            if (qstrMonth.isEmpty()) {
-                return -1;
-            }
-            if (r.S_ID.isEmpty()) {
-                r.S_ID = NewId();
-            }
-            vecInserts.append(InsertOf(r, i, qstrMonth));
-        }
-        return Store(pszOperation, vecInserts);
-    });
+    return SaveRecords("CLS_PadDataRecvDao::SavePadRecvData", _vecRecords, &CLS_PadDataRecvEntity::S_PassTime,
+                       &InsertOf);
 }
 
-int CLS_PadDataRecvDao::QueryPadHistory(const STRCT_PassageQuery& _query, QVector<CLS_PadDataRecvEntity>& _vecRecords)
+int CLS_PadDataRecvDao::QueryPadHistory(const STRCT_PassageQuery& _query,
+                                        QVector<CLS_PadDataRecvEntity>& _vecRecords)
 {
     QVector<Row> vecRows;
-    const int iRet = QueryPage(_query, vecRows);
-    for (const Row& row : qAsConst(vecRows)) {
-        _vecRecords.append(CLS_PadDataRecvEntity());
-        Load(row, _vecRecords.last());
-    }
-    return iRet;
+    return ToRecords(QueryPage(_query, vecRows), vecRows, _vecRecords, &Load);
 }
 
 int CLS_PadDataRecvDao::GetPadRecordCount(const STRCT_PassageQuery& _query)
@@ -97,12 +87,7 @@ int CLS_PadDataRecvDao::GetPadRecordCount(const STRCT_PassageQuery& _query)
 int CLS_PadDataRecvDao::GetPadPicFiles(int _iCount, QVector<CLS_PadDataRecvEntity>& _vecRecords)
 {
     QVector<Row> vecRows;
-    const int iRet = Oldest(_iCount, vecRows);
-    for (const Row& row : qAsConst(vecRows)) {
-        _vecRecords.append(CLS_PadDataRecvEntity());
-        Load(row, _vecRecords.last());
-    }
-    return iRet;
+    return ToRecords(Oldest(_iCount, vecRows), vecRows, _vecRecords, &Load);
 }
 
 int CLS_PadDataRecvDao::DelPadPicRec(const QList<QPair<QString, QString>>& _lstIdTimes)
@@ -118,7 +103,8 @@ int CLS_PadDataRecvDao::DeleteAllPadPicData()
 int CLS_PadDataRecvDao::GetTerminalName(const QString& _qstrSn, QString& _qstrName)
 {
     return Guarded("CLS_PadDataRecvDao::GetTerminalName", -1, [&] {
-        const Rows rows(ExecuteQueryEx(QStringLiteral("Tessel"), "SELECT  S_NAME FROM  TAB_DEV   WHERE  S_SN = :SN",
+        const Rows rows(ExecuteQueryEx(QStringLiteral("Tessel"),
+                                       "SELECT  S_NAME FROM  TAB_DEV   WHERE  S_SN = :SN",
                                        {{":SN", _qstrSn}}));
         if (rows.Failed()) {
             DL_LOG(2, "CLS_PadDataRecvDao::GetTerminalName nullptr == pRecSet");

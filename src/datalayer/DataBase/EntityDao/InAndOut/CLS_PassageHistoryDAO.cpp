@@ -89,8 +89,8 @@ QString CLS_PassageHistoryDAO::Union(const QVector<QString>& _vecTables, const S
         const QString qstrBind = QLatin1String(m_layout.keyBind);
         if (_query.m_bKeyPrefix) {
             // A range rather than LIKE: exact about case and wildcards, and served by the index.
-            qstrCond += QLatin1String("AND ") + m_layout.keyColumn + " >= " + qstrBind + " AND " + m_layout.keyColumn +
-                        " < " + qstrBind + "End ";
+            qstrCond += QLatin1String("AND ") + m_layout.keyColumn + " >= " + qstrBind + " AND " +
+                        m_layout.keyColumn + " < " + qstrBind + "End ";
             _mapBind.insert(qstrBind + "End", PrefixEnd(_query.m_qstrKey));
         } else {
             qstrCond += QLatin1String(m_layout.keyCondition) + qstrBind + " ";
@@ -115,9 +115,9 @@ QString CLS_PassageHistoryDAO::Union(const QVector<QString>& _vecTables, const S
 int CLS_PassageHistoryDAO::QueryPage(const STRCT_PassageQuery& _query, QVector<Row>& _vecRows)
 {
     return Guarded(m_layout.queryLog, -1, [&] {
-        const QVector<QString> vecTables =
-            MonthlyTables::List(m_strDbName, QLatin1String(m_layout.table), MonthlyTables::MonthOf(_query.m_qstrStartTime),
-                                MonthlyTables::MonthOf(_query.m_qstrEndTime));
+        const QVector<QString> vecTables = MonthlyTables::List(m_strDbName, QLatin1String(m_layout.table),
+                                                               MonthlyTables::MonthOf(_query.m_qstrStartTime),
+                                                               MonthlyTables::MonthOf(_query.m_qstrEndTime));
         DL_LOG(1, "%s qvecTables.size=%d", m_layout.queryLog, vecTables.size());
         if (vecTables.isEmpty() || _query.m_iPageSize <= 0) {
             return 0;
@@ -140,9 +140,9 @@ int CLS_PassageHistoryDAO::QueryPage(const STRCT_PassageQuery& _query, QVector<R
 int CLS_PassageHistoryDAO::Count(const STRCT_PassageQuery& _query)
 {
     return Guarded(m_layout.countLog, -1, [&] {
-        const QVector<QString> vecTables =
-            MonthlyTables::List(m_strDbName, QLatin1String(m_layout.table), MonthlyTables::MonthOf(_query.m_qstrStartTime),
-                                MonthlyTables::MonthOf(_query.m_qstrEndTime));
+        const QVector<QString> vecTables = MonthlyTables::List(m_strDbName, QLatin1String(m_layout.table),
+                                                               MonthlyTables::MonthOf(_query.m_qstrStartTime),
+                                                               MonthlyTables::MonthOf(_query.m_qstrEndTime));
         DL_LOG(1, "%s qvecTables.size=%d", m_layout.countLog, vecTables.size());
         if (vecTables.isEmpty()) {
             return 0;
@@ -163,10 +163,10 @@ int CLS_PassageHistoryDAO::Count(const STRCT_PassageQuery& _query)
 int CLS_PassageHistoryDAO::Oldest(int _iCount, QVector<Row>& _vecRows)
 {
     return Guarded(m_layout.picFilesLog, -1, [&] {
-        const QString qstrSql = QLatin1String("select  * from ") + m_layout.table + " order by " + m_layout.timeColumn +
-                                " asc";
-        if (CopyRows(PartitionExecuteQuery(m_strDbName, qstrSql, QString(), QLatin1String(m_layout.table), QString(),
-                                           QString(), 0, qMax(_iCount, 0), QString()),
+        const QString qstrSql =
+            QLatin1String("select  * from ") + m_layout.table + " order by " + m_layout.timeColumn + " asc";
+        if (CopyRows(PartitionExecuteQuery(m_strDbName, qstrSql, QString(), QLatin1String(m_layout.table),
+                                           QString(), QString(), 0, qMax(_iCount, 0), QString()),
                      _vecRows) != 0) {
             DL_LOG(2, "%s  pRecSet == nullptr", m_layout.picFilesLog);
             return -1;
@@ -182,7 +182,8 @@ int CLS_PassageHistoryDAO::DeleteByIds(const QList<QPair<QString, QString>>& _ls
     }
     const QString qstrTemplate = QLatin1String(m_layout.table);
     const int iRet = Guarded("CLS_PassageHistoryDAO::DeleteByIds", -1, [&] {
-        const QVector<QString> vecTables = MonthlyTables::List(m_strDbName, qstrTemplate, QString(), QString());
+        const QVector<QString> vecTables =
+            MonthlyTables::List(m_strDbName, qstrTemplate, QString(), QString());
         QMap<QString, QStringList> mapIdsByTable;
         for (const auto& idTime : _lstIdTimes) {
             const QString qstrTable = qstrTemplate + MonthlyTables::MonthOf(idTime.second);
@@ -219,6 +220,7 @@ int CLS_PassageHistoryDAO::DropEmptyTables(const QDate& _today)
 {
     return Guarded("CLS_PassageHistoryDAO::DropEmptyTables", -1, [&] {
         const QByteArray baLog = QByteArray(m_layout.table) + " listing: nullptr == pTableNameRecSet";
-        return MonthlyTables::DropEmpty(m_strDbName, QLatin1String(m_layout.table), _today, baLog.constData());
+        return MonthlyTables::DropEmpty(m_strDbName, QLatin1String(m_layout.table), _today,
+                                        baLog.constData());
     });
 }

@@ -14,7 +14,8 @@ const char kAttributeKey[] = "attribute";
 constexpr qint64 kMaxPixels = qint64(64) * 1024 * 1024;
 
 // The key names the field it fills; absent keys leave the field as it is.
-struct TextKey {
+struct TextKey
+{
     const char* key;
     QString* field;
 };

@@ -9,9 +9,15 @@ using namespace DeviceDao;
 
 namespace {
 
-const CLS_PassageHistoryDAO::Layout kLayout{"TAB_WAY_HISTORY", "S_passtime", "AND S_VLP=", "S_VLP", ":VLP",
-                                            "AND S_SN IN(", "CLS_WayDataRecEntityDAO::QueryWayHistory",
-                                            "CLS_WayDataRecEntityDAO::GetWayRecordCount", "CLS_WayDataRecEntityDAO::GetWayPicFiles"};
+const CLS_PassageHistoryDAO::Layout kLayout{"TAB_WAY_HISTORY",
+                                            "S_passtime",
+                                            "AND S_VLP=",
+                                            "S_VLP",
+                                            ":VLP",
+                                            "AND S_SN IN(",
+                                            "CLS_WayDataRecEntityDAO::QueryWayHistory",
+                                            "CLS_WayDataRecEntityDAO::GetWayRecordCount",
+                                            "CLS_WayDataRecEntityDAO::GetWayPicFiles"};
 
 // The insert of record _iIndex; the index in the id's placeholder keeps the statements of one
 // transaction apart.
@@ -20,24 +26,30 @@ CLS_PassageHistoryDAO::Insert InsertOf(const CLS_WayDataRecEntity& r, int _iInde
     const QString qstrIdKey = ":ID_" + QString::number(_iIndex);
     CLS_PassageHistoryDAO::Insert insert;
     insert.qstrMonth = _qstrMonth;
-    insert.qstrSql = QStringLiteral("Insert into TAB_WAY_HISTORY(S_ID,S_VLP,S_VLPC,S_passtime,S_image,S_plateimage,                                     S_driverimage,S_SN,S_terminalname,S_carcolor,S_cartype,S_carclass,                                     S_crossing,S_lane,S_runingdirection,S_savetime) Values(") + qstrIdKey + "," +
-                     ":VLP," + ":VLPC," + ":passtime," + ":image," + ":plateimage," + ":driverimage," + ":SN," + ":terminalname," + ":carcolor," + ":cartype," + ":carclass," + ":crossing," + ":lane," + ":runingdirection," + ":savetime)";
+    insert.qstrSql =
+        QStringLiteral(
+            "Insert into TAB_WAY_HISTORY(S_ID,S_VLP,S_VLPC,S_passtime,S_image,S_plateimage,                  "
+            "                   S_driverimage,S_SN,S_terminalname,S_carcolor,S_cartype,S_carclass,           "
+            "                          S_crossing,S_lane,S_runingdirection,S_savetime) Values(") +
+        qstrIdKey + "," + ":VLP," + ":VLPC," + ":passtime," + ":image," + ":plateimage," + ":driverimage," +
+        ":SN," + ":terminalname," + ":carcolor," + ":cartype," + ":carclass," + ":crossing," + ":lane," +
+        ":runingdirection," + ":savetime)";
     insert.mapBind = Binds{{qstrIdKey, r.S_ID},
-                     {":VLP", r.S_VLP},
-                     {":VLPC", r.S_VLPC},
-                     {":passtime", r.S_passtime},
-                     {":image", r.S_image},
-                     {":plateimage", r.S_plateimage},
-                     {":driverimage", r.S_driverimage},
-                     {":SN", r.S_SN},
-                     {":terminalname", r.S_terminalname},
-                     {":carcolor", r.S_carcolor},
-                     {":cartype", r.S_cartype},
-                     {":carclass", r.S_carclass},
-                     {":crossing", r.S_crossing},
-                     {":lane", r.S_lane},
-                     {":runingdirection", r.S_runingdirection},
-                     {":savetime", r.S_savetime}};
+                           {":VLP", r.S_VLP},
+                           {":VLPC", r.S_VLPC},
+                           {":passtime", r.S_passtime},
+                           {":image", r.S_image},
+                           {":plateimage", r.S_plateimage},
+                           {":driverimage", r.S_driverimage},
+                           {":SN", r.S_SN},
+                           {":terminalname", r.S_terminalname},
+                           {":carcolor", r.S_carcolor},
+                           {":cartype", r.S_cartype},
+                           {":carclass", r.S_carclass},
+                           {":crossing", r.S_crossing},
+                           {":lane", r.S_lane},
+                           {":runingdirection", r.S_runingdirection},
+                           {":savetime", r.S_savetime}};
     return insert;
 }
 
@@ -76,35 +88,19 @@ void CLS_WayDataRecEntityDAO::Load(const Row& _row, CLS_WayDataRecEntity& _recor
 
 int CLS_WayDataRecEntityDAO::SaveWayRecvData(QVector<CLS_WayDataRecEntity>& _vecRecords)
 {
-    const char* const pszOperation = "CLS_WayDataRecEntityDAO::SaveWayRecvData";
-    return Guarded(pszOperation, -1, [&] {
-        QVector<Insert> vecInserts;
-        const QString qstrSaveTime = QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss:zzz");
-        for (int i = 0; i < _vecRecords.size(); ++i) {
-            CLS_WayDataRecEntity& r = _vecRecords[i];
-            const QString qstrMonth = CheckedMonth(pszOperation, r.S_passtime);
-            if (qstrMonth.isEmpty()) {
-                return -1;
-            }
-            if (r.S_ID.isEmpty()) {
-                r.S_ID = NewId();
-            }
-            r.S_savetime = qstrSaveTime;
-            vecInserts.append(InsertOf(r, i, qstrMonth));
-        }
-        return Store(pszOperation, vecInserts);
-    });
+    const QString qstrSaveTime = QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss:zzz");
+    for (CLS_WayDataRecEntity& r : _vecRecords) {
+        r.S_savetime = qstrSaveTime;
+    }
+    return SaveRecords("CLS_WayDataRecEntityDAO::SaveWayRecvData", _vecRecords,
+                       &CLS_WayDataRecEntity::S_passtime, &InsertOf);
 }
 
-int CLS_WayDataRecEntityDAO::QueryWayHistory(const STRCT_PassageQuery& _query, QVector<CLS_WayDataRecEntity>& _vecRecords)
+int CLS_WayDataRecEntityDAO::QueryWayHistory(const STRCT_PassageQuery& _query,
+                                             QVector<CLS_WayDataRecEntity>& _vecRecords)
 {
     QVector<Row> vecRows;
-    const int iRet = QueryPage(_query, vecRows);
-    for (const Row& row : qAsConst(vecRows)) {
-        _vecRecords.append(CLS_WayDataRecEntity());
-        Load(row, _vecRecords.last());
-    }
-    return iRet;
+    return ToRecords(QueryPage(_query, vecRows), vecRows, _vecRecords, &Load);
 }
 
 int CLS_WayDataRecEntityDAO::GetWayRecordCount(const STRCT_PassageQuery& _query)
@@ -115,12 +111,7 @@ int CLS_WayDataRecEntityDAO::GetWayRecordCount(const STRCT_PassageQuery& _query)
 int CLS_WayDataRecEntityDAO::GetWayPicFiles(int _iCount, QVector<CLS_WayDataRecEntity>& _vecRecords)
 {
     QVector<Row> vecRows;
-    const int iRet = Oldest(_iCount, vecRows);
-    for (const Row& row : qAsConst(vecRows)) {
-        _vecRecords.append(CLS_WayDataRecEntity());
-        Load(row, _vecRecords.last());
-    }
-    return iRet;
+    return ToRecords(Oldest(_iCount, vecRows), vecRows, _vecRecords, &Load);
 }
 
 int CLS_WayDataRecEntityDAO::DelWayPicRec(const QList<QPair<QString, QString>>& _lstIdTimes)

@@ -22,11 +22,12 @@ bool IsMonthly(const QString& _qstrTemplate, const QString& _qstrName)
            re.match(_qstrName.mid(_qstrTemplate.size())).hasMatch();
 }
 
-QVector<QString> List(const QString& _qstrDbName, const QString& _qstrTemplate, const QString& _qstrStartMonth,
-                      const QString& _qstrEndMonth)
+QVector<QString> List(const QString& _qstrDbName, const QString& _qstrTemplate,
+                      const QString& _qstrStartMonth, const QString& _qstrEndMonth)
 {
     QVector<QString> vecTables;
-    CLS_BaseEntityDAO::PartitionGetTables(_qstrDbName, _qstrTemplate, _qstrStartMonth, _qstrEndMonth, vecTables);
+    CLS_BaseEntityDAO::PartitionGetTables(_qstrDbName, _qstrTemplate, _qstrStartMonth, _qstrEndMonth,
+                                          vecTables);
     QVector<QString> vecMonthly;
     for (const QString& qstrTable : qAsConst(vecTables)) {
         if (IsMonthly(_qstrTemplate, qstrTable)) {
@@ -42,8 +43,9 @@ int DeleteAll(const QString& _qstrDbName, const QString& _qstrTemplate)
     for (const QString& qstrTable : List(_qstrDbName, _qstrTemplate, QString(), QString())) {
         mapBySuffix.insert(qstrTable.mid(_qstrTemplate.size()), {"Delete From " + _qstrTemplate});
     }
-    return mapBySuffix.isEmpty() ? 0
-                                 : CLS_BaseEntityDAO::PartitionExecuteTransaction(_qstrDbName, _qstrTemplate, mapBySuffix);
+    return mapBySuffix.isEmpty()
+               ? 0
+               : CLS_BaseEntityDAO::PartitionExecuteTransaction(_qstrDbName, _qstrTemplate, mapBySuffix);
 }
 
 int DropEmpty(const QString& _qstrDbName, const QString& _qstrTemplate, const QDate& _today,
@@ -64,7 +66,8 @@ int DropEmpty(const QString& _qstrDbName, const QString& _qstrTemplate, const QD
             continue;
         }
         if (Count(_qstrDbName, "select count(*) as count from " + qstrName, Binds()) == 0) {
-            const int iRet = CLS_BaseEntityDAO::Execute(_qstrDbName, "DROP TABLE IF EXISTS '" + qstrName + "'");
+            const int iRet =
+                CLS_BaseEntityDAO::Execute(_qstrDbName, "DROP TABLE IF EXISTS '" + qstrName + "'");
             if (iRet != 0) {
                 DL_LOG(2, "MonthlyTables::DropEmpty %s iRet = %d", qUtf8Printable(qstrName), iRet);
             }

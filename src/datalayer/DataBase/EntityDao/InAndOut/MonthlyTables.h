@@ -14,8 +14,8 @@ QString MonthOf(const QString& _qstrTime);
 /// Whether _qstrName is the template followed by six digits.
 bool IsMonthly(const QString& _qstrTemplate, const QString& _qstrName);
 /// The monthly tables from _qstrStartMonth to _qstrEndMonth (empty: open), oldest first.
-QVector<QString> List(const QString& _qstrDbName, const QString& _qstrTemplate, const QString& _qstrStartMonth,
-                      const QString& _qstrEndMonth);
+QVector<QString> List(const QString& _qstrDbName, const QString& _qstrTemplate,
+                      const QString& _qstrStartMonth, const QString& _qstrEndMonth);
 /// Runs "Delete From <template>" on every monthly table in one partitioned transaction; 0 when
 /// there is none.
 int DeleteAll(const QString& _qstrDbName, const QString& _qstrTemplate);

@@ -264,20 +264,8 @@ int CLS_BehaviorAnalysisEntityDAO::DelBehaviorAnalysisPicRec(
     if (_lstIdTimes.isEmpty()) {
         return 0;
     }
-    const int iRet = Guarded("CLS_BehaviorAnalysisEntityDAO::DelBehaviorAnalysisPicRec", -1, [&] {
-        const QVector<QString> vecTables = MonthlyTables::List(m_strDbName, kTable, QString(), QString());
-        QList<QString> lstSql;
-        QList<Binds> lstBind;
-        for (const auto& idTime : _lstIdTimes) {
-            const QString qstrTable = QLatin1String(kTable) + MonthlyTables::MonthOf(idTime.second);
-            // Only listed names are written into the statements.
-            if (vecTables.contains(qstrTable)) {
-                lstSql.append("Delete From " + qstrTable + " Where S_ID  in (" + ":id" + ")");
-                lstBind.append({{":id", idTime.first}});
-            }
-        }
-        return lstSql.isEmpty() ? 0 : ExecuteTransactionEx(m_strDbName, lstSql, lstBind);
-    });
+    const int iRet = Guarded("CLS_BehaviorAnalysisEntityDAO::DelBehaviorAnalysisPicRec", -1,
+                             [&] { return MonthlyTables::DeleteByIds(m_strDbName, kTable, _lstIdTimes); });
     DropBehaviorAnalysisTable(QDate::currentDate());
     return iRet;
 }

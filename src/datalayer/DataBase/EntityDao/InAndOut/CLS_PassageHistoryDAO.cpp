@@ -182,29 +182,7 @@ int CLS_PassageHistoryDAO::DeleteByIds(const QList<QPair<QString, QString>>& _ls
     }
     const QString qstrTemplate = QLatin1String(m_layout.table);
     const int iRet = Guarded("CLS_PassageHistoryDAO::DeleteByIds", -1, [&] {
-        const QVector<QString> vecTables =
-            MonthlyTables::List(m_strDbName, qstrTemplate, QString(), QString());
-        QMap<QString, QStringList> mapIdsByTable;
-        for (const auto& idTime : _lstIdTimes) {
-            const QString qstrTable = qstrTemplate + MonthlyTables::MonthOf(idTime.second);
-            // Only listed names are written into the statements.
-            if (vecTables.contains(qstrTable)) {
-                mapIdsByTable[qstrTable].append(idTime.first);
-            }
-        }
-        QList<QString> lstSql;
-        QList<Binds> lstBind;
-        for (auto it = mapIdsByTable.cbegin(); it != mapIdsByTable.cend(); ++it) {
-            Binds mapBind;
-            QStringList lstKeys;
-            for (const QString& qstrId : it.value()) {
-                lstKeys.append(":id" + QString::number(lstKeys.size()));
-                mapBind.insert(lstKeys.last(), qstrId);
-            }
-            lstSql.append("Delete From " + it.key() + " Where S_ID  in (" + lstKeys.join(",") + ")");
-            lstBind.append(mapBind);
-        }
-        return lstSql.isEmpty() ? 0 : ExecuteTransactionEx(m_strDbName, lstSql, lstBind);
+        return MonthlyTables::DeleteByIds(m_strDbName, qstrTemplate, _lstIdTimes);
     });
     DropEmptyTables(QDate::currentDate());
     return iRet;

@@ -37,6 +37,33 @@ QVector<QString> List(const QString& _qstrDbName, const QString& _qstrTemplate,
     return vecMonthly;
 }
 
+int DeleteByIds(const QString& _qstrDbName, const QString& _qstrTemplate,
+                const QList<QPair<QString, QString>>& _lstIdTimes)
+{
+    const QVector<QString> vecTables = List(_qstrDbName, _qstrTemplate, QString(), QString());
+    QMap<QString, QStringList> mapIdsByTable;
+    for (const auto& idTime : _lstIdTimes) {
+        const QString qstrTable = _qstrTemplate + MonthOf(idTime.second);
+        // Only listed names are written into the statements.
+        if (vecTables.contains(qstrTable)) {
+            mapIdsByTable[qstrTable].append(idTime.first);
+        }
+    }
+    QList<QString> lstSql;
+    QList<Binds> lstBind;
+    for (auto it = mapIdsByTable.cbegin(); it != mapIdsByTable.cend(); ++it) {
+        Binds mapBind;
+        QStringList lstKeys;
+        for (const QString& qstrId : it.value()) {
+            lstKeys.append(":id" + QString::number(lstKeys.size()));
+            mapBind.insert(lstKeys.last(), qstrId);
+        }
+        lstSql.append("Delete From " + it.key() + " Where S_ID  in (" + lstKeys.join(",") + ")");
+        lstBind.append(mapBind);
+    }
+    return lstSql.isEmpty() ? 0 : CLS_BaseEntityDAO::ExecuteTransactionEx(_qstrDbName, lstSql, lstBind);
+}
+
 int DeleteAll(const QString& _qstrDbName, const QString& _qstrTemplate)
 {
     QMap<QString, QVector<QString>> mapBySuffix;

@@ -4,6 +4,8 @@
 #define MONTHLYTABLES_H
 
 #include <QDate>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QVector>
 
@@ -16,6 +18,10 @@ bool IsMonthly(const QString& _qstrTemplate, const QString& _qstrName);
 /// The monthly tables from _qstrStartMonth to _qstrEndMonth (empty: open), oldest first.
 QVector<QString> List(const QString& _qstrDbName, const QString& _qstrTemplate,
                       const QString& _qstrStartMonth, const QString& _qstrEndMonth);
+/// Deletes (id, time) pairs, one statement with bound ids per monthly table, all in one
+/// transaction; pairs of months without a table are skipped. 0 when nothing is left to delete.
+int DeleteByIds(const QString& _qstrDbName, const QString& _qstrTemplate,
+                const QList<QPair<QString, QString>>& _lstIdTimes);
 /// Runs "Delete From <template>" on every monthly table in one partitioned transaction; 0 when
 /// there is none.
 int DeleteAll(const QString& _qstrDbName, const QString& _qstrTemplate);

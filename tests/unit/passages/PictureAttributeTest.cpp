@@ -145,6 +145,11 @@ TEST(PictureAttribute, PicturesInMemoryAndTruncatedFiles)
     // Cut inside the pixel data: refused as a whole, not read half-way.
     EXPECT_FALSE(PictureAttribute::ReadDataText(baPicture.left(baPicture.size() - 20), strText));
     EXPECT_FALSE(PictureAttribute::ReadDataText(QByteArray(), strText));
+    // A chunk after the header that claims 1.9 GB it does not hold: refused before the PNG
+    // library allocates the claimed length.
+    const QByteArray baClaim = baPicture.left(33) + QByteArray::fromHex("73657649") + "tEXtattribute" +
+                               QByteArray(1, '\0') + "Vlp=A1" + baPicture.mid(33);
+    EXPECT_FALSE(PictureAttribute::ReadDataText(baClaim, strText));
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include "CLS_PictureAttribute.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <cstring>
 
 namespace PictureAttribute {
 
@@ -12,6 +15,33 @@ namespace {
 const char kAttributeKey[] = "attribute";
 // Larger pictures are refused before their pixels are allocated.
 constexpr qint64 kMaxPixels = qint64(64) * 1024 * 1024;
+// Larger files are not read.
+constexpr qint64 kMaxFileBytes = qint64(256) * 1024 * 1024;
+
+// A PNG whose chunk claims more bytes than the data holds is refused: the PNG library would
+// allocate the claimed length (up to 2 GiB) before it found the data missing.
+bool PngChunksFit(const QByteArray& _baData)
+{
+    static const char kSignature[] = "\x89PNG\r\n\x1a\n";
+    if (!_baData.startsWith(QByteArray::fromRawData(kSignature, 8))) {
+        return true;
+    }
+    qint64 i64Pos = 8;
+    while (i64Pos + 8 <= _baData.size()) {
+        const auto* p = reinterpret_cast<const uchar*>(_baData.constData() + i64Pos);
+        const qint64 i64Length =
+            (qint64(p[0]) << 24) | (qint64(p[1]) << 16) | (qint64(p[2]) << 8) | qint64(p[3]);
+        // length, type, data and CRC
+        if (i64Pos + 12 + i64Length > _baData.size()) {
+            return false;
+        }
+        if (std::memcmp(p + 4, "IEND", 4) == 0) {
+            return true;
+        }
+        i64Pos += 12 + i64Length;
+    }
+    return false;
+}
 
 // The key names the field it fills; absent keys leave the field as it is.
 struct TextKey
@@ -84,12 +114,18 @@ bool Parse(const QString& _qstrText, E& _entity, F&& _fill)
 
 bool ReadFileText(const QString& _qstrPath, QString& _qstrText)
 {
-    QImageReader reader(_qstrPath);
-    return ReadText(reader, _qstrText);
+    QFile file(_qstrPath);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) {
+        return false;
+    }
+    return ReadDataText(file.readAll(), _qstrText);
 }
 
 bool ReadDataText(const QByteArray& _baData, QString& _qstrText)
 {
+    if (!PngChunksFit(_baData)) {
+        return false;
+    }
     QBuffer buffer;
     buffer.setData(_baData);
     buffer.open(QIODevice::ReadOnly);

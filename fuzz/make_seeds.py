@@ -265,4 +265,31 @@ body("restore-outside", "RestoreDatabase", {"filePath": "/etc", "timeout": 3, "d
 body("network", "GetAllNetworkInfo", {})
 body("system-status", "GetSystemStatusByName", {"name": "lo"})
 
+# ---- fuzz_picture_attribute: byte 0 even = an image file, odd = the attribute text ----
+def png_with_text(key, text):
+    import struct
+    import zlib
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", 2, 2, 8, 2, 0, 0, 0)  # 2x2 RGB, 8 bits
+    pixels = zlib.compress(b"\x00" + b"\x10\x20\x30" * 2 + b"\x00" + b"\x40\x50\x60" * 2)
+    text_chunk = chunk(b"tEXt", key.encode("latin-1") + b"\x00" + text.encode("latin-1")) if key else b""
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + text_chunk + chunk(b"IDAT", pixels) + chunk(b"IEND", b"")
+
+
+CAR = compact({"Vlp": "A12345", "Vlpc": "1", "PassTime": "2024-02-03 04:05:06", "SN": "sn9", "Terminalname": "gate"})
+BEHAVIOUR = compact({"DevId": "d1", "Type": 7, "FileSize": 5000000000, "SnapTimeStamp": "2024-01-02 03:04:05", "Seq": 2})
+WAY = compact({"VLP": "W1", "passtime": "2024-04-05 06:07:08", "lane": 2, "runingdirection": "N"})
+write("fuzz_picture_attribute", "png-car", b"\x00" + png_with_text("attribute", CAR))
+write("fuzz_picture_attribute", "png-no-text", b"\x00" + png_with_text(None, ""))
+write("fuzz_picture_attribute", "png-not-json", b"\x00" + png_with_text("attribute", "Vlp=A1"))
+write("fuzz_picture_attribute", "png-other-key", b"\x00" + png_with_text("Comment", CAR))
+write("fuzz_picture_attribute", "text-behaviour", "\x01" + BEHAVIOUR)
+write("fuzz_picture_attribute", "text-way", "\x01" + WAY)
+write("fuzz_picture_attribute", "text-pad", "\x01" + compact({"UserCode": "u1", "Passtime": "x", "TerminalSN": "p"}))
+write("fuzz_picture_attribute", "text-array", "\x01[1,2]")
+write("fuzz_picture_attribute", "text-empty-object", "\x01{}")
+
 print("seeds written to", os.path.join(HERE, "corpus"), file=sys.stderr)

@@ -25,7 +25,7 @@ for arg in "$@"; do
 done
 
 BENCHES=(bench_channel bench_partition bench_tree bench_alarm_record bench_custom_tree bench_recordings
-         bench_facelib_cars bench_passenger_flow)
+         bench_facelib_cars bench_passenger_flow bench_passages)
 
 # One line per measure, fields separated by " | ":
 #   measure name | ours | beside | target | quick
@@ -60,6 +60,8 @@ a binding's work from 100,000 sync tasks | bench_facelib_cars:^BM_GetSyncTaskOfO
 vehicle page of 50 among 200,000, plate filter | bench_facelib_cars:^BM_CarPageWithPlateFilter:real_time |  | ours<=30 ms | n
 passenger-flow reports from 4 threads | bench_passenger_flow:^BM_AddReports4Threads_WholeStack:reports/s | bench_passenger_flow:^BM_AddReports_InProcessSqlite:reports/s | ours>=5000 /s | n
 passenger-flow statistics by day, 16 channels, a year stored | bench_passenger_flow:^BM_Statistics_WholeStack/period:0:real_time | bench_passenger_flow:^BM_Statistics_InProcessSqlite/period:0:real_time | ours<=50 ms | n
+car passages page 1 of 50, 6 months of 200,000, plate prefix | bench_passages:^BM_CarPage_WholeStack/1/:real_time | bench_passages:^BM_CarPage_InProcessSqlite/1$:real_time | ours<=50 ms | n
+car passages page 100 of 50, 6 months of 200,000, plate prefix | bench_passages:^BM_CarPage_WholeStack/100/:real_time | bench_passages:^BM_CarPage_InProcessSqlite/100$:real_time | ours<=50 ms | n
 EOF
 )
 

@@ -5,7 +5,7 @@
 # failed one of its checks; the input is then in <out>/<target>/artifacts/.
 #
 #   FUZZ_SECONDS      seconds per target (default 60)
-#   FUZZ_TARGETS      targets to run, separated by spaces (default: all five)
+#   FUZZ_TARGETS      targets to run, separated by spaces (default: all six)
 #
 # Accepted third-party reports (fuzz/known-issues.supp: F-2, inside rapidjson) are suppressed;
 # everything else stops the run.
@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"fuzz_answer_decoding fuzz_decode_password fuzz_decode_paths fuzz_server_dispatch fuzz_file_request"}
+targets=${FUZZ_TARGETS:-"fuzz_answer_decoding fuzz_decode_password fuzz_decode_paths fuzz_picture_attribute fuzz_server_dispatch fuzz_file_request"}
 nice_level=${FUZZ_NICE:-10}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 out=${FUZZ_OUT:-$build/fuzz-runs}

@@ -1,6 +1,9 @@
 #include "CLS_DataAccess.h"
 
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
+#include "DataBase/EntityDao/InAndOut/CLS_CarDataRecvDao.h"
+#include "DataBase/EntityDao/InAndOut/CLS_PadDataRecvDao.h"
+#include "DataBase/EntityDao/InAndOut/CLS_WayDataRecEntityDAO.h"
 #include "Log.h"
 
 CLS_DataAccess& CLS_DataAccess::GetInstance()
@@ -12,7 +15,12 @@ CLS_DataAccess& CLS_DataAccess::GetInstance()
     return *s_pInstance;
 }
 
-CLS_DataAccess::CLS_DataAccess() = default;
+CLS_DataAccess::CLS_DataAccess()
+    : m_pWayDataRecEntityDAO(CLS_WayDataRecEntityDAO::GetInstance()),
+      m_pPadDataRecvDao(CLS_PadDataRecvDao::GetInstance()),
+      m_pCarDataRecvDao(CLS_CarDataRecvDao::GetInstance())
+{
+}
 
 CLS_DataAccess::~CLS_DataAccess() = default;
 

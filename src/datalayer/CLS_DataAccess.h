@@ -42,6 +42,7 @@
 #include "CLS_PassengerFlowEntity.h"
 
 // behaviour analysis and passages
+#include "CLS_PassageEntities.h"
 
 // face libraries and security vehicles
 #include "CLS_FaceLibEntities.h"
@@ -68,6 +69,9 @@ public:
     /// Created on first call (no lock: the first call comes from start-up), never destroyed.
     static CLS_DataAccess& GetInstance();
     virtual ~CLS_DataAccess();
+    // Virtual slots 1 and 2: pad and way passages, one page newest first (CLS_DataAccessPassages.cpp).
+    virtual int QueryPadHistory(const STRCT_PassageQuery& _query, QVector<CLS_PadDataRecvEntity>& _vecRecords);
+    virtual int QueryWayHistory(const STRCT_PassageQuery& _query, QVector<CLS_WayDataRecEntity>& _vecRecords);
     // Virtual slots 3 to 9, after the pad and way history of slots 1 and 2.
     virtual int GetPersonInfoByPersonID(QString _qstrPersonId, CLS_FaceInfoEntity& _person);
     virtual int ResetSecurityCarSendStatus(int _iOldState, int _iNewState);
@@ -478,6 +482,37 @@ public:
     int UpdatePassengerFlowRegionClearTime(const QString& _strRegionID, const QString& _strClearTime);
 
     // ---- behaviour analysis and passage histories ----
+    // Forwarders to CLS_BehaviorAnalysisEntityDAO and the owned passage DAOs
+    // (CLS_DataAccessPassages.cpp). Empty vectors, pages below 1, an empty save time and a
+    // negative file count are refused with -1.
+    int AddBehaviorAnalysisCapture(QVector<CLS_BehaviorAnalysisEntity>& _qvecBehaviorAnalysisData);
+    int AddBehaviorAnalysisCapture(CLS_BehaviorAnalysisEntity& _record);
+    int BehaviorAnalysisGetRecord(const CLS_BehaviorAnalysisSearchEntity& _search,
+                                  QVector<CLS_BehaviorAnalysisEntity>& _vecRecords);
+    int BehaviorAnalysisGetCount(const CLS_BehaviorAnalysisSearchEntity& _search);
+    int GetOldestBehaviorAnalysisPicFiles(int _iFileNum, QVector<CLS_BehaviorAnalysisEntity>& _vecRecords);
+    /// The records older than _qstrSaveTime, oldest first, at most _iFileNum (0: all).
+    int GetBehaviorAnalysisPicFiles(QString _qstrSaveTime, int _iFileNum,
+                                    QVector<CLS_BehaviorAnalysisEntity>& _vecRecords);
+    int DelBehaviorAnalysisPicRec(const QList<QPair<QString, QString>>& _lstIdTimes);
+    int DeleteAllBehaviorAnalysisData();
+    int SaveCarRecvDataToDB(QVector<CLS_CarDataRecvEntity>& _qvecCarData);
+    int SavePadRecvDataToDB(QVector<CLS_PadDataRecvEntity>& _qvecPadData);
+    int SaveWayRecvDataToDB(QVector<CLS_WayDataRecEntity>& _qvecWayData);
+    int QueryCarHistory(const STRCT_PassageQuery& _query, QVector<CLS_CarDataRecvEntity>& _vecRecords);
+    int GetCarRecordCount(const STRCT_PassageQuery& _query);
+    int GetPadRecordCount(const STRCT_PassageQuery& _query);
+    int GetWayRecordCount(const STRCT_PassageQuery& _query);
+    int GetCarPicFiles(int _iFileNum, QVector<CLS_CarDataRecvEntity>& _vecRecords);
+    int GetPadPicFiles(int _iFileNum, QVector<CLS_PadDataRecvEntity>& _vecRecords);
+    int GetWayPicFiles(int _iFileNum, QVector<CLS_WayDataRecEntity>& _vecRecords);
+    int DelCarPicRec(const QList<QPair<QString, QString>>& _lstIdTimes);
+    int DelPadPicRec(const QList<QPair<QString, QString>>& _lstIdTimes);
+    int DelWayPicRec(const QList<QPair<QString, QString>>& _lstIdTimes);
+    int DeleteAllCarPicData();
+    int DeleteAllPadPicData();
+    int DeleteAllWayPicData();
+    int GetPadTerminalName(QString _qstrTerminalSn, QString& _qstrName);
 
     // ---- face libraries and synchronisation tasks ----
     // Forwarders to the face-library DAOs (CLS_DataAccessFaceLibs.cpp); ids are checked.

@@ -349,6 +349,42 @@ public:
     void SetPassengerFlowClock(QDateTime (*_pfnNow)());
 
     // ---- behaviour analysis and passage histories ----
+    bool ParseBehaviorPictAttribute(QString _qstrPicPath, CLS_BehaviorAnalysisEntity& _record) override;
+    int AddBehaviorAnalysisCapture(QVector<CLS_BehaviorAnalysisEntity>& _vecRecords) override;
+    int AddBehaviorAnalysisCapture(CLS_BehaviorAnalysisEntity& _record) override;
+    int BehaviorAnalysisGetRecord(const CLS_BehaviorAnalysisSearchEntity& _search,
+                                  QVector<CLS_BehaviorAnalysisEntity>& _vecRecords) override;
+    int BehaviorAnalysisGetCount(const CLS_BehaviorAnalysisSearchEntity& _search) override;
+    int GetOldestBehaviorAnalysisPicFiles(int _iFileNum, QVector<CLS_BehaviorAnalysisEntity>& _vecRecords) override;
+    int GetBehaviorAnalysisPicFiles(QString _qstrSaveTime, int _iFileNum,
+                                    QVector<CLS_BehaviorAnalysisEntity>& _vecRecords) override;
+    int DelBehaviorAnalysisPicRec(const QList<QPair<QString, QString>>& _lstIdTimes) override;
+    int DeleteAllBehaviorAnalysisData() override;
+    bool ParseCarPictureAttribute(QString _qstrPicPath, CLS_CarDataRecvEntity& _record) override;
+    bool ParsePadPictureAttribute(QString _qstrPicPath, CLS_PadDataRecvEntity& _record) override;
+    bool ParseWayPictureAttribute(QString _qstrPicPath, CLS_WayDataRecEntity& _record) override;
+    int SaveCarRecvDataToDB(QVector<CLS_CarDataRecvEntity>& _vecRecords) override;
+    int SaveCarRecvDataToDB(CLS_CarDataRecvEntity& _record) override;
+    int SavePadRecvDataToDB(QVector<CLS_PadDataRecvEntity>& _vecRecords) override;
+    int SavePadRecvDataToDB(CLS_PadDataRecvEntity& _record) override;
+    int SaveWayRecvDataToDB(QVector<CLS_WayDataRecEntity>& _vecRecords) override;
+    int SaveWayRecvDataToDB(CLS_WayDataRecEntity& _record) override;
+    int QueryCarHistory(const STRCT_PassageQuery& _query, QVector<CLS_CarDataRecvEntity>& _vecRecords) override;
+    int QueryPadHistory(const STRCT_PassageQuery& _query, QVector<CLS_PadDataRecvEntity>& _vecRecords) override;
+    int QueryWayHistory(const STRCT_PassageQuery& _query, QVector<CLS_WayDataRecEntity>& _vecRecords) override;
+    int GetCarRecordCount(const STRCT_PassageQuery& _query) override;
+    int GetPadRecordCount(const STRCT_PassageQuery& _query) override;
+    int GetWayRecordCount(const STRCT_PassageQuery& _query) override;
+    int GetCarPicFiles(int _iFileNum, QVector<CLS_CarDataRecvEntity>& _vecRecords) override;
+    int GetPadPicFiles(int _iFileNum, QVector<CLS_PadDataRecvEntity>& _vecRecords) override;
+    int GetWayPicFiles(int _iFileNum, QVector<CLS_WayDataRecEntity>& _vecRecords) override;
+    int DelCarPicRec(const QList<QPair<QString, QString>>& _lstIdTimes) override;
+    int DelPadPicRec(const QList<QPair<QString, QString>>& _lstIdTimes) override;
+    int DelWayPicRec(const QList<QPair<QString, QString>>& _lstIdTimes) override;
+    int DeleteAllCarPicData() override;
+    int DeleteAllPadPicData() override;
+    int DeleteAllWayPicData() override;
+    int GetPadTerminalName(QString _qstrTerminalSn, QString& _qstrName) override;
 
     // ---- face libraries and synchronisation tasks ----
     int InsertTargetLibStaffTask(const QString& _qstrChanID, const QString& _qstrFaceLibID,

@@ -47,6 +47,7 @@
 #include "CLS_PassengerFlowEntity.h"
 
 // behaviour analysis and passages
+#include "CLS_PassageEntities.h"
 
 // face libraries and security vehicles
 #include "CLS_FaceLibEntities.h"
@@ -689,6 +690,61 @@ public:
     virtual int GetPassengerFlowRegionNum() = 0;
 
     // ---- behaviour analysis and passage histories ----
+    /// Reads the JSON of the picture's image text "attribute" into the record, copying the keys
+    /// present. False (logged, record unchanged) for a file that is not an image, a picture
+    /// without that text or with text that is not a JSON object.
+    virtual bool ParseBehaviorPictAttribute(QString _qstrPicPath, CLS_BehaviorAnalysisEntity& _record) = 0;
+    /// Stores the snapshots in one transaction across their months; ids and sequence numbers
+    /// are filled in. -1 for an empty vector or a snapshot time without a month.
+    virtual int AddBehaviorAnalysisCapture(QVector<CLS_BehaviorAnalysisEntity>& _vecRecords) = 0;
+    virtual int AddBehaviorAnalysisCapture(CLS_BehaviorAnalysisEntity& _record) = 0;
+    /// Appends one page of matching snapshots, newest first.
+    virtual int BehaviorAnalysisGetRecord(const CLS_BehaviorAnalysisSearchEntity& _search,
+                                          QVector<CLS_BehaviorAnalysisEntity>& _vecRecords) = 0;
+    virtual int BehaviorAnalysisGetCount(const CLS_BehaviorAnalysisSearchEntity& _search) = 0;
+    /// The oldest _iFileNum snapshots over every month.
+    virtual int GetOldestBehaviorAnalysisPicFiles(int _iFileNum, QVector<CLS_BehaviorAnalysisEntity>& _vecRecords) = 0;
+    /// The snapshots older than _qstrSaveTime, oldest first, at most _iFileNum (0: all).
+    virtual int GetBehaviorAnalysisPicFiles(QString _qstrSaveTime, int _iFileNum,
+                                            QVector<CLS_BehaviorAnalysisEntity>& _vecRecords) = 0;
+    /// Deletes snapshots given as (id, snapshot time), then drops past months left empty.
+    virtual int DelBehaviorAnalysisPicRec(const QList<QPair<QString, QString>>& _lstIdTimes) = 0;
+    virtual int DeleteAllBehaviorAnalysisData() = 0;
+    /// As ParseBehaviorPictAttribute, for the passage pictures of the three kinds.
+    virtual bool ParseCarPictureAttribute(QString _qstrPicPath, CLS_CarDataRecvEntity& _record) = 0;
+    virtual bool ParsePadPictureAttribute(QString _qstrPicPath, CLS_PadDataRecvEntity& _record) = 0;
+    virtual bool ParseWayPictureAttribute(QString _qstrPicPath, CLS_WayDataRecEntity& _record) = 0;
+    /// Stores passages in the monthly tables of their pass times (one as one statement, several
+    /// as one transaction); ids are filled in, and the way save time. -1 for an empty vector or
+    /// a pass time without a month (nothing stored).
+    virtual int SaveCarRecvDataToDB(QVector<CLS_CarDataRecvEntity>& _vecRecords) = 0;
+    virtual int SaveCarRecvDataToDB(CLS_CarDataRecvEntity& _record) = 0;
+    virtual int SavePadRecvDataToDB(QVector<CLS_PadDataRecvEntity>& _vecRecords) = 0;
+    virtual int SavePadRecvDataToDB(CLS_PadDataRecvEntity& _record) = 0;
+    virtual int SaveWayRecvDataToDB(QVector<CLS_WayDataRecEntity>& _vecRecords) = 0;
+    virtual int SaveWayRecvDataToDB(CLS_WayDataRecEntity& _record) = 0;
+    /// Appends one page of passages over the months of the range, newest pass time first.
+    /// -1 for a page size or index below 1.
+    virtual int QueryCarHistory(const STRCT_PassageQuery& _query, QVector<CLS_CarDataRecvEntity>& _vecRecords) = 0;
+    virtual int QueryPadHistory(const STRCT_PassageQuery& _query, QVector<CLS_PadDataRecvEntity>& _vecRecords) = 0;
+    virtual int QueryWayHistory(const STRCT_PassageQuery& _query, QVector<CLS_WayDataRecEntity>& _vecRecords) = 0;
+    /// Number of matching passages (the page is ignored); -1 on failure.
+    virtual int GetCarRecordCount(const STRCT_PassageQuery& _query) = 0;
+    virtual int GetPadRecordCount(const STRCT_PassageQuery& _query) = 0;
+    virtual int GetWayRecordCount(const STRCT_PassageQuery& _query) = 0;
+    /// The oldest _iFileNum passages over every month, for retention.
+    virtual int GetCarPicFiles(int _iFileNum, QVector<CLS_CarDataRecvEntity>& _vecRecords) = 0;
+    virtual int GetPadPicFiles(int _iFileNum, QVector<CLS_PadDataRecvEntity>& _vecRecords) = 0;
+    virtual int GetWayPicFiles(int _iFileNum, QVector<CLS_WayDataRecEntity>& _vecRecords) = 0;
+    /// Deletes passages given as (id, pass time), then drops past months left empty.
+    virtual int DelCarPicRec(const QList<QPair<QString, QString>>& _lstIdTimes) = 0;
+    virtual int DelPadPicRec(const QList<QPair<QString, QString>>& _lstIdTimes) = 0;
+    virtual int DelWayPicRec(const QList<QPair<QString, QString>>& _lstIdTimes) = 0;
+    virtual int DeleteAllCarPicData() = 0;
+    virtual int DeleteAllPadPicData() = 0;
+    virtual int DeleteAllWayPicData() = 0;
+    /// The device name of a pad terminal's serial number (empty when unknown).
+    virtual int GetPadTerminalName(QString _qstrTerminalSn, QString& _qstrName) = 0;
 
     // ---- face libraries and synchronisation tasks ----
     /// Queues one task per member of the library for the channel's host (the channel itself

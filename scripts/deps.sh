@@ -7,6 +7,7 @@ PACKAGES=(
     qtbase5-dev qtbase5-dev-tools libqt5websockets5-dev
     libsqlite3-dev sqlite3
     libssl-dev openssl
+    libboost-dev
     libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev
     libcpp-httplib-dev
     procps locales

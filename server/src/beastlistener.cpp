@@ -10,6 +10,7 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ip/v6_only.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/beast/core.hpp>
@@ -225,7 +226,28 @@ private:
         }
         m_opened = true;
         m_host.opened(this->shared_from_this());
+        watch();
         readNext();
+    }
+
+    /// Beast answers a broken frame with a close frame and a teardown that no timer bounds:
+    /// over TLS it waits for the peer's close_notify, which a peer may never send. A connection
+    /// found closing at two checks in a row is dropped.
+    void watch()
+    {
+        m_watch.expires_after(std::chrono::milliseconds(m_limits.closeWaitMs));
+        m_watch.async_wait([self = this->shared_from_this()](const beast::error_code& ec) {
+            if (ec || self->m_finished) {
+                return;
+            }
+            if (self->m_ws.is_open()) {
+                self->m_closingChecks = 0;
+            } else if (++self->m_closingChecks >= 2) {
+                self->dropSocket();
+                return;
+            }
+            self->watch();
+        });
     }
 
     void readNext()
@@ -324,6 +346,7 @@ private:
             }
         }
         gone()->store(true);
+        m_watch.cancel();
         if (reason.isEmpty()) {
             const auto& peerReason = m_ws.reason().reason;
             reason = ec == websocket::error::closed ? QString::fromUtf8(peerReason.data(), int(peerReason.size()))
@@ -342,8 +365,10 @@ private:
     beast::flat_buffer m_in;
     std::optional<http::request_parser<http::empty_body>> m_parser;
     http::request<http::empty_body> m_request;
+    asio::steady_timer m_watch{m_ws.get_executor()};
     bool m_opened = false;    // strand only
     bool m_finished = false;  // strand only
+    int m_closingChecks = 0;  // strand only
 
     mutable std::mutex m_mutex;  // guards what follows
     std::deque<QByteArray> m_queue;

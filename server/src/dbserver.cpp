@@ -11,13 +11,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSslSocket>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QSslConfiguration>
 #include <QThread>
 #include <QTimer>
-#include <QWebSocket>
-#include <QWebSocketServer>
 
 #include <openssl/crypto.h>
 
@@ -30,15 +26,18 @@ namespace tessel::server {
 
 namespace {
 
-constexpr int kTlsHandshakeMs = 10000;
-constexpr int kWebSocketHandshakeMs = 10000;
+constexpr int kHandshakeMs = 10000;
 constexpr int kCloseWaitMs = 2000;
-const QByteArray kProtocolHeader = QByteArrayLiteral("X-Tessel-Protocol");
-const QByteArray kTokenHeader = QByteArrayLiteral("X-Tessel-Token");
 constexpr int kShortTokenLength = 16;
-/// How long a request may run on the quick lane before it is stopped and handed to the
-/// general workers.
+/// How long a quick read may run on the network thread that read it before it is stopped and
+/// handed to the lane thread, and there before it goes on to the general workers.
+constexpr int kInlineLimitMs = 20;
 constexpr int kLaneLimitMs = 500;
+
+// WebSocket close codes (RFC 6455).
+constexpr quint16 kCloseGoingAway = 1001;
+constexpr quint16 kCloseProtocolError = 1002;
+constexpr quint16 kClosePolicyViolated = 1008;
 
 QByteArray tokenDigest(const QByteArray& token)
 {
@@ -103,50 +102,19 @@ bool isQuickCommand(const QByteArray& command)
     return false;
 }
 
-struct DbServer::Client
-{
-    quint64 id = 0;
-    QWebSocket* socket = nullptr;
-    int channel = 0;
-    ClientInfo info;
-    /// Set when the connection ends: its statements still running are stopped.
-    std::shared_ptr<std::atomic<bool>> gone = std::make_shared<std::atomic<bool>>(false);
-};
-
-class DbServer::Listener : public QTcpServer
-{
-public:
-    Listener(DbServer* server, int channel) : QTcpServer(server), m_server(server), m_channel(channel) {}
-
-protected:
-    void incomingConnection(qintptr descriptor) override { m_server->acceptTcp(descriptor, m_channel); }
-
-private:
-    DbServer* m_server;
-    int m_channel;
-};
-
 DbServer::DbServer(const ServerOptions& options, QObject* parent) : QObject(parent), m_options(options) {}
 
 DbServer::~DbServer()
 {
-    m_pool.reset();  // joins the workers: nothing posts to this object afterwards
-    for (Client* c : qAsConst(m_clients)) {
-        QObject::disconnect(c->socket, nullptr, this, nullptr);
-        c->socket->abort();
-        delete c->socket;
-        delete c;
+    if (m_net) {
+        m_net->stop();  // joins the network threads: no request arrives any more
     }
-    m_clients.clear();
-    // No event loop may run again to carry out their deleteLater().
-    for (const QPointer<QWebSocket>& socket : qAsConst(m_retired)) {
-        delete socket.data();
+    m_pool.reset();  // joins the workers; what they still send waits in the stopped network loop
+    {
+        std::lock_guard<std::mutex> lock(m_clientsMutex);
+        m_clients.clear();  // before the listener: the connections' sockets belong to it
     }
-    closeListeners();
-    // Sockets a closed WebSocket let go of, still waiting for Qt's deleteLater().
-    for (const QPointer<QTcpSocket>& socket : qAsConst(m_tcpSockets)) {
-        delete socket.data();
-    }
+    m_net.reset();
 }
 
 QString DbServer::readyLine() const
@@ -229,11 +197,22 @@ bool DbServer::start(QString* error)
             }
         }
     }
-    if (!loadServerIdentity(m_certFile, m_keyFile, &m_tls, error)) {
+    QSslConfiguration identity;  // checks that the two files belong together
+    if (!loadServerIdentity(m_certFile, m_keyFile, &identity, error)) {
         return false;
     }
 
     m_pool = std::make_unique<WorkerPool>(*m_databases, m_options.workers, 1, kLaneLimitMs);
+    NetLimits netLimits;
+    netLimits.readBytes = m_options.maxFrameBytes() * 4;
+    netLimits.outgoingBytes = m_options.maxOutgoingBytes();
+    netLimits.handshakeMs = kHandshakeMs;
+    netLimits.closeWaitMs = kCloseWaitMs;
+    m_net = std::make_unique<BeastListener>(static_cast<NetHost&>(*this), *m_databases,
+                                            std::max(2, QThread::idealThreadCount()), netLimits);
+    if (!m_net->setIdentity(m_certFile, m_keyFile, error)) {
+        return false;
+    }
 
     if (m_options.port != 0) {
         if (!listenAll(m_options.port, error)) {
@@ -248,13 +227,18 @@ bool DbServer::start(QString* error)
             return false;
         }
     }
+    if (!m_net->start(error)) {
+        return false;
+    }
     qCInfo(lcServer, "statements stop after %d s (0: no limit); unsent answers up to %d MiB per connection; "
                      "origins let in: %s",
            m_options.statementTimeoutS, m_options.maxOutgoingMb,
            m_options.allowedOrigins.isEmpty() ? "none (native clients only)"
                                               : qPrintable(m_options.allowedOrigins.join(QLatin1String(", "))));
-    qCInfo(lcServer, "%d workers, requests up to %d MiB, schema folder %s, certificate %s, backup folders %s",
-           m_pool->threadCount(), m_options.maxFrameMb, qPrintable(m_options.schemaDir),
+    qCInfo(lcServer,
+           "%d workers, %d network threads, requests up to %d MiB, schema folder %s, certificate %s, "
+           "backup folders %s",
+           m_pool->threadCount(), m_net->threadCount(), m_options.maxFrameMb, qPrintable(m_options.schemaDir),
            qPrintable(m_certFile), qPrintable(m_dispatcher->backupRoots().join(QLatin1String(", "))));
     if (m_tokenDigest.isEmpty()) {
         qCInfo(lcServer, "no access token: connections are let in without one (loopback address only)");
@@ -274,283 +258,156 @@ bool DbServer::start(QString* error)
 
 bool DbServer::listenAll(quint16 base, QString* error)
 {
-    for (int channel = 1; channel <= kChannelCount; ++channel) {
-        auto* webSockets =
-            new QWebSocketServer(QStringLiteral("tessel-dbserver"), QWebSocketServer::NonSecureMode, this);
-        webSockets->setHandshakeTimeout(kWebSocketHandshakeMs);
-        connect(webSockets, &QWebSocketServer::newConnection, this,
-                [this, webSockets, channel] { acceptWebSockets(webSockets, channel); });
-        m_webSocketServers.push_back(webSockets);
-
-        auto* listener = new Listener(this, channel);
-        m_listeners.push_back(listener);
-        const quint16 port = quint16(base + channel - 1);
-        if (!listener->listen(m_options.listenAddress, port)) {
-            *error = QStringLiteral("cannot listen on %1 port %2: %3")
-                         .arg(m_options.listenAddress.toString())
-                         .arg(port)
-                         .arg(listener->errorString());
-            closeListeners();
-            return false;
-        }
+    if (!m_net->listen(m_options.listenAddress, base, kChannelCount, kPlainChannel, error)) {
+        return false;
     }
     m_basePort = base;
     return true;
 }
 
-void DbServer::closeListeners()
+int DbServer::connectionCount() const
 {
-    for (Listener* l : m_listeners) {
-        l->close();
-        delete l;
-    }
-    m_listeners.clear();
-    for (QWebSocketServer* s : m_webSocketServers) {
-        delete s;  // its pending sockets go with it; accepted ones were re-parented to nothing
-    }
-    m_webSocketServers.clear();
+    std::lock_guard<std::mutex> lock(m_clientsMutex);
+    return m_clients.size();
 }
 
-void DbServer::acceptTcp(qintptr descriptor, int channel)
+Refusal DbServer::admit(quint64 id, const QHostAddress& peer, const UpgradeRequest& request)
 {
-    QWebSocketServer* webSockets = m_webSocketServers[size_t(channel - 1)];
-    if (channel == kPlainChannel) {
-        auto* socket = new QTcpSocket;
-        if (!socket->setSocketDescriptor(descriptor)) {
-            qCWarning(lcNet, "accepting on channel %d: %s", channel, qPrintable(socket->errorString()));
-            delete socket;
-            return;
-        }
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        track(socket);
-        watchUpgrade(socket);
-        webSockets->handleConnection(socket);
-        return;
+    const QString from = peer.toString();
+    if (m_stopping.load()) {
+        return Refusal{kCloseGoingAway, QStringLiteral("server shutting down")};
     }
-
-    // TLS first; the WebSocket server then reads the upgrade request from the decrypted stream.
-    auto* socket = new QSslSocket(this);  // ours until the handshake is done
-    track(socket);
-    if (!socket->setSocketDescriptor(descriptor)) {
-        qCWarning(lcNet, "accepting on channel %d: %s", channel, qPrintable(socket->errorString()));
-        delete socket;
-        return;
+    // Checked before anything of the connection is read: a peer turned away here never has a
+    // request run.
+    if (!m_tokenDigest.isEmpty() && !tokenMatches(m_tokenDigest, request.token)) {
+        qCInfo(lcNet, "[c%llu] %s sent %s access token; closing", id, qPrintable(from),
+               request.hasToken ? "a wrong" : "no");
+        return Refusal{kClosePolicyViolated, QStringLiteral("bad token")};
     }
-    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    socket->setSslConfiguration(m_tls);
-    const auto drop = [this, socket](const char* why) {
-        qCInfo(lcTls, "TLS handshake with %s failed: %s", qPrintable(socket->peerAddress().toString()),
-               why ? why : qPrintable(socket->errorString()));
-        QObject::disconnect(socket, nullptr, this, nullptr);
-        socket->abort();
-        socket->deleteLater();
-    };
-    connect(socket, &QSslSocket::encrypted, this, [this, socket, webSockets] {
-        QObject::disconnect(socket, nullptr, this, nullptr);
-        socket->setParent(nullptr);  // the WebSocket made from it owns it from here on
-        watchUpgrade(socket);
-        webSockets->handleConnection(socket);
-    });
-    connect(socket, &QAbstractSocket::errorOccurred, this, [drop] { drop(nullptr); });
-    connect(socket, &QAbstractSocket::disconnected, this, [drop] { drop("closed by the peer"); });
-    QTimer::singleShot(kTlsHandshakeMs, socket, [socket, drop] {
-        if (!socket->isEncrypted()) {
-            drop("timed out");
-        }
-    });
-    socket->startServerEncryption();
+    if (!originAllowed(request.origin, m_options.allowedOrigins)) {
+        // A web page's handshake: a browser on this host would otherwise reach the databases.
+        qCInfo(lcNet, "[c%llu] %s sent Origin \"%s\", which is not let in; closing", id, qPrintable(from),
+               qPrintable(request.origin.left(200)));
+        return Refusal{kClosePolicyViolated, QStringLiteral("origin not allowed")};
+    }
+    if (request.hasProtocol && request.protocol.trimmed() != "1") {
+        qCInfo(lcNet, "[c%llu] %s asked for protocol version \"%s\"; closing", id, qPrintable(from),
+               request.protocol.left(32).constData());
+        return Refusal{kCloseProtocolError, QStringLiteral("unsupported protocol version")};
+    }
+    return Refusal{};
 }
 
-QString DbServer::connectionKey(const QHostAddress& peer, quint16 peerPort, quint16 localPort)
+void DbServer::opened(const std::shared_ptr<NetConnection>& connection)
 {
-    return QStringLiteral("%1 %2 %3").arg(peer.toString()).arg(peerPort).arg(localPort);
+    {
+        std::lock_guard<std::mutex> lock(m_clientsMutex);
+        m_clients.insert(connection->id(), connection);
+    }
+    m_dispatcher->stats().connectionOpened(connection->channel());
+    qCInfo(lcNet, "[c%llu] connected from %s port %u on channel %d (%s)", connection->id(),
+           qPrintable(connection->peerAddress().toString()), connection->peerPort(), connection->channel(),
+           connection->channel() == kPlainChannel ? "plain" : "TLS");
 }
 
-void DbServer::watchUpgrade(QTcpSocket* socket)
+void DbServer::closed(const std::shared_ptr<NetConnection>& connection, const QString& reason)
 {
-    // QWebSocketServer applies its handshake limit to the connections it accepts itself, not
-    // to those handed to it: a peer that never completes the upgrade request (or sends bytes
-    // without an end of headers) would hold its socket for good. The connection is known
-    // again by its addresses when it comes out as a WebSocket.
-    const QString key = connectionKey(socket->peerAddress(), socket->peerPort(), socket->localPort());
-    m_upgrading.insert(key, socket);
-    connect(socket, &QObject::destroyed, this, [this, key, socket](QObject*) {
-        if (m_upgrading.value(key) == socket) {
-            m_upgrading.remove(key);
-        }
-    });
-    QTimer::singleShot(kWebSocketHandshakeMs, socket, [this, key, socket] {
-        if (m_upgrading.value(key) != socket) {
-            return;  // upgraded meanwhile
-        }
-        m_upgrading.remove(key);
-        qCInfo(lcNet, "%s did not complete the WebSocket upgrade within %d ms; closing",
-               qPrintable(socket->peerAddress().toString()), kWebSocketHandshakeMs);
-        socket->abort();
-        socket->deleteLater();
-    });
-}
-
-void DbServer::acceptWebSockets(QWebSocketServer* server, int channel)
-{
-    while (server->hasPendingConnections()) {
-        QWebSocket* socket = server->nextPendingConnection();
-        if (!socket) {
-            break;
-        }
-        socket->setParent(nullptr);
-        m_upgrading.remove(connectionKey(socket->peerAddress(), socket->peerPort(), socket->localPort()));
-        if (m_stopping || socket->state() != QAbstractSocket::ConnectedState) {
-            socket->abort();
-            retire(socket);
-            continue;
-        }
-        const quint64 id = m_nextClientId++;
-        const QString peer = socket->peerAddress().toString();
-        const QNetworkRequest request = socket->request();
-        // Checked before anything of the connection is read: a peer turned away here never has a
-        // request run.
-        if (!m_tokenDigest.isEmpty() && !tokenMatches(m_tokenDigest, request.rawHeader(kTokenHeader))) {
-            qCInfo(lcNet, "[c%llu] %s sent %s access token; closing", id, qPrintable(peer),
-                   request.hasRawHeader(kTokenHeader) ? "a wrong" : "no");
-            turnAway(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("bad token"));
-            continue;
-        }
-        if (!originAllowed(socket->origin(), m_options.allowedOrigins)) {
-            // A web page's handshake: a browser on this host would otherwise reach the databases.
-            qCInfo(lcNet, "[c%llu] %s sent Origin \"%s\", which is not let in; closing", id, qPrintable(peer),
-                   qPrintable(socket->origin().left(200)));
-            turnAway(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("origin not allowed"));
-            continue;
-        }
-        if (request.hasRawHeader(kProtocolHeader) && request.rawHeader(kProtocolHeader).trimmed() != "1") {
-            qCInfo(lcNet, "[c%llu] %s asked for protocol version \"%s\"; closing", id, qPrintable(peer),
-                   request.rawHeader(kProtocolHeader).left(32).constData());
-            turnAway(socket, QWebSocketProtocol::CloseCodeProtocolError,
-                     QStringLiteral("unsupported protocol version"));
-            continue;
-        }
-
-        auto* client = new Client;
-        client->id = id;
-        client->socket = socket;
-        client->channel = channel;
-        client->info.connectionId = id;
-        client->info.loopback = isLoopbackAddress(socket->peerAddress());
-        const quint64 readLimit = quint64(m_options.maxFrameBytes()) * 4;
-        socket->setMaxAllowedIncomingMessageSize(std::min(readLimit, QWebSocket::maxIncomingMessageSize()));
-        socket->setMaxAllowedIncomingFrameSize(std::min(readLimit, QWebSocket::maxIncomingFrameSize()));
-        connect(socket, &QWebSocket::textMessageReceived, this,
-                [this, id](const QString& message) { onText(id, message); });
-        connect(socket, &QWebSocket::binaryMessageReceived, this, [this, id](const QByteArray&) {
-            if (Client* c = m_clients.value(id)) {
-                sendNow(c, Dispatcher::errorFrame(
-                               0, RequestError(code::kBadFrame, QByteArray("binary frames are not accepted; "
-                                                                           "send requests as text frames"))));
-            }
-        });
-        connect(socket, &QWebSocket::disconnected, this, [this, id] { dropClient(id); });
-        m_clients.insert(id, client);
-        m_dispatcher->stats().connectionOpened(channel);
-        qCInfo(lcNet, "[c%llu] connected from %s port %u on channel %d (%s)", id, qPrintable(peer),
-               socket->peerPort(), channel, channel == kPlainChannel ? "plain" : "TLS");
+    bool last = false;
+    bool known = false;
+    {
+        std::lock_guard<std::mutex> lock(m_clientsMutex);
+        known = m_clients.remove(connection->id()) > 0;
+        last = m_clients.isEmpty();
+    }
+    if (known) {
+        m_dispatcher->stats().connectionClosed(connection->channel());
+    }
+    qCInfo(lcNet, "[c%llu] disconnected (%s)", connection->id(),
+           reason.isEmpty() ? "no reason" : qPrintable(reason));
+    if (last && m_closingClients.load()) {
+        QMetaObject::invokeMethod(
+            this, [this] { finishStop(); }, Qt::QueuedConnection);
     }
 }
 
-void DbServer::turnAway(QWebSocket* socket, QWebSocketProtocol::CloseCode code, const QString& reason)
+bool DbServer::send(const std::shared_ptr<NetConnection>& connection, const QByteArray& frame)
 {
-    m_retired.removeAll(QPointer<QWebSocket>());
-    m_retired.append(socket);  // deleted once the close handshake is over
-    connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
-    socket->close(code, reason);
-    // A peer that never answers the close is cut off.
-    QTimer::singleShot(kCloseWaitMs, socket, [socket] { socket->abort(); });
-}
-
-void DbServer::sendNow(Client* client, const QByteArray& frame)
-{
-    send(client, QString::fromUtf8(frame));
-}
-
-bool DbServer::send(Client* client, const QString& frame)
-{
-    const qint64 bytes = qint64(frame.size()) * 3;  // at most that many UTF-8 bytes; no scan needed
-    if (!outgoingFits(client->socket->bytesToWrite(), bytes, m_options.maxOutgoingBytes())) {
-        closeSlowReader(client, bytes);
-        return false;
+    switch (connection->send(frame)) {
+        case NetConnection::Sent::Queued:
+            return true;
+        case NetConnection::Sent::OverLimit:
+            closeSlowReader(connection, frame.size());
+            return false;
+        case NetConnection::Sent::Closed:
+            qCDebug(lcNet, "[c%llu] gone; frame of %lld bytes dropped", connection->id(), qint64(frame.size()));
+            return false;
     }
-    try {
-        client->socket->sendTextMessage(frame);
-    } catch (const std::bad_alloc&) {
-        qCWarning(lcNet, "[c%llu] out of memory sending an answer of %lld characters; closing", client->id,
-                  qint64(frame.size()));
-        client->socket->abort();
-        return false;
-    }
-    return true;
+    return false;
 }
 
-void DbServer::closeSlowReader(Client* client, qint64 bytes)
+void DbServer::closeSlowReader(const std::shared_ptr<NetConnection>& connection, qint64 bytes)
 {
-    ++m_slowReadersClosed;
+    const qint64 unsent = connection->unsentBytes();
+    // The close frame would wait behind what the peer does not read: the connection goes at once.
+    if (!connection->abort(QStringLiteral("answers not read"))) {
+        return;  // closed meanwhile, by another answer or the peer
+    }
+    const int closedSoFar = ++m_slowReadersClosed;
     qCWarning(lcNet,
               "[c%llu] does not read its answers: %lld bytes unsent and %lld more to send, over the limit of "
               "%d MiB; closing (%d connections closed so far)",
-              client->id, client->socket->bytesToWrite(), bytes, m_options.maxOutgoingMb, m_slowReadersClosed);
-    QWebSocket* socket = client->socket;
-    socket->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("answers not read"));
-    // The close frame waits behind what the peer does not read: the connection goes at once.
-    socket->abort();
+              connection->id(), unsent, bytes, m_options.maxOutgoingMb, closedSoFar);
 }
 
-void DbServer::onText(quint64 clientId, const QString& message)
+void DbServer::received(const std::shared_ptr<NetConnection>& connection, const QByteArray& message, bool text)
 {
-    Client* client = m_clients.value(clientId);
-    if (!client) {
+    const quint64 clientId = connection->id();
+    if (!text) {
+        send(connection, Dispatcher::errorFrame(0, RequestError(code::kBadFrame,
+                                                                QByteArray("binary frames are not accepted; "
+                                                                           "send requests as text frames"))));
         return;
     }
     const qint64 limit = m_options.maxFrameBytes();
     const qsizetype size = message.size();
-    const bool tooLarge = size > limit || (size * 3 > limit && utf8Length(message) > limit);
+    // The header is read from the first 64 KiB only: a header line longer than that is
+    // unreadable anyway.
     const FrameHeader header =
-        parseFrameHeader(QStringView(message).left(std::min<qsizetype>(size, 64 * 1024)));
-    if (tooLarge || !header.ok() || m_stopping) {
+        parseFrameHeader(QByteArray::fromRawData(message.constData(), std::min<qsizetype>(size, 64 * 1024)));
+    if (size > limit || !header.ok() || m_stopping.load()) {
         m_dispatcher->stats().requestRefused();
     }
-    if (tooLarge) {
-        qCInfo(lcNet, "[c%llu] #%lld request of %lld characters is over the limit", clientId, header.id,
-               qint64(size));
-        sendNow(client,
-                Dispatcher::errorFrame(
-                    header.id,
-                    RequestError(code::kTooLarge, QStringLiteral("request is larger than the limit of %1 MiB")
-                                                      .arg(m_options.maxFrameMb))));
+    if (size > limit) {
+        qCInfo(lcNet, "[c%llu] #%lld request of %lld bytes is over the limit", clientId, header.id, qint64(size));
+        send(connection,
+             Dispatcher::errorFrame(header.id,
+                                    RequestError(code::kTooLarge, QStringLiteral("request is larger than the limit of %1 MiB")
+                                                                      .arg(m_options.maxFrameMb))));
         return;
     }
     if (!header.ok()) {
-        // The header was read from the first 64 KiB only: a header line longer than that is
-        // unreadable anyway.
         qCInfo(lcNet, "[c%llu] unreadable frame header: %s", clientId, header.error.constData());
-        sendNow(client, Dispatcher::errorFrame(header.id, RequestError(code::kBadFrame, header.error)));
+        send(connection, Dispatcher::errorFrame(header.id, RequestError(code::kBadFrame, header.error)));
         return;
     }
-    if (m_stopping) {
-        sendNow(client, Dispatcher::errorFrame(
-                            header.id, RequestError(code::kBusy, QByteArray("the server is shutting down"))));
+    if (m_stopping.load()) {
+        send(connection, Dispatcher::errorFrame(
+                             header.id, RequestError(code::kBusy, QByteArray("the server is shutting down"))));
         return;
     }
-    qCDebug(lcNet, "[c%llu] #%lld %s received, %lld characters", clientId, header.id,
-            header.command.constData(), qint64(size));
-    const ClientInfo info = client->info;
-    const std::shared_ptr<std::atomic<bool>> gone = client->gone;
-    const auto job = [this, clientId, header, message, info, gone](ConnectionCache& connections, bool onLane) {
-        if (gone->load()) {
+    qCDebug(lcNet, "[c%llu] #%lld %s received, %lld bytes", clientId, header.id, header.command.constData(),
+            qint64(size));
+    const ClientInfo info{clientId, isLoopbackAddress(connection->peerAddress())};
+    // Runs the request; false when it passed `limitMs` (a lane's limit, 0: none) and must run
+    // again elsewhere, having kept nothing.
+    const auto run = [this, connection, header, message, info](ConnectionCache& connections, int limitMs) {
+        if (connection->gone()->load()) {
             return true;  // nobody waits for the answer
         }
         RunLimits& limits = runLimits();
-        limits.cancelled = gone;
-        limits.laneDeadline = onLane ? RunLimits::Clock::now() + std::chrono::milliseconds(kLaneLimitMs)
-                                     : RunLimits::Clock::time_point::max();
+        limits.cancelled = connection->gone();
+        limits.laneDeadline = limitMs > 0 ? RunLimits::Clock::now() + std::chrono::milliseconds(limitMs)
+                                          : RunLimits::Clock::time_point::max();
         struct Reset
         {
             RunLimits& limits;
@@ -560,103 +417,72 @@ void DbServer::onText(quint64 clientId, const QString& message)
                 limits.laneDeadline = RunLimits::Clock::time_point::max();
             }
         } reset{limits};
-        QString answer;
+        QByteArray answer;
         try {
-            const QByteArray body = QStringView(message).mid(header.bodyOffset).toUtf8();
-            answer = QString::fromUtf8(m_dispatcher->handle(header.id, header.command, body, info, connections));
+            answer = m_dispatcher->handle(header.id, header.command, message.mid(int(header.bodyOffset)), info,
+                                          connections);
         } catch (const LaneExpired&) {
-            qCDebug(lcSql, "[c%llu] #%lld %s passed the quick lane's %d ms; handed to the workers", clientId,
-                    header.id, header.command.constData(), kLaneLimitMs);
+            qCDebug(lcSql, "[c%llu] #%lld %s passed a lane's %d ms; handed on", info.connectionId, header.id,
+                    header.command.constData(), limitMs);
             return false;
         } catch (const std::exception& e) {
             // Every request is answered, also when the answer itself cannot be made.
-            qCWarning(lcServer, "[c%llu] #%lld %s: %s", clientId, header.id, header.command.constData(), e.what());
-            answer = QString::fromUtf8(Dispatcher::errorFrame(
-                header.id, RequestError(code::kInternal, QByteArray("internal error: ") + e.what())));
+            qCWarning(lcServer, "[c%llu] #%lld %s: %s", info.connectionId, header.id, header.command.constData(),
+                      e.what());
+            answer = Dispatcher::errorFrame(
+                header.id, RequestError(code::kInternal, QByteArray("internal error: ") + e.what()));
         }
-        QMetaObject::invokeMethod(
-            this, [this, clientId, answer = std::move(answer)] { deliver(clientId, answer); },
-            Qt::QueuedConnection);
+        send(connection, answer);
         return true;
     };
-    const bool queued = m_pool->submit(job, isQuickCommand(header.command), clientId);
-    if (!queued) {
-        sendNow(client, Dispatcher::errorFrame(
-                            header.id, RequestError(code::kBusy, QByteArray("the server is shutting down"))));
-    }
-}
-
-void DbServer::deliver(quint64 clientId, const QString& frame)
-{
-    Client* client = m_clients.value(clientId);
-    if (!client) {
-        qCDebug(lcNet, "[c%llu] gone; answer of %d characters dropped", clientId, int(frame.size()));
+    const bool quick = isQuickCommand(header.command);
+    ConnectionCache* here = BeastListener::threadConnections();
+    if (quick && here != nullptr) {
+        // A short read is answered right here, without a hand-off; one that takes longer goes
+        // to the lane thread (and from there to the general workers) so that this connection
+        // and the others of this thread go on.
+        ++m_runningInline;
+        const bool done = run(*here, kInlineLimitMs);
+        const bool queued =
+            done || m_pool->submit([run](ConnectionCache& c, bool onLane) { return run(c, onLane ? kLaneLimitMs : 0); },
+                                   true, clientId);
+        --m_runningInline;
+        if (queued) {
+            return;
+        }
+    } else if (m_pool->submit([run](ConnectionCache& c, bool onLane) { return run(c, onLane ? kLaneLimitMs : 0); },
+                              quick, clientId)) {
         return;
     }
-    if (send(client, frame)) {
-        client->socket->flush();  // write now rather than on the next pass of the event loop
-    }
+    send(connection,
+         Dispatcher::errorFrame(header.id, RequestError(code::kBusy, QByteArray("the server is shutting down"))));
 }
 
 void DbServer::broadcast(const QString& text)
 {
-    if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(
-            this, [this, text] { broadcast(text); }, Qt::QueuedConnection);
-        return;
+    const QByteArray frame = "*\n" + text.toUtf8();
+    QList<std::shared_ptr<NetConnection>> clients;
+    {
+        std::lock_guard<std::mutex> lock(m_clientsMutex);
+        clients = m_clients.values();
     }
-    const QString frame = QLatin1String("*\n") + text;
     int receivers = 0;
-    const QList<Client*> clients = m_clients.values();  // a slow reader may be dropped on the way
-    for (Client* c : clients) {
-        if (c->channel == kPlainChannel && send(c, frame)) {
+    for (const std::shared_ptr<NetConnection>& c : clients) {
+        if (c->channel() == kPlainChannel && send(c, frame)) {
             ++receivers;
         }
     }
     qCInfo(lcNet, "broadcast of %d characters sent to %d connections", int(text.size()), receivers);
 }
 
-void DbServer::dropClient(quint64 clientId)
-{
-    Client* client = m_clients.take(clientId);
-    if (!client) {
-        return;
-    }
-    client->gone->store(true);  // its statements still running stop at the next check
-    m_dispatcher->stats().connectionClosed(client->channel);
-    qCInfo(lcNet, "[c%llu] disconnected (%s)", clientId,
-           client->socket->closeReason().isEmpty() ? "no reason" : qPrintable(client->socket->closeReason()));
-    QObject::disconnect(client->socket, nullptr, this, nullptr);
-    retire(client->socket);
-    delete client;
-    if (m_closingClients && m_clients.isEmpty()) {
-        finishStop();
-    }
-}
-
-void DbServer::track(QTcpSocket* socket)
-{
-    m_tcpSockets.removeAll(QPointer<QTcpSocket>());
-    m_tcpSockets.append(socket);
-}
-
-void DbServer::retire(QWebSocket* socket)
-{
-    m_retired.removeAll(QPointer<QWebSocket>());
-    m_retired.append(socket);
-    socket->deleteLater();
-}
-
 void DbServer::stop()
 {
-    if (m_stopping) {
+    if (m_stopping.exchange(true)) {
         return;
     }
-    m_stopping = true;
-    qCInfo(lcServer, "stopping: %d requests in flight, %d connections", requestsInFlight(),
-           connectionCount());
-    for (Listener* l : m_listeners) {
-        l->close();
+    qCInfo(lcServer, "stopping: %d requests in flight, %d connections", requestsInFlight(), connectionCount());
+    if (m_net) {
+        m_net->closeListeners();
     }
     m_stopClock.start();
     m_stopTimer = new QTimer(this);
@@ -668,7 +494,7 @@ void DbServer::stop()
 
 void DbServer::checkStop()
 {
-    const int pending = m_pool ? m_pool->pending() : 0;
+    const int pending = requestsInFlight();
     if (pending > 0 && m_stopClock.elapsed() < m_options.stopGraceMs) {
         return;
     }
@@ -684,20 +510,24 @@ void DbServer::checkStop()
             qCWarning(lcServer, "%d queued requests dropped", dropped);
         }
     }
-    // Queued behind the answers the workers posted, so those go out first.
-    QMetaObject::invokeMethod(this, &DbServer::closeClients, Qt::QueuedConnection);
+    // The answers are queued on their connections already: each close frame follows them.
+    closeClients();
 }
 
 void DbServer::closeClients()
 {
     m_closingClients = true;
-    if (m_clients.isEmpty()) {
+    QList<std::shared_ptr<NetConnection>> clients;
+    {
+        std::lock_guard<std::mutex> lock(m_clientsMutex);
+        clients = m_clients.values();
+    }
+    if (clients.isEmpty()) {
         finishStop();
         return;
     }
-    const QList<Client*> clients = m_clients.values();
-    for (Client* c : clients) {
-        c->socket->close(QWebSocketProtocol::CloseCodeGoingAway, QStringLiteral("server shutting down"));
+    for (const std::shared_ptr<NetConnection>& c : clients) {
+        c->close(kCloseGoingAway, QStringLiteral("server shutting down"));
     }
     QTimer::singleShot(kCloseWaitMs, this, &DbServer::finishStop);
 }
@@ -708,7 +538,9 @@ void DbServer::finishStop()
         return;
     }
     m_stopped = true;
-    closeListeners();
+    if (m_net) {
+        m_net->closeListeners();
+    }
     qCInfo(lcServer, "stopped");
     emit stopped();
 }

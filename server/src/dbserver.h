@@ -3,6 +3,7 @@
 #ifndef TESSEL_SERVER_DBSERVER_H
 #define TESSEL_SERVER_DBSERVER_H
 
+#include "beastlistener.h"
 #include "database.h"
 #include "dispatcher.h"
 #include "options.h"
@@ -12,17 +13,12 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
-#include <QPointer>
-#include <QSslConfiguration>
-#include <QWebSocketProtocol>
 
+#include <atomic>
 #include <memory>
-#include <vector>
+#include <mutex>
 
-class QTcpSocket;
 class QTimer;
-class QWebSocket;
-class QWebSocketServer;
 
 namespace tessel::server {
 
@@ -44,7 +40,7 @@ bool outgoingFits(qint64 pending, qint64 bytes, qint64 limit);
 /// Commands that only read and usually end quickly: the quick lane may run them.
 bool isQuickCommand(const QByteArray& command);
 
-class DbServer : public QObject
+class DbServer : public QObject, private NetHost
 {
     Q_OBJECT
 public:
@@ -72,41 +68,32 @@ public:
     void broadcast(const QString& text);
 
     /// Stops accepting, lets the requests in flight finish (up to the grace period), closes the
-    /// connections and the databases, then emits stopped().
+    /// connections and the databases, then emits stopped(). Call on the object's thread.
     void stop();
-    bool isStopping() const { return m_stopping; }
+    bool isStopping() const { return m_stopping.load(); }
 
-    int connectionCount() const { return m_clients.size(); }
+    int connectionCount() const;
     /// Connections closed because their unsent answers passed the limit.
-    int slowReadersClosed() const { return m_slowReadersClosed; }
-    int requestsInFlight() const { return m_pool ? m_pool->pending() : 0; }
+    int slowReadersClosed() const { return m_slowReadersClosed.load(); }
+    /// Requests queued or running, on the workers or on the network threads.
+    int requestsInFlight() const { return (m_pool ? m_pool->pending() : 0) + m_runningInline.load(); }
 
 signals:
     void stopped();
 
 private:
-    struct Client;
-    class Listener;
+    // NetHost, called on the network threads.
+    Refusal admit(quint64 id, const QHostAddress& peer, const UpgradeRequest& request) override;
+    void opened(const std::shared_ptr<NetConnection>& connection) override;
+    void received(const std::shared_ptr<NetConnection>& connection, const QByteArray& message,
+                  bool text) override;
+    void closed(const std::shared_ptr<NetConnection>& connection, const QString& reason) override;
 
     bool listenAll(quint16 base, QString* error);
-    void closeListeners();
-    void acceptTcp(qintptr descriptor, int channel);
-    void acceptWebSockets(QWebSocketServer* server, int channel);
-    void onText(quint64 clientId, const QString& message);
-    void sendNow(Client* client, const QByteArray& frame);
-    /// Sends a frame unless the connection's unsent answers would pass the limit; then the
-    /// connection is closed instead. False when it was closed.
-    bool send(Client* client, const QString& frame);
-    void closeSlowReader(Client* client, qint64 bytes);
-    void deliver(quint64 clientId, const QString& frame);
-    void dropClient(quint64 clientId);
-    void track(QTcpSocket* socket);
-    /// Closes `socket` unless it has become a WebSocket within the upgrade limit.
-    void watchUpgrade(QTcpSocket* socket);
-    static QString connectionKey(const QHostAddress& peer, quint16 peerPort, quint16 localPort);
-    void retire(QWebSocket* socket);
-    /// Closes a connection that is not let in, without reading anything from it.
-    void turnAway(QWebSocket* socket, QWebSocketProtocol::CloseCode code, const QString& reason);
+    /// Queues a frame, or closes the connection when its unsent answers would pass the limit.
+    /// False when nothing was queued.
+    bool send(const std::shared_ptr<NetConnection>& connection, const QByteArray& frame);
+    void closeSlowReader(const std::shared_ptr<NetConnection>& connection, qint64 bytes);
     void checkStop();
     void closeClients();
     void finishStop();
@@ -115,21 +102,17 @@ private:
     std::unique_ptr<DatabaseSet> m_databases;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<WorkerPool> m_pool;
-    QSslConfiguration m_tls;
+    std::unique_ptr<BeastListener> m_net;
     QByteArray m_tokenDigest;  ///< SHA-256 of the access token; empty when none is configured
     QString m_certFile;
     QString m_keyFile;
     quint16 m_basePort = 0;
-    std::vector<Listener*> m_listeners;
-    std::vector<QWebSocketServer*> m_webSocketServers;
-    QHash<quint64, Client*> m_clients;
-    QList<QPointer<QWebSocket>> m_retired;     // deleteLater() called; deleted here if still around
-    QList<QPointer<QTcpSocket>> m_tcpSockets;  // every accepted socket, for the same reason
-    QHash<QString, QTcpSocket*> m_upgrading;   // sockets handed over for the upgrade, by addresses
-    quint64 m_nextClientId = 1;
-    int m_slowReadersClosed = 0;
-    bool m_stopping = false;
-    bool m_closingClients = false;
+    mutable std::mutex m_clientsMutex;
+    QHash<quint64, std::shared_ptr<NetConnection>> m_clients;
+    std::atomic<int> m_runningInline{0};
+    std::atomic<int> m_slowReadersClosed{0};
+    std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_closingClients{false};
     bool m_stopped = false;
     QElapsedTimer m_stopClock;
     QTimer* m_stopTimer = nullptr;

@@ -39,14 +39,14 @@ struct IntegrationOptions {
     /// Store the first administrator (IntegrationEnvironment::kAdminName / kAdminPassword).
     bool bAddAdmin = false;
     /// Extra command-line options of the server.
-    QStringList lstServerArgs;
+    QStringList lstServerArgs = {};
     /// Optional steps: before the server starts (its environment, say), before the channel is
     /// connected (the status callback, say), once everything is set up, and before the channel
     /// and the server go.
-    std::function<void(ServerProcess&)> fnBeforeStart;
-    std::function<void()> fnBeforeConnect;
-    std::function<void()> fnReady;
-    std::function<void()> fnBeforeTearDown;
+    std::function<void(ServerProcess&)> fnBeforeStart = {};
+    std::function<void()> fnBeforeConnect = {};
+    std::function<void()> fnReady = {};
+    std::function<void()> fnBeforeTearDown = {};
     /// The server must stop with exit code 0 (in a sanitizer build: without a leak report).
     bool bExpectCleanStop = false;
 };

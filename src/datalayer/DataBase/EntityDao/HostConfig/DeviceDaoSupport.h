@@ -4,6 +4,7 @@
 #define DEVICEDAOSUPPORT_H
 
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
+#include "DataBase/EntityDao/DB/EntityRows.h"
 #include "Log.h"
 
 #include <QMap>
@@ -15,7 +16,7 @@
 
 namespace DeviceDao {
 
-typedef QMap<QString, QString> Row;
+using EntityRows::Row;
 typedef QMap<QString, QVariant> Binds;
 
 /// The text of a column; empty when the row lacks it.
@@ -32,28 +33,7 @@ inline int Int(const Row& _row, const char* _pszColumn)
     return bOk ? iValue : 0;
 }
 
-/// Owns a record set for the length of a scope.
-class Rows
-{
-public:
-    explicit Rows(RecordSet* _pRows) : m_pRows(_pRows) {}
-    ~Rows() { CLS_BaseEntityDAO::FreeRecordSet(m_pRows); }
-    Rows(const Rows&) = delete;
-    Rows& operator=(const Rows&) = delete;
-
-    /// The query gave no record set.
-    bool Failed() const { return m_pRows == nullptr; }
-    /// The first row, or null when there is none.
-    const Row* First() const
-    {
-        return m_pRows != nullptr && !m_pRows->isEmpty() ? m_pRows->first() : nullptr;
-    }
-    RecordSet::const_iterator begin() const { return m_pRows != nullptr ? m_pRows->cbegin() : nullptr; }
-    RecordSet::const_iterator end() const { return m_pRows != nullptr ? m_pRows->cend() : nullptr; }
-
-private:
-    RecordSet* m_pRows;
-};
+using EntityRows::Rows;
 
 /// Appends one new entity per row of _pRows (which it frees) to _vecOut, loaded by _load;
 /// 0, or -1 (nothing appended) when the query gave no record set.

@@ -1,5 +1,6 @@
 #include "CLS_BehaviorAnalysisEntityDAO.h"
 
+#include "DataBase/EntityDao/DB/TimeSequence.h"
 #include "DataBase/EntityDao/HostConfig/DeviceDaoSupport.h"
 #include "DataBase/EntityDao/InAndOut/MonthlyTables.h"
 #include "Log.h"
@@ -14,15 +15,12 @@ const char* const CLS_BehaviorAnalysisEntityDAO::kTable = "TAB_INTELLIGENT_BEHAV
 
 namespace {
 
-// Last snapshot time stored by this process and its sequence number.
-QString g_qstrLastSnapTime;
-qint32 g_iLastSeq = 0;
+// Sequence numbers of the snapshots stored by this process within one second.
+TimeSequence g_sequence;
 
 qint32 NextSeq(const QString& _qstrSnapTime)
 {
-    g_iLastSeq = _qstrSnapTime == g_qstrLastSnapTime ? g_iLastSeq + 1 : 0;
-    g_qstrLastSnapTime = _qstrSnapTime;
-    return g_iLastSeq;
+    return g_sequence.Next(_qstrSnapTime);
 }
 
 // Id, sequence and month of a record about to be stored; false (logged) without a month.

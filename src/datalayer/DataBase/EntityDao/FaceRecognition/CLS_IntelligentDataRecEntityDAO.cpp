@@ -1,5 +1,6 @@
 #include "CLS_IntelligentDataRecEntityDAO.h"
 
+#include "DataBase/EntityDao/DB/TimeSequence.h"
 #include "DataBase/EntityDao/HostConfig/DeviceDaoSupport.h"
 #include "Log.h"
 
@@ -14,15 +15,12 @@ const char* const CLS_IntelligentDataRecEntityDAO::kTable = "TAB_INTELLIGENT_FAC
 
 namespace {
 
-// Last capture time stored by this process and its sequence number.
-QString g_strLastCaptureTime;
-qint32 g_iLastSeq = 0;
+// Sequence numbers of the captures stored by this process within one second.
+TimeSequence g_sequence;
 
 qint32 NextSeq(const QString& _strCaptureTime)
 {
-    g_iLastSeq = _strCaptureTime == g_strLastCaptureTime ? g_iLastSeq + 1 : 0;
-    g_strLastCaptureTime = _strCaptureTime;
-    return g_iLastSeq;
+    return g_sequence.Next(_strCaptureTime);
 }
 
 bool IsMonthlyTable(const QString& _strName)

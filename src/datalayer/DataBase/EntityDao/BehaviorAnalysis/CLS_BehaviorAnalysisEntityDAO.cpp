@@ -18,11 +18,6 @@ namespace {
 // Sequence numbers of the snapshots stored by this process within one second.
 TimeSequence g_sequence;
 
-qint32 NextSeq(const QString& _qstrSnapTime)
-{
-    return g_sequence.Next(_qstrSnapTime);
-}
-
 // Id, sequence and month of a record about to be stored; false (logged) without a month.
 bool Prepare(const char* _pszOperation, CLS_BehaviorAnalysisEntity& _record, QString& _qstrMonth)
 {
@@ -35,7 +30,7 @@ bool Prepare(const char* _pszOperation, CLS_BehaviorAnalysisEntity& _record, QSt
     if (_record.S_ID.isEmpty()) {
         _record.S_ID = QUuid::createUuid().toString(QUuid::Id128);
     }
-    _record.I_SEQ = NextSeq(_record.DT_SNAP_TIMESTAMP);
+    _record.I_SEQ = g_sequence.Next(_record.DT_SNAP_TIMESTAMP);
     return true;
 }
 

@@ -18,11 +18,6 @@ namespace {
 // Sequence numbers of the captures stored by this process within one second.
 TimeSequence g_sequence;
 
-qint32 NextSeq(const QString& _strCaptureTime)
-{
-    return g_sequence.Next(_strCaptureTime);
-}
-
 bool IsMonthlyTable(const QString& _strName)
 {
     static const QRegularExpression re(QStringLiteral("^TAB_INTELLIGENT_FACE_CAPTURE[0-9]{6}$"));
@@ -214,7 +209,7 @@ int CLS_IntelligentDataRecEntityDAO::AddFaceCaptures(QVector<CLS_IntelligentData
             if (e.S_ID.isEmpty()) {
                 e.S_ID = QUuid::createUuid().toString(QUuid::Id128);
             }
-            e.I_SEQ = NextSeq(e.DT_CAPTURE);
+            e.I_SEQ = g_sequence.Next(e.DT_CAPTURE);
             Binds mapBind;
             const QString strSql = InsertStatement(e, i, mapBind);
             mapByMonth[MonthOf(e.DT_CAPTURE)].insert(strSql, mapBind);
@@ -238,7 +233,7 @@ int CLS_IntelligentDataRecEntityDAO::AddFaceCapture(CLS_IntelligentDataRecEntity
         if (_entity.S_ID.isEmpty()) {
             _entity.S_ID = QUuid::createUuid().toString(QUuid::Id128);
         }
-        _entity.I_SEQ = NextSeq(_entity.DT_CAPTURE);
+        _entity.I_SEQ = g_sequence.Next(_entity.DT_CAPTURE);
         Binds mapBind;
         const QString strSql = InsertStatement(_entity, 0, mapBind);
         return PartitionExecuteEx(m_strDbName, strSql, kTable, strMonth, mapBind);

@@ -13,7 +13,10 @@
 #include <boost/beast/websocket/ssl.hpp>
 
 #include <openssl/x509.h>
+#include <poll.h>
 #include <sys/socket.h>
+
+#include <cerrno>
 
 #include <atomic>
 #include <mutex>
@@ -40,19 +43,21 @@ constexpr int kExcerptBytes = 120;
 const char* const kHostNameMismatch =
     "The host name did not match any of the valid hosts for this certificate";
 
-// The transport below the WebSocket stream: a TCP socket, or TLS over one. Once the connection is
-// open the reader thread reads while callers write: a write takes the connection's write lock
-// (recursive: the reader's own pong and close replies take it too, so they never land inside a
-// caller's frame), and over TLS every use of the TLS engine takes the engine lock. A TLS read
-// never blocks under that lock: it runs non-blocking and waits for the socket outside it.
+// The transport below the WebSocket stream: a TCP socket, or TLS over one.
+//
+// Once the connection is open, its reader thread reads while callers write. Beast's stream is not
+// made for use from two threads at once, so every use of it (a caller's write, the reader's
+// read with the pong and close replies it sends) runs under the connection's stream lock. The
+// reader must not hold that lock while it waits for data: its reads here are non-blocking, and
+// when nothing has arrived it lets go of the lock, waits for the socket and takes the lock again.
+// Writes keep the lock for a whole frame, so nothing lands inside a caller's frame.
 class ChannelStream
 {
 public:
     using executor_type = tcp::socket::executor_type;
 
-    ChannelStream(net::io_context& _io, ssl::context* _pTls, std::recursive_mutex& _writeMutex,
-                  std::mutex& _tlsMutex)
-        : m_writeMutex(_writeMutex), m_tlsMutex(_tlsMutex)
+    ChannelStream(net::io_context& _io, ssl::context* _pTls, std::mutex& _streamMutex)
+        : m_streamMutex(_streamMutex)
     {
         if (_pTls != nullptr)
             m_pTls = std::make_unique<ssl::stream<tcp::socket>>(_io, *_pTls);
@@ -63,33 +68,48 @@ public:
     executor_type get_executor() noexcept { return socket().get_executor(); }
     tcp::socket& socket() { return m_pTls ? m_pTls->next_layer() : *m_pPlain; }
     ssl::stream<tcp::socket>* tls() { return m_pTls.get(); }
-    /// Set once the connection is open: from then on reads and writes run on several threads.
-    void setShared() { m_bShared = true; }
-    /// Under the write lock: no write reaches the socket any more.
+    /// Control thread, once the connection is open and before the reader starts: from then on
+    /// the stream is used under the stream lock from several threads.
+    void setShared()
+    {
+        m_iFd = socket().native_handle();
+        // A plain socket stays non-blocking; TLS writes need a blocking socket (the TLS engine
+        // cannot take back output it has produced), so TLS reads switch it for their attempt.
+        if (!m_pTls) {
+            error_code ignored;
+            m_pPlain->non_blocking(true, ignored);
+        }
+        m_bShared = true;
+    }
+    /// Under the stream lock: no write reaches the socket any more.
     void setWritesClosed() { m_bWritesClosed = true; }
 
+    /// Once shared, under the stream lock (which it lets go while it waits for data).
     template <typename MutableBuffers>
     size_t read_some(const MutableBuffers& _buffers, error_code& _ec)
     {
-        if (!m_pTls)
-            return m_pPlain->read_some(_buffers, _ec);
         if (!m_bShared)
-            return m_pTls->read_some(_buffers, _ec);
+            return m_pTls ? m_pTls->read_some(_buffers, _ec) : m_pPlain->read_some(_buffers, _ec);
         for (;;) {
             size_t uRead = 0;
-            {
-                std::lock_guard<std::mutex> lock(m_tlsMutex);
+            if (m_pTls) {
                 error_code ignored;
                 socket().non_blocking(true, ignored);
                 uRead = m_pTls->read_some(_buffers, _ec);
                 socket().non_blocking(false, ignored);
+            } else {
+                uRead = m_pPlain->read_some(_buffers, _ec);
             }
             if (_ec != net::error::would_block)
                 return uRead;
             _ec.clear();
-            socket().wait(tcp::socket::wait_read, _ec);
-            if (_ec)
+            m_streamMutex.unlock();
+            const bool bReady = waitFor(POLLIN);
+            m_streamMutex.lock();
+            if (!bReady) {
+                _ec = net::error::connection_aborted;
                 return 0;
+            }
         }
     }
 
@@ -101,18 +121,26 @@ public:
         return orThrow(read_some(_buffers, ec), ec);
     }
 
+    /// Once shared, under the stream lock.
     template <typename ConstBuffers>
     size_t write_some(const ConstBuffers& _buffers, error_code& _ec)
     {
-        std::lock_guard<std::recursive_mutex> lock(m_writeMutex);
         if (m_bWritesClosed) {
             _ec = net::error::not_connected;
             return 0;
         }
-        if (!m_pTls)
-            return m_pPlain->write_some(_buffers, _ec);
-        std::lock_guard<std::mutex> tlsLock(m_tlsMutex);
-        return m_pTls->write_some(_buffers, _ec);
+        if (m_pTls)
+            return m_pTls->write_some(_buffers, _ec);
+        for (;;) {
+            const size_t uWritten = m_pPlain->write_some(_buffers, _ec);
+            if (_ec != net::error::would_block || !m_bShared)
+                return uWritten;
+            _ec.clear();
+            if (!waitFor(POLLOUT)) {
+                _ec = net::error::connection_aborted;
+                return 0;
+            }
+        }
     }
 
     template <typename ConstBuffers>
@@ -147,10 +175,25 @@ private:
         return _uBytes;
     }
 
-    std::recursive_mutex& m_writeMutex;
-    std::mutex& m_tlsMutex;
+    // Waits on the descriptor itself: asio's wait would read the socket's state, which a TLS
+    // read changes under the lock meanwhile. A shut socket wakes it (the read or write that
+    // follows reports why). False on a failure of poll itself.
+    bool waitFor(short _events)
+    {
+        pollfd entry{m_iFd, _events, 0};
+        for (;;) {
+            const int iReady = ::poll(&entry, 1, -1);
+            if (iReady >= 0)
+                return true;
+            if (errno != EINTR)
+                return false;
+        }
+    }
+
+    std::mutex& m_streamMutex;
     std::unique_ptr<ssl::stream<tcp::socket>> m_pTls;
     std::unique_ptr<tcp::socket> m_pPlain;
+    int m_iFd = -1;
     bool m_bShared = false;
     bool m_bWritesClosed = false;
 };
@@ -203,7 +246,7 @@ struct BeastConnection::Impl : std::enable_shared_from_this<Impl>
           pTls(std::move(_pTls)),
           resolver(_io),
           timer(_io),
-          ws(_io, pTls.get(), writeMutex, tlsMutex)
+          ws(_io, pTls.get(), streamMutex)
     {
     }
 
@@ -234,8 +277,8 @@ struct BeastConnection::Impl : std::enable_shared_from_this<Impl>
     std::string strToken;
     tcp::resolver resolver;
     net::steady_timer timer;
-    std::recursive_mutex writeMutex;
-    std::mutex tlsMutex;
+    /// Every use of ws once the connection is open (see ChannelStream).
+    std::mutex streamMutex;
     websocket::stream<ChannelStream> ws;
 
     // Control thread only.
@@ -246,7 +289,7 @@ struct BeastConnection::Impl : std::enable_shared_from_this<Impl>
     bool bOpened = false;
     std::thread reader;
 
-    bool bWritable = false;  ///< under writeMutex: the stream is open for callers' frames
+    bool bWritable = false;  ///< under streamMutex: the stream is open for callers' frames
     std::atomic<bool> bStopping{false};
     ConnectionSink sink;
     int iFd = -1;  ///< the socket's descriptor while the reader runs
@@ -376,7 +419,7 @@ void BeastConnection::Impl::succeed()
     ws.next_layer().setShared();
     iFd = ws.next_layer().socket().native_handle();
     {
-        std::lock_guard<std::recursive_mutex> lock(writeMutex);
+        std::lock_guard<std::mutex> lock(streamMutex);
         bWritable = true;
     }
     auto callback = std::move(done);
@@ -396,7 +439,7 @@ void BeastConnection::startReading(ConnectionSink _sink)
 bool BeastConnection::send(const QByteArray& _frame)
 {
     Impl& impl = *m_pImpl;
-    std::lock_guard<std::recursive_mutex> lock(impl.writeMutex);
+    std::lock_guard<std::mutex> lock(impl.streamMutex);
     if (!impl.bWritable)
         return false;
     error_code ec;
@@ -426,7 +469,7 @@ void BeastConnection::close()
         ::shutdown(impl.iFd, SHUT_RDWR);
         impl.reader.join();
     }
-    std::lock_guard<std::recursive_mutex> lock(impl.writeMutex);
+    std::lock_guard<std::mutex> lock(impl.streamMutex);
     impl.bWritable = false;
     impl.ws.next_layer().setWritesClosed();
     error_code ignored;
@@ -452,13 +495,20 @@ void BeastConnection::Impl::readLoop()
     beast::flat_buffer buffer;
     QString strReason;
     for (;;) {
-        error_code ec;
-        ws.read(buffer, ec);
-        if (ec) {
-            strReason = closeReason(ec);
-            break;
+        bool bText = false;
+        {
+            std::lock_guard<std::mutex> lock(streamMutex);
+            error_code ec;
+            ws.read(buffer, ec);
+            if (ec) {
+                strReason = closeReason(ec);
+                // Nothing more can go out behind a broken stream.
+                bWritable = false;
+                break;
+            }
+            bText = ws.got_text();
         }
-        if (!ws.got_text()) {
+        if (!bText) {
             qCWarning(lcWebSocket) << "channel" << iChannel << ": dropped a binary message of"
                                    << buffer.size() << "bytes (the protocol has only text frames)";
         } else {
@@ -467,11 +517,6 @@ void BeastConnection::Impl::readLoop()
         buffer.consume(buffer.size());
         if (buffer.capacity() > kKeptReadBufferBytes)
             buffer.shrink_to_fit();
-    }
-    {
-        // Nothing more can go out behind a broken stream.
-        std::lock_guard<std::recursive_mutex> lock(writeMutex);
-        bWritable = false;
     }
     if (!bStopping)
         sink.onDown(strReason);

@@ -2,8 +2,9 @@
 //
 // Opening (TCP connect, TLS handshake, upgrade) runs asynchronously on the client's control
 // thread. Once open, the connection's own reader thread reads every frame and hands each answer
-// to its waiter directly; callers write their frames themselves under the connection's write
-// lock. There is no thread hop on the request path. Only the control thread opens and closes.
+// to its waiter directly; callers write their frames themselves. The reader and the writers use
+// Beast's stream under one lock, which the reader lets go while it waits for data. There is no
+// thread hop on the request path. Only the control thread opens and closes.
 #ifndef TESSEL_WS_BEAST_CHANNEL_H
 #define TESSEL_WS_BEAST_CHANNEL_H
 

@@ -3,7 +3,7 @@
 // Thread model: the client's control thread (m_thread, an asio io_context) opens, reconnects and
 // closes the channels (ChannelManager) and calls the event callbacks, one at a time. Requests
 // never pass through it: a caller registers its request in the pending map, writes the frame on
-// the open connection itself (BeastConnection::send, under the connection's write lock) and
+// the open connection itself (BeastConnection::send, under the connection's stream lock) and
 // sleeps on its own condition variable. Each connection's reader thread reads only the header
 // line of an answer and hands the body to the waiter under the pending mutex.
 #ifndef TESSEL_WS_WEBSOCKET_CLIENT_H

@@ -1,6 +1,7 @@
 // Round trips through the whole stack (CLS_RemoteDBHandler -> libWebSocket -> tessel-dbserver
 // -> SQLite -> record set) beside the same work on an in-process SQLite connection.
 #include "CLS_RemoteDBHandler.h"
+#include "I_WebSocket.h"
 #include "ServerProcess.h"
 
 #include <QCoreApplication>
@@ -125,6 +126,30 @@ void BM_PointSelect_WholeStack(benchmark::State& _state)
     _state.SetItemsProcessed(_state.iterations());
 }
 
+// The same round trip over TLS: loopback traffic normally takes the plain channel, so the
+// library's loopback_plain option is switched off for the run (requests then use channel 1, wss).
+void BM_PointSelect_WholeStackTls(benchmark::State& _state)
+{
+    I_WebSocket* pWebSocket = CLS_RemoteDBHandler::m_pWebSocket;
+    if (pWebSocket == nullptr || pWebSocket->SetOption(QStringLiteral("loopback_plain"), QStringLiteral("false")) != 0) {
+        _state.SkipWithError("cannot switch to the TLS channel");
+        return;
+    }
+    int i = 0;
+    for (auto _ : _state) {
+        i = i % kPointRows + 1;
+        RecordSet* pRows = CLS_RemoteDBHandler::ExecuteQueryEx("Tessel", kPointSelect, {{":key", keyOf(i)}}, 3);
+        if (pRows == nullptr || pRows->size() != 1) {
+            _state.SkipWithError("point select over TLS failed");
+            freeRows(pRows);
+            break;
+        }
+        freeRows(pRows);
+        ++i;
+    }
+    pWebSocket->SetOption(QStringLiteral("loopback_plain"), QStringLiteral("true"));
+}
+
 void BM_PointSelect_InProcessSqlite(benchmark::State& _state)
 {
     sqlite3_stmt* pStmt = nullptr;
@@ -174,6 +199,7 @@ void BM_WideQuery_InProcessSqlite(benchmark::State& _state)
 }  // namespace
 
 BENCHMARK(BM_PointSelect_WholeStack)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_PointSelect_WholeStackTls)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_PointSelect_InProcessSqlite)->MinTime(1.0);
 BENCHMARK(BM_WideQuery_WholeStack)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 BENCHMARK(BM_WideQuery_InProcessSqlite)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -37,6 +37,7 @@ BENCHES=(bench_channel bench_partition bench_tree bench_alarm_record bench_custo
 # quick: "y" when --quick runs it.
 MEASURES=$(cat <<'EOF'
 point select ÷ PostgreSQL prepared point select | bench_channel:^BM_PointSelect_WholeStack/:real_time | pg | ratio<=1.8 | y
+point select over TLS ÷ PostgreSQL prepared point select | bench_channel:^BM_PointSelect_WholeStackTls/:real_time | pg | ratio<=2.3 | y
 10,000 × 20 query ÷ in-process SQLite | bench_channel:^BM_WideQuery_WholeStack/:real_time | bench_channel:^BM_WideQuery_InProcessSqlite/:real_time | ratio<=1.6 | y
 2 caller threads ÷ 1 (throughput) | bench_channel:^BM_PointSelect_Throughput/.*threads:2$:items_per_second | bench_channel:^BM_PointSelect_Throughput/.*threads:1$:items_per_second | ratio>=1.6 | y
 InitTreeNodeData operator ÷ five reads in process + items | bench_tree:^BM_InitTreeNodeData_WholeStack/operator:real_time | bench_tree:^BM_FiveSelectsAndBuild_InProcessSqlite:real_time | ratio<=1.5 | y

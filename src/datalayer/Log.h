@@ -6,7 +6,7 @@
 
 #define DL_LOG(level, ...)                                     \
     do {                                                       \
-        PFN_LogDebugEx pfnLog_ = dy_libos_log_debug_ex;        \
+        PFN_LogDebugEx pfnLog_ = toolkit::logHook();          \
         if (pfnLog_ != nullptr) {                              \
             pfnLog_((level), __FILE__, __LINE__, __VA_ARGS__); \
         }                                                      \

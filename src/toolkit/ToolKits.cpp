@@ -77,7 +77,7 @@ WorkerBinding& worker()
 
 void logToolkit(int _iLevel, int _iLine, const char* _pszFormat, const char* _pszArg)
 {
-    PFN_LogDebugEx pfnLog = dy_libos_log_debug_ex;
+    PFN_LogDebugEx pfnLog = toolkit::logHook();
     if (pfnLog != nullptr) {
         pfnLog(_iLevel, __FILE__, _iLine, _pszFormat, _pszArg);
     }

@@ -19,15 +19,15 @@ void captureSink(int _iLevel, const char* /*_pszFile*/, int /*_iLine*/, const ch
 }
 }  // namespace
 
-LogCapture::LogCapture() : m_pfnPrevious(dy_libos_log_debug_ex)
+LogCapture::LogCapture() : m_pfnPrevious(toolkit::logHook())
 {
     clear();
-    dy_libos_log_debug_ex = &captureSink;
+    toolkit::setLogHook(&captureSink);
 }
 
 LogCapture::~LogCapture()
 {
-    dy_libos_log_debug_ex = m_pfnPrevious;
+    toolkit::setLogHook(m_pfnPrevious);
 }
 
 QList<LogLine> LogCapture::lines() const

@@ -50,4 +50,30 @@ TOOLKITS_EXPORT int webservice_sdk_submit(const char* _pszUrl, int _iTimeoutMs, 
 TOOLKITS_EXPORT void webservice_sdk_release(char** _ppReply);
 }
 
+#ifdef __cplusplus
+namespace toolkit {
+
+// The hook read and replaced as single relaxed atomic accesses: a test may swap it while other
+// threads log. A program that sets it once before its threads start may assign it directly.
+inline PFN_LogDebugEx logHook() noexcept
+{
+#if defined(__GNUC__) || defined(__clang__)
+    return __atomic_load_n(&dy_libos_log_debug_ex, __ATOMIC_RELAXED);
+#else
+    return dy_libos_log_debug_ex;
+#endif
+}
+
+inline void setLogHook(PFN_LogDebugEx _pfnLog) noexcept
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __atomic_store_n(&dy_libos_log_debug_ex, _pfnLog, __ATOMIC_RELAXED);
+#else
+    dy_libos_log_debug_ex = _pfnLog;
+#endif
+}
+
+}  // namespace toolkit
+#endif
+
 #endif  // TOOLKITS_H

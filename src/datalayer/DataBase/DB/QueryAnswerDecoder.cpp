@@ -139,25 +139,21 @@ public:
 
     bool StartObject()
     {
-        Slot slot = enterValue();
+        const Slot slot = enterValue();
         switch (slot) {
         case Slot::Root:
         case Slot::Data:
-            break;
+            return open(slot, true);
         case Slot::Row:
             m_pRow = appendRow();
-            break;
+            return open(slot, true);
         case Slot::Column:
             m_strKey = QString();
             m_strValue = QString();
-            break;
+            return open(slot, true);
         default:
-            scalar(slot);
-            slot = Slot::Other;
-            break;
+            return skip(slot, true);
         }
-        m_frames.push_back(Frame{slot, true, Slot::Other, m_nameEnds.size(), nullptr});
-        return true;
     }
     bool Key(const ushort* _pText, SizeType _uiLength, bool)
     {
@@ -205,7 +201,7 @@ public:
             m_pRow->insert(m_strKey, m_strValue);
             ++m_uiColumn;
         }
-        m_nameChars.resize(frame.uiFirstName == 0 ? 0 : m_nameEnds[frame.uiFirstName - 1]);
+        m_nameChars.resize(firstNameChar(frame));
         m_nameEnds.resize(frame.uiFirstName);
         m_frames.pop_back();
         return true;
@@ -213,20 +209,16 @@ public:
 
     bool StartArray()
     {
-        Slot slot = enterValue();
+        const Slot slot = enterValue();
         switch (slot) {
         case Slot::Rows:
-            break;
+            return open(slot, false);
         case Slot::Record:
             m_uiColumn = 0;
-            break;
+            return open(slot, false);
         default:
-            scalar(slot);
-            slot = Slot::Other;
-            break;
+            return skip(slot, false);
         }
-        m_frames.push_back(Frame{slot, false, Slot::Other, m_nameEnds.size(), nullptr});
-        return true;
     }
     bool EndArray(SizeType)
     {
@@ -268,6 +260,19 @@ private:
         }
     }
 
+    bool open(Slot _slot, bool _bObject)
+    {
+        m_frames.push_back(Frame{_slot, _bObject, Slot::Other, m_nameEnds.size(), nullptr});
+        return true;
+    }
+    // A container where its slot expects something else: counts as that wrong value, and its
+    // contents are only checked for repeated names.
+    bool skip(Slot _slot, bool _bObject)
+    {
+        scalar(_slot);
+        return open(Slot::Other, _bObject);
+    }
+
     // A value that is not read as what its slot expects.
     void scalar(Slot _slot)
     {
@@ -307,13 +312,19 @@ private:
         return pRow;
     }
 
+    // Where the characters of an object's first name start in m_nameChars.
+    size_t firstNameChar(const Frame& _frame) const
+    {
+        return _frame.uiFirstName == 0 ? 0 : m_nameEnds[_frame.uiFirstName - 1];
+    }
+
     // False when the object already has this name.
     bool addName(Frame& _frame, const ushort* _pText, SizeType _uiLength)
     {
         if (_frame.pManyNames) {
             return _frame.pManyNames->emplace(reinterpret_cast<const char16_t*>(_pText), _uiLength).second;
         }
-        size_t uiStart = _frame.uiFirstName == 0 ? 0 : m_nameEnds[_frame.uiFirstName - 1];
+        size_t uiStart = firstNameChar(_frame);
         for (size_t i = _frame.uiFirstName; i < m_nameEnds.size(); ++i) {
             const size_t uiEnd = m_nameEnds[i];
             if (uiEnd - uiStart == _uiLength &&
@@ -328,7 +339,7 @@ private:
             return true;
         }
         _frame.pManyNames = std::make_unique<std::set<std::u16string>>();
-        uiStart = _frame.uiFirstName == 0 ? 0 : m_nameEnds[_frame.uiFirstName - 1];
+        uiStart = firstNameChar(_frame);
         for (size_t i = _frame.uiFirstName; i < m_nameEnds.size(); ++i) {
             _frame.pManyNames->emplace(reinterpret_cast<const char16_t*>(m_nameChars.data() + uiStart),
                                        m_nameEnds[i] - uiStart);

@@ -78,20 +78,24 @@ INSTANTIATE_TEST_SUITE_P(
     MemberOrder, QueryAnswerDecoding,
     ::testing::Values(
         DecodeCase{"resultAfterData", R"({"data":{"ret":[)" ROW1 R"(]},"result":"OK"})", "{A=1}", nullptr},
-        DecodeCase{"errorAfterDataDropsRows", R"({"data":{"ret":[)" ROW1 R"(]},"result":"ERROR","reason":"busy"})",
-                   kRefused, "DB error reason:busy"},
+        DecodeCase{"errorAfterDataDropsRows",
+                   R"({"data":{"ret":[)" ROW1 R"(]},"result":"ERROR","reason":"busy"})", kRefused,
+                   "DB error reason:busy"},
         DecodeCase{"reasonBeforeResult", R"({"reason":"locked","data":{"ret":[]},"result":"NO"})", kRefused,
                    "DB error reason:locked"},
         DecodeCase{"reasonNotText", R"({"result":"NO","reason":{"text":"x"}})", kRefused, "DB error reason:"},
         DecodeCase{"resultNotText", R"({"result":["OK"],"data":{"ret":[]}})", kRefused, nullptr},
         DecodeCase{"resultLongerThanOk", R"({"result":"OKAY","data":{"ret":[]}})", kRefused, nullptr},
         DecodeCase{"okWithReasonLogsNothing", R"({"reason":"fine","result":"OK"})", "", nullptr},
-        DecodeCase{"valueBeforeKey", R"({"result":"OK","data":{"ret":[{"record":[{"value":"v","key":"K"}]}]}})",
-                   "{K=v}", nullptr},
-        DecodeCase{"recordAfterOtherMembers",
-                   R"({"result":"OK","data":{"n":2,"ret":[{"id":1,"x":[{}],"record":[{"key":"A","value":"1"}],"z":{}}]}})",
-                   "{A=1}", nullptr},
-        DecodeCase{"escapedMemberNames", R"({"re\u0073ult":"\u004fK","data":{"ret":[{"record":[{"k\u0065y":"A","value":"1"}]}]}})",
+        DecodeCase{"valueBeforeKey",
+                   R"({"result":"OK","data":{"ret":[{"record":[{"value":"v","key":"K"}]}]}})", "{K=v}",
+                   nullptr},
+        DecodeCase{
+            "recordAfterOtherMembers",
+            R"({"result":"OK","data":{"n":2,"ret":[{"id":1,"x":[{}],"record":[{"key":"A","value":"1"}],"z":{}}]}})",
+            "{A=1}", nullptr},
+        DecodeCase{"escapedMemberNames",
+                   R"({"re\u0073ult":"\u004fK","data":{"ret":[{"record":[{"k\u0065y":"A","value":"1"}]}]}})",
                    "{A=1}", nullptr}),
     [](const ::testing::TestParamInfo<DecodeCase>& info) { return std::string(info.param.name); });
 
@@ -99,64 +103,76 @@ INSTANTIATE_TEST_SUITE_P(
     RepeatedNames, QueryAnswerDecoding,
     ::testing::Values(
         DecodeCase{"topLevel", R"({"result":"OK","x":1,"data":{"ret":[]},"x":"2"})", kRefused, nullptr},
-        DecodeCase{"topLevelInErrorAnswer", R"({"result":"NO","reason":"a","reason":"b"})", kRefused, nullptr},
+        DecodeCase{"topLevelInErrorAnswer", R"({"result":"NO","reason":"a","reason":"b"})", kRefused,
+                   nullptr},
         DecodeCase{"inData", R"({"result":"OK","data":{"a":1,"ret":[],"a":1}})", kRefused, nullptr},
-        DecodeCase{"rowObject", R"({"result":"OK","data":{"ret":[{"record":[],"record":[]}]}})", kRefused, nullptr},
-        DecodeCase{"rowExtraMember", R"({"result":"OK","data":{"ret":[)" ROW1 R"(,{"x":1,"record":[],"x":2}]}})",
-                   kRefused, nullptr},
-        DecodeCase{"cellObject", R"({"result":"OK","data":{"ret":[{"record":[{"key":"K","value":"v","value":"w"}]}]}})",
+        DecodeCase{"rowObject", R"({"result":"OK","data":{"ret":[{"record":[],"record":[]}]}})", kRefused,
+                   nullptr},
+        DecodeCase{"rowExtraMember",
+                   R"({"result":"OK","data":{"ret":[)" ROW1 R"(,{"x":1,"record":[],"x":2}]}})", kRefused,
+                   nullptr},
+        DecodeCase{"cellObject",
+                   R"({"result":"OK","data":{"ret":[{"record":[{"key":"K","value":"v","value":"w"}]}]}})",
                    kRefused, nullptr},
         DecodeCase{"insideCellValue",
                    R"({"result":"OK","data":{"ret":[{"record":[{"key":"K","value":{"a":{"b":1,"b":2}}}]}]}})",
                    kRefused, nullptr},
-        DecodeCase{"insideIgnoredArray", R"({"result":"OK","extra":[{"q":1},{"q":1,"q":2}]})", kRefused, nullptr},
-        DecodeCase{"afterAChildObjectClosed", R"({"result":"OK","a":{"b":1,"c":{"d":1}},"c":1,"a":2})", kRefused,
+        DecodeCase{"insideIgnoredArray", R"({"result":"OK","extra":[{"q":1},{"q":1,"q":2}]})", kRefused,
                    nullptr},
+        DecodeCase{"afterAChildObjectClosed", R"({"result":"OK","a":{"b":1,"c":{"d":1}},"c":1,"a":2})",
+                   kRefused, nullptr},
         DecodeCase{"sameTextOnceEscaped", R"({"result":"OK","result":"\u004fK"})", kRefused, nullptr},
         // Names are per object: siblings and parent/child may share them.
         DecodeCase{"siblingsAndChildrenMayShare",
-                   R"({"result":"OK","a":{"a":{"a":1},"b":1},"b":[{"a":1},{"a":1}],"data":{"ret":[)" ROW1 "," ROW1
-                   R"(]}})",
+                   R"({"result":"OK","a":{"a":{"a":1},"b":1},"b":[{"a":1},{"a":1}],"data":{"ret":[)" ROW1
+                   "," ROW1 R"(]}})",
                    "{A=1}{A=1}", nullptr}),
     [](const ::testing::TestParamInfo<DecodeCase>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, QueryAnswerDecoding,
     ::testing::Values(
-        DecodeCase{"valuesThatAreNotText",
-                   R"({"result":"OK","data":{"ret":[{"record":[{"key":"N","value":5},{"key":"D","value":-1.5e3},
+        DecodeCase{
+            "valuesThatAreNotText",
+            R"({"result":"OK","data":{"ret":[{"record":[{"key":"N","value":5},{"key":"D","value":-1.5e3},
                    {"key":"B","value":false},{"key":"Z","value":null},{"key":"O","value":{"value":"no"}},
                    {"key":"L","value":["no"]},{"key":"E","value":""},{"key":"M"}]}]}})",
-                   "{B=~,D=~,E=,L=~,M=~,N=~,O=~,Z=~}", nullptr},
-        DecodeCase{"keysThatAreNotText",
-                   R"({"result":"OK","data":{"ret":[{"record":[{"key":5,"value":"a"}]},{"record":[{"value":"b"}]},
+            "{B=~,D=~,E=,L=~,M=~,N=~,O=~,Z=~}", nullptr},
+        DecodeCase{
+            "keysThatAreNotText",
+            R"({"result":"OK","data":{"ret":[{"record":[{"key":5,"value":"a"}]},{"record":[{"value":"b"}]},
                    {"record":[{"key":{"key":"K"},"value":"c"}]}]}})",
-                   "{=a}{=b}{=c}", nullptr},
+            "{=a}{=b}{=c}", nullptr},
         DecodeCase{"nestedExtrasDoNotLeak",
-                   R"({"result":"OK","x":{"data":{"ret":[)" ROW1 R"(]}},"data":{"ret":[{"meta":{"record":[{"key":"Z",
+                   R"({"result":"OK","x":{"data":{"ret":[)" ROW1
+                   R"(]}},"data":{"ret":[{"meta":{"record":[{"key":"Z",
                    "value":"z"}]},"record":[{"key":"A","value":"1","extra":{"key":"X","value":"Y"}},
                    {"key":"B","value":"2","more":[{"key":"X"}]}]}]}})",
                    "{A=1,B=2}", nullptr},
         DecodeCase{"rowsThatAreNotObjects",
-                   R"({"result":"OK","data":{"ret":[1,"s",null,[)" ROW1 R"(],{"norecord":[)" ROW1 R"(]},)" ROW1 R"(]}})",
+                   R"({"result":"OK","data":{"ret":[1,"s",null,[)" ROW1 R"(],{"norecord":[)" ROW1
+                   R"(]},)" ROW1 R"(]}})",
                    "{}{}{}{}{}{A=1}", nullptr},
-        DecodeCase{"recordNotArray", R"({"result":"OK","data":{"ret":[{"record":{"key":"A","value":"1"}}]}})", "{}",
-                   nullptr},
-        DecodeCase{"columnsThatAreNotObjects",
-                   R"({"result":"OK","data":{"ret":[{"record":[{"key":"A","value":"1"},7,["x"],{"key":"B","value":"2"}]}]}})",
-                   "{=~,A=1,B=2}", nullptr},
+        DecodeCase{"recordNotArray", R"({"result":"OK","data":{"ret":[{"record":{"key":"A","value":"1"}}]}})",
+                   "{}", nullptr},
+        DecodeCase{
+            "columnsThatAreNotObjects",
+            R"({"result":"OK","data":{"ret":[{"record":[{"key":"A","value":"1"},7,["x"],{"key":"B","value":"2"}]}]}})",
+            "{=~,A=1,B=2}", nullptr},
         DecodeCase{"dataNotObject", R"({"result":"OK","data":[{"ret":[)" ROW1 R"(]}]})", "", nullptr},
         DecodeCase{"retNotArray", R"({"result":"OK","data":{"ret":)" ROW1 R"(}})", "", nullptr},
         // Column names are shared per position: a row with other names or another order still
         // reads its own.
-        DecodeCase{"columnsChangeBetweenRows",
-                   R"({"result":"OK","data":{"ret":[{"record":[{"key":"A","value":"1"},{"key":"B","value":"2"}]},
+        DecodeCase{
+            "columnsChangeBetweenRows",
+            R"({"result":"OK","data":{"ret":[{"record":[{"key":"A","value":"1"},{"key":"B","value":"2"}]},
                    {"record":[{"key":"B","value":"3"},{"key":"A","value":"4"}]},{"record":[{"key":"C","value":"5"}]},
                    {"record":[{"key":"A","value":"6"},{"key":"B","value":"7"},{"key":"B","value":"8"}]}]}})",
-                   "{A=1,B=2}{A=4,B=3}{C=5}{A=6,B=8}", nullptr},
-        DecodeCase{"escapedText",
-                   R"({"result":"OK","data":{"ret":[{"record":[{"key":"\u00c9","value":"a\"b\\c\n\ud83d\ude00"}]}]}})",
-                   "{\xc3\x89=a\"b\\c\n\xf0\x9f\x98\x80}", nullptr},
+            "{A=1,B=2}{A=4,B=3}{C=5}{A=6,B=8}", nullptr},
+        DecodeCase{
+            "escapedText",
+            R"({"result":"OK","data":{"ret":[{"record":[{"key":"\u00c9","value":"a\"b\\c\n\ud83d\ude00"}]}]}})",
+            "{\xc3\x89=a\"b\\c\n\xf0\x9f\x98\x80}", nullptr},
         DecodeCase{"whitespaceAround", " \t\r\n{ \"result\" : \"OK\" , \"data\" : { \"ret\" : [ ] } } \n", "",
                    nullptr},
         DecodeCase{"rootText", R"("OK")", kRefused, nullptr},
@@ -200,10 +216,12 @@ TEST_F(AnswerQueries, LargeObjectsStillFindRepeatedNames)
         // A row with many other members still finds its record, and the top level its members.
         QString strBigRow = strFlat;
         strBigRow.insert(1, R"("record":[{"key":"B","value":"2"}],)");
-        EXPECT_EQ(query(R"({"result":"OK","data":{"ret":[)" + strBigRow + "]}}"), QString("{B=2}")) << iMembers;
+        EXPECT_EQ(query(R"({"result":"OK","data":{"ret":[)" + strBigRow + "]}}"), QString("{B=2}"))
+            << iMembers;
         QString strBigTop = strFlat;
         strBigTop.chop(1);
-        EXPECT_EQ(query(strBigTop + R"(,"data":{"ret":[)" + strRow + R"(]},"result":"OK"})"), QString("{A=1}"))
+        EXPECT_EQ(query(strBigTop + R"(,"data":{"ret":[)" + strRow + R"(]},"result":"OK"})"),
+                  QString("{A=1}"))
             << iMembers;
         EXPECT_EQ(query(strBigTop + R"(,"result":"OK","m3":1})"), kRefused) << iMembers;
     }

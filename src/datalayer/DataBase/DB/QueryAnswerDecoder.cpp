@@ -74,7 +74,8 @@ private:
 };
 
 // What a value means by where it stands in the answer.
-enum class Slot : unsigned char {
+enum class Slot : unsigned char
+{
     Other,   // anything the decoder does not read (still checked for repeated names)
     Root,    // the answer object
     Result,  // "result" of the answer
@@ -117,22 +118,22 @@ public:
     {
         const Slot slot = enterValue();
         switch (slot) {
-        case Slot::Result:
-            m_bResultOk = kOk.is(_pText, _uiLength);
-            break;
-        case Slot::Reason:
-            m_bReason = true;
-            m_strReason = toQString(_pText, _uiLength);
-            break;
-        case Slot::Key:
-            m_strKey = m_keys.key(m_uiColumn, _pText, _uiLength);
-            break;
-        case Slot::Value:
-            m_strValue = toQString(_pText, _uiLength);
-            break;
-        default:
-            scalar(slot);
-            break;
+            case Slot::Result:
+                m_bResultOk = kOk.is(_pText, _uiLength);
+                break;
+            case Slot::Reason:
+                m_bReason = true;
+                m_strReason = toQString(_pText, _uiLength);
+                break;
+            case Slot::Key:
+                m_strKey = m_keys.key(m_uiColumn, _pText, _uiLength);
+                break;
+            case Slot::Value:
+                m_strValue = toQString(_pText, _uiLength);
+                break;
+            default:
+                scalar(slot);
+                break;
         }
         return true;
     }
@@ -141,18 +142,18 @@ public:
     {
         const Slot slot = enterValue();
         switch (slot) {
-        case Slot::Root:
-        case Slot::Data:
-            return open(slot, true);
-        case Slot::Row:
-            m_pRow = appendRow();
-            return open(slot, true);
-        case Slot::Column:
-            m_strKey = QString();
-            m_strValue = QString();
-            return open(slot, true);
-        default:
-            return skip(slot, true);
+            case Slot::Root:
+            case Slot::Data:
+                return open(slot, true);
+            case Slot::Row:
+                m_pRow = appendRow();
+                return open(slot, true);
+            case Slot::Column:
+                m_strKey = QString();
+                m_strValue = QString();
+                return open(slot, true);
+            default:
+                return skip(slot, true);
         }
     }
     bool Key(const ushort* _pText, SizeType _uiLength, bool)
@@ -163,34 +164,34 @@ public:
         }
         frame.next = Slot::Other;
         switch (frame.slot) {
-        case Slot::Root:
-            if (kResult.is(_pText, _uiLength)) {
-                frame.next = Slot::Result;
-            } else if (kReason.is(_pText, _uiLength)) {
-                frame.next = Slot::Reason;
-            } else if (kData.is(_pText, _uiLength)) {
-                frame.next = Slot::Data;
-            }
-            break;
-        case Slot::Data:
-            if (kRet.is(_pText, _uiLength)) {
-                frame.next = Slot::Rows;
-            }
-            break;
-        case Slot::Row:
-            if (kRecord.is(_pText, _uiLength)) {
-                frame.next = Slot::Record;
-            }
-            break;
-        case Slot::Column:
-            if (kKey.is(_pText, _uiLength)) {
-                frame.next = Slot::Key;
-            } else if (kValue.is(_pText, _uiLength)) {
-                frame.next = Slot::Value;
-            }
-            break;
-        default:
-            break;
+            case Slot::Root:
+                if (kResult.is(_pText, _uiLength)) {
+                    frame.next = Slot::Result;
+                } else if (kReason.is(_pText, _uiLength)) {
+                    frame.next = Slot::Reason;
+                } else if (kData.is(_pText, _uiLength)) {
+                    frame.next = Slot::Data;
+                }
+                break;
+            case Slot::Data:
+                if (kRet.is(_pText, _uiLength)) {
+                    frame.next = Slot::Rows;
+                }
+                break;
+            case Slot::Row:
+                if (kRecord.is(_pText, _uiLength)) {
+                    frame.next = Slot::Record;
+                }
+                break;
+            case Slot::Column:
+                if (kKey.is(_pText, _uiLength)) {
+                    frame.next = Slot::Key;
+                } else if (kValue.is(_pText, _uiLength)) {
+                    frame.next = Slot::Value;
+                }
+                break;
+            default:
+                break;
         }
         return true;
     }
@@ -211,13 +212,13 @@ public:
     {
         const Slot slot = enterValue();
         switch (slot) {
-        case Slot::Rows:
-            return open(slot, false);
-        case Slot::Record:
-            m_uiColumn = 0;
-            return open(slot, false);
-        default:
-            return skip(slot, false);
+            case Slot::Rows:
+                return open(slot, false);
+            case Slot::Record:
+                m_uiColumn = 0;
+                return open(slot, false);
+            default:
+                return skip(slot, false);
         }
     }
     bool EndArray(SizeType)
@@ -231,8 +232,8 @@ private:
     {
         Slot slot;
         bool bObject;
-        Slot next;                 // slot of the value after the last name (objects)
-        size_t uiFirstName;        // this object's first entry in m_nameEnds
+        Slot next;           // slot of the value after the last name (objects)
+        size_t uiFirstName;  // this object's first entry in m_nameEnds
         std::unique_ptr<std::set<std::u16string>> pManyNames;  // names of a large object
     };
 
@@ -251,12 +252,12 @@ private:
             return parent.next;
         }
         switch (parent.slot) {
-        case Slot::Rows:
-            return Slot::Row;
-        case Slot::Record:
-            return Slot::Column;
-        default:
-            return Slot::Other;
+            case Slot::Rows:
+                return Slot::Row;
+            case Slot::Record:
+                return Slot::Column;
+            default:
+                return Slot::Other;
         }
     }
 
@@ -277,31 +278,31 @@ private:
     void scalar(Slot _slot)
     {
         switch (_slot) {
-        case Slot::Root:
-            m_bNotObject = true;
-            break;
-        case Slot::Result:
-            m_bResultOk = false;
-            break;
-        case Slot::Reason:
-            m_bReason = true;
-            m_strReason = QString();
-            break;
-        case Slot::Row:
-            appendRow();
-            break;
-        case Slot::Column:
-            m_pRow->insert(QString(), QString());
-            ++m_uiColumn;
-            break;
-        case Slot::Key:
-            m_strKey = QString();
-            break;
-        case Slot::Value:
-            m_strValue = QString();
-            break;
-        default:
-            break;
+            case Slot::Root:
+                m_bNotObject = true;
+                break;
+            case Slot::Result:
+                m_bResultOk = false;
+                break;
+            case Slot::Reason:
+                m_bReason = true;
+                m_strReason = QString();
+                break;
+            case Slot::Row:
+                appendRow();
+                break;
+            case Slot::Column:
+                m_pRow->insert(QString(), QString());
+                ++m_uiColumn;
+                break;
+            case Slot::Key:
+                m_strKey = QString();
+                break;
+            case Slot::Value:
+                m_strValue = QString();
+                break;
+            default:
+                break;
         }
     }
 
@@ -386,7 +387,8 @@ int DecodeQueryAnswer(const QString& _strAnswer, RecordSet*& _pRows)
     const rapidjson::ParseResult parsed = reader.Parse<rapidjson::kParseIterativeFlag>(text, handler);
     // The reader stops at U+0000, which JSON text never holds unescaped: a text read to its end
     // was read whole only when that stop is the terminator.
-    if (parsed.IsError() || text.Tell() != static_cast<size_t>(_strAnswer.size()) || !handler.rootIsObject()) {
+    if (parsed.IsError() || text.Tell() != static_cast<size_t>(_strAnswer.size()) ||
+        !handler.rootIsObject()) {
         return -1;
     }
     if (!handler.resultIsOk()) {

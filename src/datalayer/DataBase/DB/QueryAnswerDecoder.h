@@ -6,8 +6,8 @@
 #include <QJsonObject>
 #include <QString>
 
-/// Decodes a query answer text straight into a record set, in one pass over the text (no JSON
-/// tree of Qt's). The rules are those of the answer envelope: a text that is not a JSON object,
+/// Decodes a query answer text straight into a record set while reading it (no JSON tree, no
+/// second walk). The rules are those of the answer envelope: a text that is not a JSON object,
 /// or in which some object names a member twice, gives -1; a "result" other than "OK" gives -1 and the
 /// "DB error reason:%s" line at level 3 when a "reason" is present; otherwise 0 and the rows of
 /// "data"."ret" (an empty set when absent), each row's "record" columns as key -> value, where a

@@ -166,6 +166,7 @@ bool CLS_RoleEntityDAO::GetRightsOfRole(const QString& _strRoleID, const QString
             const auto itIds = pRow->constFind(QStringLiteral("S_OBJ_IDS"));
             const QStringView ids = itIds == pRow->cend() ? QStringView() : QStringView(itIds.value());
             mapIds.reserve(mapIds.size() + iCount);
+            read.Reserve(iType, iCount);
             const bool bSplit = splitIds(ids, iCount, [&](QStringView _id) {
                 auto itId = mapIds.constFind(_id);
                 if (itId == mapIds.cend()) {
@@ -183,6 +184,7 @@ bool CLS_RoleEntityDAO::GetRightsOfRole(const QString& _strRoleID, const QString
         if (!bOk) {
             return false;
         }
+        read.Squeeze();
         _rights = std::move(read);
         return true;
     }

@@ -2,39 +2,81 @@
 
 #include <algorithm>
 #include <iterator>
+#include <unordered_set>
 
 int CLS_RoleRights::Count() const
 {
     int n = 0;
-    for (const QVector<Right>& vecRights : m_mapByType) {
-        n += vecRights.size();
+    for (const TypeRights& rights : m_mapByType) {
+        n += rights.vecObjects.size();
     }
     return n;
 }
 
 void CLS_RoleRights::Clear()
 {
-    m_strIds.clear();
+    m_baIds.clear();
     m_vecIdEnds.clear();
     m_mapByType.clear();
 }
 
 quint32 CLS_RoleRights::AddObject(QStringView _id)
 {
-    m_strIds.append(_id.data(), static_cast<int>(_id.size()));
-    m_vecIdEnds.append(static_cast<quint32>(m_strIds.size()));
+    m_baIds += _id.toUtf8();
+    m_vecIdEnds.append(static_cast<quint32>(m_baIds.size()));
     return static_cast<quint32>(m_vecIdEnds.size() - 1);
+}
+
+void CLS_RoleRights::Push(TypeRights& _rights, quint32 _uiObject, qint32 _iStatus)
+{
+    _rights.vecObjects.append(_uiObject);
+    if (_rights.vecRuns.isEmpty() || _rights.vecRuns.last().first != _iStatus) {
+        _rights.vecRuns.append(qMakePair(_iStatus, _rights.vecObjects.size()));
+    } else {
+        _rights.vecRuns.last().second = _rights.vecObjects.size();
+    }
+}
+
+QVector<CLS_RoleRights::Right> CLS_RoleRights::Expand(const TypeRights& _rights)
+{
+    QVector<Right> vecRights;
+    vecRights.reserve(_rights.vecObjects.size());
+    int iStart = 0;
+    for (const auto& run : _rights.vecRuns) {
+        for (int i = iStart; i < run.second; ++i) {
+            vecRights.append(Right{_rights.vecObjects[i], run.first});
+        }
+        iStart = run.second;
+    }
+    return vecRights;
 }
 
 void CLS_RoleRights::Append(qint32 _iType, quint32 _uiObject, qint32 _iStatus)
 {
-    m_mapByType[_iType].append(Right{_uiObject, _iStatus});
+    Push(m_mapByType[_iType], _uiObject, _iStatus);
 }
 
-QStringView CLS_RoleRights::ObjectAt(quint32 _uiObject) const
+void CLS_RoleRights::Reserve(qint32 _iType, int _iRights)
+{
+    QVector<quint32>& vecObjects = m_mapByType[_iType].vecObjects;
+    vecObjects.reserve(vecObjects.size() + _iRights);
+}
+
+void CLS_RoleRights::Squeeze()
+{
+    m_baIds.squeeze();
+    m_vecIdEnds.squeeze();
+    for (auto it = m_mapByType.begin(); it != m_mapByType.end();) {
+        it.value().vecObjects.squeeze();
+        it.value().vecRuns.squeeze();
+        it = it.value().vecObjects.isEmpty() ? m_mapByType.erase(it) : std::next(it);
+    }
+}
+
+std::string_view CLS_RoleRights::Utf8At(quint32 _uiObject) const
 {
     const quint32 uiStart = _uiObject == 0 ? 0 : m_vecIdEnds[static_cast<int>(_uiObject) - 1];
-    return QStringView(m_strIds).mid(uiStart, m_vecIdEnds[static_cast<int>(_uiObject)] - uiStart);
+    return std::string_view(m_baIds.constData() + uiStart, m_vecIdEnds[static_cast<int>(_uiObject)] - uiStart);
 }
 
 void CLS_RoleRights::Drop(const QStringList& _lstObjIDs)
@@ -42,16 +84,19 @@ void CLS_RoleRights::Drop(const QStringList& _lstObjIDs)
     if (_lstObjIDs.isEmpty() || m_vecIdEnds.isEmpty()) {
         return;
     }
-    QSet<QStringView> setDrop;
-    setDrop.reserve(_lstObjIDs.size());
+    QVector<QByteArray> vecUtf8;
+    vecUtf8.reserve(_lstObjIDs.size());
+    std::unordered_set<std::string_view> setDrop;
+    setDrop.reserve(static_cast<size_t>(_lstObjIDs.size()));
     for (const QString& strID : _lstObjIDs) {
-        setDrop.insert(QStringView(strID));
+        vecUtf8.append(strID.toUtf8());
+        setDrop.insert(std::string_view(vecUtf8.last().constData(), static_cast<size_t>(vecUtf8.last().size())));
     }
     // The ids kept, renumbered in the same order; -1 for those dropped.
     QVector<qint32> vecNew(m_vecIdEnds.size(), 0);
     bool bAny = false;
     for (int i = 0; i < m_vecIdEnds.size(); ++i) {
-        if (setDrop.contains(ObjectAt(static_cast<quint32>(i)))) {
+        if (setDrop.count(Utf8At(static_cast<quint32>(i))) != 0) {
             vecNew[i] = -1;
             bAny = true;
         }
@@ -59,55 +104,77 @@ void CLS_RoleRights::Drop(const QStringList& _lstObjIDs)
     if (!bAny) {
         return;
     }
-    QString strIds;
-    strIds.reserve(m_strIds.size());
+    QByteArray baIds;
+    baIds.reserve(m_baIds.size());
     QVector<quint32> vecEnds;
     vecEnds.reserve(m_vecIdEnds.size());
     for (int i = 0; i < m_vecIdEnds.size(); ++i) {
-        if (vecNew[i] < 0) {
-            continue;
+        if (vecNew[i] >= 0) {
+            vecNew[i] = vecEnds.size();
+            const std::string_view id = Utf8At(static_cast<quint32>(i));
+            baIds.append(id.data(), static_cast<int>(id.size()));
+            vecEnds.append(static_cast<quint32>(baIds.size()));
         }
-        const QStringView id = ObjectAt(static_cast<quint32>(i));
-        vecNew[i] = vecEnds.size();
-        strIds.append(id.data(), static_cast<int>(id.size()));
-        vecEnds.append(static_cast<quint32>(strIds.size()));
     }
     for (auto it = m_mapByType.begin(); it != m_mapByType.end();) {
-        QVector<Right>& vecRights = it.value();
-        vecRights.erase(std::remove_if(vecRights.begin(), vecRights.end(),
-                                       [&](const Right& _r) { return vecNew[static_cast<int>(_r.uiObject)] < 0; }),
-                        vecRights.end());
-        for (Right& r : vecRights) {
-            r.uiObject = static_cast<quint32>(vecNew[static_cast<int>(r.uiObject)]);
+        TypeRights kept;
+        kept.vecObjects.reserve(it.value().vecObjects.size());
+        for (const Right& r : Expand(it.value())) {
+            const qint32 iNew = vecNew[static_cast<int>(r.uiObject)];
+            if (iNew >= 0) {
+                Push(kept, static_cast<quint32>(iNew), r.iStatus);
+            }
         }
         // A type without rights has no entry, as after a fresh read.
-        it = vecRights.isEmpty() ? m_mapByType.erase(it) : std::next(it);
+        if (kept.vecObjects.isEmpty()) {
+            it = m_mapByType.erase(it);
+        } else {
+            it.value() = kept;
+            ++it;
+        }
     }
-    strIds.squeeze();
-    m_strIds.swap(strIds);
+    m_baIds.swap(baIds);
     m_vecIdEnds.swap(vecEnds);
+    Squeeze();
 }
 
 void CLS_RoleRights::Merge(const CLS_RoleRights& _other)
 {
     const quint32 uiFirst = static_cast<quint32>(m_vecIdEnds.size());
-    for (int i = 0; i < _other.m_vecIdEnds.size(); ++i) {
-        AddObject(_other.ObjectAt(static_cast<quint32>(i)));
+    m_baIds += _other.m_baIds;
+    for (quint32 uiEnd : _other.m_vecIdEnds) {
+        m_vecIdEnds.append(uiEnd + static_cast<quint32>(m_baIds.size() - _other.m_baIds.size()));
     }
+    auto byStatus = [](const Right& _a, const Right& _b) { return _a.iStatus < _b.iStatus; };
     for (auto it = _other.m_mapByType.cbegin(); it != _other.m_mapByType.cend(); ++it) {
-        QVector<Right> vecNew = it.value();
+        QVector<Right> vecNew = Expand(it.value());
+        if (vecNew.isEmpty()) {
+            continue;
+        }
         for (Right& r : vecNew) {
             r.uiObject += uiFirst;
         }
         // Held rights come first within a status, and each type's rights stay ordered by status.
-        auto byStatus = [](const Right& _a, const Right& _b) { return _a.iStatus < _b.iStatus; };
         std::stable_sort(vecNew.begin(), vecNew.end(), byStatus);
-        QVector<Right>& vecHeld = m_mapByType[it.key()];
+        TypeRights& held = m_mapByType[it.key()];
+        if (held.vecRuns.isEmpty() || held.vecRuns.last().first <= vecNew.first().iStatus) {
+            // All after what is held (the usual case): appended where they are.
+            for (const Right& r : qAsConst(vecNew)) {
+                Push(held, r.uiObject, r.iStatus);
+            }
+            continue;
+        }
+        const QVector<Right> vecHeld = Expand(held);
         QVector<Right> vecMerged;
         vecMerged.reserve(vecHeld.size() + vecNew.size());
         std::merge(vecHeld.cbegin(), vecHeld.cend(), vecNew.cbegin(), vecNew.cend(), std::back_inserter(vecMerged),
                    byStatus);
-        vecHeld.swap(vecMerged);
+        TypeRights merged;
+        merged.vecObjects.reserve(vecMerged.size());
+        for (const Right& r : qAsConst(vecMerged)) {
+            Push(merged, r.uiObject, r.iStatus);
+        }
+        held = merged;
     }
 }
 
@@ -118,9 +185,9 @@ QSet<QString> CLS_RoleRights::ObjectsWith(qint32 _iType, qint32 _iStatus) const
     if (it == m_mapByType.cend()) {
         return setIDs;
     }
-    for (const Right& r : it.value()) {
+    for (const Right& r : Expand(it.value())) {
         if (r.iStatus == _iStatus) {
-            setIDs.insert(ObjectAt(r.uiObject).toString());
+            setIDs.insert(ObjectAt(r.uiObject));
         }
     }
     return setIDs;
@@ -131,13 +198,13 @@ AuthorityMap CLS_RoleRights::ToMap(const QString& _strRoleID) const
     QVector<QString> vecIDs;
     vecIDs.reserve(m_vecIdEnds.size());
     for (int i = 0; i < m_vecIdEnds.size(); ++i) {
-        vecIDs.append(ObjectAt(static_cast<quint32>(i)).toString());
+        vecIDs.append(ObjectAt(static_cast<quint32>(i)));
     }
     AuthorityMap mapAuth;
     for (auto it = m_mapByType.cbegin(); it != m_mapByType.cend(); ++it) {
         QVector<STRCT_Authority>& vecTo = mapAuth[it.key()];
-        vecTo.reserve(it.value().size());
-        for (const Right& r : it.value()) {
+        vecTo.reserve(it.value().vecObjects.size());
+        for (const Right& r : Expand(it.value())) {
             STRCT_Authority auth;
             auth.m_strObjID = vecIDs[static_cast<int>(r.uiObject)];
             auth.m_strRoleID = _strRoleID;

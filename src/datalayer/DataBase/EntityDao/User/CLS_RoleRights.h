@@ -1,12 +1,14 @@
 // The rights of one role held compactly for a cache: by authority type, each right an object and
 // a status, kept in the order a read of the role gives them (by type, then status, then as
-// written). Each object's id is stored once, in one text shared by all its rights.
+// written). Each object's id is stored once, in one UTF-8 text shared by all its rights; a right
+// takes four bytes.
 #ifndef CLS_ROLERIGHTS_H
 #define CLS_ROLERIGHTS_H
 
 #include "DataMediatorExport.h"
 #include "STRCT_Authority.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QMap>
 #include <QSet>
@@ -14,6 +16,8 @@
 #include <QStringList>
 #include <QStringView>
 #include <QVector>
+
+#include <string_view>
 
 class DATAMEDIATOR_EXPORT CLS_RoleRights
 {
@@ -31,6 +35,10 @@ public:
     quint32 AddObject(QStringView _id);
     /// Appends a right on object _uiObject (a number from AddObject) at the end of its type.
     void Append(qint32 _iType, quint32 _uiObject, qint32 _iStatus);
+    /// Room for _iRights more rights of the type, for a read that knows how many come.
+    void Reserve(qint32 _iType, int _iRights);
+    /// Gives back the room beyond what is held.
+    void Squeeze();
 
     /// Drops the rights on the objects (and their ids).
     void Drop(const QStringList& _lstObjIDs);
@@ -48,12 +56,27 @@ private:
         quint32 uiObject;
         qint32 iStatus;
     };
-    QStringView ObjectAt(quint32 _uiObject) const;
+    // The rights of one type: their objects in order, and their statuses as runs (a status and
+    // the end of its run in vecObjects); rights of one status follow each other.
+    struct TypeRights
+    {
+        QVector<quint32> vecObjects;
+        QVector<QPair<qint32, int>> vecRuns;
+    };
+    static void Push(TypeRights& _rights, quint32 _uiObject, qint32 _iStatus);
+    static QVector<Right> Expand(const TypeRights& _rights);
+    // The id's UTF-8 bytes, not copied: valid while the table is not changed.
+    std::string_view Utf8At(quint32 _uiObject) const;
+    QString ObjectAt(quint32 _uiObject) const
+    {
+        const std::string_view id = Utf8At(_uiObject);
+        return QString::fromUtf8(id.data(), static_cast<int>(id.size()));
+    }
 
-    // The ids one after another; id n ends at m_vecIdEnds[n] and starts where n - 1 ends.
-    QString m_strIds;
+    // The ids in UTF-8 one after another; id n ends at m_vecIdEnds[n] and starts where n - 1 ends.
+    QByteArray m_baIds;
     QVector<quint32> m_vecIdEnds;
-    QMap<qint32, QVector<Right>> m_mapByType;
+    QMap<qint32, TypeRights> m_mapByType;
 };
 
 #endif  // CLS_ROLERIGHTS_H

@@ -340,10 +340,11 @@ int CLS_DataMediator::InitTreeNodeData()
             return -1;
         }
         // Read once per login, beside the resource tree's own reads (that tree does not look at
-        // them); the tree's own operations keep them in step.
-        std::future<bool> rights = std::async(std::launch::async, [this, &qstrUserId] {
-            return CLS_ResourceTree::LoadAuthority(*this, qstrUserId);
-        });
+        // them; without a thread to spare they are read by get()); the tree's own operations
+        // keep them in step.
+        std::future<bool> rights =
+            std::async(std::launch::async | std::launch::deferred,
+                       [this, &qstrUserId] { return CLS_ResourceTree::LoadAuthority(*this, qstrUserId); });
         const int iRet = CLS_ResourceTree::CreateResourceTree(*this);
         rights.get();
         if (iRet != 0) {

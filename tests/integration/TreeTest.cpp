@@ -1007,15 +1007,19 @@ TEST_F(TreeRights, HeldRightsKeepTheOrderOfAFreshReadAcrossStatuses)
     addHost("h-1", "10.0.0.1", 2, 0, 0);
     const QString strOdd = QString::fromUtf8("12:\xC3\xA9t\xC3\xA9-\xF0\x9F\x93\xB7");
     const QList<std::tuple<QString, int, int>> lstRights{
-        {"h-1-c1", 901, 1}, {"zz", 901, 0}, {strOdd, 901, 1}, {"h-1", 901, 0},
+        {"h-1-c1", 901, 1}, {"zz", 901, 0},  {strOdd, 901, 1}, {"h-1", 901, 0},
         {"3:x", 902, 1},    {"h-1", 777, 1}, {strOdd, 902, 0}, {"", 901, 1},
     };
     for (const auto& right : lstRights) {
-        ASSERT_EQ(itest::exec("Tessel",
-                              "INSERT INTO TAB_OBJ_ROLE_AUTHORITY (S_OBJ_ID, S_ROLE_ID, I_AUTHORITY_TYPE_ID, I_STATUS) "
-                              "VALUES (:obj, 'admin_role', :type, :status)",
-                              {{":obj", std::get<0>(right)}, {":type", std::get<1>(right)}, {":status", std::get<2>(right)}}),
-                  0);
+        ASSERT_EQ(
+            itest::exec(
+                "Tessel",
+                "INSERT INTO TAB_OBJ_ROLE_AUTHORITY (S_OBJ_ID, S_ROLE_ID, I_AUTHORITY_TYPE_ID, I_STATUS) "
+                "VALUES (:obj, 'admin_role', :type, :status)",
+                {{":obj", std::get<0>(right)},
+                 {":type", std::get<1>(right)},
+                 {":status", std::get<2>(right)}}),
+            0);
     }
     ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
     const QStringList lstHeld = held(m_mediator);
@@ -1025,10 +1029,11 @@ TEST_F(TreeRights, HeldRightsKeepTheOrderOfAFreshReadAcrossStatuses)
                                    "901 " + strOdd + " admin_role 1", "901  admin_role 1"}));
 
     // The right of an object not yet in the tree, withheld; the insert of that host reads it.
-    ASSERT_EQ(itest::exec("Tessel",
-                          "INSERT INTO TAB_OBJ_ROLE_AUTHORITY (S_OBJ_ID, S_ROLE_ID, I_AUTHORITY_TYPE_ID, I_STATUS) "
-                          "VALUES ('h-9', 'admin_role', 777, 0)"),
-              0);
+    ASSERT_EQ(
+        itest::exec("Tessel",
+                    "INSERT INTO TAB_OBJ_ROLE_AUTHORITY (S_OBJ_ID, S_ROLE_ID, I_AUTHORITY_TYPE_ID, I_STATUS) "
+                    "VALUES ('h-9', 'admin_role', 777, 0)"),
+        0);
     addHost("h-9", "10.0.0.9", 1, 0, 0);
     EXPECT_EQ(held(m_mediator), stored(kAdminRole));
     EXPECT_EQ(held(m_mediator).filter(QRegularExpression("^777 ")),

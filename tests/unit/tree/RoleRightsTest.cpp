@@ -68,6 +68,6 @@ TEST(RoleRights, MergeFollowsStatusThenArrival)
 {
     CLS_RoleRights rights = rightsOf({{1, "h0", 0}, {1, "h1", 1}, {1, "h2", 2}, {4, "h1", 1}});
     rights.Merge(rightsOf({{1, "n1", 2}, {1, "n2", 0}, {1, "n3", 1}, {1, "n4", 0}, {5, "n1", 1}}));
-    EXPECT_EQ(lines(rights), (QStringList{"1 h0 0", "1 n2 0", "1 n4 0", "1 h1 1", "1 n3 1", "1 h2 2", "1 n1 2",
-                                          "4 h1 1", "5 n1 1"}));
+    EXPECT_EQ(lines(rights), (QStringList{"1 h0 0", "1 n2 0", "1 n4 0", "1 h1 1", "1 n3 1", "1 h2 2",
+                                          "1 n1 2", "4 h1 1", "5 n1 1"}));
 }

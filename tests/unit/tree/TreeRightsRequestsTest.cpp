@@ -13,9 +13,9 @@
 namespace {
 
 const QString kAllRights =
-    "SELECT I_AUTHORITY_TYPE_ID, I_STATUS, COUNT(*) AS I_COUNT, group_concat(length(S_OBJ_ID) || ':' || S_OBJ_ID, "
-    "'') AS S_OBJ_IDS FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_ROLE_ID = :roleid GROUP BY I_AUTHORITY_TYPE_ID, I_STATUS "
-    "ORDER BY I_AUTHORITY_TYPE_ID, I_STATUS";
+    "SELECT I_AUTHORITY_TYPE_ID, I_STATUS, COUNT(*) AS I_COUNT, "
+    "group_concat(length(S_OBJ_ID) || ':' || S_OBJ_ID, '') AS S_OBJ_IDS FROM TAB_OBJ_ROLE_AUTHORITY "
+    "WHERE S_ROLE_ID = :roleid GROUP BY I_AUTHORITY_TYPE_ID, I_STATUS ORDER BY I_AUTHORITY_TYPE_ID, I_STATUS";
 const QString kRightsOf =
     "SELECT S_OBJ_ID, I_AUTHORITY_TYPE_ID, I_STATUS FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_ROLE_ID = :roleid";
 
@@ -39,7 +39,10 @@ QStringList lines(const AuthorityMap& _mapAuth)
     QStringList lst;
     for (auto it = _mapAuth.cbegin(); it != _mapAuth.cend(); ++it) {
         for (const STRCT_Authority& auth : it.value()) {
-            lst << QStringLiteral("%1 %2 %3 %4").arg(it.key()).arg(auth.m_strObjID, auth.m_strRoleID).arg(auth.m_iStatus);
+            lst << QStringLiteral("%1 %2 %3 %4")
+                       .arg(it.key())
+                       .arg(auth.m_strObjID, auth.m_strRoleID)
+                       .arg(auth.m_iStatus);
         }
     }
     return lst;
@@ -132,8 +135,9 @@ TEST_F(TreeRightsRequests, DenseRowsBecomeTheRightsInTheirOrder)
                                      group(1, 1, 3, "4:12:x3:h-1" + QString("5:") + strAstral),
                                      group(7, 1, 1, "0:"), group(9, 0, 0, "")}));
     load();
-    EXPECT_EQ(held(), (QStringList{"1 h-2 admin_role 0", "1 12:x admin_role 0", "1 12:x admin_role 1",
-                                   "1 h-1 admin_role 1", "1 " + strAstral + " admin_role 1", "7  admin_role 1"}));
+    EXPECT_EQ(held(),
+              (QStringList{"1 h-2 admin_role 0", "1 12:x admin_role 0", "1 12:x admin_role 1",
+                           "1 h-1 admin_role 1", "1 " + strAstral + " admin_role 1", "7  admin_role 1"}));
     EXPECT_EQ(CLS_DataMediatorTestAccess::authorityRole(m_mediator), "admin_role");
 }
 
@@ -166,7 +170,8 @@ TEST_F(TreeRightsRequests, AMalformedDenseRowHoldsNothing)
         EXPECT_TRUE(CLS_DataMediatorTestAccess::authority(mediator).isEmpty());
         EXPECT_TRUE(CLS_DataMediatorTestAccess::authorityRole(mediator).isEmpty());
         EXPECT_TRUE(log.has(2, "CLS_RoleEntityDAO::GetRightsOfRole pRec=null"));
-        EXPECT_TRUE(log.has(2, "CLS_DataMediator::GetAuthorityByRole GetAuthorityByRole fail _strRoleID=admin_role"));
+        EXPECT_TRUE(
+            log.has(2, "CLS_DataMediator::GetAuthorityByRole GetAuthorityByRole fail _strRoleID=admin_role"));
         CLS_DataMediatorTestAccess::releaseItems(mediator);
     }
 }
@@ -203,7 +208,8 @@ TEST_F(TreeRightsRequests, AnInsertedRightJoinsItsStatusWithinItsType)
     standing(kAllRights, rowsAnswer({group(1, 0, 1, "3:h-1"), group(1, 1, 2, "3:h-33:h-4")}));
     load();
     standing(kRightsOf + " AND S_OBJ_ID IN (:id0)",
-             rowsAnswer({right("h-2", 2), {{"S_OBJ_ID", "h-2"}, {"I_AUTHORITY_TYPE_ID", "1"}, {"I_STATUS", "0"}}}));
+             rowsAnswer(
+                 {right("h-2", 2), {{"S_OBJ_ID", "h-2"}, {"I_AUTHORITY_TYPE_ID", "1"}, {"I_STATUS", "0"}}}));
     STRCT_VideoHost host;
     host.m_strID = "h-2";
     ASSERT_EQ(m_mediator.InsertHost(&host), 0);

@@ -121,7 +121,8 @@ bool splitIds(QStringView _text, int _iCount, F _onId)
             if (iPos >= iSize) {
                 return false;
             }
-            iPos += _text[iPos].isHighSurrogate() && iPos + 1 < iSize && _text[iPos + 1].isLowSurrogate() ? 2 : 1;
+            iPos +=
+                _text[iPos].isHighSurrogate() && iPos + 1 < iSize && _text[iPos + 1].isLowSurrogate() ? 2 : 1;
         }
         _onId(_text.mid(iStart, iPos - iStart));
     }
@@ -138,9 +139,11 @@ bool CLS_RoleEntityDAO::GetRightsOfRole(const QString& _strRoleID, const QString
     static const QString s_strDense = QStringLiteral(
         "SELECT I_AUTHORITY_TYPE_ID, I_STATUS, COUNT(*) AS I_COUNT, "
         "group_concat(length(S_OBJ_ID) || ':' || S_OBJ_ID, '') AS S_OBJ_IDS FROM TAB_OBJ_ROLE_AUTHORITY "
-        "WHERE S_ROLE_ID = :roleid GROUP BY I_AUTHORITY_TYPE_ID, I_STATUS ORDER BY I_AUTHORITY_TYPE_ID, I_STATUS");
+        "WHERE S_ROLE_ID = :roleid GROUP BY I_AUTHORITY_TYPE_ID, I_STATUS "
+        "ORDER BY I_AUTHORITY_TYPE_ID, I_STATUS");
     static const QString s_strOf = QStringLiteral(
-        "SELECT S_OBJ_ID, I_AUTHORITY_TYPE_ID, I_STATUS FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_ROLE_ID = :roleid");
+        "SELECT S_OBJ_ID, I_AUTHORITY_TYPE_ID, I_STATUS "
+        "FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_ROLE_ID = :roleid");
     constexpr int kIdsPerQuery = 500;  // well below SQLite's bound-variable limit
 
     CLS_RoleRights read;
@@ -209,16 +212,17 @@ bool CLS_RoleEntityDAO::GetRightsOfRole(const QString& _strRoleID, const QString
             lstNames << strName;
             mapBind.insert(strName, _lstObjIDs[i]);
         }
-        RecordSet* pRows =
-            ExecuteQueryEx(m_strDbName, s_strOf + QStringLiteral(" AND S_OBJ_ID IN (%1)").arg(lstNames.join(',')), mapBind);
+        RecordSet* pRows = ExecuteQueryEx(
+            m_strDbName, s_strOf + QStringLiteral(" AND S_OBJ_ID IN (%1)").arg(lstNames.join(',')), mapBind);
         if (pRows == nullptr) {
             DL_LOG(2, "CLS_RoleEntityDAO::GetRightsOfRole pRecSet=null");
             return false;
         }
         bool bOk = true;
         for (const QMap<QString, QString>* pRow : qAsConst(*pRows)) {
-            const auto itPosition = pRow == nullptr ? mapPosition.cend()
-                                                    : mapPosition.constFind(pRow->value(QStringLiteral("S_OBJ_ID")));
+            const auto itPosition = pRow == nullptr
+                                        ? mapPosition.cend()
+                                        : mapPosition.constFind(pRow->value(QStringLiteral("S_OBJ_ID")));
             if (itPosition == mapPosition.cend()) {
                 DL_LOG(2, "CLS_RoleEntityDAO::GetRightsOfRole pRec=null");
                 bOk = false;

@@ -76,7 +76,8 @@ void CLS_RoleRights::Squeeze()
 std::string_view CLS_RoleRights::Utf8At(quint32 _uiObject) const
 {
     const quint32 uiStart = _uiObject == 0 ? 0 : m_vecIdEnds[static_cast<int>(_uiObject) - 1];
-    return std::string_view(m_baIds.constData() + uiStart, m_vecIdEnds[static_cast<int>(_uiObject)] - uiStart);
+    return std::string_view(m_baIds.constData() + uiStart,
+                            m_vecIdEnds[static_cast<int>(_uiObject)] - uiStart);
 }
 
 void CLS_RoleRights::Drop(const QStringList& _lstObjIDs)
@@ -90,7 +91,8 @@ void CLS_RoleRights::Drop(const QStringList& _lstObjIDs)
     setDrop.reserve(static_cast<size_t>(_lstObjIDs.size()));
     for (const QString& strID : _lstObjIDs) {
         vecUtf8.append(strID.toUtf8());
-        setDrop.insert(std::string_view(vecUtf8.last().constData(), static_cast<size_t>(vecUtf8.last().size())));
+        setDrop.insert(
+            std::string_view(vecUtf8.last().constData(), static_cast<size_t>(vecUtf8.last().size())));
     }
     // The ids kept, renumbered in the same order; -1 for those dropped.
     QVector<qint32> vecNew(m_vecIdEnds.size(), 0);
@@ -167,8 +169,8 @@ void CLS_RoleRights::Merge(const CLS_RoleRights& _other)
         const QVector<Right> vecHeld = Expand(held);
         QVector<Right> vecMerged;
         vecMerged.reserve(vecHeld.size() + vecNew.size());
-        std::merge(vecHeld.cbegin(), vecHeld.cend(), vecNew.cbegin(), vecNew.cend(), std::back_inserter(vecMerged),
-                   byStatus);
+        std::merge(vecHeld.cbegin(), vecHeld.cend(), vecNew.cbegin(), vecNew.cend(),
+                   std::back_inserter(vecMerged), byStatus);
         TypeRights merged;
         merged.vecObjects.reserve(vecMerged.size());
         for (const Right& r : qAsConst(vecMerged)) {

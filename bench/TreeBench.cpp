@@ -16,6 +16,7 @@
 #include "DataBase/EntityDao/HostConfig/CLS_ChannelEntityDAO.h"
 #include "DataBase/EntityDao/HostConfig/CLS_DevDAO.h"
 #include "DataBase/EntityDao/HostConfig/CLS_HostEntityDAO.h"
+#include "DataBase/EntityDao/User/CLS_RoleEntityDAO.h"
 #include "ItemBuilder/CLS_ItemBuilder.h"
 #include "BenchSite.h"
 
@@ -389,6 +390,36 @@ void BM_AuthorityOfRole(benchmark::State& _state, const char* _pszRole)
     _state.counters["rights"] = uiRights;
 }
 
+// The rights of a role as the tree holds them (the dense read of every right at load), with the
+// heap they keep per item of the site.
+void BM_HeldRightsOfRole(benchmark::State& _state, const char* _pszRole)
+{
+    CLS_DataMediator mediator;
+    int iRights = 0;
+    double dHeapPerItem = 0;
+    for (auto _ : _state) {
+        _state.PauseTiming();
+        malloc_trim(0);
+        const size_t uiBefore = heapInUse();
+        auto pRights = std::make_unique<CLS_RoleRights>();
+        _state.ResumeTiming();
+
+        const bool bOk = CLS_RoleEntityDAO::GetInstance()->GetRightsOfRole(_pszRole, QStringList(), *pRights);
+
+        _state.PauseTiming();
+        dHeapPerItem = static_cast<double>(heapInUse() - uiBefore) / static_cast<double>(kItems + 1);
+        iRights = pRights->Count();
+        pRights.reset();
+        if (!bOk) {
+            _state.SkipWithError("no rights read");
+            break;
+        }
+        _state.ResumeTiming();
+    }
+    _state.counters["rights"] = iRights;
+    _state.counters["heap_B_per_item"] = dHeapPerItem;
+}
+
 // ---- inserting channels into the loaded tree ----
 
 void BM_InsertChannelEx64(benchmark::State& _state, const char* _pszUser)
@@ -469,6 +500,14 @@ BENCHMARK_CAPTURE(BM_AuthorityOfRole, admin_role, "admin_role")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+BENCHMARK_CAPTURE(BM_HeldRightsOfRole, r_operator, "r-operator")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
+BENCHMARK_CAPTURE(BM_HeldRightsOfRole, admin_role, "admin_role")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(iterations(5, 3));
 BENCHMARK(BM_FiveReads_WholeStack)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_FiveSelectsAndBuild_InProcessSqlite)->Unit(benchmark::kMillisecond)->Iterations(iterations(5, 2));
 BENCHMARK_CAPTURE(BM_InsertChannelEx64, operator, kOperator)

@@ -1,6 +1,7 @@
 #ifndef CLS_DATAMEDIATOR_H
 #define CLS_DATAMEDIATOR_H
 
+#include "DataBase/EntityDao/User/CLS_RoleRights.h"
 #include "I_DataMediator.h"
 
 #include <QMap>
@@ -448,8 +449,8 @@ private:
     QMap<int, QString> m_mapVideoHostType;
     // Items of the passenger-flow tree by node id; that tree fills it.
     QMap<QString, STRCT_VideoItem*> m_mapPassengerFlowData;
-    // Rights of the current user's first role by authority type.
-    AuthorityMap m_mapAuthority;
+    // Rights of the current user's first role by authority type (held compactly).
+    CLS_RoleRights m_mapAuthority;
     // The role whose rights m_mapAuthority holds; empty until they are read after a login.
     QString m_strAuthorityRoleID;
     // Set once the trees have been loaded.

@@ -266,17 +266,10 @@ int CLS_CustomTree::CreateCustomTree(CLS_DataMediator& _m)
         return 0;
     }
     // Rights of authority type 1 with status 1.
-    const auto itAuth = _m.m_mapAuthority.lowerBound(1);
-    if (itAuth == _m.m_mapAuthority.cend() || itAuth.key() != 1) {
+    if (!_m.m_mapAuthority.HasType(1)) {
         return 0;
     }
-    QSet<QString> setRights;
-    for (const STRCT_Authority& auth : itAuth.value()) {
-        if (auth.m_iStatus == 1) {
-            setRights.insert(auth.m_strObjID);
-        }
-    }
-    return AddCustomNodes(_m, roots.vec, kCustomRootId, setRights);
+    return AddCustomNodes(_m, roots.vec, kCustomRootId, _m.m_mapAuthority.ObjectsWith(1, 1));
 }
 
 int CLS_CustomTree::AddCustomNodes(CLS_DataMediator& _m, const QVector<CLS_CustomTreeNodesEntity*>& _vecNodes,

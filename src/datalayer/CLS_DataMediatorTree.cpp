@@ -14,6 +14,7 @@
 
 #include <QHash>
 
+#include <future>
 #include <memory>
 
 using namespace ResourceTree;
@@ -338,10 +339,14 @@ int CLS_DataMediator::InitTreeNodeData()
             DL_LOG(4, "CLS_DataMediator::InitTreeNodeData qstrUserId isEmpty");
             return -1;
         }
-        // Read once per login; the tree's own operations keep them in step.
-        CLS_ResourceTree::LoadAuthority(*this, qstrUserId);
-
+        // Read once per login, beside the resource tree's own reads (that tree does not look at
+        // them; without a thread to spare they are read by get()); the tree's own operations
+        // keep them in step.
+        std::future<bool> rights =
+            std::async(std::launch::async | std::launch::deferred,
+                       [this, &qstrUserId] { return CLS_ResourceTree::LoadAuthority(*this, qstrUserId); });
         const int iRet = CLS_ResourceTree::CreateResourceTree(*this);
+        rights.get();
         if (iRet != 0) {
             QVector<STRCT_VideoItem*> vecBuilt;
             {

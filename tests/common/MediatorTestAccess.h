@@ -33,7 +33,10 @@ public:
     /// The state a login leaves behind, without the database.
     static void setUser(CLS_DataMediator& _mediator, const QString& _strUserID) { _mediator.m_strUserID = _strUserID; }
     /// The rights the mediator holds for the trees, and the role they belong to (empty: none held).
-    static const AuthorityMap& authority(const CLS_DataMediator& _mediator) { return _mediator.m_mapAuthority; }
+    static AuthorityMap authority(const CLS_DataMediator& _mediator)
+    {
+        return _mediator.m_mapAuthority.ToMap(_mediator.m_strAuthorityRoleID);
+    }
     static QString authorityRole(const CLS_DataMediator& _mediator) { return _mediator.m_strAuthorityRoleID; }
     /// Deletes the resource and tree items the mediator still holds, as the client that owns them does
     /// (the mediator's destructor leaves them alone on purpose), and empties the map.

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -25,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -995,6 +997,47 @@ TEST_F(TreeRights, HeldRightsEqualAFreshReadAfterEveryAddAndRemove)
     }
     EXPECT_EQ(countOf(held(m_mediator), "h-2"), 0);
     EXPECT_EQ(countOf(held(m_mediator), "h-3-c0"), 0);
+}
+
+// Rights written behind the mediator in no sorted order, both statuses within a type, ids with
+// digits, colons and characters beyond ASCII: the held rights are those of a fresh read, in its
+// order, and a new object's withheld right joins the withheld ones of its type.
+TEST_F(TreeRights, HeldRightsKeepTheOrderOfAFreshReadAcrossStatuses)
+{
+    addHost("h-1", "10.0.0.1", 2, 0, 0);
+    const QString strOdd = QString::fromUtf8("12:\xC3\xA9t\xC3\xA9-\xF0\x9F\x93\xB7");
+    const QList<std::tuple<QString, int, int>> lstRights{
+        {"h-1-c1", 901, 1}, {"zz", 901, 0},  {strOdd, 901, 1}, {"h-1", 901, 0},
+        {"3:x", 902, 1},    {"h-1", 777, 1}, {strOdd, 902, 0}, {"", 901, 1},
+    };
+    for (const auto& right : lstRights) {
+        ASSERT_EQ(
+            itest::exec(
+                "Tessel",
+                "INSERT INTO TAB_OBJ_ROLE_AUTHORITY (S_OBJ_ID, S_ROLE_ID, I_AUTHORITY_TYPE_ID, I_STATUS) "
+                "VALUES (:obj, 'admin_role', :type, :status)",
+                {{":obj", std::get<0>(right)},
+                 {":type", std::get<1>(right)},
+                 {":status", std::get<2>(right)}}),
+            0);
+    }
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    const QStringList lstHeld = held(m_mediator);
+    EXPECT_EQ(lstHeld, stored(kAdminRole));
+    const QStringList lst901 = lstHeld.filter(QRegularExpression("^901 "));
+    EXPECT_EQ(lst901, (QStringList{"901 zz admin_role 0", "901 h-1 admin_role 0", "901 h-1-c1 admin_role 1",
+                                   "901 " + strOdd + " admin_role 1", "901  admin_role 1"}));
+
+    // The right of an object not yet in the tree, withheld; the insert of that host reads it.
+    ASSERT_EQ(
+        itest::exec("Tessel",
+                    "INSERT INTO TAB_OBJ_ROLE_AUTHORITY (S_OBJ_ID, S_ROLE_ID, I_AUTHORITY_TYPE_ID, I_STATUS) "
+                    "VALUES ('h-9', 'admin_role', 777, 0)"),
+        0);
+    addHost("h-9", "10.0.0.9", 1, 0, 0);
+    EXPECT_EQ(held(m_mediator), stored(kAdminRole));
+    EXPECT_EQ(held(m_mediator).filter(QRegularExpression("^777 ")),
+              (QStringList{"777 h-9 admin_role 0", "777 h-1 admin_role 1"}));
 }
 
 // An insert reads the rights of its new objects only: a right written behind the mediator's back

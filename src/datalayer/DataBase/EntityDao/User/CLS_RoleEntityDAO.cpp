@@ -96,86 +96,159 @@ bool CLS_RoleEntityDAO::GetAuthorityByRole(const QString& _strRoleID,
     return bOk;
 }
 
-bool CLS_RoleEntityDAO::GetRightsOfRole(const QString& _strRoleID, const QStringList& _lstObjIDs,
-                                        QMap<qint32, QVector<CLS_AuthEntity>>& _mapAuth)
+namespace {
+
+// Each object's id of a dense row, as "<length in characters>:<id>" one after another; false
+// when the text is not that or holds another number of ids than _iCount.
+template <class F>
+bool splitIds(QStringView _text, int _iCount, F _onId)
 {
-    static const QString s_strAll = QStringLiteral(
-        "SELECT S_OBJ_ID, I_AUTHORITY_TYPE_ID, I_STATUS FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_ROLE_ID = :roleid");
+    int iPos = 0;
+    const int iSize = static_cast<int>(_text.size());
+    for (int n = 0; n < _iCount; ++n) {
+        qint64 iLength = 0;
+        const int iDigits = iPos;
+        while (iPos < iSize && _text[iPos].isDigit() && iLength <= iSize) {
+            iLength = iLength * 10 + _text[iPos].digitValue();
+            ++iPos;
+        }
+        if (iPos == iDigits || iPos >= iSize || _text[iPos] != QLatin1Char(':')) {
+            return false;
+        }
+        const int iStart = ++iPos;
+        // The length counts characters: a pair of surrogates is one.
+        for (qint64 i = 0; i < iLength; ++i) {
+            if (iPos >= iSize) {
+                return false;
+            }
+            iPos +=
+                _text[iPos].isHighSurrogate() && iPos + 1 < iSize && _text[iPos + 1].isLowSurrogate() ? 2 : 1;
+        }
+        _onId(_text.mid(iStart, iPos - iStart));
+    }
+    return iPos == iSize;
+}
+
+}  // namespace
+
+bool CLS_RoleEntityDAO::GetRightsOfRole(const QString& _strRoleID, const QStringList& _lstObjIDs,
+                                        CLS_RoleRights& _rights)
+{
+    // One row per type and status, the objects' ids joined in the order of the role's index
+    // (type, status, then as written): that of a plain read of the role's rights.
+    static const QString s_strDense = QStringLiteral(
+        "SELECT I_AUTHORITY_TYPE_ID, I_STATUS, COUNT(*) AS I_COUNT, "
+        "group_concat(length(S_OBJ_ID) || ':' || S_OBJ_ID, '') AS S_OBJ_IDS FROM TAB_OBJ_ROLE_AUTHORITY "
+        "WHERE S_ROLE_ID = :roleid GROUP BY I_AUTHORITY_TYPE_ID, I_STATUS "
+        "ORDER BY I_AUTHORITY_TYPE_ID, I_STATUS");
+    static const QString s_strOf = QStringLiteral(
+        "SELECT S_OBJ_ID, I_AUTHORITY_TYPE_ID, I_STATUS "
+        "FROM TAB_OBJ_ROLE_AUTHORITY WHERE S_ROLE_ID = :roleid");
     constexpr int kIdsPerQuery = 500;  // well below SQLite's bound-variable limit
 
-    // Each object id is kept once; the ids asked for are those of the list.
-    QHash<QString, QString> mapIds;
-    QHash<QString, int> mapPosition;
-    for (int i = 0; i < _lstObjIDs.size(); ++i) {
-        mapIds.insert(_lstObjIDs[i], _lstObjIDs[i]);
-        mapPosition.insert(_lstObjIDs[i], i);
-    }
-    QMap<qint32, QVector<CLS_AuthEntity>> mapRead;
-    auto read = [&](const QString& _strSql, const QMap<QString, QVariant>& _mapBind) {
-        RecordSet* pRows = ExecuteQueryEx(m_strDbName, _strSql, _mapBind);
+    CLS_RoleRights read;
+    if (_lstObjIDs.isEmpty()) {
+        RecordSet* pRows = ExecuteQueryEx(m_strDbName, s_strDense, {{":roleid", _strRoleID}});
         if (pRows == nullptr) {
             DL_LOG(2, "CLS_RoleEntityDAO::GetRightsOfRole pRecSet=null");
             return false;
         }
-        if (_lstObjIDs.isEmpty()) {
-            mapIds.reserve(mapIds.size() + pRows->size() / 2);
-        }
+        // Views into the rows' texts, alive until the rows are freed.
+        QHash<QStringView, quint32> mapIds;
         bool bOk = true;
-        CLS_AuthEntity auth;
-        auth.S_ROLE_ID = _strRoleID;
         for (const QMap<QString, QString>* pRow : qAsConst(*pRows)) {
-            if (pRow == nullptr) {
+            bool bCount = false;
+            const int iCount = pRow == nullptr ? 0 : pRow->value(QStringLiteral("I_COUNT")).toInt(&bCount);
+            if (pRow == nullptr || !bCount || iCount < 0) {
                 DL_LOG(2, "CLS_RoleEntityDAO::GetRightsOfRole pRec=null");
                 bOk = false;
                 break;
             }
-            const QString strObjID = pRow->value(QStringLiteral("S_OBJ_ID"));
-            auto itId = mapIds.constFind(strObjID);
-            if (itId == mapIds.cend()) {
-                itId = mapIds.insert(strObjID, strObjID);
+            const qint32 iType = pRow->value(QStringLiteral("I_AUTHORITY_TYPE_ID")).toInt();
+            const qint32 iStatus = pRow->value(QStringLiteral("I_STATUS")).toInt();
+            const auto itIds = pRow->constFind(QStringLiteral("S_OBJ_IDS"));
+            const QStringView ids = itIds == pRow->cend() ? QStringView() : QStringView(itIds.value());
+            mapIds.reserve(mapIds.size() + iCount);
+            read.Reserve(iType, iCount);
+            const bool bSplit = splitIds(ids, iCount, [&](QStringView _id) {
+                auto itId = mapIds.constFind(_id);
+                if (itId == mapIds.cend()) {
+                    itId = mapIds.insert(_id, read.AddObject(_id));
+                }
+                read.Append(iType, itId.value(), iStatus);
+            });
+            if (!bSplit) {
+                DL_LOG(2, "CLS_RoleEntityDAO::GetRightsOfRole pRec=null");
+                bOk = false;
+                break;
             }
-            auth.S_OBJ_ID = itId.value();
-            auth.I_AUTHORITY_TYPE_ID = pRow->value(QStringLiteral("I_AUTHORITY_TYPE_ID")).toInt();
-            auth.I_STATUS = pRow->value(QStringLiteral("I_STATUS")).toInt();
-            mapRead[auth.I_AUTHORITY_TYPE_ID].append(auth);
         }
         FreeRecordSet(pRows);
-        return bOk;
-    };
-
-    if (_lstObjIDs.isEmpty()) {
-        if (!read(s_strAll, {{":roleid", _strRoleID}})) {
+        if (!bOk) {
             return false;
         }
-    } else {
-        for (int iFirst = 0; iFirst < _lstObjIDs.size(); iFirst += kIdsPerQuery) {
-            QStringList lstNames;
-            QMap<QString, QVariant> mapBind{{":roleid", _strRoleID}};
-            for (int i = iFirst; i < _lstObjIDs.size() && i < iFirst + kIdsPerQuery; ++i) {
-                const QString strName = QStringLiteral(":id%1").arg(i - iFirst);
-                lstNames << strName;
-                mapBind.insert(strName, _lstObjIDs[i]);
-            }
-            if (!read(s_strAll + QStringLiteral(" AND S_OBJ_ID IN (%1)").arg(lstNames.join(',')), mapBind)) {
-                return false;
-            }
+        read.Squeeze();
+        _rights = std::move(read);
+        return true;
+    }
+
+    // The rights on the objects of the list, in the order of the list within each type.
+    QHash<QString, int> mapPosition;
+    for (int i = 0; i < _lstObjIDs.size(); ++i) {
+        mapPosition.insert(_lstObjIDs[i], i);
+    }
+    struct Row
+    {
+        int iPosition;
+        qint32 iType;
+        qint32 iStatus;
+    };
+    QVector<Row> vecRows;
+    for (int iFirst = 0; iFirst < _lstObjIDs.size(); iFirst += kIdsPerQuery) {
+        QStringList lstNames;
+        QMap<QString, QVariant> mapBind{{":roleid", _strRoleID}};
+        for (int i = iFirst; i < _lstObjIDs.size() && i < iFirst + kIdsPerQuery; ++i) {
+            const QString strName = QStringLiteral(":id%1").arg(i - iFirst);
+            lstNames << strName;
+            mapBind.insert(strName, _lstObjIDs[i]);
         }
-        // The objects' rights were written in the order of the list.
-        for (QVector<CLS_AuthEntity>& vecRights : mapRead) {
-            std::stable_sort(vecRights.begin(), vecRights.end(),
-                             [&](const CLS_AuthEntity& _a, const CLS_AuthEntity& _b) {
-                                 return mapPosition.value(_a.S_OBJ_ID) < mapPosition.value(_b.S_OBJ_ID);
-                             });
+        RecordSet* pRows = ExecuteQueryEx(
+            m_strDbName, s_strOf + QStringLiteral(" AND S_OBJ_ID IN (%1)").arg(lstNames.join(',')), mapBind);
+        if (pRows == nullptr) {
+            DL_LOG(2, "CLS_RoleEntityDAO::GetRightsOfRole pRecSet=null");
+            return false;
+        }
+        bool bOk = true;
+        for (const QMap<QString, QString>* pRow : qAsConst(*pRows)) {
+            const auto itPosition = pRow == nullptr
+                                        ? mapPosition.cend()
+                                        : mapPosition.constFind(pRow->value(QStringLiteral("S_OBJ_ID")));
+            if (itPosition == mapPosition.cend()) {
+                DL_LOG(2, "CLS_RoleEntityDAO::GetRightsOfRole pRec=null");
+                bOk = false;
+                break;
+            }
+            vecRows.append(Row{itPosition.value(), pRow->value(QStringLiteral("I_AUTHORITY_TYPE_ID")).toInt(),
+                               pRow->value(QStringLiteral("I_STATUS")).toInt()});
+        }
+        FreeRecordSet(pRows);
+        if (!bOk) {
+            return false;
         }
     }
-    for (auto it = mapRead.begin(); it != mapRead.end(); ++it) {
-        QVector<CLS_AuthEntity>& vecTo = _mapAuth[it.key()];
-        if (vecTo.isEmpty()) {
-            vecTo.swap(it.value());
-        } else {
-            vecTo += it.value();
+    // By type, then as the objects were written.
+    std::stable_sort(vecRows.begin(), vecRows.end(), [](const Row& _a, const Row& _b) {
+        return _a.iType != _b.iType ? _a.iType < _b.iType : _a.iPosition < _b.iPosition;
+    });
+    QHash<int, quint32> mapObject;
+    for (const Row& row : qAsConst(vecRows)) {
+        auto itObject = mapObject.constFind(row.iPosition);
+        if (itObject == mapObject.cend()) {
+            itObject = mapObject.insert(row.iPosition, read.AddObject(_lstObjIDs[row.iPosition]));
         }
+        read.Append(row.iType, itObject.value(), row.iStatus);
     }
+    _rights = std::move(read);
     return true;
 }
 

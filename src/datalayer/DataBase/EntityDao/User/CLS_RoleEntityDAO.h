@@ -4,6 +4,7 @@
 
 #include "CLS_AuthEntity.h"
 #include "CLS_RoleEntity.h"
+#include "CLS_RoleRights.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
 
 #include <QMap>
@@ -27,12 +28,11 @@ public:
 
     /// Every right of the role, by authority type. False when the query failed.
     bool GetAuthorityByRole(const QString& _strRoleID, QMap<qint32, QVector<CLS_AuthEntity>>& _mapAuth);
-    /// The same rights in the same order, read lean for a cache kept by the caller: only the
-    /// object, type and status columns, the role's id and each object's id held once (shared by
-    /// all its rights). With _lstObjIDs not empty only the rights on those objects, in the order
-    /// of the list within each type. False when a query failed (_mapAuth is then left as it was).
-    bool GetRightsOfRole(const QString& _strRoleID, const QStringList& _lstObjIDs,
-                         QMap<qint32, QVector<CLS_AuthEntity>>& _mapAuth);
+    /// The same rights in the same order, read densely for a cache kept by the caller (one row
+    /// per type and status, the objects' ids joined). With _lstObjIDs not empty only the rights
+    /// on those objects, in the order of the list within each type. False when a query failed
+    /// or an answer was not of that form (_rights is then left as it was).
+    bool GetRightsOfRole(const QString& _strRoleID, const QStringList& _lstObjIDs, CLS_RoleRights& _rights);
     /// Whether the role holds the type with status 1 on the object (on any object when
     /// _strObjID is empty).
     bool HasAuthority(const QString& _strRoleID, const QString& _strObjID, qint32 _iAuthorityType);

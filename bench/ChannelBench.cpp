@@ -109,20 +109,26 @@ RecordSet* readRows(sqlite3_stmt* _pStmt)
     return pRows;
 }
 
-void BM_PointSelect_WholeStack(benchmark::State& _state)
+// Point selects of successive keys through the whole stack until the state ends or one fails.
+void runPointSelects(benchmark::State& _state, int _iFirst, const char* _pszFailure)
 {
-    int i = static_cast<int>(_state.thread_index()) * 7919;
+    int i = _iFirst;
     for (auto _ : _state) {
         i = i % kPointRows + 1;
         RecordSet* pRows = CLS_RemoteDBHandler::ExecuteQueryEx("Tessel", kPointSelect, {{":key", keyOf(i)}}, 3);
         if (pRows == nullptr || pRows->size() != 1) {
-            _state.SkipWithError("point select failed");
+            _state.SkipWithError(_pszFailure);
             freeRows(pRows);
             break;
         }
         freeRows(pRows);
         ++i;
     }
+}
+
+void BM_PointSelect_WholeStack(benchmark::State& _state)
+{
+    runPointSelects(_state, static_cast<int>(_state.thread_index()) * 7919, "point select failed");
     _state.SetItemsProcessed(_state.iterations());
 }
 
@@ -135,18 +141,7 @@ void BM_PointSelect_WholeStackTls(benchmark::State& _state)
         _state.SkipWithError("cannot switch to the TLS channel");
         return;
     }
-    int i = 0;
-    for (auto _ : _state) {
-        i = i % kPointRows + 1;
-        RecordSet* pRows = CLS_RemoteDBHandler::ExecuteQueryEx("Tessel", kPointSelect, {{":key", keyOf(i)}}, 3);
-        if (pRows == nullptr || pRows->size() != 1) {
-            _state.SkipWithError("point select over TLS failed");
-            freeRows(pRows);
-            break;
-        }
-        freeRows(pRows);
-        ++i;
-    }
+    runPointSelects(_state, 0, "point select over TLS failed");
     pWebSocket->SetOption(QStringLiteral("loopback_plain"), QStringLiteral("true"));
 }
 

@@ -10,7 +10,10 @@ bash scripts/deps.sh
 sanitize=${TESSEL_SANITIZE:-1}
 if [ "$sanitize" = "1" ]; then
     build=${TESSEL_BUILD_DIR:-build-test-asan}
-    flags=(-DTESSEL_SANITIZE=ON)
+    # -O1 with line tables only: half the compile time of -O2 -g, and the sanitizers' reports
+    # keep their file and line.
+    flags=(-DTESSEL_SANITIZE=ON "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
+           "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG")
     export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:halt_on_error=1}
     export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
     export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp}

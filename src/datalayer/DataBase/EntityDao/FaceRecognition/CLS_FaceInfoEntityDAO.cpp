@@ -174,11 +174,11 @@ int CLS_FaceInfoEntityDAO::RemovePersonsOfLibs(const QStringList& _lstFaceLibIds
     QMap<QString, QVariant> mapRels;
     // A member that another library also holds stays, with that membership.
     const QString qstrPersons =
-        "DELETE FROM TAB_PERSON_INFO WHERE TAB_PERSON_INFO.s_Id IN ( SELECT S_PERSON_ID FROM TAB_FACELIB_PERSON_REL "
-        "WHERE S_FACELIB_ID IN (" +
+        "DELETE FROM TAB_PERSON_INFO WHERE TAB_PERSON_INFO.s_Id IN ( SELECT S_PERSON_ID FROM "
+        "TAB_FACELIB_PERSON_REL WHERE S_FACELIB_ID IN (" +
         inList("faceLibInfo", _lstFaceLibIds, mapPersons) +
-        ")) AND NOT EXISTS (SELECT 1 FROM TAB_FACELIB_PERSON_REL OTHER WHERE OTHER.S_PERSON_ID = TAB_PERSON_INFO.S_ID "
-        "AND OTHER.S_FACELIB_ID NOT IN (" +
+        ")) AND NOT EXISTS (SELECT 1 FROM TAB_FACELIB_PERSON_REL OTHER WHERE "
+        "OTHER.S_PERSON_ID = TAB_PERSON_INFO.S_ID AND OTHER.S_FACELIB_ID NOT IN (" +
         inList("keptLib", _lstFaceLibIds, mapPersons) + "))";
     const QString qstrRels = "DELETE FROM TAB_FACELIB_PERSON_REL WHERE S_FACELIB_ID IN (" +
                              inList("faceLibId", _lstFaceLibIds, mapRels) + ")";

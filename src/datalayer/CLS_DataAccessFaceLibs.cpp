@@ -2,6 +2,7 @@
 // forwarders to the face-library DAOs. Ids are checked: an empty one is refused with -1 and the
 // condition on the debug stream, without a request.
 #include "CLS_DataAccess.h"
+#include "Log.h"
 
 #include "DataBase/EntityDao/FaceRecognition/CLS_ChanFaceDistinguishConfigEntityDAO.h"
 #include "DataBase/EntityDao/FaceRecognition/CLS_ChannelTargetEntityDAO.h"
@@ -10,13 +11,12 @@
 #include "DataBase/EntityDao/FaceRecognition/CLS_FaceLibSyncTaskEntityDAO.h"
 
 #include <QDateTime>
-#include <QDebug>
 #include <QUuid>
 
 int CLS_DataAccess::GetPersonInfoByPersonID(QString _qstrPersonId, CLS_FaceInfoEntity& _person)
 {
     if (_qstrPersonId.isEmpty()) {
-        qDebug() << "_qstrPersonId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetPersonInfoByPersonID _qstrPersonId.isEmpty()");
         return -1;
     }
     return CLS_FaceInfoEntityDAO::GetInstance()->GetPersonInfoByPersonID(_qstrPersonId, _person);
@@ -30,7 +30,7 @@ int CLS_DataAccess::GetAllFaceLib(QVector<CLS_FaceLibInfoEntity>& _vecLibs)
 int CLS_DataAccess::GetFaceLibById(QString _qstrId, CLS_FaceLibInfoEntity& _lib)
 {
     if (_qstrId.isEmpty()) {
-        qDebug() << "_qstrId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetFaceLibById _qstrId.isEmpty()");
         return -1;
     }
     return CLS_FaceLibInfoEntityDAO::GetInstance()->GetFaceLibById(_qstrId, _lib);
@@ -39,7 +39,7 @@ int CLS_DataAccess::GetFaceLibById(QString _qstrId, CLS_FaceLibInfoEntity& _lib)
 int CLS_DataAccess::AddFaceLib(CLS_FaceLibInfoEntity& _lib)
 {
     if (_lib.S_CAPTION.isEmpty()) {
-        qDebug() << "_lib.S_CAPTION.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::AddFaceLib _lib.S_CAPTION.isEmpty()");
         return -1;
     }
     if (_lib.S_ID.isEmpty()) {
@@ -54,7 +54,7 @@ int CLS_DataAccess::AddFaceLib(CLS_FaceLibInfoEntity& _lib)
 int CLS_DataAccess::RenameFaceLib(QString _qstrId, QString _qstrCaption)
 {
     if (_qstrId.isEmpty() || _qstrCaption.isEmpty()) {
-        qDebug() << "_qstrId.isEmpty() || _qstrCaption.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::RenameFaceLib _qstrId.isEmpty() || _qstrCaption.isEmpty()");
         return -1;
     }
     return CLS_FaceLibInfoEntityDAO::GetInstance()->RenameFaceLib(_qstrId, _qstrCaption);
@@ -63,7 +63,7 @@ int CLS_DataAccess::RenameFaceLib(QString _qstrId, QString _qstrCaption)
 int CLS_DataAccess::DeleteFaceLib(QString _qstrId)
 {
     if (_qstrId.isEmpty()) {
-        qDebug() << "_qstrId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::DeleteFaceLib _qstrId.isEmpty()");
         return -1;
     }
     return CLS_FaceLibInfoEntityDAO::GetInstance()->DeleteFaceLib(_qstrId);
@@ -72,7 +72,7 @@ int CLS_DataAccess::DeleteFaceLib(QString _qstrId)
 int CLS_DataAccess::GetFaceLibNameCount(QString _qstrLibName)
 {
     if (_qstrLibName.isEmpty()) {
-        qDebug() << "_qstrLibName.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetFaceLibNameCount _qstrLibName.isEmpty()");
         return -1;
     }
     return CLS_FaceLibInfoEntityDAO::GetInstance()->GetFaceLibNameCount(_qstrLibName);
@@ -81,7 +81,7 @@ int CLS_DataAccess::GetFaceLibNameCount(QString _qstrLibName)
 int CLS_DataAccess::AddPerson(const CLS_FaceInfoEntity& _person, QString _qstrFaceLibId)
 {
     if (_person.S_ID.isEmpty() || _qstrFaceLibId.isEmpty()) {
-        qDebug() << "_person.S_ID.isEmpty() || _qstrFaceLibId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::AddPerson _person.S_ID.isEmpty() || _qstrFaceLibId.isEmpty()");
         return -1;
     }
     return CLS_FaceInfoEntityDAO::GetInstance()->AddPerson(_person, _qstrFaceLibId);
@@ -90,7 +90,7 @@ int CLS_DataAccess::AddPerson(const CLS_FaceInfoEntity& _person, QString _qstrFa
 int CLS_DataAccess::UpdatePerson(const CLS_FaceInfoEntity& _person)
 {
     if (_person.S_ID.isEmpty()) {
-        qDebug() << "_person.S_ID.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::UpdatePerson _person.S_ID.isEmpty()");
         return -1;
     }
     return CLS_FaceInfoEntityDAO::GetInstance()->UpdatePerson(_person);
@@ -99,7 +99,7 @@ int CLS_DataAccess::UpdatePerson(const CLS_FaceInfoEntity& _person)
 int CLS_DataAccess::RemovePersonFromLib(QString _qstrPersonId, QString _qstrFaceLibId)
 {
     if (_qstrPersonId.isEmpty() || _qstrFaceLibId.isEmpty()) {
-        qDebug() << "_qstrPersonId.isEmpty() || _qstrFaceLibId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::RemovePersonFromLib _qstrPersonId.isEmpty() || _qstrFaceLibId.isEmpty()");
         return -1;
     }
     return CLS_FaceInfoEntityDAO::GetInstance()->RemovePersonFromLib(_qstrPersonId, _qstrFaceLibId);
@@ -138,7 +138,7 @@ int CLS_DataAccess::GetPersonCount()
 int CLS_DataAccess::GetFaceLibMemberCount(QString _qstrFaceLibId)
 {
     if (_qstrFaceLibId.isEmpty()) {
-        qDebug() << "_qstrFaceLibId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetFaceLibMemberCount _qstrFaceLibId.isEmpty()");
         return -1;
     }
     return CLS_FaceInfoEntityDAO::GetInstance()->GetFaceLibMemberCount(_qstrFaceLibId);
@@ -147,7 +147,7 @@ int CLS_DataAccess::GetFaceLibMemberCount(QString _qstrFaceLibId)
 int CLS_DataAccess::GetPersonByFaceLibQuery(QString _qstrFaceLibId, const STRCT_FacePersonQuery& _query)
 {
     if (_qstrFaceLibId.isEmpty()) {
-        qDebug() << "_qstrFaceLibId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetPersonByFaceLibQuery _qstrFaceLibId.isEmpty()");
         return -1;
     }
     return CLS_FaceInfoEntityDAO::GetInstance()->GetPersonByFaceLibQuery(_qstrFaceLibId, _query);
@@ -176,7 +176,7 @@ int CLS_DataAccess::GetAllUserNameId(QMap<QString, QString>& _mapNumberName)
 int CLS_DataAccess::GetFaceLibCaptionsOfPerson(QString _qstrPersonId, QStringList& _lstCaptions)
 {
     if (_qstrPersonId.isEmpty()) {
-        qDebug() << "_qstrPersonId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetFaceLibCaptionsOfPerson _qstrPersonId.isEmpty()");
         return -1;
     }
     return CLS_FaceInfoEntityDAO::GetInstance()->GetFaceLibCaptionsOfPerson(_qstrPersonId, _lstCaptions);
@@ -186,7 +186,7 @@ int CLS_DataAccess::GetPagePerson(const QStringList& _lstFaceLibIds, const STRCT
                                   int _iPageSize, int _iPageIndex, QVector<CLS_FaceInfoEntity>& _vecPersons)
 {
     if (_iPageSize <= 0 || _iPageIndex < 0) {
-        qDebug() << "_iPageSize <= 0 || _iPageIndex < 0";
+        DL_LOG(3, "CLS_DataAccess::GetPagePerson _iPageSize <= 0 || _iPageIndex < 0");
         return -1;
     }
     return CLS_FaceInfoEntityDAO::GetInstance()->GetPagePerson(_lstFaceLibIds, _query, _iPageSize, _iPageIndex,
@@ -201,7 +201,9 @@ int CLS_DataAccess::GetAllPersonInfo(QVector<CLS_FaceInfoEntity>& _vecPersons)
 int CLS_DataAccess::InsertChannelTarget(const CLS_ChannelTargetEntity& _target)
 {
     if (_target.S_ID.isEmpty() || _target.S_FACELIB_ID.isEmpty() || _target.S_CHANNEL_ID.isEmpty()) {
-        qDebug() << "_target.S_ID.isEmpty() || _target.S_FACELIB_ID.isEmpty() || _target.S_CHANNEL_ID.isEmpty()";
+        DL_LOG(3,
+               "CLS_DataAccess::InsertChannelTarget _target.S_ID.isEmpty() || _target.S_FACELIB_ID.isEmpty() "
+               "|| _target.S_CHANNEL_ID.isEmpty()");
         return -1;
     }
     return CLS_ChannelTargetEntityDAO::GetInstance()->InsertChannelTarget(_target);
@@ -210,7 +212,7 @@ int CLS_DataAccess::InsertChannelTarget(const CLS_ChannelTargetEntity& _target)
 int CLS_DataAccess::UnbindChannelTarget(QString _qstrFaceLibId, QString _qstrChanId)
 {
     if (_qstrFaceLibId.isEmpty() || _qstrChanId.isEmpty()) {
-        qDebug() << "_qstrFaceLibId.isEmpty() || _qstrChanId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::UnbindChannelTarget _qstrFaceLibId.isEmpty() || _qstrChanId.isEmpty()");
         return -1;
     }
     return CLS_ChannelTargetEntityDAO::GetInstance()->UnbindChannelTarget(_qstrFaceLibId, _qstrChanId);
@@ -219,7 +221,7 @@ int CLS_DataAccess::UnbindChannelTarget(QString _qstrFaceLibId, QString _qstrCha
 int CLS_DataAccess::GetChanTargetLibbyID(QString _qstrChanId, QVector<CLS_ChannelTargetEntity>& _vecTargets)
 {
     if (_qstrChanId.isEmpty()) {
-        qDebug() << "_qstrChanId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetChanTargetLibbyID _qstrChanId.isEmpty()");
         return -1;
     }
     return CLS_ChannelTargetEntityDAO::GetInstance()->GetChanTargetLibbyID(_qstrChanId, _vecTargets);
@@ -228,7 +230,7 @@ int CLS_DataAccess::GetChanTargetLibbyID(QString _qstrChanId, QVector<CLS_Channe
 int CLS_DataAccess::GetChannelTargetsByLib(QString _qstrFaceLibId, QVector<CLS_ChannelTargetEntity>& _vecTargets)
 {
     if (_qstrFaceLibId.isEmpty()) {
-        qDebug() << "_qstrFaceLibId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetChannelTargetsByLib _qstrFaceLibId.isEmpty()");
         return -1;
     }
     return CLS_ChannelTargetEntityDAO::GetInstance()->GetChannelTargetsByLib(_qstrFaceLibId, _vecTargets);
@@ -237,7 +239,7 @@ int CLS_DataAccess::GetChannelTargetsByLib(QString _qstrFaceLibId, QVector<CLS_C
 int CLS_DataAccess::GetHostIdsOfLib(QString _qstrFaceLibId, QStringList& _lstHostIds)
 {
     if (_qstrFaceLibId.isEmpty()) {
-        qDebug() << "_qstrFaceLibId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetHostIdsOfLib _qstrFaceLibId.isEmpty()");
         return -1;
     }
     return CLS_ChannelTargetEntityDAO::GetInstance()->GetHostIdsOfLib(_qstrFaceLibId, _lstHostIds);
@@ -256,7 +258,7 @@ int CLS_DataAccess::GetHostsNeedSync(QStringList& _lstHostIds)
 int CLS_DataAccess::GetPersonLibOfNeedSyncByHostId(QString _qstrHostId, QVector<CLS_ChannelTargetEntity>& _vecTargets)
 {
     if (_qstrHostId.isEmpty()) {
-        qDebug() << "_qstrHostId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetPersonLibOfNeedSyncByHostId _qstrHostId.isEmpty()");
         return -1;
     }
     return CLS_ChannelTargetEntityDAO::GetInstance()->GetPersonLibOfNeedSyncByHostId(_qstrHostId, _vecTargets);
@@ -265,7 +267,7 @@ int CLS_DataAccess::GetPersonLibOfNeedSyncByHostId(QString _qstrHostId, QVector<
 int CLS_DataAccess::GetBoundCountOnHost(QString _qstrFaceLibId, QString _qstrHostId)
 {
     if (_qstrFaceLibId.isEmpty() || _qstrHostId.isEmpty()) {
-        qDebug() << "_qstrFaceLibId.isEmpty() || _qstrHostId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetBoundCountOnHost _qstrFaceLibId.isEmpty() || _qstrHostId.isEmpty()");
         return -1;
     }
     return CLS_ChannelTargetEntityDAO::GetInstance()->GetBoundCountOnHost(_qstrFaceLibId, _qstrHostId);
@@ -274,7 +276,7 @@ int CLS_DataAccess::GetBoundCountOnHost(QString _qstrFaceLibId, QString _qstrHos
 int CLS_DataAccess::GetBoundCount(QString _qstrFaceLibId)
 {
     if (_qstrFaceLibId.isEmpty()) {
-        qDebug() << "_qstrFaceLibId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetBoundCount _qstrFaceLibId.isEmpty()");
         return -1;
     }
     return CLS_ChannelTargetEntityDAO::GetInstance()->GetBoundCount(_qstrFaceLibId);
@@ -283,7 +285,7 @@ int CLS_DataAccess::GetBoundCount(QString _qstrFaceLibId)
 int CLS_DataAccess::IsTargetLibBoundChan(QString _qstrFaceLibId, QString _qstrChanId)
 {
     if (_qstrFaceLibId.isEmpty() || _qstrChanId.isEmpty()) {
-        qDebug() << "_qstrFaceLibId.isEmpty() || _qstrChanId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::IsTargetLibBoundChan _qstrFaceLibId.isEmpty() || _qstrChanId.isEmpty()");
         return -1;
     }
     return CLS_ChannelTargetEntityDAO::GetInstance()->IsTargetLibBoundChan(_qstrFaceLibId, _qstrChanId);
@@ -304,7 +306,7 @@ int CLS_DataAccess::UpdateChannelTargetCaption(QString _qstrHostId, QString _qst
 int CLS_DataAccess::GetDistinguishType(QString _qstrHostId, int& _iDistinguishType)
 {
     if (_qstrHostId.isEmpty()) {
-        qDebug() << "_qstrHostId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetDistinguishType _qstrHostId.isEmpty()");
         return -1;
     }
     return CLS_ChanFaceDistinguishConfigEntityDAO::GetInstance()->GetDistinguishType(_qstrHostId, _iDistinguishType);
@@ -313,7 +315,7 @@ int CLS_DataAccess::GetDistinguishType(QString _qstrHostId, int& _iDistinguishTy
 int CLS_DataAccess::SetDistinguishType(QString _qstrHostId, int _iDistinguishType)
 {
     if (_qstrHostId.isEmpty()) {
-        qDebug() << "_qstrHostId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::SetDistinguishType _qstrHostId.isEmpty()");
         return -1;
     }
     return CLS_ChanFaceDistinguishConfigEntityDAO::GetInstance()->SetDistinguishType(_qstrHostId, _iDistinguishType);
@@ -322,7 +324,9 @@ int CLS_DataAccess::SetDistinguishType(QString _qstrHostId, int _iDistinguishTyp
 int CLS_DataAccess::InsertTargetLibStaffTask(QString _qstrFaceLibId, QString _qstrHostId, QString _qstrChanId)
 {
     if (_qstrFaceLibId.isEmpty() || _qstrHostId.isEmpty() || _qstrChanId.isEmpty()) {
-        qDebug() << "_qstrFaceLibId.isEmpty() || _qstrHostId.isEmpty() || _qstrChanId.isEmpty()";
+        DL_LOG(3,
+               "CLS_DataAccess::InsertTargetLibStaffTask _qstrFaceLibId.isEmpty() || _qstrHostId.isEmpty() "
+               "|| _qstrChanId.isEmpty()");
         return -1;
     }
     return CLS_FaceLibSyncTaskEntityDAO::GetInstance()->InsertTargetLibStaffTask(_qstrFaceLibId, _qstrHostId, _qstrChanId);
@@ -331,7 +335,8 @@ int CLS_DataAccess::InsertTargetLibStaffTask(QString _qstrFaceLibId, QString _qs
 int CLS_DataAccess::InsertStaffTask(const CLS_FaceLibSyncTaskEntity& _task)
 {
     if (_task.S_TARGETLIB_ID.isEmpty() || _task.S_HOST_ID.isEmpty()) {
-        qDebug() << "_task.S_TARGETLIB_ID.isEmpty() || _task.S_HOST_ID.isEmpty()";
+        DL_LOG(3,
+               "CLS_DataAccess::InsertStaffTask _task.S_TARGETLIB_ID.isEmpty() || _task.S_HOST_ID.isEmpty()");
         return -1;
     }
     return CLS_FaceLibSyncTaskEntityDAO::GetInstance()->InsertStaffTask(_task);
@@ -342,7 +347,9 @@ int CLS_DataAccess::GetSyncTask(QString _qstrHostId, QString _qstrFaceLibId, QSt
                                 QVector<CLS_FaceLibSyncTaskEntity>& _vecDeleteTasks)
 {
     if (_qstrHostId.isEmpty() || _qstrFaceLibId.isEmpty() || _qstrChanId.isEmpty()) {
-        qDebug() << "_qstrHostId.isEmpty() || _qstrFaceLibId.isEmpty() || _qstrChanId.isEmpty()";
+        DL_LOG(3,
+               "CLS_DataAccess::GetSyncTask _qstrHostId.isEmpty() || _qstrFaceLibId.isEmpty() || "
+               "_qstrChanId.isEmpty()");
         return -1;
     }
     return CLS_FaceLibSyncTaskEntityDAO::GetInstance()->GetSyncTask(_qstrHostId, _qstrFaceLibId, _qstrChanId, _vecTasks, _vecDeleteTasks);
@@ -351,7 +358,7 @@ int CLS_DataAccess::GetSyncTask(QString _qstrHostId, QString _qstrFaceLibId, QSt
 int CLS_DataAccess::QueryTaskSyncById(QString _qstrTaskId, CLS_FaceLibSyncTaskEntity& _task)
 {
     if (_qstrTaskId.isEmpty()) {
-        qDebug() << "_qstrTaskId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::QueryTaskSyncById _qstrTaskId.isEmpty()");
         return -1;
     }
     return CLS_FaceLibSyncTaskEntityDAO::GetInstance()->QueryTaskSyncById(_qstrTaskId, _task);
@@ -360,7 +367,7 @@ int CLS_DataAccess::QueryTaskSyncById(QString _qstrTaskId, CLS_FaceLibSyncTaskEn
 int CLS_DataAccess::DeleteSyncTask(QString _qstrTaskId)
 {
     if (_qstrTaskId.isEmpty()) {
-        qDebug() << "_qstrTaskId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::DeleteSyncTask _qstrTaskId.isEmpty()");
         return -1;
     }
     return CLS_FaceLibSyncTaskEntityDAO::GetInstance()->DeleteSyncTask(_qstrTaskId);
@@ -369,7 +376,7 @@ int CLS_DataAccess::DeleteSyncTask(QString _qstrTaskId)
 int CLS_DataAccess::InsertSyncTaskFail(QString _qstrTaskId, QString _qstrError)
 {
     if (_qstrTaskId.isEmpty()) {
-        qDebug() << "_qstrTaskId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::InsertSyncTaskFail _qstrTaskId.isEmpty()");
         return -1;
     }
     return CLS_FaceLibSyncTaskEntityDAO::GetInstance()->InsertSyncTaskFail(_qstrTaskId, _qstrError);
@@ -388,7 +395,7 @@ int CLS_DataAccess::GetTaskFailCount(const STRCT_FaceSyncTaskQuery& _query)
 int CLS_DataAccess::GetFailPersonCount(QString _qstrFaceLibId, QString _qstrHostId, QString _qstrChanId)
 {
     if (_qstrFaceLibId.isEmpty()) {
-        qDebug() << "_qstrFaceLibId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetFailPersonCount _qstrFaceLibId.isEmpty()");
         return -1;
     }
     return CLS_FaceLibSyncTaskEntityDAO::GetInstance()->GetFailPersonCount(_qstrFaceLibId, _qstrHostId, _qstrChanId);
@@ -402,7 +409,7 @@ int CLS_DataAccess::DeleteFailTask(const STRCT_FaceSyncTaskQuery& _query)
 int CLS_DataAccess::TaskFailConvertSync(QString _qstrTaskId)
 {
     if (_qstrTaskId.isEmpty()) {
-        qDebug() << "_qstrTaskId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::TaskFailConvertSync _qstrTaskId.isEmpty()");
         return -1;
     }
     return CLS_FaceLibSyncTaskEntityDAO::GetInstance()->TaskFailConvertSync(_qstrTaskId);
@@ -412,7 +419,9 @@ int CLS_DataAccess::UpdateChannelSyncTaskStatus(QString _qstrHostId, QString _qs
                                                 QString _qstrStatusCaption)
 {
     if (_qstrHostId.isEmpty() || _qstrFaceLibId.isEmpty()) {
-        qDebug() << "_qstrHostId.isEmpty() || _qstrFaceLibId.isEmpty()";
+        DL_LOG(
+            3,
+            "CLS_DataAccess::UpdateChannelSyncTaskStatus _qstrHostId.isEmpty() || _qstrFaceLibId.isEmpty()");
         return -1;
     }
     return CLS_FaceLibSyncTaskEntityDAO::GetInstance()->UpdateChannelSyncTaskStatus(_qstrHostId, _qstrFaceLibId, _iStatus, _qstrStatusCaption);

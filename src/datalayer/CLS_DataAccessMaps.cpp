@@ -1,10 +1,9 @@
 // Electronic maps and areas: forwarders to CLS_ElectronicMapEntityDAO and CLS_AreaDomainDAO.
 #include "CLS_DataAccess.h"
+#include "Log.h"
 
 #include "DataBase/EntityDao/ElectronicMap/CLS_AreaDomainDAO.h"
 #include "DataBase/EntityDao/ElectronicMap/CLS_ElectronicMapEntityDAO.h"
-
-#include <QDebug>
 
 namespace {
 
@@ -23,7 +22,7 @@ int CLS_DataAccess::GetAllElectronicMap(QVector<CLS_ElectronicMapEntity>& _vecMa
 int CLS_DataAccess::GetElectronicMapNode(QString _qstrParentId, QVector<CLS_ElectronicMapNodeEntity>& _vecNodes)
 {
     if (_qstrParentId.isEmpty()) {
-        qDebug() << "_qstrParentId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetElectronicMapNode _qstrParentId.isEmpty()");
         return -1;
     }
     return mapDao()->GetElectronicMapNode(_qstrParentId, _vecNodes);
@@ -32,7 +31,7 @@ int CLS_DataAccess::GetElectronicMapNode(QString _qstrParentId, QVector<CLS_Elec
 int CLS_DataAccess::AddElectronicMap(const CLS_ElectronicMapEntity& _map)
 {
     if (_map.S_ID.isEmpty()) {
-        qDebug() << "_map.S_ID.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::AddElectronicMap _map.S_ID.isEmpty()");
         return -1;
     }
     return mapDao()->AddElectronicMap(_map);
@@ -41,7 +40,7 @@ int CLS_DataAccess::AddElectronicMap(const CLS_ElectronicMapEntity& _map)
 int CLS_DataAccess::ModifyElectronicMap(const CLS_ElectronicMapEntity& _map)
 {
     if (_map.S_ID.isEmpty()) {
-        qDebug() << "_map.S_ID.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::ModifyElectronicMap _map.S_ID.isEmpty()");
         return -1;
     }
     return mapDao()->ModifyElectronicMap(_map);
@@ -50,7 +49,7 @@ int CLS_DataAccess::ModifyElectronicMap(const CLS_ElectronicMapEntity& _map)
 int CLS_DataAccess::DeleteElectronicMap(QString _qstrId)
 {
     if (_qstrId.isEmpty()) {
-        qDebug() << "_qstrId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::DeleteElectronicMap _qstrId.isEmpty()");
         return -1;
     }
     return mapDao()->DeleteElectronicMap(_qstrId);
@@ -59,7 +58,7 @@ int CLS_DataAccess::DeleteElectronicMap(QString _qstrId)
 int CLS_DataAccess::AddElectronicMapNode(const QList<CLS_ElectronicMapNodeEntity*>& _lstNodes)
 {
     if (_lstNodes.isEmpty()) {
-        qDebug() << "_lstNodes.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::AddElectronicMapNode _lstNodes.isEmpty()");
         return -1;
     }
     return mapDao()->AddElectronicMapNode(_lstNodes);
@@ -83,7 +82,7 @@ int CLS_DataAccess::ModifyOneElectronicMapNode(const CLS_ElectronicMapNodeEntity
 int CLS_DataAccess::RenameElectronicMapNode(QString _qstrId, QString _qstrCaption)
 {
     if (_qstrId.isEmpty()) {
-        qDebug() << "_qstrId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::RenameElectronicMapNode _qstrId.isEmpty()");
         return -1;
     }
     return mapDao()->RenameElectronicMapNode(_qstrId, _qstrCaption);
@@ -97,7 +96,7 @@ int CLS_DataAccess::DeleteElectronicMapNode(QString _qstrParentId, const QString
 int CLS_DataAccess::DeleteOneElectronicMapNode(QString _qstrParentId, QString _qstrId)
 {
     if (_qstrParentId.isEmpty() || _qstrId.isEmpty()) {
-        qDebug() << "_qstrParentId.isEmpty() || _qstrId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::DeleteOneElectronicMapNode _qstrParentId.isEmpty() || _qstrId.isEmpty()");
         return -1;
     }
     return mapDao()->DeleteOneElectronicMapNode(_qstrParentId, _qstrId);
@@ -106,7 +105,7 @@ int CLS_DataAccess::DeleteOneElectronicMapNode(QString _qstrParentId, QString _q
 int CLS_DataAccess::DeleteNodeFromAllMaps(QString _qstrId)
 {
     if (_qstrId.isEmpty()) {
-        qDebug() << "_qstrId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::DeleteNodeFromAllMaps _qstrId.isEmpty()");
         return -1;
     }
     return mapDao()->DeleteNodeFromAllMaps(_qstrId);
@@ -115,7 +114,7 @@ int CLS_DataAccess::DeleteNodeFromAllMaps(QString _qstrId)
 int CLS_DataAccess::DeleteAllNodesOfMap(QString _qstrParentId)
 {
     if (_qstrParentId.isEmpty()) {
-        qDebug() << "_qstrParentId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::DeleteAllNodesOfMap _qstrParentId.isEmpty()");
         return -1;
     }
     return mapDao()->DeleteAllNodesOfMap(_qstrParentId);
@@ -134,7 +133,7 @@ int CLS_DataAccess::GetAllDomain(QVector<CLS_AreaDomainEntity>& _vecDomains)
 int CLS_DataAccess::GetAreaDomainInfo(QString _qstrAreaId, QVector<CLS_AreaDomainEntity>& _vecDomains)
 {
     if (_qstrAreaId.isEmpty()) {
-        qDebug() << "_qstrAreaId.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::GetAreaDomainInfo _qstrAreaId.isEmpty()");
         return -1;
     }
     return CLS_AreaDomainDAO::GetInstance()->GetAreaDomainInfo(_qstrAreaId, _vecDomains);

@@ -1,10 +1,9 @@
 // Security vehicle lists: forwarders to CLS_SecurityCarEntityDAO, including the virtual slots of
 // its send-row operations.
 #include "CLS_DataAccess.h"
+#include "Log.h"
 
 #include "DataBase/EntityDao/SecurityCar/CLS_SecurityCarEntityDAO.h"
-
-#include <QDebug>
 
 namespace {
 
@@ -23,7 +22,9 @@ int CLS_DataAccess::ResetSecurityCarSendStatus(int _iOldState, int _iNewState)
 int CLS_DataAccess::ReplaceSecurityCarSend(const CLS_SecurityCarSendEntity& _send)
 {
     if (_send.S_TERMINALSN.isEmpty() || _send.S_VLP.isEmpty()) {
-        qDebug() << "_send.S_TERMINALSN.isEmpty() || _send.S_VLP.isEmpty()";
+        DL_LOG(
+            3,
+            "CLS_DataAccess::ReplaceSecurityCarSend _send.S_TERMINALSN.isEmpty() || _send.S_VLP.isEmpty()");
         return -1;
     }
     return carDao()->ReplaceSecurityCarSend(_send);
@@ -32,7 +33,7 @@ int CLS_DataAccess::ReplaceSecurityCarSend(const CLS_SecurityCarSendEntity& _sen
 int CLS_DataAccess::QuerySendDataByTerminalSn(QString _qstrTerminalSn, QVector<CLS_SecurityCarSendEntity>& _vecSends)
 {
     if (_qstrTerminalSn.isEmpty()) {
-        qDebug() << "_qstrTerminalSn.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::QuerySendDataByTerminalSn _qstrTerminalSn.isEmpty()");
         return -1;
     }
     return carDao()->QuerySendDataByTerminalSn(_qstrTerminalSn, _vecSends);
@@ -56,7 +57,7 @@ int CLS_DataAccess::PurgeSecurityCarRemovals()
 int CLS_DataAccess::AddSecurityCar(const CLS_SecurityCarEntity& _car)
 {
     if (_car.S_ID.isEmpty() || _car.S_VLP.isEmpty()) {
-        qDebug() << "_car.S_ID.isEmpty() || _car.S_VLP.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::AddSecurityCar _car.S_ID.isEmpty() || _car.S_VLP.isEmpty()");
         return -1;
     }
     return carDao()->AddSecurityCar(_car);
@@ -65,7 +66,7 @@ int CLS_DataAccess::AddSecurityCar(const CLS_SecurityCarEntity& _car)
 int CLS_DataAccess::ReplaceSecurityCar(const CLS_SecurityCarEntity& _car)
 {
     if (_car.S_ID.isEmpty() || _car.S_VLP.isEmpty()) {
-        qDebug() << "_car.S_ID.isEmpty() || _car.S_VLP.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::ReplaceSecurityCar _car.S_ID.isEmpty() || _car.S_VLP.isEmpty()");
         return -1;
     }
     return carDao()->ReplaceSecurityCar(_car);
@@ -74,7 +75,7 @@ int CLS_DataAccess::ReplaceSecurityCar(const CLS_SecurityCarEntity& _car)
 int CLS_DataAccess::UpdateSecurityCar(const CLS_SecurityCarEntity& _car, QString _qstrOldVlp, int _iOldVlpc)
 {
     if (_car.S_VLP.isEmpty() || _qstrOldVlp.isEmpty()) {
-        qDebug() << "_car.S_VLP.isEmpty() || _qstrOldVlp.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::UpdateSecurityCar _car.S_VLP.isEmpty() || _qstrOldVlp.isEmpty()");
         return -1;
     }
     return carDao()->UpdateSecurityCar(_car, _qstrOldVlp, _iOldVlpc);
@@ -83,7 +84,7 @@ int CLS_DataAccess::UpdateSecurityCar(const CLS_SecurityCarEntity& _car, QString
 int CLS_DataAccess::DeleteSecurityCar(QString _qstrVlp, int _iVlpc)
 {
     if (_qstrVlp.isEmpty()) {
-        qDebug() << "_qstrVlp.isEmpty()";
+        DL_LOG(3, "CLS_DataAccess::DeleteSecurityCar _qstrVlp.isEmpty()");
         return -1;
     }
     return carDao()->DeleteSecurityCar(_qstrVlp, _iVlpc);
@@ -99,7 +100,7 @@ int CLS_DataAccess::GetSecurityCarPage(QString _qstrVlp, int _iPageSize, int _iP
                                        QVector<CLS_SecurityCarEntity>& _vecCars)
 {
     if (_iPageSize <= 0 || _iPageIndex < 0) {
-        qDebug() << "_iPageSize <= 0 || _iPageIndex < 0";
+        DL_LOG(3, "CLS_DataAccess::GetSecurityCarPage _iPageSize <= 0 || _iPageIndex < 0");
         return -1;
     }
     return carDao()->GetSecurityCarPage(_qstrVlp, _iPageSize, _iPageIndex, _iTotal, _vecCars);
@@ -109,7 +110,7 @@ int CLS_DataAccess::GetSecurityCarSendPage(const STRCT_SecurityCarSendQuery& _qu
                                            int& _iTotal, QVector<CLS_SecurityCarSendEntity>& _vecSends)
 {
     if (_iPageSize <= 0 || _iPageIndex < 0) {
-        qDebug() << "_iPageSize <= 0 || _iPageIndex < 0";
+        DL_LOG(3, "CLS_DataAccess::GetSecurityCarSendPage _iPageSize <= 0 || _iPageIndex < 0");
         return -1;
     }
     return carDao()->GetSecurityCarSendPage(_query, _iPageSize, _iPageIndex, _iTotal, _vecSends);

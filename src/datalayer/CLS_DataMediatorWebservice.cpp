@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUrl>
 
 #include <cstring>
 
@@ -27,29 +28,38 @@ QString webserviceUrl(const QString& _qstrHost, const char* _pszPath)
     return QStringLiteral("http://%1:%2%3").arg(_qstrHost).arg(kWebservicePort).arg(QLatin1String(_pszPath));
 }
 
-// The text cut to the buffer's capacity, as the fixed-size buffer of the call holds it.
-QByteArray fitUrlBuffer(const QString& _qstrUrl)
+// How a request ended: with a reply, without one, or refused before anything was sent.
+enum class Submitted
 {
-    return _qstrUrl.toUtf8().left(kUrlBufferSize - 1);
-}
+    Reply,
+    NoReply,
+    UrlTooLong
+};
 
-// One request through the toolkit; the reply text, or a null QString for no answer.
-QString submit(const QString& _qstrUrl, const QString& _qstrParam)
+// One request through the toolkit. A URL that does not fit the buffer is refused whole (level 3)
+// rather than cut: a cut URL names another path, or ends inside a UTF-8 character.
+Submitted submit(const char* _pszOperation, const QString& _qstrUrl, const QString& _qstrParam,
+                 QString& _qstrReply)
 {
-    const QByteArray baUrl = fitUrlBuffer(_qstrUrl);
+    const QByteArray baUrl = _qstrUrl.toUtf8();
+    if (baUrl.size() > kUrlBufferSize - 1) {
+        DL_LOG(3, "CLS_DataMediator::%s URL too long (%d bytes, at most %d)", _pszOperation, baUrl.size(),
+               kUrlBufferSize - 1);
+        return Submitted::UrlTooLong;
+    }
     const QByteArray baParam = _qstrParam.toUtf8();
     char* pcResult = nullptr;
     webservice_sdk_submit(baUrl.constData(), kWebserviceTimeoutMs, baParam.constData(), kWebserviceMode, &pcResult);
     if (pcResult == nullptr) {
-        return QString();
+        return Submitted::NoReply;
     }
     // Never null once an answer came, even when the answer is empty.
-    QString qstrRet = QString::fromUtf8(pcResult, static_cast<int>(std::strlen(pcResult)));
-    if (qstrRet.isNull()) {
-        qstrRet = QLatin1String("");
+    _qstrReply = QString::fromUtf8(pcResult, static_cast<int>(std::strlen(pcResult)));
+    if (_qstrReply.isNull()) {
+        _qstrReply = QLatin1String("");
     }
     webservice_sdk_release(&pcResult);
-    return qstrRet;
+    return Submitted::Reply;
 }
 
 // A request whose only success is the reply "ok" (and, for a rename, a reply naming the same
@@ -57,10 +67,15 @@ QString submit(const QString& _qstrUrl, const QString& _qstrParam)
 int submitExpectingOk(const char* _pszOperation, const QString& _qstrUrl, const QString& _qstrParam,
                       bool _bSameFileIsDone)
 {
-    const QString qstrRet = submit(_qstrUrl, _qstrParam);
-    if (qstrRet.isNull()) {
-        DL_LOG(2, "CLS_DataMediator::%s pcResult nullptr", _pszOperation);
-        return -1;
+    QString qstrRet;
+    switch (submit(_pszOperation, _qstrUrl, _qstrParam, qstrRet)) {
+        case Submitted::UrlTooLong:
+            return -1;
+        case Submitted::NoReply:
+            DL_LOG(2, "CLS_DataMediator::%s pcResult nullptr", _pszOperation);
+            return -1;
+        case Submitted::Reply:
+            break;
     }
     if (qstrRet != QLatin1String(kReplyOk) &&
         !(_bSameFileIsDone && qstrRet.contains(QLatin1String("file is the same file")))) {
@@ -81,8 +96,9 @@ int CLS_DataMediator::WebserviceLoadLib()
     const QString strExe = QCoreApplication::applicationFilePath();
     const int iSlash = strExe.lastIndexOf(QLatin1Char('/'));
     const QString strPath = (iSlash >= 0 ? strExe.left(iSlash + 1) : QString()) + QLatin1String(kWorkerFileName);
-    const QByteArray baPath = strPath.toLocal8Bit().left(kUrlBufferSize - 1);
-    if (webservice_load_lib(baPath.constData()) == 0) {
+    // A path that does not fit the buffer is not cut: the cut path could name another file.
+    const QByteArray baPath = strPath.toLocal8Bit();
+    if (baPath.size() > kUrlBufferSize - 1 || webservice_load_lib(baPath.constData()) == 0) {
         DL_LOG(4, "CLS_DataMediator::WebserviceLoadLib webservice_load_lib fail");
         return -1;
     }
@@ -106,15 +122,21 @@ int CLS_DataMediator::WebserviceUploadFile(const QString& _qstrSerPath, const QS
         return -1;
     }
 
-    // A file that cannot be read goes out empty; the reply decides the result.
-    QByteArray baFile;
-    if (!localFilePath.isEmpty()) {
-        QFile file(localFilePath);
-        if (file.open(QIODevice::ReadOnly)) {
-            baFile = file.readAll();
-            file.close();
-        }
+    // A local file that cannot be read whole is refused before anything is sent: sending it
+    // empty would empty the remote file.
+    QFile file(localFilePath);
+    if (localFilePath.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        DL_LOG(3, "CLS_DataMediator::WebserviceUploadFile cannot open localFilePath=%s",
+               qUtf8Printable(localFilePath));
+        return -1;
     }
+    const QByteArray baFile = file.readAll();
+    if (file.error() != QFileDevice::NoError || baFile.size() != file.size()) {
+        DL_LOG(3, "CLS_DataMediator::WebserviceUploadFile cannot read localFilePath=%s: %s",
+               qUtf8Printable(localFilePath), qUtf8Printable(file.errorString()));
+        return -1;
+    }
+    file.close();
     const QString qstrBuf = QString::fromLatin1(baFile.toBase64());
     QJsonObject objData;
     objData.insert(QStringLiteral("size"), qstrBuf.size());
@@ -122,8 +144,13 @@ int CLS_DataMediator::WebserviceUploadFile(const QString& _qstrSerPath, const QS
     const QString qstrData = QString::fromUtf8(QJsonDocument(objData).toJson(QJsonDocument::Indented));
     const QString qstrParam = QStringLiteral("filename=%1\tdata=%2").arg(_qstrSerPath, qstrData);
 
-    const QString qstrRet = submit(webserviceUrl(m_qstrSerIp, "/upload"), qstrParam);
-    if (qstrRet.isNull()) {
+    QString qstrRet;
+    const Submitted result =
+        submit("WebserviceUploadFile", webserviceUrl(m_qstrSerIp, "/upload"), qstrParam, qstrRet);
+    if (result == Submitted::UrlTooLong) {
+        return -1;
+    }
+    if (result == Submitted::NoReply) {
         DL_LOG(2, "CLS_DataMediator::WebserviceUploadFile pcResult nullptr");
         return -1;
     }
@@ -153,10 +180,14 @@ int CLS_DataMediator::WebserviceDownloadFile(const QString& _qstrSerPath, QStrin
     }
     const QString qstrUrl = webserviceUrl(m_qstrSerIp, "/download");
     const QString qstrParam = QStringLiteral("filename=%1").arg(_qstrSerPath);
-    const QString qstrRet = submit(qstrUrl, qstrParam);
-    if (qstrRet.isNull()) {
+    QString qstrRet;
+    const Submitted result = submit("WebserviceDownloadFile", qstrUrl, qstrParam, qstrRet);
+    if (result == Submitted::UrlTooLong) {
+        return -1;
+    }
+    if (result == Submitted::NoReply) {
         DL_LOG(2, "CLS_DataMediator::WebserviceDownloadFile pcResult nullptr pcUrl=%s, pcParam=%s",
-               fitUrlBuffer(qstrUrl).constData(), qUtf8Printable(qstrParam));
+               qUtf8Printable(qstrUrl), qUtf8Printable(qstrParam));
         return -1;
     }
     const QJsonDocument doc = QJsonDocument::fromJson(qstrRet.toUtf8());
@@ -227,6 +258,9 @@ int CLS_DataMediator::WebserviceCreateDir(const QString& _qstrSerPath)
         DL_LOG(2, "CLS_DataMediator::WebserviceCreateDir WebserviceLoadLib iRet=%d", iRet);
         return -1;
     }
-    return submitExpectingOk("WebserviceCreateDir", webserviceUrl(m_qstrSerIp, "/mkdir?dir=") + _qstrSerPath,
+    // The path travels as one query value: '#', '&', '%', '+' and the like are percent-encoded
+    // ('/' stays readable), and the service decodes the value once.
+    const QString qstrDir = QString::fromLatin1(QUrl::toPercentEncoding(_qstrSerPath, "/"));
+    return submitExpectingOk("WebserviceCreateDir", webserviceUrl(m_qstrSerIp, "/mkdir?dir=") + qstrDir,
                              QString(), false);
 }

@@ -8,6 +8,7 @@
 #include <QLoggingCategory>
 #include <QUrl>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -23,6 +24,20 @@ const std::string& accessToken()
 {
     static const std::string s_strToken = tessel::ws::loadClientOptions().token.toStdString();
     return s_strToken;
+}
+
+// The service answers a request only once it has read, decoded and stored the whole body, so
+// the wait for the reply grows with what was sent: one second more per MiB. A large upload that
+// succeeds slowly is then reported as the success it is, and a small request keeps the plain
+// time-out.
+const long long kBytesPerExtraSecond = 1024 * 1024;
+
+long long replyWaitMs(long long _llTimeoutMs, std::size_t _nBodyBytes)
+{
+    if (_llTimeoutMs <= 0) {
+        return 0;
+    }
+    return _llTimeoutMs + static_cast<long long>(_nBodyBytes) * 1000 / kBytesPerExtraSecond;
 }
 
 char* copyReply(const std::string& _strBody)
@@ -65,19 +80,18 @@ __attribute__((visibility("default"))) int webservice_worker_request(const char*
     try {
         httplib::Client client(url.host(QUrl::FullyEncoded).toStdString(), url.port(80));
         client.set_url_encode(false);  // QUrl has encoded the target already
-        const int iTimeoutMs = _iTimeoutMs > 0 ? _iTimeoutMs : 0;
-        const time_t sec = iTimeoutMs / 1000;
-        const time_t usec = static_cast<time_t>(iTimeoutMs % 1000) * 1000;
-        client.set_connection_timeout(sec, usec);
-        client.set_read_timeout(sec, usec);
-        client.set_write_timeout(sec, usec);
+        const char* pszBody = _pszParams != nullptr ? _pszParams : "";
+        const std::size_t nBody = std::strlen(pszBody);
+        const long long llTimeoutMs = _iTimeoutMs > 0 ? _iTimeoutMs : 0;
+        client.set_connection_timeout(std::chrono::milliseconds(llTimeoutMs));
+        client.set_write_timeout(std::chrono::milliseconds(llTimeoutMs));
+        client.set_read_timeout(std::chrono::milliseconds(replyWaitMs(llTimeoutMs, nBody)));
         httplib::Headers headers;
         if (!accessToken().empty()) {
             headers.emplace(kTokenHeader, accessToken());
         }
-        const char* pszBody = _pszParams != nullptr ? _pszParams : "";
         const httplib::Result result =
-            client.Post(strTarget.c_str(), headers, pszBody, std::strlen(pszBody), "text/plain; charset=utf-8");
+            client.Post(strTarget.c_str(), headers, pszBody, nBody, "text/plain; charset=utf-8");
         if (!result) {
             return -1;
         }

@@ -1,6 +1,8 @@
 // Face libraries against a real server and schema: the task queue of a library bound to a
 // channel (creation through the mediator, fetching, failing, re-queuing), the bindings and their
-// states, the person listings and the captions of a person's libraries.
+// states, the refusal of criteria that would reach every row, persons held by several
+// libraries, the person listings and their filters, the captions of a person's libraries, and
+// every operation with the server stopped.
 #include "CLS_DataAccess.h"
 #include "IntegrationFixture.h"
 #include "LogCapture.h"
@@ -8,6 +10,8 @@
 #include <QDateTime>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -192,6 +196,14 @@ TEST(FaceLibTasks, RemovalTasksComeBackWithoutTheirPerson)
     ASSERT_EQ(vecDeletes.size(), 1);
     EXPECT_EQ(vecDeletes[0].S_ID, "t-del");
     EXPECT_EQ(vecDeletes[0].I_OPT_CMD, 4);
+    // A second fetch into the same lists gives the same tasks, not twice as many.
+    vecTasks.append(vecTasks.first());
+    ASSERT_EQ(access().GetSyncTask("h-r", strLib, "c-r", vecTasks, vecDeletes), 0);
+    EXPECT_EQ(vecTasks.size(), 1);
+    EXPECT_EQ(vecDeletes.size(), 1);
+    ASSERT_EQ(access().GetSyncTask("h-r", strLib, "c-none", vecTasks, vecDeletes), 0);
+    EXPECT_TRUE(vecTasks.isEmpty());
+    EXPECT_TRUE(vecDeletes.isEmpty());
     // A task made without a card or finger id stores "null".
     EXPECT_EQ(itest::text(kDb, "SELECT S_FINGER_OR_CARD_ID FROM TAB_FACELIB_HOST_SYNC_TASK WHERE S_ID = 't-add'"),
               "null");
@@ -268,6 +280,56 @@ TEST(FaceLibTasks, DeletingFailedTasksUsesOnlyItsCriteria)
     ASSERT_EQ(access().SearchTaskFail(left, vecLeft), 0);
     ASSERT_EQ(vecLeft.size(), 1);
     EXPECT_EQ(vecLeft[0].S_ID, "t-f3");
+}
+
+TEST(FaceLibTasks, OperationsThatWouldActOnEveryRowAreRefused)
+{
+    const QString strLib = addLib("no criteria");
+    bind("b-n0", strLib, "h-n", "h-n-c0", 1, "kept");
+    ASSERT_EQ(access().InsertStaffTask(task("t-n", strLib, "h-n", "h-n-c0", "p", 1)), 0);
+    ASSERT_EQ(access().InsertSyncTaskFail("t-n", "x"), 0);
+    const int iFailed = rows("SELECT COUNT(*) FROM TAB_FACELIB_HOST_SYNC_FAIL");
+    ASSERT_GT(iFailed, 0);
+    const QString strBindings =
+        "SELECT COUNT(*) FROM TAB_FACELIB_CHANNEL_REL WHERE I_STATUS = 1 AND S_STATUS_CAPTION = 'kept'";
+    const int iBindings = rows(strBindings);
+
+    STRCT_FaceSyncTaskQuery none;
+    STRCT_FaceSyncTaskQuery onlyTaskId;  // the task id is not a criterion of the deletion
+    onlyTaskId.m_qstrTaskId = "t-n";
+    const struct
+    {
+        const char* name;
+        std::function<int()> call;
+        const char* log;
+    } cases[] = {
+        {"deleteNone", [&] { return access().DeleteFailTask(none); },
+         "CLS_FaceLibSyncTaskEntityDAO::DeleteFailTask no criteria"},
+        {"deleteTaskId", [&] { return access().DeleteFailTask(onlyTaskId); },
+         "CLS_FaceLibSyncTaskEntityDAO::DeleteFailTask no criteria"},
+        {"status",
+         [] { return access().UpdateChannelTargetStatus(QString(), QString(), QString(), 2, "changed"); },
+         "CLS_ChannelTargetEntityDAO::UpdateChannelTargetStatus no host, library or channel"},
+        {"caption",
+         [] { return access().UpdateChannelTargetCaption(QString(), QString(), QString(), "changed"); },
+         "CLS_ChannelTargetEntityDAO::UpdateChannelTargetCaption no host, library or channel"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogCapture log;
+        EXPECT_EQ(c.call(), -1);
+        EXPECT_TRUE(log.has(3, c.log)) << log.dump().toStdString();
+    }
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM TAB_FACELIB_HOST_SYNC_FAIL"), iFailed);
+    EXPECT_EQ(rows(strBindings), iBindings);
+
+    // One criterion is enough.
+    STRCT_FaceSyncTaskQuery byLib;
+    byLib.m_qstrPersonLibId = strLib;
+    EXPECT_EQ(access().DeleteFailTask(byLib), 0);
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM TAB_FACELIB_HOST_SYNC_FAIL"), iFailed - 1);
+    EXPECT_EQ(access().UpdateChannelTargetStatus(QString(), QString(), "h-n-c0", 2, "changed"), 0);
+    EXPECT_EQ(rows("SELECT I_STATUS FROM TAB_FACELIB_CHANNEL_REL WHERE S_ID = 'b-n0'"), 2);
 }
 
 TEST(FaceLibBindings, StatesDecideWhichHostsNeedSynchronisation)
@@ -398,6 +460,87 @@ TEST(FaceLibPersons, PagesStartAtPageOneAndCarryThePersonsOwnId)
     EXPECT_EQ(access().GetPersonIdCount("pg-other"), 1);
 }
 
+TEST(FaceLibPersons, APersonStaysWhileALibraryHoldsIt)
+{
+    const QString strA = addLib("shared A");
+    const QString strB = addLib("shared B");
+    const QString strC = addLib("shared C");
+    addPerson("p-shared", "400", strA);
+    ASSERT_EQ(itest::exec(kDb,
+                          "INSERT INTO TAB_FACELIB_PERSON_REL (S_ID, S_FACELIB_ID, S_PERSON_ID) "
+                          "VALUES ('rel-shared-b', :lib, 'p-shared'), ('rel-shared-c', :libC, 'p-shared')",
+                          {{":lib", strB}, {":libC", strC}}),
+              0);
+    addPerson("p-only-a", "401", strA);
+
+    ASSERT_EQ(access().RemovePersonFromLib("p-shared", strA), 0);
+    EXPECT_EQ(access().GetPersonIdCount("p-shared"), 1);
+    EXPECT_EQ(access().GetPersonLibRelCount("p-shared"), 2);
+    EXPECT_EQ(access().GetFaceLibMemberCount(strA), 1);
+    EXPECT_EQ(access().GetFaceLibMemberCount(strB), 1);
+
+    // Removing the libraries B and A removes their memberships; C still holds the person.
+    ASSERT_EQ(access().RemovePersonsOfLibs({strB, strA}), 0);
+    EXPECT_EQ(access().GetPersonIdCount("p-only-a"), 0);
+    EXPECT_EQ(access().GetPersonIdCount("p-shared"), 1);
+    EXPECT_EQ(access().GetFaceLibMemberCount(strC), 1);
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM TAB_FACELIB_PERSON_REL WHERE S_PERSON_ID = 'p-shared'"), 1);
+
+    // The last library lets it go, with no membership left behind.
+    ASSERT_EQ(access().RemovePersonFromLib("p-shared", strC), 0);
+    EXPECT_EQ(access().GetPersonIdCount("p-shared"), 0);
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM TAB_FACELIB_PERSON_REL WHERE S_PERSON_ID = 'p-shared'"), 0);
+}
+
+TEST(FaceLibPersons, NameAndNumberFiltersTakeWildcardCharactersLiterally)
+{
+    const QString strLib = addLib("wildcards");
+    const struct
+    {
+        const char* id;
+        const char* name;
+        const char* number;
+    } persons[] = {
+        {"w-percent", "100% sure", "N%1"},
+        {"w-under", "under_score", "N_2"},
+        {"w-back", "back\\slash", "N\\3"},
+        {"w-plain", "plain name", "N44"},
+    };
+    for (const auto& p : persons) {
+        CLS_FaceInfoEntity person;
+        person.S_ID = p.id;
+        person.S_NAME = p.name;
+        person.S_NUMBER = p.number;
+        ASSERT_EQ(access().AddPerson(person, strLib), 0);
+    }
+    const struct
+    {
+        const char* name;
+        const char* number;
+        QStringList ids;
+    } cases[] = {
+        {"%", "", {"w-percent"}},    {"_", "", {"w-under"}},
+        {"\\", "", {"w-back"}},      {"", "%", {"w-percent"}},
+        {"", "_", {"w-under"}},      {"", "N", {"w-back", "w-percent", "w-plain", "w-under"}},
+        {"0% s", "", {"w-percent"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " / " + c.number);
+        STRCT_FacePersonQuery query;
+        query.m_qstrName = c.name;
+        query.m_qstrNumber = c.number;
+        QVector<CLS_FaceInfoEntity> vecPage;
+        ASSERT_EQ(access().GetPagePerson({strLib}, query, 20, 1, vecPage), 0);
+        QStringList lstIds;
+        for (const CLS_FaceInfoEntity& person : vecPage) {
+            lstIds << person.S_ID;
+        }
+        lstIds.sort();
+        EXPECT_EQ(lstIds.join(' ').toStdString(), c.ids.join(' ').toStdString());
+        EXPECT_EQ(access().GetPageOrgManageQuery({strLib}, query), c.ids.size());
+    }
+}
+
 TEST(FaceLibInfo, LibrariesAreStoredRenamedAndDeleted)
 {
     const QString strLib = addLib("visitors");
@@ -417,6 +560,52 @@ TEST(FaceLibInfo, LibrariesAreStoredRenamedAndDeleted)
     ASSERT_EQ(access().GetDistinguishType("h-mode", iType), 0);
     EXPECT_EQ(iType, 5);
     EXPECT_EQ(rows("SELECT COUNT(*) FROM TAB_CONFIG_CHANNEL_FACE WHERE S_HOST_ID = 'h-mode'"), 1);
+}
+
+// Must stay last: it stops the server.
+TEST(FaceLibZServerStopped, EveryOperationFailsAndLeavesTheCallersListsAlone)
+{
+    const QString strLib = addLib("before the stop");
+    addPerson("p-stop", "500", strLib);
+    ASSERT_EQ(access().InsertStaffTask(task("t-stop", strLib, "h-stop", "c-stop", "p-stop", 1)), 0);
+    ServerProcess& server = IntegrationEnvironment::instance().server();
+    ASSERT_TRUE(server.stop()) << server.output().toStdString();
+    ASSERT_TRUE(itest::waitFor([] { return CLS_RemoteDBHandler::m_iConnectedStatus.load() < 0; }, 10000));
+
+    STRCT_FaceSyncTaskQuery byLib;
+    byLib.m_qstrPersonLibId = strLib;
+    STRCT_FacePersonQuery anyone;
+    CLS_FaceLibSyncTaskEntity marker;
+    marker.S_ID = "marker";
+    QVector<CLS_FaceLibSyncTaskEntity> vecTasks{marker};
+    QVector<CLS_FaceLibSyncTaskEntity> vecDeletes{marker};
+    QVector<CLS_FaceInfoEntity> vecPersons;
+    const struct
+    {
+        const char* name;
+        std::function<int()> call;
+    } cases[] = {
+        {"RemovePersonFromLib", [&] { return access().RemovePersonFromLib("p-stop", strLib); }},
+        {"RemovePersonsOfLibs", [&] { return access().RemovePersonsOfLibs({strLib}); }},
+        {"DeleteFailTask", [&] { return access().DeleteFailTask(byLib); }},
+        {"UpdateChannelTargetStatus",
+         [&] { return access().UpdateChannelTargetStatus("h-stop", strLib, "c-stop", 2, "x"); }},
+        {"UpdateChannelTargetCaption",
+         [&] { return access().UpdateChannelTargetCaption("h-stop", strLib, "c-stop", "x"); }},
+        {"GetSyncTask",
+         [&] { return access().GetSyncTask("h-stop", strLib, "c-stop", vecTasks, vecDeletes); }},
+        {"GetPagePerson", [&] { return access().GetPagePerson({strLib}, anyone, 10, 1, vecPersons); }},
+        {"GetPageOrgManageQuery", [&] { return access().GetPageOrgManageQuery({strLib}, anyone); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_LT(c.call(), 0);
+    }
+    ASSERT_EQ(vecTasks.size(), 1);
+    EXPECT_EQ(vecTasks[0].S_ID, "marker");
+    ASSERT_EQ(vecDeletes.size(), 1);
+    EXPECT_EQ(vecDeletes[0].S_ID, "marker");
+    EXPECT_TRUE(vecPersons.isEmpty());
 }
 
 }  // namespace

@@ -152,6 +152,50 @@ TEST(Maps, NodeListsNeedAMapAndEntries)
     EXPECT_EQ(itest::scalar(kDb, "SELECT COUNT(*) FROM TAB_ELECTRONICMAPNODE WHERE S_ID = 'cam-9'"), 0);
 }
 
+TEST(Maps, TheFacadeRefusesMissingIdsThroughTheLibraryLog)
+{
+    CLS_DataAccess& access = CLS_DataAccess::GetInstance();
+    CLS_ElectronicMapEntity noId;
+    noId.S_Caption = "no id";
+    QVector<CLS_ElectronicMapNodeEntity> vecNodes;
+    QVector<CLS_AreaDomainEntity> vecDomains;
+    const struct
+    {
+        std::function<int()> call;
+        const char* log;
+    } cases[] = {
+        {[&] { return access.GetElectronicMapNode("", vecNodes); },
+         "CLS_DataAccess::GetElectronicMapNode _qstrParentId.isEmpty()"},
+        {[&] { return access.AddElectronicMap(noId); },
+         "CLS_DataAccess::AddElectronicMap _map.S_ID.isEmpty()"},
+        {[&] { return access.ModifyElectronicMap(noId); },
+         "CLS_DataAccess::ModifyElectronicMap _map.S_ID.isEmpty()"},
+        {[&] { return access.DeleteElectronicMap(""); },
+         "CLS_DataAccess::DeleteElectronicMap _qstrId.isEmpty()"},
+        {[&] { return access.AddElectronicMapNode({}); },
+         "CLS_DataAccess::AddElectronicMapNode _lstNodes.isEmpty()"},
+        {[&] { return access.RenameElectronicMapNode("", "x"); },
+         "CLS_DataAccess::RenameElectronicMapNode _qstrId.isEmpty()"},
+        {[&] { return access.DeleteOneElectronicMapNode("", "cam"); },
+         "CLS_DataAccess::DeleteOneElectronicMapNode _qstrParentId.isEmpty() || _qstrId.isEmpty()"},
+        {[&] { return access.DeleteOneElectronicMapNode("m", ""); },
+         "CLS_DataAccess::DeleteOneElectronicMapNode _qstrParentId.isEmpty() || _qstrId.isEmpty()"},
+        {[&] { return access.DeleteNodeFromAllMaps(""); },
+         "CLS_DataAccess::DeleteNodeFromAllMaps _qstrId.isEmpty()"},
+        {[&] { return access.DeleteAllNodesOfMap(""); },
+         "CLS_DataAccess::DeleteAllNodesOfMap _qstrParentId.isEmpty()"},
+        {[&] { return access.GetAreaDomainInfo("", vecDomains); },
+         "CLS_DataAccess::GetAreaDomainInfo _qstrAreaId.isEmpty()"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.log);
+        LogCapture log;
+        EXPECT_EQ(c.call(), -1);
+        EXPECT_TRUE(log.has(3, c.log)) << log.dump().toStdString();
+    }
+    EXPECT_EQ(itest::scalar(kDb, "SELECT COUNT(*) FROM TAB_ELECTRONICMAP WHERE S_Caption = 'no id'"), 0);
+}
+
 TEST(Areas, ChineseComesInPinyinOrderOtherLanguagesByTheirNames)
 {
     CLS_DataMediator mediator;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -211,6 +212,37 @@ TEST_F(SecurityCarTest, VehiclesAreChangedAndDeletedByPlateAndColour)
     EXPECT_EQ(itest::scalar(kDb, "SELECT COUNT(*) FROM TAB_SECURITY_CAR_MANAGE"), 1);
     EXPECT_EQ(access().DeleteSecurityCar("NEW-1", 3), 0);
     EXPECT_EQ(itest::scalar(kDb, "SELECT COUNT(*) FROM TAB_SECURITY_CAR_MANAGE"), 0);
+}
+
+TEST_F(SecurityCarTest, TheFacadeRefusesMissingPlatesThroughTheLibraryLog)
+{
+    CLS_SecurityCarEntity noPlate = car("", 1);
+    CLS_SecurityCarSendEntity noTerminal = send("", "A1", 1, 0, 1, 0);
+    QVector<CLS_SecurityCarSendEntity> vecSends;
+    const struct
+    {
+        std::function<int()> call;
+        const char* log;
+    } cases[] = {
+        {[&] { return access().ReplaceSecurityCarSend(noTerminal); },
+         "CLS_DataAccess::ReplaceSecurityCarSend _send.S_TERMINALSN.isEmpty() || _send.S_VLP.isEmpty()"},
+        {[&] { return access().QuerySendDataByTerminalSn("", vecSends); },
+         "CLS_DataAccess::QuerySendDataByTerminalSn _qstrTerminalSn.isEmpty()"},
+        {[&] { return access().AddSecurityCar(noPlate); },
+         "CLS_DataAccess::AddSecurityCar _car.S_ID.isEmpty() || _car.S_VLP.isEmpty()"},
+        {[&] { return access().ReplaceSecurityCar(noPlate); },
+         "CLS_DataAccess::ReplaceSecurityCar _car.S_ID.isEmpty() || _car.S_VLP.isEmpty()"},
+        {[&] { return access().UpdateSecurityCar(noPlate, "A1", 1); },
+         "CLS_DataAccess::UpdateSecurityCar _car.S_VLP.isEmpty() || _qstrOldVlp.isEmpty()"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.log);
+        LogCapture log;
+        EXPECT_EQ(c.call(), -1);
+        EXPECT_TRUE(log.has(3, c.log)) << log.dump().toStdString();
+    }
+    EXPECT_EQ(itest::scalar(kDb, "SELECT COUNT(*) FROM TAB_SECURITY_CAR_MANAGE"), 0);
+    EXPECT_EQ(itest::scalar(kDb, "SELECT COUNT(*) FROM TAB_SECURITY_CAR_SEND"), 0);
 }
 
 TEST_F(SecurityCarTest, PagedListsCountEveryMatchAndReturnOnePage)

@@ -1,7 +1,8 @@
 // File operations through the mediator against the real tessel-fileserver: round trips of
 // binary, empty and large files, renames, deletes and folders, the replies the mediator judges
-// and logs, the service's refusal of paths that leave its root, the URL cut, the free-space
-// threshold, the request size limit and the access token.
+// and logs, the service's refusal of paths that leave its root, folder names with URL
+// characters, the refusal of a URL that does not fit, a slowly stored large upload, the
+// free-space threshold, the request size limit and the access token.
 #include "CLS_DataMediator.h"
 #include "IntegrationFixture.h"
 #include "LogCapture.h"
@@ -18,9 +19,13 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <httplib.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -259,14 +264,31 @@ TEST_F(WebserviceTest, UploadReplacesAndWritesIntoFolders)
     EXPECT_EQ(entriesOf(m_strRoot + "/pictures/2026/12"), QStringList{"snap one.jpg"});
 }
 
-TEST_F(WebserviceTest, UploadOfAMissingLocalFileSendsAnEmptyFile)
+TEST_F(WebserviceTest, UploadOfALocalFileThatCannotBeReadSendsNothing)
 {
     ASSERT_TRUE(writeFile(m_strRoot + "/kept.bin", "old content"));
-    // The service checks "size" against "buf", so its "ok" shows that size 0 and an empty buf went out.
-    EXPECT_EQ(m_mediator.WebserviceUploadFile("kept.bin", local("does-not-exist")), 0);
-    EXPECT_EQ(QFileInfo(m_strRoot + "/kept.bin").size(), 0);
-    EXPECT_EQ(m_mediator.WebserviceUploadFile("fromEmptyPath.bin", QString()), 0);
-    EXPECT_TRUE(QFileInfo(m_strRoot + "/fromEmptyPath.bin").isFile());
+    ASSERT_TRUE(QDir(m_dirLocal.path()).mkdir("aFolder"));
+    const struct
+    {
+        const char* name;
+        QString local;
+    } cases[] = {
+        {"missing", local("does-not-exist")},
+        {"emptyPath", QString()},
+        {"folder", local("aFolder")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogCapture log;
+        EXPECT_EQ(m_mediator.WebserviceUploadFile("kept.bin", c.local), -1);
+        EXPECT_TRUE(log.hasPart(3, "CLS_DataMediator::WebserviceUploadFile cannot"))
+            << log.dump().toStdString();
+        EXPECT_FALSE(log.hasPart(1, "CLS_DataMediator::WebserviceUploadFile SerPath="))
+            << "no request went out";
+        EXPECT_EQ(readFile(m_strRoot + "/kept.bin"), QByteArray("old content"));
+        EXPECT_EQ(m_mediator.WebserviceUploadFile("new.bin", c.local), -1);
+    }
+    EXPECT_EQ(entriesOf(m_strRoot), QStringList{"kept.bin"});
 }
 
 TEST_F(WebserviceTest, RenameAndDelete)
@@ -375,15 +397,55 @@ TEST_F(WebserviceTest, PathsLeavingTheRootAreRefused)
     EXPECT_EQ(QByteArray::fromBase64(strContent.toLatin1()), QByteArray("inside"));
 }
 
-TEST_F(WebserviceTest, TheUrlIsCutAt259Bytes)
+TEST_F(WebserviceTest, FolderNamesArriveAsTheyStand)
 {
-    // "http://<address>:9600/mkdir?dir=" then a long name: the service sees the first 259 bytes.
-    const QString strPrefix = QStringLiteral("http://%1:9600/mkdir?dir=").arg(s_pService->address());
-    const QString strLong = QString(300, QLatin1Char('d'));
-    ASSERT_EQ(m_mediator.WebserviceCreateDir(strLong), 0);
-    const QStringList lstMade = entriesOf(m_strRoot);
-    ASSERT_EQ(lstMade.size(), 1);
-    EXPECT_EQ(lstMade.first(), QString(259 - strPrefix.size(), QLatin1Char('d')));
+    // Characters that mean something in a URL or its query, and text beyond ASCII.
+    const QStringList lstNames{
+        "a#b",         "c&d=e", "p%41q",      "plus+sign",
+        "two  blanks", "q?r",   "semi;colon", QStringLiteral("caf\u00e9 \u5317\u4eac")};
+    for (const QString& strName : lstNames) {
+        SCOPED_TRACE(strName.toStdString());
+        EXPECT_EQ(m_mediator.WebserviceCreateDir("mk/" + strName), 0);
+        EXPECT_TRUE(QFileInfo(m_strRoot + "/mk/" + strName).isDir());
+    }
+    QStringList lstExpected = lstNames;
+    lstExpected.sort();
+    QStringList lstMade = entriesOf(m_strRoot + "/mk");
+    lstMade.sort();
+    EXPECT_EQ(lstMade.join('|').toStdString(), lstExpected.join('|').toStdString());
+    EXPECT_EQ(entriesOf(m_strRoot), QStringList{"mk"});
+}
+
+TEST_F(WebserviceTest, AUrlThatDoesNotFitIsRefusedWhole)
+{
+    // "http://<address>:9600/mkdir?dir=" then the name: 259 bytes fit, 260 do not.
+    const int iPrefix =
+        QStringLiteral("http://%1:9600/mkdir?dir=").arg(s_pService->address()).toUtf8().size();
+    const QString strFits(259 - iPrefix, QLatin1Char('d'));
+    ASSERT_EQ(m_mediator.WebserviceCreateDir(strFits), 0);
+    EXPECT_EQ(entriesOf(m_strRoot), QStringList{strFits});
+
+    const struct
+    {
+        const char* name;
+        QString path;
+        int bytes;
+    } cases[] = {
+        {"oneByteOver", QString(260 - iPrefix, QLatin1Char('e')), 260},
+        // Each of these takes six bytes once encoded; the old cut fell inside one.
+        {"multiByte", QString(150, QChar(0x00e9)), iPrefix + 900},
+        {"far", QString(1000, QLatin1Char('f')), iPrefix + 1000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogCapture log;
+        EXPECT_EQ(m_mediator.WebserviceCreateDir(c.path), -1);
+        EXPECT_TRUE(log.has(
+            3, QStringLiteral("CLS_DataMediator::WebserviceCreateDir URL too long (%1 bytes, at most 259)")
+                   .arg(c.bytes)))
+            << log.dump().toStdString();
+    }
+    EXPECT_EQ(entriesOf(m_strRoot), QStringList{strFits});
 }
 
 TEST_F(WebserviceTest, ArgumentChecksAndNoAnswer)
@@ -466,6 +528,65 @@ TEST_F(WebserviceTest, AServerThatNeverAnswersTimesOut)
     EXPECT_GE(timer.elapsed(), 4500);
     EXPECT_LT(timer.elapsed(), 60000);
     EXPECT_TRUE(log.has(2, "CLS_DataMediator::WebserviceDelFile pcResult nullptr")) << log.dump().toStdString();
+}
+
+// A service that takes its time to store a large upload: it reads the whole request, then
+// answers "ok" only after _iDelayMs, as a busy storage host does after decoding and writing.
+class SlowStore
+{
+public:
+    explicit SlowStore(int _iDelayMs) : m_iDelayMs(_iDelayMs)
+    {
+        m_server.Post("/upload", [this](const httplib::Request& _request, httplib::Response& _response) {
+            m_nBodyBytes = _request.body.size();
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_iDelayMs));
+            _response.set_content("ok", "text/plain");
+        });
+    }
+    bool start()
+    {
+        m_strAddress = freeLoopbackAddress();
+        if (m_strAddress.isEmpty() || !m_server.bind_to_port(m_strAddress.toStdString(), kFilePort)) {
+            return false;
+        }
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        return true;
+    }
+    ~SlowStore()
+    {
+        m_server.stop();
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+    QString address() const { return m_strAddress; }
+    std::size_t bodyBytes() const { return m_nBodyBytes; }
+
+private:
+    int m_iDelayMs;
+    httplib::Server m_server;
+    std::thread m_thread;
+    QString m_strAddress;
+    std::atomic<std::size_t> m_nBodyBytes{0};
+};
+
+TEST_F(WebserviceTest, ALargeUploadThatIsStoredSlowlyIsASuccess)
+{
+    // 24 MiB go out as about 32 MiB of Base64; the reply comes 8 s after the last byte, longer
+    // than the 5 s time-out of a small request but well inside the wait a body that size earns.
+    const QByteArray baLarge = randomBytes(24 * 1024 * 1024);
+    ASSERT_TRUE(writeFile(local("large.bin"), baLarge));
+    SlowStore slow(8000);
+    ASSERT_TRUE(slow.start());
+    CLS_DataMediator toSlow;
+    ASSERT_TRUE(pointMediatorAt(toSlow, slow.address()));
+    LogCapture log;
+    EXPECT_EQ(toSlow.WebserviceUploadFile("large.bin", local("large.bin")), 0) << log.dump().toStdString();
+    EXPECT_GT(slow.bodyBytes(), static_cast<std::size_t>(baLarge.size()));
+
+    // The same file through the real service arrives whole.
+    ASSERT_EQ(m_mediator.WebserviceUploadFile("large.bin", local("large.bin")), 0);
+    EXPECT_EQ(readFile(m_strRoot + "/large.bin"), baLarge);
 }
 
 TEST_F(WebserviceTest, ServiceLimits)

@@ -761,8 +761,9 @@ public:
     virtual int QuerySendDataByTerminalSn(QString _qstrTerminalSn, QVector<CLS_SecurityCarSendEntity>& _vecSends) = 0;
 
     // ---- web-service file operations ----
-    /// Stores the local file localFilePath under _qstrSerPath on the storage host (a file that
-    /// cannot be read is sent empty). 0 on success, -1 on any failure.
+    /// Stores the local file localFilePath under _qstrSerPath on the storage host. 0 on success,
+    /// -1 on any failure; a local file that cannot be read is refused (level 3) and nothing is
+    /// sent. The wait for the reply grows with the file's size.
     virtual int WebserviceUploadFile(const QString& _qstrSerPath, const QString& localFilePath) = 0;
     /// Fetches _qstrSerPath from the storage host; content receives the file as Base64 text.
     virtual int WebserviceDownloadFile(const QString& _qstrSerPath, QString& content) = 0;
@@ -770,7 +771,8 @@ public:
     virtual int WebserviceDelFile(const QString& _qstrSerPath) = 0;
     /// Renames a remote file; renaming a file onto its own name succeeds.
     virtual int WebserviceRename(const QString& _qstrOldPath, const QString& _qstrNewPath) = 0;
-    /// Creates the remote directory _qstrSerPath.
+    /// Creates the remote directory _qstrSerPath (percent-encoded into the URL). Every operation
+    /// refuses (-1, level 3) a URL longer than 259 bytes rather than cut it.
     virtual int WebserviceCreateDir(const QString& _qstrSerPath) = 0;
 
     // ---- server host status ----

@@ -38,9 +38,10 @@ TOOLKITS_EXPORT void dy_libos_log_reload_config();
 TOOLKITS_EXPORT int webservice_load_lib(const char* _pszFullPath);
 
 /// One HTTP request through the worker: _pszUrl ("http://host:port/path?query"), the time-out
-/// in milliseconds, the parameter text (UTF-8) and the mode (1: POST with the parameter text as
-/// the body). On an answer *_ppReply receives the NUL-terminated body of the reply, whatever
-/// its HTTP status, and 0 is returned; without an answer (no worker, bad URL, connection
+/// in milliseconds (of connecting, of each send and of each wait for data; the wait for the
+/// reply grows by one second per MiB of body), the parameter text (UTF-8) and the mode (1: POST
+/// with the parameter text as the body). On an answer *_ppReply receives the NUL-terminated body of the
+/// reply, whatever its HTTP status, and 0 is returned; without an answer (no worker, bad URL, connection
 /// refused, time-out) *_ppReply is null and the result is negative. Free a reply with
 /// webservice_sdk_release.
 TOOLKITS_EXPORT int webservice_sdk_submit(const char* _pszUrl, int _iTimeoutMs, const char* _pszParams, int _iMode,

@@ -192,10 +192,16 @@ int CLS_ChannelTargetEntityDAO::UpdateChannelTargetStatus(const QString& _qstrHo
                                                           const QString& _qstrStatusCaption)
 {
     QMap<QString, QVariant> mapBind{{":status", _iStatus}, {":StatusCap", captionOrDefault(_qstrStatusCaption)}};
-    const QString qstrSql = "UPDATE TAB_FACELIB_CHANNEL_REL SET I_STATUS=:status , S_STATUS_CAPTION=:StatusCap  WHERE "
-                            "1=1 " +
-                            bindingConditions(_qstrHostId, _qstrFaceLibId, _qstrChanId, mapBind);
-    return ExecuteEx(m_strDbName, qstrSql, mapBind);
+    const QString qstrConditions = bindingConditions(_qstrHostId, _qstrFaceLibId, _qstrChanId, mapBind);
+    if (qstrConditions.isEmpty()) {
+        DL_LOG(3, "CLS_ChannelTargetEntityDAO::UpdateChannelTargetStatus no host, library or channel");
+        return -1;
+    }
+    return ExecuteEx(
+        m_strDbName,
+        "UPDATE TAB_FACELIB_CHANNEL_REL SET I_STATUS=:status , S_STATUS_CAPTION=:StatusCap  WHERE 1=1 " +
+            qstrConditions,
+        mapBind);
 }
 
 int CLS_ChannelTargetEntityDAO::UpdateChannelTargetCaption(const QString& _qstrHostId, const QString& _qstrFaceLibId,
@@ -203,7 +209,13 @@ int CLS_ChannelTargetEntityDAO::UpdateChannelTargetCaption(const QString& _qstrH
                                                            const QString& _qstrStatusCaption)
 {
     QMap<QString, QVariant> mapBind{{":statusCaption", captionOrDefault(_qstrStatusCaption)}};
-    const QString qstrSql = "UPDATE TAB_FACELIB_CHANNEL_REL SET S_STATUS_CAPTION=:statusCaption WHERE 1=1 " +
-                            bindingConditions(_qstrHostId, _qstrFaceLibId, _qstrChanId, mapBind);
-    return ExecuteEx(m_strDbName, qstrSql, mapBind);
+    const QString qstrConditions = bindingConditions(_qstrHostId, _qstrFaceLibId, _qstrChanId, mapBind);
+    if (qstrConditions.isEmpty()) {
+        DL_LOG(3, "CLS_ChannelTargetEntityDAO::UpdateChannelTargetCaption no host, library or channel");
+        return -1;
+    }
+    return ExecuteEx(
+        m_strDbName,
+        "UPDATE TAB_FACELIB_CHANNEL_REL SET S_STATUS_CAPTION=:statusCaption WHERE 1=1 " + qstrConditions,
+        mapBind);
 }

@@ -39,10 +39,11 @@ public:
     int GetBoundCount(const QString& _qstrFaceLibId);
     int IsTargetLibBoundChan(const QString& _qstrFaceLibId, const QString& _qstrChanId);
 
-    /// State and caption of the bindings matching every non-empty id.
+    /// State and caption of the bindings matching every non-empty id; -1 (level 3) when all three
+    /// are empty, which would change every binding.
     int UpdateChannelTargetStatus(const QString& _qstrHostId, const QString& _qstrFaceLibId, const QString& _qstrChanId,
                                   int _iStatus, const QString& _qstrStatusCaption);
-    /// Caption only; an empty caption is stored as "--".
+    /// Caption only, with the same conditions and refusal; an empty caption is stored as "--".
     int UpdateChannelTargetCaption(const QString& _qstrHostId, const QString& _qstrFaceLibId,
                                    const QString& _qstrChanId, const QString& _qstrStatusCaption);
 

@@ -36,17 +36,26 @@ QString inList(const QString& _qstrPrefix, const QStringList& _lstValues, QMap<Q
     return lstPlaceholders.join(',');
 }
 
+// A LIKE pattern (with ESCAPE '\\') matching any text that contains _qstrText as it stands: the
+// caller's '%' and '_' are plain characters.
+QString containsPattern(const QString& _qstrText)
+{
+    QString qstrEscaped = _qstrText;
+    qstrEscaped.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
+    return '%' + qstrEscaped + '%';
+}
+
 // The name, number and sex filters of the member listing and its count.
 QString memberFilters(const STRCT_FacePersonQuery& _query, QMap<QString, QVariant>& _mapBind)
 {
     QString qstrSql;
     if (!_query.m_qstrName.isEmpty()) {
-        qstrSql += "AND INFO.S_NAME like :strName";
-        _mapBind.insert(":strName", '%' + _query.m_qstrName + '%');
+        qstrSql += "AND INFO.S_NAME like :strName ESCAPE '\\'";
+        _mapBind.insert(":strName", containsPattern(_query.m_qstrName));
     }
     if (!_query.m_qstrNumber.isEmpty()) {
-        qstrSql += " AND INFO.S_NUMBER like :strNumber";
-        _mapBind.insert(":strNumber", '%' + _query.m_qstrNumber + '%');
+        qstrSql += " AND INFO.S_NUMBER like :strNumber ESCAPE '\\'";
+        _mapBind.insert(":strNumber", containsPattern(_query.m_qstrNumber));
     }
     if (_query.m_iSex >= 0) {
         qstrSql += " AND INFO.I_SEX like '%" + QString::number(_query.m_iSex) + "%'";
@@ -145,12 +154,15 @@ int CLS_FaceInfoEntityDAO::UpdatePerson(const CLS_FaceInfoEntity& _person)
 
 int CLS_FaceInfoEntityDAO::RemovePersonFromLib(const QString& _qstrPersonId, const QString& _qstrFaceLibId)
 {
-    return ExecuteTransactionEx(m_strDbName,
-                                {"DELETE FROM TAB_PERSON_INFO WHERE S_ID =:id",
-                                 "DELETE FROM TAB_FACELIB_PERSON_REL WHERE S_PERSON_ID =:personId AND S_FACELIB_ID = "
-                                 ":facelibID"},
-                                {{{":id", _qstrPersonId}},
-                                 {{":personId", _qstrPersonId}, {":facelibID", _qstrFaceLibId}}});
+    // The membership goes first; the person row only when no other library still holds it.
+    return ExecuteTransactionEx(
+        m_strDbName,
+        {"DELETE FROM TAB_FACELIB_PERSON_REL WHERE S_PERSON_ID =:personId AND S_FACELIB_ID = "
+         ":facelibID",
+         "DELETE FROM TAB_PERSON_INFO WHERE S_ID =:id AND NOT EXISTS (SELECT 1 FROM "
+         "TAB_FACELIB_PERSON_REL WHERE S_PERSON_ID =:heldId)"},
+        {{{":personId", _qstrPersonId}, {":facelibID", _qstrFaceLibId}},
+         {{":id", _qstrPersonId}, {":heldId", _qstrPersonId}}});
 }
 
 int CLS_FaceInfoEntityDAO::RemovePersonsOfLibs(const QStringList& _lstFaceLibIds)
@@ -160,10 +172,14 @@ int CLS_FaceInfoEntityDAO::RemovePersonsOfLibs(const QStringList& _lstFaceLibIds
     }
     QMap<QString, QVariant> mapPersons;
     QMap<QString, QVariant> mapRels;
+    // A member that another library also holds stays, with that membership.
     const QString qstrPersons =
-        "DELETE FROM TAB_PERSON_INFO WHERE TAB_PERSON_INFO.s_Id IN ( SELECT S_PERSON_ID FROM TAB_FACELIB_PERSON_REL "
-        "WHERE S_FACELIB_ID IN (" +
-        inList("faceLibInfo", _lstFaceLibIds, mapPersons) + "))";
+        "DELETE FROM TAB_PERSON_INFO WHERE TAB_PERSON_INFO.s_Id IN ( SELECT S_PERSON_ID FROM "
+        "TAB_FACELIB_PERSON_REL WHERE S_FACELIB_ID IN (" +
+        inList("faceLibInfo", _lstFaceLibIds, mapPersons) +
+        ")) AND NOT EXISTS (SELECT 1 FROM TAB_FACELIB_PERSON_REL OTHER WHERE "
+        "OTHER.S_PERSON_ID = TAB_PERSON_INFO.S_ID AND OTHER.S_FACELIB_ID NOT IN (" +
+        inList("keptLib", _lstFaceLibIds, mapPersons) + "))";
     const QString qstrRels = "DELETE FROM TAB_FACELIB_PERSON_REL WHERE S_FACELIB_ID IN (" +
                              inList("faceLibId", _lstFaceLibIds, mapRels) + ")";
     return ExecuteTransactionEx(m_strDbName, {qstrPersons, qstrRels}, {mapPersons, mapRels});

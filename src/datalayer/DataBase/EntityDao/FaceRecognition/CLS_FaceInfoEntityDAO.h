@@ -23,9 +23,11 @@ public:
     int AddPerson(const CLS_FaceInfoEntity& _person, const QString& _qstrFaceLibId);
     /// Every field of the person S_ID.
     int UpdatePerson(const CLS_FaceInfoEntity& _person);
-    /// The person and its membership in the library, in one transaction.
+    /// The person's membership in the library and, when no other library holds the person, the
+    /// person row, in one transaction.
     int RemovePersonFromLib(const QString& _qstrPersonId, const QString& _qstrFaceLibId);
-    /// Every member of the libraries and their memberships, in one transaction; 0 for none.
+    /// The memberships in the libraries and every member that no other library holds, in one
+    /// transaction; 0 for none.
     int RemovePersonsOfLibs(const QStringList& _lstFaceLibIds);
 
     // Counts, -1 when the read failed.

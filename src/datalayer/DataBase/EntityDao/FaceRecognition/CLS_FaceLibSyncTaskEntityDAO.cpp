@@ -181,11 +181,16 @@ int CLS_FaceLibSyncTaskEntityDAO::GetSyncTask(const QString& _qstrHostId, const 
             " AND S_TARGETLIB_ID =:FaceLibId "
             " AND S_CHAN_ID =:ChanId "
             " AND ( I_OPT_CMD = 4 OR I_OPT_CMD = 5)";
-        if (readTasks(m_strDbName, qstrWithPerson, mapBind, _vecTasks) != 0 ||
-            readTasks(m_strDbName, qstrDeletes, mapBind, _vecDeleteTasks) != 0) {
+        // Read whole before the caller's lists are replaced: they hold this binding's tasks only.
+        QVector<CLS_FaceLibSyncTaskEntity> vecTasks;
+        QVector<CLS_FaceLibSyncTaskEntity> vecDeleteTasks;
+        if (readTasks(m_strDbName, qstrWithPerson, mapBind, vecTasks) != 0 ||
+            readTasks(m_strDbName, qstrDeletes, mapBind, vecDeleteTasks) != 0) {
             DL_LOG(2, "CLS_FaceLibSyncTaskEntityDAO::GetSyncTask pRecSet=null");
             return -1;
         }
+        _vecTasks.swap(vecTasks);
+        _vecDeleteTasks.swap(vecDeleteTasks);
         return 0;
     } catch (const std::exception&) {
         DL_LOG(4, "CLS_FaceLibSyncTaskEntityDAO::GetSyncTask catch");
@@ -286,8 +291,14 @@ int CLS_FaceLibSyncTaskEntityDAO::DeleteFailTask(const STRCT_FaceSyncTaskQuery& 
         query.m_qstrChanId = _query.m_qstrChanId;
         query.m_iOptCmd = _query.m_iOptCmd;
         QMap<QString, QVariant> mapBind;
-        const QString qstrSql = "DELETE FROM TAB_FACELIB_HOST_SYNC_FAIL WHERE 1=1" + failCriteria(query, mapBind);
-        return ExecuteEx(m_strDbName, qstrSql, mapBind);
+        const QString qstrCriteria = failCriteria(query, mapBind);
+        // No criterion would delete every failed task of every library.
+        if (qstrCriteria.isEmpty()) {
+            DL_LOG(3, "CLS_FaceLibSyncTaskEntityDAO::DeleteFailTask no criteria");
+            return -1;
+        }
+        return ExecuteEx(m_strDbName, "DELETE FROM TAB_FACELIB_HOST_SYNC_FAIL WHERE 1=1" + qstrCriteria,
+                         mapBind);
     } catch (const std::exception&) {
         DL_LOG(4, "CLS_FaceLibSyncTaskEntityDAO::DeleteFailTask catch");
     }

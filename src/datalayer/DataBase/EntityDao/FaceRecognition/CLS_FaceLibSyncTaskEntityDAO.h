@@ -21,7 +21,8 @@ public:
     /// stored as "null".
     int InsertStaffTask(const CLS_FaceLibSyncTaskEntity& _task);
     /// The pending tasks of one binding: _vecTasks those whose person exists (with its data),
-    /// _vecDeleteTasks those of commands 4 and 5, which need no person.
+    /// _vecDeleteTasks those of commands 4 and 5, which need no person. Both lists are replaced
+    /// on success and left as they were on failure.
     int GetSyncTask(const QString& _qstrHostId, const QString& _qstrFaceLibId, const QString& _qstrChanId,
                     QVector<CLS_FaceLibSyncTaskEntity>& _vecTasks, QVector<CLS_FaceLibSyncTaskEntity>& _vecDeleteTasks);
     /// One pending task. 0 when found, -1 when missing or the read failed.
@@ -37,7 +38,8 @@ public:
     /// Number of distinct members of the library with a failed add, change or delete (commands
     /// 1 to 3), on the host and channel when given; -1 when the read failed.
     int GetFailPersonCount(const QString& _qstrFaceLibId, const QString& _qstrHostId, const QString& _qstrChanId);
-    /// Removes the failed tasks matching the person, library, host, channel and command criteria.
+    /// Removes the failed tasks matching the person, library, host, channel and command criteria;
+    /// -1 (level 3) when none of them is set.
     int DeleteFailTask(const STRCT_FaceSyncTaskQuery& _query);
     /// Moves a failed task back into the queue and sets the bindings of its host and library to
     /// state 3 (one transaction per task). 0 also when there is no such task.

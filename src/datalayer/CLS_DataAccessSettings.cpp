@@ -149,7 +149,8 @@ STRCT_DomainServerInfo CLS_DataAccess::GetDomainServerInfo()
 int CLS_DataAccess::GetSoftwareType(QString& _strType)
 {
     QString strType;
-    const int iRet = GetConfigValue(CLS_ConfigDAO::kSysConfig, QStringLiteral("SoftwareType"), QString(), strType);
+    const int iRet =
+        GetConfigValue(CLS_ConfigDAO::kSysConfig, QStringLiteral("SoftwareType"), QString(), strType);
     if (iRet != 0) {
         DL_LOG(2, "CLS_DataAccess::GetSoftwareType iRet = %d", iRet);
         return iRet < 0 ? iRet : -1;

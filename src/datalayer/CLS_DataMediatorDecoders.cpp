@@ -70,7 +70,8 @@ void takeDecoderValues(const STRCT_Decoder& _from, STRCT_Decoder& _to)
 bool readJoinTemplates(QJsonArray& _arrTemplates, const char* _pszOperation)
 {
     QString qstrJson;
-    const int iRet = CLS_DataAccess::GetInstance().GetConfigValue(kViewConfig, kJoinTemplate, QString(), qstrJson);
+    const int iRet =
+        CLS_DataAccess::GetInstance().GetConfigValue(kViewConfig, kJoinTemplate, QString(), qstrJson);
     if (iRet != 0) {
         DL_LOG(2, "%s GetConfigValue iRet = %d", _pszOperation, iRet);
         return false;

@@ -74,8 +74,9 @@ STRCT_PassageQuery january()
 
 QString joinTemplates()
 {
-    return text(kMain, "SELECT S_VALUE FROM TAB_CONFIG_USER_COMMON WHERE S_MAIN_TYPE = 'MAINTYPE_VIEWCONFIG' AND "
-                       "S_SUB_TYPE = 'JoinTemplate'");
+    return text(kMain,
+                "SELECT S_VALUE FROM TAB_CONFIG_USER_COMMON WHERE S_MAIN_TYPE = 'MAINTYPE_VIEWCONFIG' AND "
+                "S_SUB_TYPE = 'JoinTemplate'");
 }
 
 // What the operations could change, as text per store.
@@ -90,7 +91,8 @@ QMap<QString, QString> storedState()
         {"cars", text(kIntelligent, "SELECT COUNT(*) FROM TAB_CAR_HISTORY" + strMonth)},
         {"pads", text(kIntelligent, "SELECT COUNT(*) FROM TAB_PAD_HISTORY" + strMonth)},
         {"ways", text(kIntelligent, "SELECT COUNT(*) FROM TAB_WAY_HISTORY" + strMonth)},
-        {"passenger flow", text(kFlow, "SELECT group_concat(I_IN_NUMBER) FROM TAB_PASSENGERFLOW_INFO" + strMonth)},
+        {"passenger flow",
+         text(kFlow, "SELECT group_concat(I_IN_NUMBER) FROM TAB_PASSENGERFLOW_INFO" + strMonth)},
         {"recording files",
          text(kRecord, "SELECT COUNT(*) FROM TAB_REC_FILE" + IntegrationEnvironment::instance().sysId())},
     };
@@ -123,7 +125,9 @@ std::vector<Operation> settingsReaders()
          }},
         {"AddFaceCapture", [](CLS_DataMediator& m) { return m.AddFaceCapture(capture()) < 0; }},
         {"AddTransactionForAddFaceCapture",
-         [](CLS_DataMediator& m) { return !m.AddTransactionForAddFaceCapture({capture(), capture()}); }},
+         [](CLS_DataMediator& m) {
+             return !m.AddTransactionForAddFaceCapture({capture(), capture()});
+         }},
         {"AddPassengerFlowInfo", [](CLS_DataMediator& m) { return m.AddPassengerFlowInfo(flow()) < 0; }},
         {"InsertTemplate", [](CLS_DataMediator& m) { return m.InsertTemplate("New", "dec", 1, {}) < 0; }},
         {"GetTemplate",
@@ -140,9 +144,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(waitFor([] { return status() == 1; }, 20000)) << status();
-        ASSERT_EQ(CLS_DataAccess::GetInstance().SetConfigValue("MAINTYPE_VIEWCONFIG", "JoinTemplate", kTemplates, ""),
+        ASSERT_EQ(CLS_DataAccess::GetInstance().SetConfigValue("MAINTYPE_VIEWCONFIG", "JoinTemplate",
+                                                               kTemplates, ""),
                   0);
-        ASSERT_EQ(CLS_DataAccess::GetInstance().SetConfigValue("MAINTYPE_SYSCONFIG", "SoftwareType", "standard", ""),
+        ASSERT_EQ(CLS_DataAccess::GetInstance().SetConfigValue("MAINTYPE_SYSCONFIG", "SoftwareType",
+                                                               "standard", ""),
                   0);
     }
 
@@ -155,10 +161,13 @@ TEST_F(FailedReads, ASettingsReadRefusedWhileTheServerRunsStoresNothingAndKeepsT
     // common "JoinTemplate" row would still go through.
     QStringList lstHidden;
     for (const QString& strTable :
-         {QString("TAB_CONFIG_USER_PERSONAL"), "TAB_CONFIG_USER_PERSONAL" + IntegrationEnvironment::instance().sysId()}) {
-        if (scalar(kMain, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = :n", {{":n", strTable}}) ==
-            1) {
-            ASSERT_EQ(itest::exec(kMain, "ALTER TABLE \"" + strTable + "\" RENAME TO \"" + strTable + "_hidden\""), 0);
+         {QString("TAB_CONFIG_USER_PERSONAL"),
+          "TAB_CONFIG_USER_PERSONAL" + IntegrationEnvironment::instance().sysId()}) {
+        if (scalar(kMain, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = :n",
+                   {{":n", strTable}}) == 1) {
+            ASSERT_EQ(
+                itest::exec(kMain, "ALTER TABLE \"" + strTable + "\" RENAME TO \"" + strTable + "_hidden\""),
+                0);
             lstHidden << strTable;
         }
     }
@@ -174,7 +183,8 @@ TEST_F(FailedReads, ASettingsReadRefusedWhileTheServerRunsStoresNothingAndKeepsT
     }
     const QMap<QString, QString> after = storedState();
     for (const QString& strTable : lstHidden) {
-        EXPECT_EQ(itest::exec(kMain, "ALTER TABLE \"" + strTable + "_hidden\" RENAME TO \"" + strTable + "\""), 0);
+        EXPECT_EQ(
+            itest::exec(kMain, "ALTER TABLE \"" + strTable + "_hidden\" RENAME TO \"" + strTable + "\""), 0);
     }
     EXPECT_EQ(after, before) << dump(after);
 
@@ -232,16 +242,19 @@ TEST_F(FailedReads, ZEveryOperationFailsWhileTheServerIsDownAndNothingChanges)
     std::vector<Operation> ops = settingsReaders();
     const std::vector<Operation> listingReaders = {
         // deletions
-        {"DeleteFaceCaptureByIds", [&](CLS_DataMediator& d) { return d.DeleteFaceCaptureByIds(faceIds) < 0; }},
+        {"DeleteFaceCaptureByIds",
+         [&](CLS_DataMediator& d) { return d.DeleteFaceCaptureByIds(faceIds) < 0; }},
         {"DeleteAllFaceCapture", [](CLS_DataMediator& d) { return d.DeleteAllFaceCapture() < 0; }},
         {"DelCarPicRec", [&](CLS_DataMediator& d) { return d.DelCarPicRec(carIds) < 0; }},
         {"DelPadPicRec", [&](CLS_DataMediator& d) { return d.DelPadPicRec(padIds) < 0; }},
         {"DelWayPicRec", [&](CLS_DataMediator& d) { return d.DelWayPicRec(wayIds) < 0; }},
-        {"DelBehaviorAnalysisPicRec", [&](CLS_DataMediator& d) { return d.DelBehaviorAnalysisPicRec(snapIds) < 0; }},
+        {"DelBehaviorAnalysisPicRec",
+         [&](CLS_DataMediator& d) { return d.DelBehaviorAnalysisPicRec(snapIds) < 0; }},
         {"DeleteAllCarPicData", [](CLS_DataMediator& d) { return d.DeleteAllCarPicData() < 0; }},
         {"DeleteAllPadPicData", [](CLS_DataMediator& d) { return d.DeleteAllPadPicData() < 0; }},
         {"DeleteAllWayPicData", [](CLS_DataMediator& d) { return d.DeleteAllWayPicData() < 0; }},
-        {"DeleteAllBehaviorAnalysisData", [](CLS_DataMediator& d) { return d.DeleteAllBehaviorAnalysisData() < 0; }},
+        {"DeleteAllBehaviorAnalysisData",
+         [](CLS_DataMediator& d) { return d.DeleteAllBehaviorAnalysisData() < 0; }},
         {"DeletePassengerFlowInfoBefore",
          [](CLS_DataMediator& d) { return d.DeletePassengerFlowInfoBefore("209901") < 0; }},
         // monthly reads
@@ -272,8 +285,8 @@ TEST_F(FailedReads, ZEveryOperationFailsWhileTheServerIsDownAndNothingChanges)
         {"SearchPassengerFlowTotal",
          [](CLS_DataMediator&) {
              STRCT_PassengerFlowCounts counts;
-             return CLS_DataAccess::GetInstance().SearchPassengerFlowTotal("r1", "2024-01-01 00:00:00", "202401",
-                                                                           counts) < 0;
+             return CLS_DataAccess::GetInstance().SearchPassengerFlowTotal("r1", "2024-01-01 00:00:00",
+                                                                           "202401", counts) < 0;
          }},
         {"QueryCarHistory",
          [](CLS_DataMediator& d) {

@@ -112,7 +112,8 @@ TEST_F(Partitions, GetTablesAppendsAndReportsFailure)
     EXPECT_TRUE(log.has(1, "CLS_RemoteDBHandler::PartitionGetTables SendTextMessage return null."));
     for (const char* pszAnswer :
          {"not json", R"({"result":"ERROR","reason":"busy"})", R"({"result":"OK","data":{}})",
-          R"({"result":"OK","data":{"tables":"T202403"}})", R"({"result":"OK","data":{"tables":["T202403",7]}})"}) {
+          R"({"result":"OK","data":{"tables":"T202403"}})",
+          R"({"result":"OK","data":{"tables":["T202403",7]}})"}) {
         answer(0, pszAnswer);
         EXPECT_EQ(CLS_BaseEntityDAO::PartitionGetTables("Tessel", "T", "", "", tables), -1) << pszAnswer;
         EXPECT_EQ(tables.size(), 3) << pszAnswer;

@@ -198,9 +198,10 @@ int CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetCount(const CLS_BehaviorAn
         Binds mapBind;
         const QString qstrWhere = Conditions(_search, mapBind);
         QVector<QString> vecTables;
-        const int iList = MonthlyTables::List(m_strDbName, kTable, MonthlyTables::MonthOf(_search.m_strStartTime),
-                                              MonthlyTables::MonthOf(_search.m_strEndTime), vecTables,
-                                              "CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetCount");
+        const int iList =
+            MonthlyTables::List(m_strDbName, kTable, MonthlyTables::MonthOf(_search.m_strStartTime),
+                                MonthlyTables::MonthOf(_search.m_strEndTime), vecTables,
+                                "CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetCount");
         if (iList != 0) {
             return iList;
         }

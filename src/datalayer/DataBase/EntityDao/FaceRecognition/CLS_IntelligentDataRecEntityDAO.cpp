@@ -287,8 +287,8 @@ int CLS_IntelligentDataRecEntityDAO::GetFaceCaptureCount(const CLS_IntelligentDa
         Binds mapBind;
         const QString strWhere = SearchConditions(_search, mapBind);
         QVector<QString> vecTables;
-        const int iList = ListTables(MonthOf(_search.m_strStartTime), MonthOf(_search.m_strEndTime), vecTables,
-                                     "CLS_IntelligentDataRecEntityDAO::GetFaceCaptureCount");
+        const int iList = ListTables(MonthOf(_search.m_strStartTime), MonthOf(_search.m_strEndTime),
+                                     vecTables, "CLS_IntelligentDataRecEntityDAO::GetFaceCaptureCount");
         if (iList != 0) {
             return iList;
         }
@@ -391,8 +391,8 @@ QDateTime CLS_IntelligentDataRecEntityDAO::GetEarliestFaceCaptureTime()
 {
     return Guarded("CLS_IntelligentDataRecEntityDAO::GetEarliestFaceCaptureTime", QDateTime(), [&] {
         QVector<QString> vecTables;
-        if (ListTables(QString(), QString(), vecTables, "CLS_IntelligentDataRecEntityDAO::GetEarliestFaceCaptureTime") !=
-            0) {
+        if (ListTables(QString(), QString(), vecTables,
+                       "CLS_IntelligentDataRecEntityDAO::GetEarliestFaceCaptureTime") != 0) {
             return QDateTime();
         }
         for (const QString& strTable : qAsConst(vecTables)) {
@@ -417,12 +417,12 @@ int CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptures(int _iCount,
                                                            QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures)
 {
     return Guarded("CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptures", -1, [&] {
-        return ReadEntities(PartitionExecuteQuery(m_strDbName,
-                                                  "select  * from TAB_INTELLIGENT_FACE_CAPTURE order by DT_CAPTURE "
-                                                  "asc, I_SEQ asc",
-                                                  QString(), kTable, QString(), QString(), 0, PageSize(_iCount),
-                                                  QString()),
-                            _vecCaptures, &CLS_IntelligentDataRecEntityDAO::LoadFaceCapture);
+        return ReadEntities(
+            PartitionExecuteQuery(m_strDbName,
+                                  "select  * from TAB_INTELLIGENT_FACE_CAPTURE order by DT_CAPTURE "
+                                  "asc, I_SEQ asc",
+                                  QString(), kTable, QString(), QString(), 0, PageSize(_iCount), QString()),
+            _vecCaptures, &CLS_IntelligentDataRecEntityDAO::LoadFaceCapture);
     });
 }
 
@@ -430,8 +430,8 @@ qint64 CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptureSize(int _iCount)
 {
     return Guarded("CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptureSize", qint64(-1), [&] {
         const Rows rows(PartitionExecuteQuery(
-            m_strDbName, "select * from TAB_INTELLIGENT_FACE_CAPTURE order by DT_CAPTURE asc,I_SEQ asc", QString(),
-            kTable, QString(), QString(), 0, PageSize(_iCount), QString()));
+            m_strDbName, "select * from TAB_INTELLIGENT_FACE_CAPTURE order by DT_CAPTURE asc,I_SEQ asc",
+            QString(), kTable, QString(), QString(), 0, PageSize(_iCount), QString()));
         if (rows.Failed()) {
             DL_LOG(2, "CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptureSize pRecSet == nullptr");
             return qint64(-1);
@@ -462,8 +462,8 @@ qint64 CLS_IntelligentDataRecEntityDAO::GetFaceCaptureSizeBefore(const QString& 
 {
     return Guarded("CLS_IntelligentDataRecEntityDAO::GetFaceCaptureSizeBefore", qint64(-1), [&] {
         QVector<QString> vecTables;
-        if (ListTables(QString(), MonthOf(_strTime), vecTables, "CLS_IntelligentDataRecEntityDAO::GetFaceCaptureSizeBefore") !=
-            0) {
+        if (ListTables(QString(), MonthOf(_strTime), vecTables,
+                       "CLS_IntelligentDataRecEntityDAO::GetFaceCaptureSizeBefore") != 0) {
             return qint64(-1);
         }
         qint64 i64Total = 0;
@@ -493,8 +493,8 @@ int CLS_IntelligentDataRecEntityDAO::DeleteFaceCaptureByIds(const QList<QPair<QS
     }
     const int iRet = Guarded("CLS_IntelligentDataRecEntityDAO::DeleteFaceCaptureByIds", -1, [&] {
         QVector<QString> vecTables;
-        const int iList =
-            ListTables(QString(), QString(), vecTables, "CLS_IntelligentDataRecEntityDAO::DeleteFaceCaptureByIds");
+        const int iList = ListTables(QString(), QString(), vecTables,
+                                     "CLS_IntelligentDataRecEntityDAO::DeleteFaceCaptureByIds");
         if (iList != 0) {
             return iList;
         }
@@ -519,15 +519,16 @@ int CLS_IntelligentDataRecEntityDAO::DeleteAllFaceCapture()
 {
     return Guarded("CLS_IntelligentDataRecEntityDAO::DeleteAllFaceCapture", -1, [&] {
         QVector<QString> vecTables;
-        const int iList =
-            ListTables(QString(), QString(), vecTables, "CLS_IntelligentDataRecEntityDAO::DeleteAllFaceCapture");
+        const int iList = ListTables(QString(), QString(), vecTables,
+                                     "CLS_IntelligentDataRecEntityDAO::DeleteAllFaceCapture");
         if (iList != 0) {
             return iList;
         }
         QMap<QString, QVector<QString>> mapBySuffix;
         const int iPrefix = static_cast<int>(qstrlen(kTable));
         for (const QString& strTable : qAsConst(vecTables)) {
-            mapBySuffix.insert(strTable.mid(iPrefix), {QStringLiteral("Delete From TAB_INTELLIGENT_FACE_CAPTURE")});
+            mapBySuffix.insert(strTable.mid(iPrefix),
+                               {QStringLiteral("Delete From TAB_INTELLIGENT_FACE_CAPTURE")});
         }
         return mapBySuffix.isEmpty() ? 0 : PartitionExecuteTransaction(m_strDbName, kTable, mapBySuffix);
     });

@@ -116,9 +116,9 @@ int CLS_PassageHistoryDAO::QueryPage(const STRCT_PassageQuery& _query, QVector<R
 {
     return Guarded(m_layout.queryLog, -1, [&] {
         QVector<QString> vecTables;
-        const int iList = MonthlyTables::List(m_strDbName, QLatin1String(m_layout.table),
-                                              MonthlyTables::MonthOf(_query.m_qstrStartTime),
-                                              MonthlyTables::MonthOf(_query.m_qstrEndTime), vecTables, m_layout.queryLog);
+        const int iList = MonthlyTables::List(
+            m_strDbName, QLatin1String(m_layout.table), MonthlyTables::MonthOf(_query.m_qstrStartTime),
+            MonthlyTables::MonthOf(_query.m_qstrEndTime), vecTables, m_layout.queryLog);
         if (iList != 0) {
             return iList;
         }
@@ -145,9 +145,9 @@ int CLS_PassageHistoryDAO::Count(const STRCT_PassageQuery& _query)
 {
     return Guarded(m_layout.countLog, -1, [&] {
         QVector<QString> vecTables;
-        const int iList = MonthlyTables::List(m_strDbName, QLatin1String(m_layout.table),
-                                              MonthlyTables::MonthOf(_query.m_qstrStartTime),
-                                              MonthlyTables::MonthOf(_query.m_qstrEndTime), vecTables, m_layout.countLog);
+        const int iList = MonthlyTables::List(
+            m_strDbName, QLatin1String(m_layout.table), MonthlyTables::MonthOf(_query.m_qstrStartTime),
+            MonthlyTables::MonthOf(_query.m_qstrEndTime), vecTables, m_layout.countLog);
         if (iList != 0) {
             return iList;
         }

@@ -45,7 +45,8 @@ int DeleteByIds(const QString& _qstrDbName, const QString& _qstrTemplate,
                 const QList<QPair<QString, QString>>& _lstIdTimes)
 {
     QVector<QString> vecTables;
-    const int iList = List(_qstrDbName, _qstrTemplate, QString(), QString(), vecTables, "MonthlyTables::DeleteByIds");
+    const int iList =
+        List(_qstrDbName, _qstrTemplate, QString(), QString(), vecTables, "MonthlyTables::DeleteByIds");
     if (iList != 0) {
         return iList;
     }
@@ -75,7 +76,8 @@ int DeleteByIds(const QString& _qstrDbName, const QString& _qstrTemplate,
 int DeleteAll(const QString& _qstrDbName, const QString& _qstrTemplate)
 {
     QVector<QString> vecTables;
-    const int iList = List(_qstrDbName, _qstrTemplate, QString(), QString(), vecTables, "MonthlyTables::DeleteAll");
+    const int iList =
+        List(_qstrDbName, _qstrTemplate, QString(), QString(), vecTables, "MonthlyTables::DeleteAll");
     if (iList != 0) {
         return iList;
     }

@@ -89,8 +89,8 @@ private:
     /// Sets _vecTables to the monthly tables between the two months (both included; empty:
     /// open). 0, or the listing's negative code (logged under _pszOperation) with _vecTables
     /// empty: a failed listing is never "no table".
-    int ListInfoTables(const QString& _strStartMonth, const QString& _strEndMonth, QVector<QString>& _vecTables,
-                       const char* _pszOperation);
+    int ListInfoTables(const QString& _strStartMonth, const QString& _strEndMonth,
+                       QVector<QString>& _vecTables, const char* _pszOperation);
 };
 
 #endif  // CLS_PASSENGERFLOWDAO_H

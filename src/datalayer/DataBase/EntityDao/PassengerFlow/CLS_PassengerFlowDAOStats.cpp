@@ -114,8 +114,8 @@ int CLS_PassengerFlowDAO::SearchTotal(const QString& _strRegionID, const QString
         const QString strClearDate = clear.isValid() ? Day(clear.date()) : QString();
         const QString strClearTime = clear.isValid() ? clear.time().toString(QStringLiteral("hh:mm:ss")) : QString();
         QVector<QString> vecTables;
-        const int iList = ListInfoTables(clear.isValid() ? Month(clear.date()) : QString(), _strNowMonth, vecTables,
-                                         "CLS_PassengerFlowDAO::SearchTotal");
+        const int iList = ListInfoTables(clear.isValid() ? Month(clear.date()) : QString(), _strNowMonth,
+                                         vecTables, "CLS_PassengerFlowDAO::SearchTotal");
         if (iList != 0) {
             return iList;
         }
@@ -195,8 +195,8 @@ int CLS_PassengerFlowDAO::GetStatistics(const CLS_PassengerFlowStatisticConditio
         const QString strKeyColumn = _condition.m_iPeriod == Condition::pdDay ? "DT_TIME" : "DT_DATE";
         const QString strChannels = BindList(":ChannelObjID", _condition.m_qlstChannelObjIDs, binds);
         QVector<QString> vecTables;
-        const int iList =
-            ListInfoTables(Month(first), Month(next.addDays(-1)), vecTables, "CLS_PassengerFlowDAO::GetStatistics");
+        const int iList = ListInfoTables(Month(first), Month(next.addDays(-1)), vecTables,
+                                         "CLS_PassengerFlowDAO::GetStatistics");
         if (iList != 0) {
             return iList;
         }
@@ -241,8 +241,8 @@ int CLS_PassengerFlowDAO::DeletePassengerFlowInfoBefore(const QString& _strMonth
         }
         const int iMonth = _strMonth.toInt();
         QVector<QString> vecTables;
-        int iResult =
-            ListInfoTables(QString(), QString(), vecTables, "CLS_PassengerFlowDAO::DeletePassengerFlowInfoBefore");
+        int iResult = ListInfoTables(QString(), QString(), vecTables,
+                                     "CLS_PassengerFlowDAO::DeletePassengerFlowInfoBefore");
         if (iResult != 0) {
             return iResult;
         }

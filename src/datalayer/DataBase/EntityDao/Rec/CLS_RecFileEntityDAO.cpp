@@ -240,11 +240,12 @@ qint64 CLS_RecFileEntityDAO::GetOldestRecordFileLength(int _iCount)
 {
     return Guarded("CLS_RecFileEntityDAO::GetOldestRecordFileLength", qint64(-1), [&] {
         // The count goes in as given: "LIMIT 0,-1" sums every file.
-        const Rows rows(QueryOwn(m_strDbName,
-                                 "SELECT SUM(I_LENGTH) I_LENGTH_SUM FROM (SELECT I_LENGTH FROM TAB_REC_FILE ORDER "
-                                 "BY I_ID LIMIT 0," +
-                                     IntToString(_iCount) + ")",
-                                 QString()));
+        const Rows rows(
+            QueryOwn(m_strDbName,
+                     "SELECT SUM(I_LENGTH) I_LENGTH_SUM FROM (SELECT I_LENGTH FROM TAB_REC_FILE ORDER "
+                     "BY I_ID LIMIT 0," +
+                         IntToString(_iCount) + ")",
+                     QString()));
         if (rows.Failed()) {
             DL_LOG(2, "CLS_RecFileEntityDAO::GetOldestRecordFileLength pRecSet == nullptr");
             return qint64(-1);

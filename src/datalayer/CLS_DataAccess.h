@@ -210,8 +210,11 @@ public:
 
     // ---- settings and configuration ----
     // Forwarders to CLS_ConfigDAO and the dictionary DAOs.
-    /// One setting; empty when missing.
+    /// One setting; empty when missing, and when the read failed.
     QString GetConfigValue(QString _strMainType, QString _strSubType, QString _strUserID);
+    /// One setting into _strValue (empty when missing); 0, or -1 when the read failed.
+    int GetConfigValue(const QString& _strMainType, const QString& _strSubType, const QString& _strUserID,
+                       QString& _strValue);
     /// Writes one existing setting (common row first, else personal). 0 or the failure.
     int SetConfigValue(QString _strMainType, QString _strSubType, QString _strValue, QString _strUserID);
     /// Every key → value of a group, personal values over common ones.
@@ -234,7 +237,10 @@ public:
     STRCT_DomainServerInfo GetDomainServerInfo();
     /// The "SoftwareType" setting, "r480" when it is missing. With "r480" the alarm-record,
     /// face-capture and passenger-flow operations fill their outputs and report success but
-    /// store nothing.
+    /// store nothing. 0, or -1 (logged, _strType untouched) when the read failed: those
+    /// operations then fail instead of reading the failure as "r480".
+    int GetSoftwareType(QString& _strType);
+    /// The same; empty text when the read failed.
     QString GetSoftwareType();
     static const char* const kSoftwareTypeNoRecords;  ///< "r480"
 

@@ -32,8 +32,16 @@ T guarded(const char* _pszOperation, T _failure, F&& _call)
 
 QString CLS_DataAccess::GetConfigValue(QString _strMainType, QString _strSubType, QString _strUserID)
 {
-    return guarded("CLS_DataAccess::GetConfigValue", QString(), [&] {
-        return CLS_ConfigDAO::GetInstance()->GetConfigValue(_strMainType, _strSubType, _strUserID);
+    QString strValue;
+    GetConfigValue(_strMainType, _strSubType, _strUserID, strValue);
+    return strValue;
+}
+
+int CLS_DataAccess::GetConfigValue(const QString& _strMainType, const QString& _strSubType,
+                                   const QString& _strUserID, QString& _strValue)
+{
+    return guarded("CLS_DataAccess::GetConfigValue", -1, [&] {
+        return CLS_ConfigDAO::GetInstance()->GetConfigValue(_strMainType, _strSubType, _strUserID, _strValue);
     });
 }
 
@@ -138,8 +146,21 @@ STRCT_DomainServerInfo CLS_DataAccess::GetDomainServerInfo()
                    [&] { return CLS_ConfigDAO::GetInstance()->GetDomainServerInfo(); });
 }
 
+int CLS_DataAccess::GetSoftwareType(QString& _strType)
+{
+    QString strType;
+    const int iRet =
+        GetConfigValue(CLS_ConfigDAO::kSysConfig, QStringLiteral("SoftwareType"), QString(), strType);
+    if (iRet != 0) {
+        DL_LOG(2, "CLS_DataAccess::GetSoftwareType iRet = %d", iRet);
+        return iRet < 0 ? iRet : -1;
+    }
+    _strType = strType.isEmpty() ? QString::fromLatin1(kSoftwareTypeNoRecords) : strType;
+    return 0;
+}
+
 QString CLS_DataAccess::GetSoftwareType()
 {
-    const QString strType = GetConfigValue(CLS_ConfigDAO::kSysConfig, "SoftwareType", QString());
-    return strType.isEmpty() ? QString::fromLatin1(kSoftwareTypeNoRecords) : strType;
+    QString strType;
+    return GetSoftwareType(strType) == 0 ? strType : QString();
 }

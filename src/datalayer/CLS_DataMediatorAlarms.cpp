@@ -199,7 +199,12 @@ const AlarmLinkMap& CLS_DataMediator::GetAlarmLinkCache()
 bool CLS_DataMediator::InsertAlarmRecord(QString _strUserID, STRCT_NewAlarmRecord& _record)
 {
     CLS_DataAccess& access = CLS_DataAccess::GetInstance();
-    const QString strSoftwareType = access.GetSoftwareType();
+    QString strSoftwareType;
+    // Unknown whether storing is off: the alarm is not stored, and that is said.
+    if (access.GetSoftwareType(strSoftwareType) != 0) {
+        DL_LOG(2, "CLS_DataMediator::InsertAlarmRecord GetSoftwareType failed");
+        return false;
+    }
     if (strSoftwareType == QLatin1String(CLS_DataAccess::kSoftwareTypeNoRecords)) {
         _record.m_strAlarmTime = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
         _record.m_strRecordID = QUuid::createUuid().toString(QUuid::Id128);

@@ -64,11 +64,18 @@ void takeDecoderValues(const STRCT_Decoder& _from, STRCT_Decoder& _to)
     assignChanged(_to.m_iDecoderValue3, _from.m_iDecoderValue3);
 }
 
-// The parsed "JoinTemplate" setting; false (logged under _pszOperation) when it is no array.
+// The parsed "JoinTemplate" setting; false (logged under _pszOperation) when the read failed
+// or the value is no array. A failed read is never "no templates": written back, it would wipe
+// every stored template.
 bool readJoinTemplates(QJsonArray& _arrTemplates, const char* _pszOperation)
 {
-    const QString qstrJson =
-        CLS_DataAccess::GetInstance().GetConfigValue(kViewConfig, kJoinTemplate, QString());
+    QString qstrJson;
+    const int iRet =
+        CLS_DataAccess::GetInstance().GetConfigValue(kViewConfig, kJoinTemplate, QString(), qstrJson);
+    if (iRet != 0) {
+        DL_LOG(2, "%s GetConfigValue iRet = %d", _pszOperation, iRet);
+        return false;
+    }
     if (qstrJson.trimmed().isEmpty()) {
         _arrTemplates = QJsonArray();
         return true;

@@ -31,15 +31,20 @@ CLS_IntelligentDataRecEntity ToEntity(const STRCT_FaceParseResult& _result)
     return entity;
 }
 
-// True (logged) when the software type stores no captures.
-bool StoresNothing(const char* _pszOperation)
+// 1 (logged) when the software type stores no captures, 0 when it stores them, -1 (logged)
+// when the setting could not be read: then nothing is stored and the caller fails.
+int StoresNothing(const char* _pszOperation)
 {
-    const QString strType = CLS_DataAccess::GetInstance().GetSoftwareType();
+    QString strType;
+    if (CLS_DataAccess::GetInstance().GetSoftwareType(strType) != 0) {
+        DL_LOG(2, "%s GetSoftwareType failed", _pszOperation);
+        return -1;
+    }
     if (strType != QLatin1String(CLS_DataAccess::kSoftwareTypeNoRecords)) {
-        return false;
+        return 0;
     }
     DL_LOG(2, "%s SoftwareType=%s", _pszOperation, qUtf8Printable(strType));
-    return true;
+    return 1;
 }
 
 }  // namespace
@@ -58,8 +63,9 @@ bool CLS_DataMediator::DecodeFaceCapturePathToFaceParseResult(QString _strFilePa
 
 bool CLS_DataMediator::AddTransactionForAddFaceCapture(const QVector<STRCT_FaceParseResult>& _vecResults)
 {
-    if (StoresNothing("CLS_DataMediator::AddTransactionForAddFaceCapture")) {
-        return true;
+    const int iNothing = StoresNothing("CLS_DataMediator::AddTransactionForAddFaceCapture");
+    if (iNothing != 0) {
+        return iNothing > 0;
     }
     QVector<CLS_IntelligentDataRecEntity> vecEntities;
     vecEntities.reserve(_vecResults.size());
@@ -71,8 +77,9 @@ bool CLS_DataMediator::AddTransactionForAddFaceCapture(const QVector<STRCT_FaceP
 
 int CLS_DataMediator::AddFaceCapture(const STRCT_FaceParseResult& _result)
 {
-    if (StoresNothing("CLS_DataMediator::AddFaceCapture")) {
-        return 0;
+    const int iNothing = StoresNothing("CLS_DataMediator::AddFaceCapture");
+    if (iNothing != 0) {
+        return iNothing > 0 ? 0 : -1;
     }
     CLS_IntelligentDataRecEntity entity = ToEntity(_result);
     return CLS_DataAccess::GetInstance().AddFaceCapture(entity);

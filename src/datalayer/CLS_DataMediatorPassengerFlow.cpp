@@ -91,15 +91,20 @@ bool StepAlarm(const QString& _strRegionID, qint32 _iCount, qint32& _iState, QMa
     return false;
 }
 
-// True (logged) when the software type stores no counts.
-bool StoresNothing()
+// 1 (logged) when the software type stores no counts, 0 when it stores them, -1 (logged)
+// when the setting could not be read: then nothing is stored and the caller fails.
+int StoresNothing()
 {
-    const QString strType = CLS_DataAccess::GetInstance().GetSoftwareType();
+    QString strType;
+    if (CLS_DataAccess::GetInstance().GetSoftwareType(strType) != 0) {
+        DL_LOG(2, "CLS_DataMediator::AddPassengerFlowInfo GetSoftwareType failed");
+        return -1;
+    }
     if (strType != QLatin1String(CLS_DataAccess::kSoftwareTypeNoRecords)) {
-        return false;
+        return 0;
     }
     DL_LOG(2, "CLS_DataMediator::AddPassengerFlowInfo SoftwareType=%s", qUtf8Printable(strType));
-    return true;
+    return 1;
 }
 
 }  // namespace
@@ -156,8 +161,9 @@ void CLS_DataMediator::FoldPassengerFlowReport(const STRCT_PassengerFlowRegionPa
 
 int CLS_DataMediator::AddPassengerFlowInfo(const CLS_PassengerFlowEntity& _entity)
 {
-    if (StoresNothing()) {
-        return 0;
+    const int iNothing = StoresNothing();
+    if (iNothing != 0) {
+        return iNothing > 0 ? 0 : -1;
     }
     CLS_PassengerFlowEntity entity = _entity;
     entity.S_ID = QUuid::createUuid().toString(QUuid::Id128);

@@ -228,6 +228,15 @@ TEST_F(FaceCaptures, RetentionQueriesRunOverEveryMonth)
     ASSERT_EQ(m_mediator.GetOldestFaceCaptures(3, oldest.vec), 0);
     EXPECT_EQ(oldest.times(), QStringList({"2023-12-31 23:00:00#0", "2024-01-15 00:00:00#0", "2024-01-15 00:00:00#1"}));
     EXPECT_EQ(m_mediator.GetOldestFaceCaptureSize(2), 30);
+    // As "LIMIT 0,N": a negative count takes every capture, 0 none.
+    Captures every;
+    ASSERT_EQ(m_mediator.GetOldestFaceCaptures(-1, every.vec), 0);
+    EXPECT_EQ(every.vec.size(), 4);
+    EXPECT_EQ(m_mediator.GetOldestFaceCaptureSize(-1), 170);
+    Captures none;
+    ASSERT_EQ(m_mediator.GetOldestFaceCaptures(0, none.vec), 0);
+    EXPECT_TRUE(none.vec.isEmpty());
+    EXPECT_EQ(m_mediator.GetOldestFaceCaptureSize(0), 0);
     Captures before;
     ASSERT_EQ(m_mediator.GetFaceCapturesBefore("2024-03-01 00:00:00", before.vec), 0);
     EXPECT_EQ(before.vec.size(), 3);

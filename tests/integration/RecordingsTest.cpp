@@ -143,6 +143,9 @@ TEST_F(Recordings, BulkQueueStoresEveryBatchInQueueOrder)
     EXPECT_EQ(m_mediator.GetOldestRecordFileLength(2), 3);
     EXPECT_EQ(m_mediator.GetOldestRecordFileLength(4), 15);
     EXPECT_EQ(m_mediator.GetTotalRecordFileLength(), 15 + 1100);
+    // The count goes into "LIMIT 0,N" as it is: a negative one takes every file, 0 none.
+    EXPECT_EQ(m_mediator.GetOldestRecordFileLength(-1), 15 + 1100);
+    EXPECT_EQ(m_mediator.GetOldestRecordFileLength(0), 0);
     // The queue is empty again.
     EXPECT_EQ(m_mediator.AddRecordFileByTransaction(), 0);
     EXPECT_EQ(itest::scalar(kRecordDb, "SELECT COUNT(*) FROM " + recTable()), 15);
@@ -310,6 +313,17 @@ TEST_F(Recordings, OperationLogNumbersSearchesAndDeletesPerUser)
     ASSERT_EQ(vecPage2.size(), 1);
     EXPECT_EQ(vecPage2[0]->I_ID, 1);
     qDeleteAll(vecPage2);
+    // The page size goes into "limit offset,size" as it is: 0 gives no entry, -1 every one.
+    for (const auto& sizeIds : {qMakePair(0, QList<int>()), qMakePair(-1, QList<int>{4, 2, 1})}) {
+        QVector<CLS_OperationLogEntity*> vecAll;
+        ASSERT_EQ(m_mediator.SearchOperationLog(STRCT_OperationLogFilter(), sizeIds.first, 1, vecAll), 0);
+        QList<int> lstIds;
+        for (const CLS_OperationLogEntity* p : vecAll) {
+            lstIds << p->I_ID;
+        }
+        qDeleteAll(vecAll);
+        EXPECT_EQ(lstIds, sizeIds.second) << "page size " << sizeIds.first;
+    }
 
     // Another user removes only their own older entries; "admin" those of every user.
     ASSERT_EQ(m_mediator.DeleteOperationLog("someoneElse", "2024-01-05 00:00:00"), 0);

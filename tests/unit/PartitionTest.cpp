@@ -94,26 +94,34 @@ TEST_F(Partitions, FailuresAreLoggedUnderTheirQualifiedNames)
     EXPECT_TRUE(log.has(2, "[CLS_RemoteDBHandler::PartitionExecuteTransaction]return:iRet = 5"));
 }
 
-TEST_F(Partitions, GetTablesAppendsAndReportsNothingElse)
+TEST_F(Partitions, GetTablesAppendsAndReportsFailure)
 {
     QVector<QString> tables{"KEEP"};
     answer(0, R"({"result":"OK","data":{"tables":["T202401","T202402"]}})");
-    CLS_BaseEntityDAO::PartitionGetTables("Tessel", "T", "", "", tables);
+    EXPECT_EQ(CLS_BaseEntityDAO::PartitionGetTables("Tessel", "T", "", "", tables), 0);
     EXPECT_EQ(tables, (QVector<QString>{"KEEP", "T202401", "T202402"}));
     EXPECT_EQ(lastRequest().request,
               parseJson(R"({"DbName":"Tessel","tableName":"T","startSuffix":"","endSuffix":""})"));
+    answer(0, R"({"result":"OK","data":{"tables":[]}})");
+    EXPECT_EQ(CLS_BaseEntityDAO::PartitionGetTables("Tessel", "T", "", "", tables), 0);
 
+    // Every failure is a negative result and leaves the list as it was: never "no table".
     LogCapture log;
     answer(-1002, "");
-    CLS_BaseEntityDAO::PartitionGetTables("Tessel", "T", "", "", tables);
+    EXPECT_EQ(CLS_BaseEntityDAO::PartitionGetTables("Tessel", "T", "", "", tables), -1002);
     EXPECT_TRUE(log.has(1, "CLS_RemoteDBHandler::PartitionGetTables SendTextMessage return null."));
-    answer(0, "not json");
-    CLS_BaseEntityDAO::PartitionGetTables("Tessel", "T", "", "", tables);
-    EXPECT_EQ(tables.size(), 3);
+    for (const char* pszAnswer :
+         {"not json", R"({"result":"ERROR","reason":"busy"})", R"({"result":"OK","data":{}})",
+          R"({"result":"OK","data":{"tables":"T202403"}})",
+          R"({"result":"OK","data":{"tables":["T202403",7]}})"}) {
+        answer(0, pszAnswer);
+        EXPECT_EQ(CLS_BaseEntityDAO::PartitionGetTables("Tessel", "T", "", "", tables), -1) << pszAnswer;
+        EXPECT_EQ(tables.size(), 3) << pszAnswer;
+    }
 
     CLS_RemoteDBHandlerTestAccess::setState(-18, true);
     const int iSent = m_pFake->requests.size();
-    CLS_BaseEntityDAO::PartitionGetTables("Tessel", "T", "", "", tables);
+    EXPECT_EQ(CLS_BaseEntityDAO::PartitionGetTables("Tessel", "T", "", "", tables), -1);
     EXPECT_EQ(tables.size(), 3);
     EXPECT_EQ(m_pFake->requests.size(), iSent);
     EXPECT_TRUE(log.has(2, "CLS_RemoteDBHandler::PartitionGetTables Connection invalid."));

@@ -106,8 +106,12 @@ int runTables(CtlContext& _ctx)
         return 1;
     }
     QVector<QString> vecTables;
-    CLS_RemoteDBHandler::PartitionGetTables(_ctx.args[0], _ctx.args[1], _ctx.args.value(2), _ctx.args.value(3),
-                                            vecTables, 3);
+    const int iRet = CLS_RemoteDBHandler::PartitionGetTables(_ctx.args[0], _ctx.args[1], _ctx.args.value(2),
+                                                             _ctx.args.value(3), vecTables, 3);
+    if (iRet != 0) {
+        ctlErr() << "tesselctl: listing failed (" << iRet << ")\n";
+        return 1;
+    }
     if (_ctx.json) {
         ctlOut() << QJsonDocument(QJsonArray::fromStringList(vecTables.toList())).toJson(QJsonDocument::Compact)
                  << "\n";

@@ -100,10 +100,11 @@ public:
         const QString& _strDbName, const QString& _strTableName,
         const QMap<QString, QMap<QString, QMap<QString, QVariant>>>& _mapBinds, int _iTimeout);
     /// Appends the names of the existing partitions of _strTableName within the bounds to
-    /// _vecTables (never cleared). Reports nothing else; unchanged on failure.
-    static void PartitionGetTables(const QString& _strDbName, const QString& _strTableName,
-                                   const QString& _strStartSuffix, const QString& _strEndSuffix,
-                                   QVector<QString>& _vecTables, int _iTimeout);
+    /// _vecTables (never cleared). 0, or a negative code (not connected, send failed, answer
+    /// refused) with _vecTables unchanged, so that a failed listing never reads as "no table".
+    static int PartitionGetTables(const QString& _strDbName, const QString& _strTableName,
+                                  const QString& _strStartSuffix, const QString& _strEndSuffix,
+                                  QVector<QString>& _vecTables, int _iTimeout);
 
     // ---- maintenance and host status (the client's maintenance lane, selector 3) ----
     /// Each database as Base64 of its file: dbData[name] = text (later duplicates win).

@@ -585,8 +585,10 @@ public:
     virtual QDateTime GetEarliestRecordTime() = 0;
     /// Appends every file by start; the caller owns the entities. 0 or -1.
     virtual int GetAllRecordFile(QVector<CLS_RecFileEntity*>& _vecFiles) = 0;
-    /// Summed length of the _iCount first-stored files, or of all files.
+    /// Summed length of the _iCount first-stored files (a negative count: of all), or of all
+    /// files; -1 when the read failed.
     virtual qint64 GetOldestRecordFileLength(int _iCount) = 0;
+    /// -1 when the read failed.
     virtual qint64 GetTotalRecordFileLength() = 0;
     /// Replaces the values of the given channels (one transaction), then reloads the cache.
     virtual int UpdateRecordPreAndDelayData(const QVector<CLS_RecPreDelayEntity>& _vecValues) = 0;
@@ -626,9 +628,12 @@ public:
     virtual int GetFaceCaptureStatistics(QString _strDate, int _iPeriod, int _iKind, QString _strChannelID,
                                          QMap<QString, QVector<qint64>>& _mapResult) = 0;
     virtual QDateTime GetEarliestFaceCaptureTime() = 0;
+    /// The oldest _iCount captures (a negative count: all); 0 or -1.
     virtual int GetOldestFaceCaptures(int _iCount, QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures) = 0;
+    /// Summed file size of the oldest _iCount captures (negative: all); -1 when the read failed.
     virtual qint64 GetOldestFaceCaptureSize(int _iCount) = 0;
     virtual int GetFaceCapturesBefore(QString _strTime, QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures) = 0;
+    /// -1 when a read failed.
     virtual qint64 GetFaceCaptureSizeBefore(QString _strTime) = 0;
     /// Deletes captures given as (id, capture time), then drops past monthly tables left empty.
     virtual int DeleteFaceCaptureByIds(const QList<QPair<QString, QString>>& _lstIdTimes) = 0;

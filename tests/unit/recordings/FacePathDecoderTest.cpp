@@ -48,6 +48,9 @@ const FaceCase kDecoded[] = {
      1024, 1023, 4096, 4, 1, 1, 2, 0, "37.25", 0, 87, 42, "Neg.jpg", 2},
     {"neg_png_when_no_neg_jpg", "FaceCapture/f1-f2-f3-4-ch9/day/20240315T1103000-1-0-N1-0-1-3650-5b.jpg", 1000, 1000,
      -1, 100, 1, 0, -1, 0, 1, "36.50", 5, 0, 0, "Neg.png", 2},
+    {"backslash_dots_are_a_name",
+     "x\\..\\y/FaceCapture/f1-f2-f3-4-ch9/day/20240315T1103000-1-0-N1-0-1-3650-5b.jpg", 2048, -1, -1, -1, 1, 0,
+     -1, 0, 1, "36.50", 5, 0, 0, "", 2},
     {"device_dir_holds_file", "x/FaceCapture/a-b-c-1-ch2/20240315T1103000-2-N1-0-N1-N1-3700-0b.jpg", 10, -1, -1, -1, 2,
      -1, 0, -1, -1, "37.00", 0, 0, 0, "", 0},
 };

@@ -487,14 +487,36 @@ TEST(SettingsLanguage, TranslatesAbbreviationsToNumbers)
     }
 }
 
-TEST_F(SettingsMediator, SoftwareTypeMeansR480WhenMissing)
+TEST_F(SettingsMediator, SoftwareTypeMeansR480WhenMissingAndFailsWhenUnread)
 {
+    CLS_DataAccess& access = CLS_DataAccess::GetInstance();
+    QString strType;
     answer(0, settingRows({{"SoftwareType", "standard"}}));
-    EXPECT_EQ(CLS_DataAccess::GetInstance().GetSoftwareType(), QString("standard"));
+    EXPECT_EQ(access.GetSoftwareType(strType), 0);
+    EXPECT_EQ(strType, QString("standard"));
     EXPECT_EQ(lastRequest().request.value("bindValue").toObject().value(":PersonalSubType").toString(),
               QString("SoftwareType"));
     // Nothing anywhere (union, made table, template): "r480".
-    EXPECT_EQ(CLS_DataAccess::GetInstance().GetSoftwareType(), QString("r480"));
+    answer(0, rowsAnswer({}));
+    answer(0, R"({"result":"OK","data":{"ret":0}})");
+    answer(0, rowsAnswer({}));
+    answer(0, rowsAnswer({}));
+    EXPECT_EQ(access.GetSoftwareType(strType), 0);
+    EXPECT_EQ(strType, QString("r480"));
+
+    // Every step of the group read refused: a failure, not "r480".
+    strType = "untouched";
+    LogCapture log;
+    for (int i = 0; i < 3; ++i) {
+        answer(0, kError);
+    }
+    EXPECT_EQ(access.GetSoftwareType(strType), -1);
+    EXPECT_EQ(strType, QString("untouched"));
+    EXPECT_TRUE(log.hasPart(2, "CLS_ConfigDAO::GetConfigValue pRecSet=null")) << log.dump().toStdString();
+    for (int i = 0; i < 3; ++i) {
+        answer(0, kError);
+    }
+    EXPECT_TRUE(access.GetSoftwareType().isEmpty());
 }
 
 }  // namespace

@@ -143,13 +143,13 @@ int CLS_RemoteDBHandler::PartitionExecuteTransactionEx(
                           QStringLiteral("PartitionExecuteTransactionEx"), request, _iTimeout);
 }
 
-void CLS_RemoteDBHandler::PartitionGetTables(const QString& _strDbName, const QString& _strTableName,
-                                             const QString& _strStartSuffix, const QString& _strEndSuffix,
-                                             QVector<QString>& _vecTables, int _iTimeout)
+int CLS_RemoteDBHandler::PartitionGetTables(const QString& _strDbName, const QString& _strTableName,
+                                            const QString& _strStartSuffix, const QString& _strEndSuffix,
+                                            QVector<QString>& _vecTables, int _iTimeout)
 {
     if (!IsConnectionVaild()) {
         DL_LOG(2, "%s Connection invalid.", "CLS_RemoteDBHandler::PartitionGetTables");
-        return;
+        return -1;
     }
     QJsonObject request;
     request.insert(QStringLiteral("DbName"), _strDbName);
@@ -157,16 +157,28 @@ void CLS_RemoteDBHandler::PartitionGetTables(const QString& _strDbName, const QS
     request.insert(QStringLiteral("startSuffix"), _strStartSuffix);
     request.insert(QStringLiteral("endSuffix"), _strEndSuffix);
     QString strAnswer;
-    if (Send(QStringLiteral("PartitionGetTables"), request, strAnswer, _iTimeout) != 0) {
+    const int iSend = Send(QStringLiteral("PartitionGetTables"), request, strAnswer, _iTimeout);
+    if (iSend != 0) {
         DL_LOG(1, "CLS_RemoteDBHandler::PartitionGetTables SendTextMessage return null.");
-        return;
+        return iSend < 0 ? iSend : -1;
     }
     QJsonObject data;
-    if (GetResponseData(strAnswer, data) != 0) {
-        return;
+    const int iRet = GetResponseData(strAnswer, data);
+    if (iRet != 0) {
+        return iRet < 0 ? iRet : -1;
     }
-    const QJsonArray tables = data.value(QLatin1String("tables")).toArray();
-    for (const QJsonValue& table : tables) {
-        _vecTables.append(table.toString());
+    // An answer without a list of names is no listing: refused whole, nothing appended.
+    const QJsonValue tables = data.value(QLatin1String("tables"));
+    if (!tables.isArray()) {
+        return -1;
     }
+    QVector<QString> vecNames;
+    for (const QJsonValue& table : tables.toArray()) {
+        if (!table.isString()) {
+            return -1;
+        }
+        vecNames.append(table.toString());
+    }
+    _vecTables += vecNames;
+    return 0;
 }

@@ -197,10 +197,16 @@ int CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetCount(const CLS_BehaviorAn
     return Guarded("CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetCount", -1, [&] {
         Binds mapBind;
         const QString qstrWhere = Conditions(_search, mapBind);
+        QVector<QString> vecTables;
+        const int iList =
+            MonthlyTables::List(m_strDbName, kTable, MonthlyTables::MonthOf(_search.m_strStartTime),
+                                MonthlyTables::MonthOf(_search.m_strEndTime), vecTables,
+                                "CLS_BehaviorAnalysisEntityDAO::BehaviorAnalysisGetCount");
+        if (iList != 0) {
+            return iList;
+        }
         int iTotal = 0;
-        for (const QString& qstrTable :
-             MonthlyTables::List(m_strDbName, kTable, MonthlyTables::MonthOf(_search.m_strStartTime),
-                                 MonthlyTables::MonthOf(_search.m_strEndTime))) {
+        for (const QString& qstrTable : qAsConst(vecTables)) {
             const int iCount =
                 Count(m_strDbName, "select count(*) as count from " + qstrTable + qstrWhere, mapBind);
             if (iCount < 0) {

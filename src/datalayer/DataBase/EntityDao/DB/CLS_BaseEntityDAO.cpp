@@ -132,12 +132,12 @@ int CLS_BaseEntityDAO::PartitionExecuteTransactionEx(
     return CLS_RemoteDBHandler::PartitionExecuteTransactionEx(_strDbName, _strTableName, _mapBinds, kTimeout);
 }
 
-void CLS_BaseEntityDAO::PartitionGetTables(const QString& _strDbName, const QString& _strTableName,
-                                           const QString& _strStartSuffix, const QString& _strEndSuffix,
-                                           QVector<QString>& _vecTables)
+int CLS_BaseEntityDAO::PartitionGetTables(const QString& _strDbName, const QString& _strTableName,
+                                          const QString& _strStartSuffix, const QString& _strEndSuffix,
+                                          QVector<QString>& _vecTables)
 {
-    CLS_RemoteDBHandler::PartitionGetTables(_strDbName, _strTableName, _strStartSuffix, _strEndSuffix,
-                                            _vecTables, kTimeout);
+    return CLS_RemoteDBHandler::PartitionGetTables(_strDbName, _strTableName, _strStartSuffix, _strEndSuffix,
+                                                   _vecTables, kTimeout);
 }
 
 // ---- helpers ----

@@ -48,9 +48,10 @@ public:
     static int PartitionExecuteTransactionEx(
         const QString& _strDbName, const QString& _strTableName,
         const QMap<QString, QMap<QString, QMap<QString, QVariant>>>& _mapBinds);
-    static void PartitionGetTables(const QString& _strDbName, const QString& _strTableName,
-                                   const QString& _strStartSuffix, const QString& _strEndSuffix,
-                                   QVector<QString>& _vecTables);
+    /// 0, or the handler's negative code with _vecTables unchanged.
+    static int PartitionGetTables(const QString& _strDbName, const QString& _strTableName,
+                                  const QString& _strStartSuffix, const QString& _strEndSuffix,
+                                  QVector<QString>& _vecTables);
 
     // ---- helpers ----
     /// First column (in key order) of the first row, or "0" when there is none.
@@ -93,7 +94,8 @@ public:
     static void ResetSysIdForTest();
 
     // ---- per-client tables (T followed by the system id) ----
-    /// 0 when the partition of _strTableName for this client exists, else -1.
+    /// 0 when the partition of _strTableName for this client exists, else -1 (also when the
+    /// listing failed).
     int TableIsExist(const QString& _strTableName);
     /// Creates this client's partition as a copy of the shared table; 0 or -1.
     int CreateTable(const QString& _strTableName);

@@ -137,6 +137,12 @@ QString Month(const QDate& _date)
     return _date.toString(QStringLiteral("yyyyMM"));
 }
 
+// The page size of the oldest N captures: a negative N, like "LIMIT 0,-1", takes every row.
+int PageSize(int _iCount)
+{
+    return _iCount < 0 ? -1 : _iCount;
+}
+
 }  // namespace
 
 CLS_IntelligentDataRecEntityDAO* CLS_IntelligentDataRecEntityDAO::GetInstance()
@@ -185,12 +191,22 @@ void CLS_IntelligentDataRecEntityDAO::LoadFaceCapture(const Row& _row, CLS_Intel
     e.I_SEQ = Int(_row, "I_SEQ");
 }
 
-QVector<QString> CLS_IntelligentDataRecEntityDAO::ListTables(const QString& _strStartMonth,
-                                                             const QString& _strEndMonth)
+int CLS_IntelligentDataRecEntityDAO::ListTables(const QString& _strStartMonth, const QString& _strEndMonth,
+                                                QVector<QString>& _vecTables, const char* _pszOperation)
 {
-    QVector<QString> vecTables;
-    PartitionGetTables(m_strDbName, kTable, _strStartMonth, _strEndMonth, vecTables);
-    return vecTables;
+    _vecTables.clear();
+    QVector<QString> vecListed;
+    const int iRet = PartitionGetTables(m_strDbName, kTable, _strStartMonth, _strEndMonth, vecListed);
+    if (iRet != 0) {
+        DL_LOG(2, "%s PartitionGetTables iRet = %d", _pszOperation, iRet);
+        return iRet < 0 ? iRet : -1;
+    }
+    for (const QString& strTable : qAsConst(vecListed)) {
+        if (IsMonthlyTable(strTable)) {
+            _vecTables.append(strTable);
+        }
+    }
+    return 0;
 }
 
 int CLS_IntelligentDataRecEntityDAO::AddFaceCaptures(QVector<CLS_IntelligentDataRecEntity>& _vecEntities)
@@ -270,12 +286,14 @@ int CLS_IntelligentDataRecEntityDAO::GetFaceCaptureCount(const CLS_IntelligentDa
     return Guarded("CLS_IntelligentDataRecEntityDAO::GetFaceCaptureCount", -1, [&] {
         Binds mapBind;
         const QString strWhere = SearchConditions(_search, mapBind);
+        QVector<QString> vecTables;
+        const int iList = ListTables(MonthOf(_search.m_strStartTime), MonthOf(_search.m_strEndTime),
+                                     vecTables, "CLS_IntelligentDataRecEntityDAO::GetFaceCaptureCount");
+        if (iList != 0) {
+            return iList;
+        }
         int iTotal = 0;
-        for (const QString& strTable :
-             ListTables(MonthOf(_search.m_strStartTime), MonthOf(_search.m_strEndTime))) {
-            if (!IsMonthlyTable(strTable)) {
-                continue;
-            }
+        for (const QString& strTable : qAsConst(vecTables)) {
             const int iCount = Count(m_strDbName, "select count(*) as count from " + strTable + strWhere, mapBind);
             if (iCount < 0) {
                 DL_LOG(2, "CLS_IntelligentDataRecEntityDAO::GetFaceCaptureCount %s iRet = %d",
@@ -333,11 +351,14 @@ int CLS_IntelligentDataRecEntityDAO::GetFaceCaptureStatistics(const QString& _st
         for (const QString& strColumn : lstColumns) {
             lstAliases.append(ColumnAlias(strColumn));
         }
+        QVector<QString> vecTables;
+        const int iList = ListTables(strFirstMonth, strLastMonth, vecTables,
+                                     "CLS_IntelligentDataRecEntityDAO::GetFaceCaptureStatistics");
+        if (iList != 0) {
+            return iList;
+        }
         QMap<QString, QVector<qint64>> mapResult;
-        for (const QString& strTable : ListTables(strFirstMonth, strLastMonth)) {
-            if (!IsMonthlyTable(strTable)) {
-                continue;
-            }
+        for (const QString& strTable : qAsConst(vecTables)) {
             const QString strSql = QStringLiteral("SELECT ") +
                                    QString("strftime('%1', DT_CAPTURE) THE_TIME, ").arg(aszKeys[_iPeriod]) +
                                    lstColumns.join(QString()) + " FROM " + strTable + " " + " WHERE " + strCondition +
@@ -369,12 +390,20 @@ int CLS_IntelligentDataRecEntityDAO::GetFaceCaptureStatistics(const QString& _st
 QDateTime CLS_IntelligentDataRecEntityDAO::GetEarliestFaceCaptureTime()
 {
     return Guarded("CLS_IntelligentDataRecEntityDAO::GetEarliestFaceCaptureTime", QDateTime(), [&] {
-        for (const QString& strTable : ListTables(QString(), QString())) {
-            if (!IsMonthlyTable(strTable)) {
-                continue;
-            }
+        QVector<QString> vecTables;
+        if (ListTables(QString(), QString(), vecTables,
+                       "CLS_IntelligentDataRecEntityDAO::GetEarliestFaceCaptureTime") != 0) {
+            return QDateTime();
+        }
+        for (const QString& strTable : qAsConst(vecTables)) {
             const Rows rows(
                 ExecuteQuery(m_strDbName, "select min(DT_CAPTURE)  as   DT_CAPTURE from " + strTable));
+            if (rows.Failed()) {
+                // A later month's minimum is not the earliest: no answer rather than a wrong one.
+                DL_LOG(2, "CLS_IntelligentDataRecEntityDAO::GetEarliestFaceCaptureTime %s pRecSet == nullptr",
+                       qUtf8Printable(strTable));
+                return QDateTime();
+            }
             const Row* pRow = rows.First();
             if (pRow != nullptr && !Text(*pRow, "DT_CAPTURE").isEmpty()) {
                 return QDateTime::fromString(Text(*pRow, "DT_CAPTURE"), "yyyy-MM-dd hh:mm:ss");
@@ -388,21 +417,25 @@ int CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptures(int _iCount,
                                                            QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures)
 {
     return Guarded("CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptures", -1, [&] {
-        return ReadEntities(PartitionExecuteQuery(m_strDbName,
-                                                  "select  * from TAB_INTELLIGENT_FACE_CAPTURE order by DT_CAPTURE "
-                                                  "asc, I_SEQ asc",
-                                                  QString(), kTable, QString(), QString(), 0, qMax(_iCount, 0),
-                                                  QString()),
-                            _vecCaptures, &CLS_IntelligentDataRecEntityDAO::LoadFaceCapture);
+        return ReadEntities(
+            PartitionExecuteQuery(m_strDbName,
+                                  "select  * from TAB_INTELLIGENT_FACE_CAPTURE order by DT_CAPTURE "
+                                  "asc, I_SEQ asc",
+                                  QString(), kTable, QString(), QString(), 0, PageSize(_iCount), QString()),
+            _vecCaptures, &CLS_IntelligentDataRecEntityDAO::LoadFaceCapture);
     });
 }
 
 qint64 CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptureSize(int _iCount)
 {
-    return Guarded("CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptureSize", qint64(0), [&] {
+    return Guarded("CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptureSize", qint64(-1), [&] {
         const Rows rows(PartitionExecuteQuery(
-            m_strDbName, "select * from TAB_INTELLIGENT_FACE_CAPTURE order by DT_CAPTURE asc,I_SEQ asc", QString(),
-            kTable, QString(), QString(), 0, qMax(_iCount, 0), QString()));
+            m_strDbName, "select * from TAB_INTELLIGENT_FACE_CAPTURE order by DT_CAPTURE asc,I_SEQ asc",
+            QString(), kTable, QString(), QString(), 0, PageSize(_iCount), QString()));
+        if (rows.Failed()) {
+            DL_LOG(2, "CLS_IntelligentDataRecEntityDAO::GetOldestFaceCaptureSize pRecSet == nullptr");
+            return qint64(-1);
+        }
         qint64 i64Total = 0;
         for (const Row* pRow : rows) {
             if (pRow != nullptr) {
@@ -427,16 +460,23 @@ int CLS_IntelligentDataRecEntityDAO::GetFaceCapturesBefore(const QString& _strTi
 
 qint64 CLS_IntelligentDataRecEntityDAO::GetFaceCaptureSizeBefore(const QString& _strTime)
 {
-    return Guarded("CLS_IntelligentDataRecEntityDAO::GetFaceCaptureSizeBefore", qint64(0), [&] {
+    return Guarded("CLS_IntelligentDataRecEntityDAO::GetFaceCaptureSizeBefore", qint64(-1), [&] {
+        QVector<QString> vecTables;
+        if (ListTables(QString(), MonthOf(_strTime), vecTables,
+                       "CLS_IntelligentDataRecEntityDAO::GetFaceCaptureSizeBefore") != 0) {
+            return qint64(-1);
+        }
         qint64 i64Total = 0;
-        for (const QString& strTable : ListTables(QString(), MonthOf(_strTime))) {
-            if (!IsMonthlyTable(strTable)) {
-                continue;
-            }
+        for (const QString& strTable : qAsConst(vecTables)) {
             const Rows rows(ExecuteQueryEx(m_strDbName,
                                            "SELECT SUM(I_FILE_SIZE) FILE_SIZE_SUM FROM " + strTable +
                                                " WHERE DT_CAPTURE < " + ":time",
                                            {{":time", _strTime}}));
+            if (rows.Failed()) {
+                DL_LOG(2, "CLS_IntelligentDataRecEntityDAO::GetFaceCaptureSizeBefore %s pRecSet == nullptr",
+                       qUtf8Printable(strTable));
+                return qint64(-1);
+            }
             const Row* pRow = rows.First();
             if (pRow != nullptr) {
                 i64Total += Text(*pRow, "FILE_SIZE_SUM").toLongLong();
@@ -452,7 +492,12 @@ int CLS_IntelligentDataRecEntityDAO::DeleteFaceCaptureByIds(const QList<QPair<QS
         return 0;
     }
     const int iRet = Guarded("CLS_IntelligentDataRecEntityDAO::DeleteFaceCaptureByIds", -1, [&] {
-        const QVector<QString> vecTables = ListTables(QString(), QString());
+        QVector<QString> vecTables;
+        const int iList = ListTables(QString(), QString(), vecTables,
+                                     "CLS_IntelligentDataRecEntityDAO::DeleteFaceCaptureByIds");
+        if (iList != 0) {
+            return iList;
+        }
         QList<QString> lstSql;
         QList<Binds> lstBind;
         for (const auto& idTime : _lstIdTimes) {
@@ -473,12 +518,17 @@ int CLS_IntelligentDataRecEntityDAO::DeleteFaceCaptureByIds(const QList<QPair<QS
 int CLS_IntelligentDataRecEntityDAO::DeleteAllFaceCapture()
 {
     return Guarded("CLS_IntelligentDataRecEntityDAO::DeleteAllFaceCapture", -1, [&] {
+        QVector<QString> vecTables;
+        const int iList = ListTables(QString(), QString(), vecTables,
+                                     "CLS_IntelligentDataRecEntityDAO::DeleteAllFaceCapture");
+        if (iList != 0) {
+            return iList;
+        }
         QMap<QString, QVector<QString>> mapBySuffix;
         const int iPrefix = static_cast<int>(qstrlen(kTable));
-        for (const QString& strTable : ListTables(QString(), QString())) {
-            if (IsMonthlyTable(strTable)) {
-                mapBySuffix.insert(strTable.mid(iPrefix), {QStringLiteral("Delete From TAB_INTELLIGENT_FACE_CAPTURE")});
-            }
+        for (const QString& strTable : qAsConst(vecTables)) {
+            mapBySuffix.insert(strTable.mid(iPrefix),
+                               {QStringLiteral("Delete From TAB_INTELLIGENT_FACE_CAPTURE")});
         }
         return mapBySuffix.isEmpty() ? 0 : PartitionExecuteTransaction(m_strDbName, kTable, mapBySuffix);
     });

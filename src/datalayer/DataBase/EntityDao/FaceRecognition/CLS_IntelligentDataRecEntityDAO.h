@@ -50,17 +50,21 @@ public:
     int GetFaceCaptureStatistics(const QString& _strDate, int _iPeriod, int _iKind, const QString& _strChannelID,
                                  QMap<QString, QVector<qint64>>& _mapResult);
 
-    /// Invalid when there is no capture.
+    /// Invalid when there is no capture, and when a read failed.
     QDateTime GetEarliestFaceCaptureTime();
+    /// The oldest _iCount captures (a negative count: all of them); 0 or -1.
     int GetOldestFaceCaptures(int _iCount, QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures);
+    /// Summed file size of the oldest _iCount captures (negative: all); -1 when the read failed.
     qint64 GetOldestFaceCaptureSize(int _iCount);
     int GetFaceCapturesBefore(const QString& _strTime, QVector<CLS_IntelligentDataRecEntity*>& _vecCaptures);
+    /// -1 when the listing or a month's read failed.
     qint64 GetFaceCaptureSizeBefore(const QString& _strTime);
 
     /// Deletes the captures (id, capture time) in one transaction, then drops the past months
-    /// left empty. 0 for an empty list; captures of months without a table are skipped.
+    /// left empty. 0 for an empty list; captures of months without a table are skipped; negative
+    /// when the listing or the transaction failed.
     int DeleteFaceCaptureByIds(const QList<QPair<QString, QString>>& _lstIdTimes);
-    /// Empties every monthly table in one transaction.
+    /// Empties every monthly table in one transaction; negative when the listing failed.
     int DeleteAllFaceCapture();
     /// Drops the monthly tables before the month of _today that hold no capture; 0, or -1 when
     /// the listing failed.
@@ -69,7 +73,10 @@ public:
     static void LoadFaceCapture(const QMap<QString, QString>& _row, CLS_IntelligentDataRecEntity& _entity);
 
 private:
-    QVector<QString> ListTables(const QString& _strStartMonth, const QString& _strEndMonth);
+    /// Sets _vecTables to the monthly tables between the months (empty: open). 0, or the
+    /// listing's negative code (logged under _pszOperation) with _vecTables empty.
+    int ListTables(const QString& _strStartMonth, const QString& _strEndMonth, QVector<QString>& _vecTables,
+                   const char* _pszOperation);
 };
 
 #endif  // CLS_INTELLIGENTDATARECENTITYDAO_H

@@ -115,9 +115,13 @@ QString CLS_PassageHistoryDAO::Union(const QVector<QString>& _vecTables, const S
 int CLS_PassageHistoryDAO::QueryPage(const STRCT_PassageQuery& _query, QVector<Row>& _vecRows)
 {
     return Guarded(m_layout.queryLog, -1, [&] {
-        const QVector<QString> vecTables = MonthlyTables::List(m_strDbName, QLatin1String(m_layout.table),
-                                                               MonthlyTables::MonthOf(_query.m_qstrStartTime),
-                                                               MonthlyTables::MonthOf(_query.m_qstrEndTime));
+        QVector<QString> vecTables;
+        const int iList = MonthlyTables::List(
+            m_strDbName, QLatin1String(m_layout.table), MonthlyTables::MonthOf(_query.m_qstrStartTime),
+            MonthlyTables::MonthOf(_query.m_qstrEndTime), vecTables, m_layout.queryLog);
+        if (iList != 0) {
+            return iList;
+        }
         DL_LOG(1, "%s qvecTables.size=%d", m_layout.queryLog, vecTables.size());
         if (vecTables.isEmpty() || _query.m_iPageSize <= 0) {
             return 0;
@@ -140,9 +144,13 @@ int CLS_PassageHistoryDAO::QueryPage(const STRCT_PassageQuery& _query, QVector<R
 int CLS_PassageHistoryDAO::Count(const STRCT_PassageQuery& _query)
 {
     return Guarded(m_layout.countLog, -1, [&] {
-        const QVector<QString> vecTables = MonthlyTables::List(m_strDbName, QLatin1String(m_layout.table),
-                                                               MonthlyTables::MonthOf(_query.m_qstrStartTime),
-                                                               MonthlyTables::MonthOf(_query.m_qstrEndTime));
+        QVector<QString> vecTables;
+        const int iList = MonthlyTables::List(
+            m_strDbName, QLatin1String(m_layout.table), MonthlyTables::MonthOf(_query.m_qstrStartTime),
+            MonthlyTables::MonthOf(_query.m_qstrEndTime), vecTables, m_layout.countLog);
+        if (iList != 0) {
+            return iList;
+        }
         DL_LOG(1, "%s qvecTables.size=%d", m_layout.countLog, vecTables.size());
         if (vecTables.isEmpty()) {
             return 0;

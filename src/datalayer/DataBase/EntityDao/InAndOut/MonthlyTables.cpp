@@ -22,25 +22,34 @@ bool IsMonthly(const QString& _qstrTemplate, const QString& _qstrName)
            re.match(_qstrName.mid(_qstrTemplate.size())).hasMatch();
 }
 
-QVector<QString> List(const QString& _qstrDbName, const QString& _qstrTemplate,
-                      const QString& _qstrStartMonth, const QString& _qstrEndMonth)
+int List(const QString& _qstrDbName, const QString& _qstrTemplate, const QString& _qstrStartMonth,
+         const QString& _qstrEndMonth, QVector<QString>& _vecTables, const char* _pszOperation)
 {
-    QVector<QString> vecTables;
-    CLS_BaseEntityDAO::PartitionGetTables(_qstrDbName, _qstrTemplate, _qstrStartMonth, _qstrEndMonth,
-                                          vecTables);
-    QVector<QString> vecMonthly;
-    for (const QString& qstrTable : qAsConst(vecTables)) {
+    _vecTables.clear();
+    QVector<QString> vecListed;
+    const int iRet = CLS_BaseEntityDAO::PartitionGetTables(_qstrDbName, _qstrTemplate, _qstrStartMonth,
+                                                           _qstrEndMonth, vecListed);
+    if (iRet != 0) {
+        DL_LOG(2, "%s PartitionGetTables %s iRet = %d", _pszOperation, qUtf8Printable(_qstrTemplate), iRet);
+        return iRet < 0 ? iRet : -1;
+    }
+    for (const QString& qstrTable : qAsConst(vecListed)) {
         if (IsMonthly(_qstrTemplate, qstrTable)) {
-            vecMonthly.append(qstrTable);
+            _vecTables.append(qstrTable);
         }
     }
-    return vecMonthly;
+    return 0;
 }
 
 int DeleteByIds(const QString& _qstrDbName, const QString& _qstrTemplate,
                 const QList<QPair<QString, QString>>& _lstIdTimes)
 {
-    const QVector<QString> vecTables = List(_qstrDbName, _qstrTemplate, QString(), QString());
+    QVector<QString> vecTables;
+    const int iList =
+        List(_qstrDbName, _qstrTemplate, QString(), QString(), vecTables, "MonthlyTables::DeleteByIds");
+    if (iList != 0) {
+        return iList;
+    }
     QMap<QString, QStringList> mapIdsByTable;
     for (const auto& idTime : _lstIdTimes) {
         const QString qstrTable = _qstrTemplate + MonthOf(idTime.second);
@@ -66,8 +75,14 @@ int DeleteByIds(const QString& _qstrDbName, const QString& _qstrTemplate,
 
 int DeleteAll(const QString& _qstrDbName, const QString& _qstrTemplate)
 {
+    QVector<QString> vecTables;
+    const int iList =
+        List(_qstrDbName, _qstrTemplate, QString(), QString(), vecTables, "MonthlyTables::DeleteAll");
+    if (iList != 0) {
+        return iList;
+    }
     QMap<QString, QVector<QString>> mapBySuffix;
-    for (const QString& qstrTable : List(_qstrDbName, _qstrTemplate, QString(), QString())) {
+    for (const QString& qstrTable : qAsConst(vecTables)) {
         mapBySuffix.insert(qstrTable.mid(_qstrTemplate.size()), {"Delete From " + _qstrTemplate});
     }
     return mapBySuffix.isEmpty()

@@ -15,15 +15,18 @@ namespace MonthlyTables {
 QString MonthOf(const QString& _qstrTime);
 /// Whether _qstrName is the template followed by six digits.
 bool IsMonthly(const QString& _qstrTemplate, const QString& _qstrName);
-/// The monthly tables from _qstrStartMonth to _qstrEndMonth (empty: open), oldest first.
-QVector<QString> List(const QString& _qstrDbName, const QString& _qstrTemplate,
-                      const QString& _qstrStartMonth, const QString& _qstrEndMonth);
+/// Sets _vecTables to the monthly tables from _qstrStartMonth to _qstrEndMonth (empty: open),
+/// oldest first. 0, or the listing's negative code (logged at level 2 under _pszOperation)
+/// with _vecTables empty: a failed listing is never "no table".
+int List(const QString& _qstrDbName, const QString& _qstrTemplate, const QString& _qstrStartMonth,
+         const QString& _qstrEndMonth, QVector<QString>& _vecTables, const char* _pszOperation);
 /// Deletes (id, time) pairs, one statement with bound ids per monthly table, all in one
-/// transaction; pairs of months without a table are skipped. 0 when nothing is left to delete.
+/// transaction; pairs of months without a table are skipped. 0 when nothing is left to delete;
+/// negative when the listing or the transaction failed.
 int DeleteByIds(const QString& _qstrDbName, const QString& _qstrTemplate,
                 const QList<QPair<QString, QString>>& _lstIdTimes);
 /// Runs "Delete From <template>" on every monthly table in one partitioned transaction; 0 when
-/// there is none.
+/// there is none, negative when the listing or the transaction failed.
 int DeleteAll(const QString& _qstrDbName, const QString& _qstrTemplate);
 /// Drops the monthly tables before the month of _today that hold no row. 0, or -1 when the
 /// listing failed (logged at level 2 as _pszListFailure).

@@ -60,7 +60,8 @@ public:
     int GetStatistics(const CLS_PassengerFlowStatisticConditionEntity& _condition,
                       QMap<QString, STRCT_PassengerFlowCounts>& _mapResult);
     /// Drops the monthly tables before _strMonth ("yyyyMM"; that month stays). 0, or -1 for a
-    /// month that is not six digits or a failed drop (later tables are still tried).
+    /// month that is not six digits, a failed listing (nothing dropped) or a failed drop (later
+    /// tables are still tried).
     int DeletePassengerFlowInfoBefore(const QString& _strMonth);
 
     // ---- regions ----
@@ -85,8 +86,11 @@ protected:
     CLS_PassengerFlowDAO();
 
 private:
-    /// The monthly tables between the two months (both included; empty: open).
-    QVector<QString> ListInfoTables(const QString& _strStartMonth, const QString& _strEndMonth);
+    /// Sets _vecTables to the monthly tables between the two months (both included; empty:
+    /// open). 0, or the listing's negative code (logged under _pszOperation) with _vecTables
+    /// empty: a failed listing is never "no table".
+    int ListInfoTables(const QString& _strStartMonth, const QString& _strEndMonth,
+                       QVector<QString>& _vecTables, const char* _pszOperation);
 };
 
 #endif  // CLS_PASSENGERFLOWDAO_H

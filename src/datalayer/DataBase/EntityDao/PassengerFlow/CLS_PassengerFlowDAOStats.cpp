@@ -44,17 +44,22 @@ QString CLS_PassengerFlowDAO::MonthOf(const QString& _strDate)
     return match.captured(1) + match.captured(2);
 }
 
-QVector<QString> CLS_PassengerFlowDAO::ListInfoTables(const QString& _strStartMonth, const QString& _strEndMonth)
+int CLS_PassengerFlowDAO::ListInfoTables(const QString& _strStartMonth, const QString& _strEndMonth,
+                                         QVector<QString>& _vecTables, const char* _pszOperation)
 {
-    QVector<QString> vecTables;
-    PartitionGetTables(m_strDbName, kInfoTable, _strStartMonth, _strEndMonth, vecTables);
-    QVector<QString> vecMonthly;
-    for (const QString& strTable : qAsConst(vecTables)) {
+    _vecTables.clear();
+    QVector<QString> vecListed;
+    const int iRet = PartitionGetTables(m_strDbName, kInfoTable, _strStartMonth, _strEndMonth, vecListed);
+    if (iRet != 0) {
+        DL_LOG(2, "%s PartitionGetTables iRet = %d", _pszOperation, iRet);
+        return iRet < 0 ? iRet : -1;
+    }
+    for (const QString& strTable : qAsConst(vecListed)) {
         if (IsMonthlyTable(strTable)) {
-            vecMonthly.append(strTable);
+            _vecTables.append(strTable);
         }
     }
-    return vecMonthly;
+    return 0;
 }
 
 int CLS_PassengerFlowDAO::AddPassengerFlowInfo(const CLS_PassengerFlowEntity& _entity)
@@ -108,8 +113,12 @@ int CLS_PassengerFlowDAO::SearchTotal(const QString& _strRegionID, const QString
         // Without a usable clear time every stored row counts.
         const QString strClearDate = clear.isValid() ? Day(clear.date()) : QString();
         const QString strClearTime = clear.isValid() ? clear.time().toString(QStringLiteral("hh:mm:ss")) : QString();
-        const QVector<QString> vecTables =
-            ListInfoTables(clear.isValid() ? Month(clear.date()) : QString(), _strNowMonth);
+        QVector<QString> vecTables;
+        const int iList = ListInfoTables(clear.isValid() ? Month(clear.date()) : QString(), _strNowMonth,
+                                         vecTables, "CLS_PassengerFlowDAO::SearchTotal");
+        if (iList != 0) {
+            return iList;
+        }
         DL_LOG(1, "CLS_PassengerFlowDAO::SearchTotal qvecTables.size=%d", vecTables.size());
         STRCT_PassengerFlowCounts counts;
         const Binds binds{{":RegionID", _strRegionID}, {":ClearDate", strClearDate}, {":ClearTime", strClearTime}};
@@ -185,8 +194,14 @@ int CLS_PassengerFlowDAO::GetStatistics(const CLS_PassengerFlowStatisticConditio
         }
         const QString strKeyColumn = _condition.m_iPeriod == Condition::pdDay ? "DT_TIME" : "DT_DATE";
         const QString strChannels = BindList(":ChannelObjID", _condition.m_qlstChannelObjIDs, binds);
+        QVector<QString> vecTables;
+        const int iList = ListInfoTables(Month(first), Month(next.addDays(-1)), vecTables,
+                                         "CLS_PassengerFlowDAO::GetStatistics");
+        if (iList != 0) {
+            return iList;
+        }
         QMap<QString, STRCT_PassengerFlowCounts> mapResult;
-        for (const QString& strTable : ListInfoTables(Month(first), Month(next.addDays(-1)))) {
+        for (const QString& strTable : qAsConst(vecTables)) {
             const QString strSql = QStringLiteral("SELECT ") +
                                    QString("strftime('%1', %2) THE_TIME, ").arg(aszKeys[_condition.m_iPeriod], strKeyColumn) +
                                    " SUM(I_IN_NUMBER) THE_IN_NUMBER, " + " SUM(I_OUT_NUMBER) THE_OUT_NUMBER, " +
@@ -225,8 +240,13 @@ int CLS_PassengerFlowDAO::DeletePassengerFlowInfoBefore(const QString& _strMonth
             return -1;
         }
         const int iMonth = _strMonth.toInt();
-        int iResult = 0;
-        for (const QString& strTable : ListInfoTables(QString(), QString())) {
+        QVector<QString> vecTables;
+        int iResult = ListInfoTables(QString(), QString(), vecTables,
+                                     "CLS_PassengerFlowDAO::DeletePassengerFlowInfoBefore");
+        if (iResult != 0) {
+            return iResult;
+        }
+        for (const QString& strTable : qAsConst(vecTables)) {
             if (strTable.right(6).toInt() >= iMonth) {
                 continue;
             }

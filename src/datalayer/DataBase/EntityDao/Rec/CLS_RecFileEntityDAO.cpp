@@ -238,12 +238,18 @@ int CLS_RecFileEntityDAO::GetAllRecordFile(QVector<CLS_RecFileEntity*>& _vecFile
 
 qint64 CLS_RecFileEntityDAO::GetOldestRecordFileLength(int _iCount)
 {
-    return Guarded("CLS_RecFileEntityDAO::GetOldestRecordFileLength", qint64(0), [&] {
-        const Rows rows(QueryOwn(m_strDbName,
-                                 "SELECT SUM(I_LENGTH) I_LENGTH_SUM FROM (SELECT I_LENGTH FROM TAB_REC_FILE ORDER "
-                                 "BY I_ID LIMIT 0," +
-                                     IntToString(qMax(_iCount, 0)) + ")",
-                                 QString()));
+    return Guarded("CLS_RecFileEntityDAO::GetOldestRecordFileLength", qint64(-1), [&] {
+        // The count goes in as given: "LIMIT 0,-1" sums every file.
+        const Rows rows(
+            QueryOwn(m_strDbName,
+                     "SELECT SUM(I_LENGTH) I_LENGTH_SUM FROM (SELECT I_LENGTH FROM TAB_REC_FILE ORDER "
+                     "BY I_ID LIMIT 0," +
+                         IntToString(_iCount) + ")",
+                     QString()));
+        if (rows.Failed()) {
+            DL_LOG(2, "CLS_RecFileEntityDAO::GetOldestRecordFileLength pRecSet == nullptr");
+            return qint64(-1);
+        }
         const Row* pRow = rows.First();
         return pRow != nullptr ? Text(*pRow, "I_LENGTH_SUM").toLongLong() : qint64(0);
     });
@@ -251,8 +257,12 @@ qint64 CLS_RecFileEntityDAO::GetOldestRecordFileLength(int _iCount)
 
 qint64 CLS_RecFileEntityDAO::GetTotalRecordFileLength()
 {
-    return Guarded("CLS_RecFileEntityDAO::GetTotalRecordFileLength", qint64(0), [&] {
+    return Guarded("CLS_RecFileEntityDAO::GetTotalRecordFileLength", qint64(-1), [&] {
         const Rows rows(QueryOwn(m_strDbName, "select *  from TAB_REC_FILE", QString()));
+        if (rows.Failed()) {
+            DL_LOG(2, "CLS_RecFileEntityDAO::GetTotalRecordFileLength pRecSet == nullptr");
+            return qint64(-1);
+        }
         qint64 i64Total = 0;
         for (const Row* pRow : rows) {
             if (pRow != nullptr) {

@@ -44,8 +44,10 @@ public:
     /// Invalid when there is no row or no answer.
     QDateTime GetEarliestRecordTime();
     int GetAllRecordFile(QVector<CLS_RecFileEntity*>& _vecFiles);
-    /// Sum of I_LENGTH of the _iCount lowest I_ID; 0 when there is none.
+    /// Sum of I_LENGTH of the _iCount lowest I_ID (a negative count: of all); 0 when there is
+    /// none, -1 when the read failed.
     qint64 GetOldestRecordFileLength(int _iCount);
+    /// Sum of I_LENGTH of every file; -1 when the read failed.
     qint64 GetTotalRecordFileLength();
 
     static void LoadRecFile(const QMap<QString, QString>& _row, CLS_RecFileEntity& _entity);

@@ -110,11 +110,11 @@ int CLS_RecLogRecordDAO::SearchOperationLog(const STRCT_OperationLogFilter& _fil
         if (!lstConditions.isEmpty()) {
             strSql += " AND " + lstConditions.join(QString());
         }
-        strSql += " order by DD.I_ID desc";
-        if (_iPageSize > 0) {
-            const qint64 i64Offset = qint64(qMax(_iPageNumber, 1) - 1) * _iPageSize;
-            strSql += " limit " + QString::number(i64Offset) + "," + IntToString(_iPageSize);
-        }
+        // Always paged, as the statement is: size 0 gives no entry, a negative size every entry
+        // from the offset on (SQLite reads a negative offset as 0).
+        const qint64 i64Offset = qint64(qMax(_iPageNumber, 1) - 1) * _iPageSize;
+        strSql +=
+            " order by DD.I_ID desc limit " + QString::number(i64Offset) + "," + IntToString(_iPageSize);
         return ReadEntities(ExecuteQueryEx(m_strDbName, strSql, mapBind), _vecEntries, &LoadLogEntry);
     });
 }

@@ -20,8 +20,8 @@ public:
     /// result, -1 when the largest id could not be read.
     int AddOperationLog(const QString& _strTime, const QString& _strUserID, qint32 _iLogType,
                         qint32 _iLogDetailType, const QString& _strDescription);
-    /// Appends page _iPageNumber (from 1; a page size below 1 means every entry) of the
-    /// matching entries, newest id first, with the user's caption; 0 or -1.
+    /// Appends page _iPageNumber (from 1) of the matching entries, newest id first, with the
+    /// user's caption; a page size of 0 gives none, a negative one every entry. 0 or -1.
     int SearchOperationLog(const STRCT_OperationLogFilter& _filter, int _iPageSize, int _iPageNumber,
                            QVector<CLS_OperationLogEntity*>& _vecEntries);
     /// Number of matching entries; -1 for no answer.

@@ -30,9 +30,8 @@ QString FormatCompactTime(const QString& _strDigits)
 
 bool HasParentComponent(const QString& _strPath)
 {
-    QString strPath = _strPath;
-    strPath.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return strPath.split(QLatin1Char('/')).contains(QStringLiteral(".."));
+    // Only "/" separates components: "x\..\y" is one legal directory name, not a way up.
+    return _strPath.split(QLatin1Char('/')).contains(QStringLiteral(".."));
 }
 
 bool DecodeRecFilePath(const QString& _strPath, STRCT_RecFileInfo& _info)

@@ -82,15 +82,24 @@ RecordSet* CLS_ConfigDAO::QueryGroup(const QString& _strMainType, const QString&
     return QueryGroupIn(kPersonalTemplate, _strMainType, _strSubType, _strUserID);
 }
 
+int CLS_ConfigDAO::GetConfigValue(const QString& _strMainType, const QString& _strSubType,
+                                  const QString& _strUserID, QString& _strValue)
+{
+    RecordSet* pRows = QueryGroup(_strMainType, _strSubType, _strUserID);
+    if (pRows == nullptr) {
+        DL_LOG(2, "CLS_ConfigDAO::GetConfigValue pRecSet=null %s", qUtf8Printable(_strSubType));
+        return -1;
+    }
+    _strValue = pRows->isEmpty() ? QString() : pRows->first()->value("S_VALUE");
+    FreeRecordSet(pRows);
+    return 0;
+}
+
 QString CLS_ConfigDAO::GetConfigValue(const QString& _strMainType, const QString& _strSubType,
                                       const QString& _strUserID)
 {
-    RecordSet* pRows = QueryGroup(_strMainType, _strSubType, _strUserID);
     QString strValue;
-    if (pRows != nullptr && !pRows->isEmpty()) {
-        strValue = pRows->first()->value("S_VALUE");
-    }
-    FreeRecordSet(pRows);
+    GetConfigValue(_strMainType, _strSubType, _strUserID, strValue);
     return strValue;
 }
 

@@ -29,8 +29,12 @@ public:
     /// is not settled or every query failed; the caller owns the record set.
     RecordSet* QueryGroup(const QString& _strMainType, const QString& _strSubType, const QString& _strUserID);
 
-    /// S_VALUE of the first matching row (the common one when both tables have the key); empty
-    /// when there is none.
+    /// Sets _strValue to S_VALUE of the first matching row (the common one when both tables
+    /// have the key), or to empty text when no row matches; 0. -1 (logged, _strValue untouched)
+    /// when the read failed: a failure is never "no value".
+    int GetConfigValue(const QString& _strMainType, const QString& _strSubType, const QString& _strUserID,
+                       QString& _strValue);
+    /// The value as above; empty both when there is none and when the read failed.
     QString GetConfigValue(const QString& _strMainType, const QString& _strSubType,
                            const QString& _strUserID);
     /// Writes the common row when the common table has one, else the personal row (the personal

@@ -197,6 +197,16 @@ void seed()
         capture.m_strName = QStringLiteral("Visitor %1").arg(i + 1);
         ASSERT_EQ(station->AddFaceCapture(capture), 0);
     }
+
+    QVector<CLS_CarDataRecvEntity> vecCars(2);
+    for (int i = 0; i < vecCars.size(); ++i) {
+        vecCars[i].S_Vlp = QStringLiteral("ABC-%1").arg(100 + i);
+        vecCars[i].S_Vlpc = "blue";
+        vecCars[i].S_SN = "gate-terminal";
+        vecCars[i].S_PassTime =
+            QDateTime::currentDateTime().addSecs(-30 * (i + 1)).toString("yyyy-MM-dd hh:mm:ss");
+    }
+    ASSERT_EQ(station->SaveCarRecvDataToDB(vecCars), 0);
 }
 
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(
@@ -263,13 +273,14 @@ protected:
         QSignalSpy refreshed(m_pWindow->serverPane(), &console::ServerPane::refreshed);
         QSignalSpy faces(m_pWindow->facesPane(), &console::FacesPane::shown);
         QSignalSpy maps(m_pWindow->mapsPane(), &console::MapsPane::shown);
+        QSignalSpy passages(m_pWindow->facesPane(), &console::FacesPane::passagesShown);
         m_pWindow->connectAndLogin(kAdmin, kPassword);
         ASSERT_TRUE(waitUntil([&] { return ready.count() == 1; }, 30000));
         ASSERT_TRUE(waitUntil(
             [&] {
                 return counted.count() == 1 && !m_pWindow->alarmPane()->model()->busy() &&
                        shown.count() >= 1 && refreshed.count() == 1 && faces.count() == 1 &&
-                       maps.count() == 1;
+                       maps.count() == 1 && passages.count() == 1;
             },
             30000));
         m_iThumbnails = faces.at(0).at(1).toInt();
@@ -362,6 +373,9 @@ TEST_F(ConsoleWindowTest, EveryPaneShowsTheSeededSite)
     ASSERT_TRUE(waitUntil([&] { return decoded.count() == 1; }));
     EXPECT_FALSE(decoded.at(0).at(0).toBool());
     EXPECT_TRUE(m_pWindow->facesPane()->fields()->text().startsWith("Not a capture path"));
+    QTableWidget& cars = *m_pWindow->facesPane()->passages();
+    ASSERT_EQ(cars.rowCount(), 2);
+    EXPECT_EQ(cars.item(0, 1)->text(), "ABC-100");  // newest first
     shoot(*m_pWindow, "face-captures");
 
     tabs.setCurrentWidget(m_pWindow->mapsPane());
@@ -472,6 +486,11 @@ TEST_F(ConsoleWindowTest, ALostServerShowsAsFailuresNotAsEmptyPanes)
     EXPECT_NE(faces.at(0).at(0).toInt(), 0);
     EXPECT_EQ(m_pWindow->facesPane()->table()->rowCount(), 3) << "the last page stays";
     EXPECT_NE(maps.at(0).at(0).toInt(), 0);
+    QSignalSpy passages(m_pWindow->facesPane(), &console::FacesPane::passagesShown);
+    m_pWindow->facesPane()->searchPassages();
+    ASSERT_TRUE(waitUntil([&] { return passages.count() == 1; }));
+    EXPECT_LT(passages.at(0).at(0).toInt(), 0);
+    EXPECT_EQ(m_pWindow->facesPane()->passages()->rowCount(), 2) << "the last rows stay";
     m_pWindow->tabs()->setCurrentIndex(0);
     shoot(*m_pWindow, "server-lost");
 

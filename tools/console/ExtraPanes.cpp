@@ -145,16 +145,76 @@ FacesPane::FacesPane(ConsoleSession& _session, QWidget* _pParent) : QWidget(_pPa
     pPathRow->addWidget(m_pPath);
     pPathRow->addWidget(pDecode);
 
+    m_pPlate = new QLineEdit();
+    m_pPlate->setPlaceholderText(tr("plate starts with"));
+    auto* pPassageSearch = new QPushButton(tr("Search passages"));
+    connect(pPassageSearch, &QPushButton::clicked, this, &FacesPane::searchPassages);
+    m_pPassageText = new QLabel();
+    auto* pPassageRow = new QHBoxLayout();
+    pPassageRow->addWidget(new QLabel(tr("Vehicle passages:")));
+    pPassageRow->addWidget(m_pPlate);
+    pPassageRow->addWidget(pPassageSearch);
+    pPassageRow->addWidget(m_pPassageText, 1);
+    m_pPassages = new QTableWidget(0, 4);
+    m_pPassages->setHorizontalHeaderLabels({tr("Time"), tr("Plate"), tr("Colour"), tr("Terminal")});
+    m_pPassages->verticalHeader()->hide();
+    m_pPassages->horizontalHeader()->setStretchLastSection(true);
+
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addLayout(pTop);
     pLayout->addWidget(m_pTable, 3);
     pLayout->addLayout(pPathRow);
-    pLayout->addWidget(m_pFields, 1);
+    pLayout->addWidget(m_pFields);
+    pLayout->addLayout(pPassageRow);
+    pLayout->addWidget(m_pPassages, 2);
+}
+
+void FacesPane::searchPassages()
+{
+    STRCT_PassageQuery query;
+    query.m_qstrStartTime = m_pStart->dateTime().toString(QString::fromLatin1(kTimeFormat));
+    query.m_qstrEndTime = m_pEnd->dateTime().toString(QString::fromLatin1(kTimeFormat));
+    query.m_qstrKey = m_pPlate->text().trimmed();
+    query.m_bKeyPrefix = !query.m_qstrKey.isEmpty();
+    query.m_iPageSize = kPageSize;
+    query.m_iPageIndex = 1;
+    m_pPassageText->setText(tr("reading…"));
+    typedef QPair<int, QVector<CLS_CarDataRecvEntity>> Passages;
+    m_session.call(
+        this,
+        [query](I_DataMediator& _m) {
+            Passages result;
+            const int iTotal = _m.GetCarRecordCount(query);
+            const int iRet = iTotal < 0 ? iTotal : _m.QueryCarHistory(query, result.second);
+            result.first = iRet != 0 ? (iRet < 0 ? iRet : -1) : iTotal;
+            return result;
+        },
+        [this](const Passages& _result) {
+            // Like the statistics, the passage count answers a lost connection with 0.
+            const int iCode = _result.first == 0 && !m_session.online() ? -1 : _result.first;
+            if (iCode < 0) {
+                m_pPassageText->setText(tr("the passages could not be read (%1)").arg(iCode));
+                emit passagesShown(iCode, 0);
+                return;
+            }
+            m_pPassages->setRowCount(_result.second.size());
+            for (int i = 0; i < _result.second.size(); ++i) {
+                const CLS_CarDataRecvEntity& car = _result.second.at(i);
+                m_pPassages->setItem(i, 0, cell(car.S_PassTime));
+                m_pPassages->setItem(i, 1, cell(car.S_Vlp));
+                m_pPassages->setItem(i, 2, cell(car.S_Vlpc));
+                m_pPassages->setItem(i, 3,
+                                     cell(car.S_TerminalName.isEmpty() ? car.S_SN : car.S_TerminalName));
+            }
+            m_pPassageText->setText(tr("%n passage(s)", nullptr, _result.first));
+            emit passagesShown(0, _result.first);
+        });
 }
 
 void FacesPane::load()
 {
     showPage(1);
+    searchPassages();
 }
 
 void FacesPane::showPage(int _iPage)

@@ -187,11 +187,16 @@ public:
     void showPage(int _iPage);
     /// Decodes a capture path and shows its fields; decoded() follows.
     void decode(const QString& _strPath);
+    QTableWidget* passages() const { return m_pPassages; }
+    /// The newest vehicle passages of the time range (plate prefix when given); passagesShown() follows.
+    void searchPassages();
 
 signals:
     /// A page is shown (or failed: the library's code), with the thumbnails found.
     void shown(int _iCode, int _iThumbnails);
     void decoded(bool _bOk);
+    /// Vehicle passages shown (or failed: the library's code), with the number matching.
+    void passagesShown(int _iCode, int _iTotal);
 
 private:
     ConsoleSession& m_session;
@@ -201,6 +206,9 @@ private:
     QTableWidget* m_pTable = nullptr;
     QLineEdit* m_pPath = nullptr;
     QLabel* m_pFields = nullptr;
+    QLineEdit* m_pPlate = nullptr;
+    QLabel* m_pPassageText = nullptr;
+    QTableWidget* m_pPassages = nullptr;
     int m_iPage = 1;
     int m_iTotal = 0;
 };

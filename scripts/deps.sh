@@ -9,7 +9,7 @@ PACKAGES=(
     libssl-dev openssl
     libboost-dev
     libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev
-    libcpp-httplib-dev
+    libcpp-httplib-dev libqt5charts5-dev fonts-dejavu-core
     procps locales
     dpkg-dev file curl
 )

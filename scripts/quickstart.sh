@@ -3,14 +3,18 @@
 # with its Db folder, tessel-dbserver on loopback serving that folder, and a client session
 # through the data layer (tesselctl) against it, and tessel-fileserver on 127.0.0.1:9600 for the
 # file operations; at the end the server's own figures (tesselctl server-status and its metrics
-# endpoint). Both servers are stopped at the end.
+# endpoint). Both servers are stopped at the end. With --console, tessel-console then opens on
+# the same site, logged in as its administrator; closing the window stops the servers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
 build=${TESSEL_BUILD_DIR:-build-release}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target tesselctl tessel-dbserver WebSocket webservice_sdk tessel-fileserver >/dev/null
+targets=(tesselctl tessel-dbserver WebSocket webservice_sdk tessel-fileserver)
+console=0
+[ "${1:-}" = "--console" ] && console=1 && targets+=(tessel-console)
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >/dev/null
 bin="$PWD/$build/bin"
 
 # A client application directory: the programs and libraries, DbServerConfig.json, the
@@ -86,6 +90,12 @@ ctl server-status
 echo "\$ curl -s http://127.0.0.1:$metrics/metrics   (first samples)"
 metrics_text=$(curl -s "http://127.0.0.1:$metrics/metrics")
 awk '!/^#/ && n++ < 12' <<<"$metrics_text"
+
+if [ "$console" = 1 ]; then
+    cp "$bin/tessel-console" "$app"/
+    echo "== tessel-console on this site (close the window to stop the servers)"
+    TESSEL_PASSWORD="Adm1n pass" "$app/tessel-console" --user admin
+fi
 
 stop_server
 trap - EXIT

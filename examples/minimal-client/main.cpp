@@ -1,16 +1,25 @@
 // minimal-client USER PASSWORD: starts the Tessel data layer from the configuration files beside
 // the program (DbServerConfig.json, StartConfiguration.json, WebSocket.json), logs in and prints
-// the user's resource tree.
+// the user's resource tree. Then, as a windowed client would: blocking calls on a worker thread,
+// a change signal received on the main thread through a queued connection, and everything the
+// caller owns freed (docs/client-guide.md has the rules).
 #include <I_DataMediator.h>
 #include <CLS_RemoteDBHandler.h>
 #include <VideoItem.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QSet>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace {
+
+int watchChangesFromAWorker(I_DataMediator& _mediator);
 
 int run(I_DataMediator& _mediator, const QString& _strUser, const QString& _strPassword)
 {
@@ -41,7 +50,78 @@ int run(I_DataMediator& _mediator, const QString& _strUser, const QString& _strP
             std::printf("  %s  %s\n", pChild->m_strCaption.c_str(), pChild->m_strID.c_str());
         }
     }
+    return watchChangesFromAWorker(_mediator);
+}
+
+// A worker thread adds a custom-tree group and removes it again; the main thread hears of both
+// through a queued connection. The receiver copies what it prints while it runs, and reads no
+// more than the pointers' own texts: the items of a removal are freed shortly after the signal.
+int watchChangesFromAWorker(I_DataMediator& _mediator)
+{
+    QStringList lstSeen;
+    QObject receiver;  // lives on the main thread: the queued slot runs there
+    QObject::connect(
+        &_mediator, &I_DataMediator::SignCustomTreeDataChangeCallback, &receiver,
+        [&lstSeen](QVector<STRCT_VideoItem*>& _vecItems, OperationType _op, int, void*) {
+            lstSeen << QStringLiteral("%1 %2 item(s)")
+                           .arg(_op == otInsert ? "inserted" : "deleted")
+                           .arg(_vecItems.size());
+        },
+        Qt::QueuedConnection);
+
+    int iUsers = -1;
+    int iRet = -1;
+    std::unique_ptr<QThread> pWorker(QThread::create([&] {
+        // Entities handed out are the caller's: free them.
+        QVector<CLS_UserEntity*> vecUsers = _mediator.GetAllUser();
+        iUsers = vecUsers.size();
+        qDeleteAll(vecUsers);
+        QString strNodeID;
+        iRet = _mediator.InsertCustomTreeGroup("custom_root_id", "minimal-client", strNodeID);
+        if (iRet == 0) {
+            iRet = _mediator.DeleteFromCustomTree(strNodeID);
+        }
+    }));
+    QEventLoop loop;
+    QObject::connect(pWorker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    pWorker->start();
+    loop.exec();
+    // The queued calls were posted before the worker finished; let them run.
+    QTimer::singleShot(100, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (iRet != 0) {
+        std::fprintf(stderr, "minimal-client: the custom tree could not be changed (%d)\n", iRet);
+        return 1;
+    }
+    std::printf("users: %d\n", iUsers);
+    for (const QString& strSeen : qAsConst(lstSeen)) {
+        std::printf("custom tree signal on the main thread: %s\n", qPrintable(strSeen));
+    }
     return 0;
+}
+
+// The tree items the mediator still holds become the caller's once it is deleted.
+QVector<STRCT_VideoItem*> heldItems(I_DataMediator& _mediator)
+{
+    QSet<STRCT_VideoItem*> setItems;
+    QVector<STRCT_VideoItem*> vecPending;
+    _mediator.GetChildItems(QString(), vecPending);
+    _mediator.GetChildItems("resource_root_id", vecPending);
+    while (!vecPending.isEmpty()) {
+        STRCT_VideoItem* pItem = vecPending.takeLast();
+        if (pItem != nullptr && !setItems.contains(pItem)) {
+            setItems.insert(pItem);
+            vecPending.append(
+                QVector<STRCT_VideoItem*>(pItem->m_vecChilds.begin(), pItem->m_vecChilds.end()));
+            if (pItem->GetType() == vitDecoder) {
+                _mediator.GetChildItems(QString::fromStdString(pItem->m_strID), vecPending);
+            }
+        }
+    }
+    for (STRCT_VideoItem* pItem : _mediator.GetCustomTreeItems() + _mediator.GetPassengerFlowTreeItems()) {
+        setItems.insert(pItem);
+    }
+    return setItems.values().toVector();
 }
 
 }  // namespace
@@ -55,7 +135,9 @@ int main(int argc, char** argv)
     }
     I_DataMediator* pMediator = CreateMediator();
     const int iExit = run(*pMediator, QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    const QVector<STRCT_VideoItem*> vecItems = heldItems(*pMediator);
     DeleteMediator(pMediator);
+    qDeleteAll(vecItems);
     CLS_RemoteDBHandler::Teardown();
     return iExit;
 }

@@ -48,6 +48,21 @@ bool emittedByAnotherThread(CLS_DataMediator* _pMediator)
     return false;
 }
 
+// Registers the argument types of the mediator's signals, so that queued connections can copy
+// them. The reference parameter is registered under its own spelling as an alias of the vector.
+void registerSignalTypes()
+{
+    static const bool s_bRegistered = [] {
+        qRegisterMetaType<OperationType>("OperationType");
+        qRegisterMetaType<STRCT_VideoItem*>("STRCT_VideoItem*");
+        qRegisterMetaType<const QVector<STRCT_VideoItem*>*>("const QVector<STRCT_VideoItem*>*");
+        qRegisterMetaType<QVector<STRCT_VideoItem*>>("QVector<STRCT_VideoItem*>");
+        qRegisterMetaType<QVector<STRCT_VideoItem*>>("QVector<STRCT_VideoItem*>&");
+        return true;
+    }();
+    Q_UNUSED(s_bRegistered);
+}
+
 }  // namespace
 
 extern "C" {
@@ -76,6 +91,7 @@ int Release()
 CLS_DataMediator::CLS_DataMediator() : I_DataMediator(nullptr)
 {
     qDebug() << "CLS_DataMediator::CLS_DataMediator()";
+    registerSignalTypes();
     QMutexLocker locker(&s_liveMutex);
     liveMediators().insert(this);
 }

@@ -15,9 +15,6 @@
 
 #include <gtest/gtest.h>
 
-Q_DECLARE_METATYPE(const QVector<STRCT_VideoItem*>*)
-Q_DECLARE_METATYPE(OperationType)
-
 namespace {
 
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new IntegrationEnvironment({"itdecoders01", true, {}}));

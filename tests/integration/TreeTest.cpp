@@ -31,9 +31,6 @@
 
 #include <gtest/gtest.h>
 
-Q_DECLARE_METATYPE(const QVector<STRCT_VideoItem*>*)
-Q_DECLARE_METATYPE(OperationType)
-
 namespace {
 
 using itest::Binds;

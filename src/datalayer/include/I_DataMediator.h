@@ -3,6 +3,18 @@
 // A client loads the library, calls CreateMediator(), then InitData() and CreateDBConnection(),
 // and from then on asks the mediator for everything stored. Operations return 0 on success and
 // a negative value on failure unless documented otherwise.
+//
+// Blocking: every operation that reads or writes the database blocks its caller for each round
+// trip, up to 3 s per request (CreateDBConnection up to 300 s, the database transfers up to
+// 3600 s) and fails at once while the connection is down; look-ups of the in-memory trees and
+// caches never touch the network. Keep them off a GUI thread.
+// Threads: the change signals are emitted inside the call that made the change, on its thread;
+// SignDBStatuaChange on the WebSocket client's event thread. Every signal can be received with
+// Qt::QueuedConnection (the argument types are registered when the first mediator is made).
+// Ownership: records, entities and lists an operation hands out are the caller's; tree items
+// and caches are the mediator's, and the items a change signal removes are freed 600 ms after
+// it; the tree items still held when the mediator is deleted are the client's to free.
+// docs/client-guide.md lists each kind with its rule.
 #ifndef I_DATAMEDIATOR_H
 #define I_DATAMEDIATOR_H
 
@@ -787,6 +799,9 @@ public:
     virtual int GetSystemStatusByName(const QString& _strName, _NetworkInfo*& _pInfo) = 0;
 
 signals:
+    // The vectors and the items they name belong to the mediator: copy what you keep. Items a
+    // change removes (and the vector of the resource signal) are freed 600 ms after emission,
+    // so a queued receiver copies in a direct slot first when it reads more than pointers.
     void SignResourceDataChangeCallback(const QVector<STRCT_VideoItem*>* _pqvecDataList, OperationType _iCmdType,
                                         int _iDevType, void* _pParam);
     void SignCustomTreeDataChangeCallback(QVector<STRCT_VideoItem*>& _itemList, OperationType _iCmdType,
@@ -802,6 +817,13 @@ public slots:
     /// Stores the new password of the local recorder.
     virtual void slotUpdateR480HostConfig(QString _qstrUserName, QString _qstrNewPwd) = 0;
 };
+
+// Every argument type of the signals above is known to Qt's meta-type system (registered when
+// the first mediator is made), so any signal may be connected with Qt::QueuedConnection. The
+// non-const reference of SignCustomTreeDataChangeCallback is queued as a copy of the vector.
+Q_DECLARE_METATYPE(OperationType)
+Q_DECLARE_METATYPE(STRCT_VideoItem*)
+Q_DECLARE_METATYPE(const QVector<STRCT_VideoItem*>*)
 
 extern "C" {
 /// A new, idle mediator (no disk or network access).

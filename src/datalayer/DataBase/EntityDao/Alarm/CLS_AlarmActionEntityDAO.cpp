@@ -39,10 +39,7 @@ QString pairsDeleteSql(const QString& _strUserID, const CLS_AlarmActionEntityDAO
 
 CLS_AlarmActionEntityDAO* CLS_AlarmActionEntityDAO::GetInstance()
 {
-    static CLS_AlarmActionEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_AlarmActionEntityDAO();
-    }
+    static CLS_AlarmActionEntityDAO* const s_pInstance = new CLS_AlarmActionEntityDAO();
     return s_pInstance;
 }
 

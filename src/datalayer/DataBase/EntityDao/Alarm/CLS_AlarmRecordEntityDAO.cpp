@@ -43,10 +43,7 @@ int g_iLastSeq = 0;
 
 CLS_AlarmRecordEntityDAO* CLS_AlarmRecordEntityDAO::GetInstance()
 {
-    static CLS_AlarmRecordEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_AlarmRecordEntityDAO();
-    }
+    static CLS_AlarmRecordEntityDAO* const s_pInstance = new CLS_AlarmRecordEntityDAO();
     return s_pInstance;
 }
 
@@ -216,10 +213,7 @@ int CLS_AlarmRecordEntityDAO::DeleteAlarmRecord(const QString& _strCutOff)
 
 CLS_CacheEventEntityDAO* CLS_CacheEventEntityDAO::GetInstance()
 {
-    static CLS_CacheEventEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_CacheEventEntityDAO();
-    }
+    static CLS_CacheEventEntityDAO* const s_pInstance = new CLS_CacheEventEntityDAO();
     return s_pInstance;
 }
 

@@ -23,10 +23,7 @@ QString text(const std::string& _strValue)
 
 CLS_DevDAO* CLS_DevDAO::GetInstance()
 {
-    static CLS_DevDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_DevDAO();
-    }
+    static CLS_DevDAO* const s_pInstance = new CLS_DevDAO();
     return s_pInstance;
 }
 

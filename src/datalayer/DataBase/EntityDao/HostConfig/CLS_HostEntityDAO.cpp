@@ -36,10 +36,7 @@ QString num(int _iValue)
 
 CLS_HostEntityDAO* CLS_HostEntityDAO::GetInstance()
 {
-    static CLS_HostEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_HostEntityDAO();
-    }
+    static CLS_HostEntityDAO* const s_pInstance = new CLS_HostEntityDAO();
     return s_pInstance;
 }
 

@@ -10,10 +10,7 @@ using TreeNodes::LoadTypedNode;
 
 CLS_CustomTreeEntityDAO* CLS_CustomTreeEntityDAO::GetInstance()
 {
-    static CLS_CustomTreeEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_CustomTreeEntityDAO();
-    }
+    static CLS_CustomTreeEntityDAO* const s_pInstance = new CLS_CustomTreeEntityDAO();
     return s_pInstance;
 }
 

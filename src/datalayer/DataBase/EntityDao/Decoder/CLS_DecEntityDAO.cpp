@@ -135,10 +135,11 @@ int CLS_DecEntityDAO::GetById(const QString& _strDecID, CLS_DecEntity& _decEntit
 int CLS_DecEntityDAO::GetPage(int _iPageSize, int _iPageNum, QVector<CLS_DecEntity*>& _vecDecs, int& _iTotal)
 {
     return Guarded("CLS_DecEntityDAO::GetPage", -1, [&] {
-        const int iOffset = _iPageNum > 1 ? (_iPageNum - 1) * _iPageSize : 0;
+        const qint64 i64Offset = _iPageNum > 1 ? qint64(_iPageNum - 1) * _iPageSize : 0;  // never wraps
         const int iRet = ReadEntities(
-            ExecuteQuery(m_strDbName, QStringLiteral("SELECT * FROM VIEW_DEV_DECODER order by S_IP asc LIMIT ") +
-                                          num(_iPageSize) + QStringLiteral(" OFFSET ") + num(iOffset)),
+            ExecuteQuery(m_strDbName,
+                         QStringLiteral("SELECT * FROM VIEW_DEV_DECODER order by S_IP asc LIMIT ") +
+                             num(_iPageSize) + QStringLiteral(" OFFSET ") + QString::number(i64Offset)),
             _vecDecs, &loadDec);
         if (iRet != 0) {
             return iRet;

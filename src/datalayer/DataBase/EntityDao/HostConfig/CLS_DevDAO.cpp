@@ -141,9 +141,11 @@ int CLS_DevDAO::GetDevsByType(QVector<Common::STRCT_DevItem>& _vecDevs, int _iTy
             _pageInfo.iTotal = total.First() != nullptr ? Int(*total.First(), "L_SUM") : 0;
         }
         // Pages count from 1; a page number below 1 reads the first page.
-        const int iOffset = _pageInfo.iPageNum > 1 ? (_pageInfo.iPageNum - 1) * _pageInfo.iPageSize : 0;
-        return ReadDevs(ExecuteQuery(m_strDbName, QStringLiteral("SELECT * FROM ( %1 ) LIMIT %2 OFFSET %3")
-                                                      .arg(strBase, num(_pageInfo.iPageSize), num(iOffset))),
+        const qint64 i64Offset =
+            _pageInfo.iPageNum > 1 ? qint64(_pageInfo.iPageNum - 1) * _pageInfo.iPageSize : 0;
+        return ReadDevs(ExecuteQuery(m_strDbName,
+                                     QStringLiteral("SELECT * FROM ( %1 ) LIMIT %2 OFFSET %3")
+                                         .arg(strBase, num(_pageInfo.iPageSize), QString::number(i64Offset))),
                         _vecDevs);
     });
 }

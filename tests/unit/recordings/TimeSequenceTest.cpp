@@ -2,6 +2,7 @@
 #include "DataBase/EntityDao/DB/TimeSequence.h"
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -42,8 +43,13 @@ TEST_P(SequenceUnderThreads, ThreadsStoringInOneSecondGetDistinctNumbers)
     std::mutex mutex;
     std::vector<qint32> numbers;
     std::vector<std::thread> threads;
+    std::atomic<int> iReady{0};
+    std::atomic<bool> bGo{false};
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&] {
+            ++iReady;
+            while (!bGo.load()) {
+            }
             std::vector<qint32> mine;
             for (int i = 0; i < kEach; ++i) {
                 mine.push_back(next(time));
@@ -52,6 +58,9 @@ TEST_P(SequenceUnderThreads, ThreadsStoringInOneSecondGetDistinctNumbers)
             numbers.insert(numbers.end(), mine.begin(), mine.end());
         });
     }
+    while (iReady.load() < kThreads) {
+    }
+    bGo = true;  // all at once, so that the threads overlap
     for (std::thread& thread : threads) {
         thread.join();
     }

@@ -662,3 +662,37 @@ TEST_F(Alarms, CachedEventsOfThisSystem)
 }
 
 }  // namespace
+
+namespace {
+
+// Must stay last: it stops the server and starts it again.
+class AlarmsServerStopped : public Alarms
+{
+};
+
+TEST_F(AlarmsServerStopped, SavesAndSearchesFailAndTheCacheStays)
+{
+    freshLinkTable();
+    m_mediator.GetAllAdapterAlarmInfo("EN");
+    storeRule("A", 1, 2, "kept", m_strAdminID);
+    ASSERT_EQ(m_mediator.StartGetAlarmLinkInfo(), 0);
+    ServerProcess& server = IntegrationEnvironment::instance().server();
+    ASSERT_TRUE(server.stop()) << server.output().toStdString();
+    ASSERT_TRUE(itest::waitFor([] { return CLS_RemoteDBHandler::m_iConnectedStatus.load() < 0; }, 10000));
+
+    LinkArgs args;
+    args.add("A", 1, 2, "new");
+    EXPECT_NE(m_mediator.UpdateAlarmLinkInfo(args.map()), 0);
+    EXPECT_EQ(cachedRules(m_mediator.GetAlarmLinkCache()), QStringList{"A/1/kept"});
+    QVector<STRCT_AlarmRecord> vecRecords{STRCT_AlarmRecord()};
+    STRCT_AlarmSearchCondition far;
+    far.m_iPageNum = 214748366;
+    EXPECT_FALSE(m_mediator.SearchAlarmRecord(far, vecRecords));
+    EXPECT_TRUE(vecRecords.isEmpty());
+
+    ASSERT_TRUE(server.start()) << server.output().toStdString();
+    ASSERT_TRUE(itest::waitFor([] { return CLS_RemoteDBHandler::m_iConnectedStatus.load() == 1; }, 20000));
+    EXPECT_EQ(storedRules(), QStringList{"A/1/kept"});
+}
+
+}  // namespace

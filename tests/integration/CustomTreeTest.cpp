@@ -738,3 +738,39 @@ TEST_F(CustomTreeTest, PassengerFlowTreeLivesInItsOwnDatabase)
 }
 
 }  // namespace
+
+namespace {
+
+// Must stay last: it stops the server and starts it again.
+class CustomTreeServerStopped : public CustomTreeTest
+{
+};
+
+TEST_F(CustomTreeServerStopped, InsertsFailAndAddNothing)
+{
+    storeHost("st-h", 1, 0, 0);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    const int iCustom = m_mediator.GetCustomTreeItems().size();
+    const int iFlow = m_mediator.GetPassengerFlowTreeItems().size();
+    ServerProcess& server = IntegrationEnvironment::instance().server();
+    ASSERT_TRUE(server.stop()) << server.output().toStdString();
+    ASSERT_TRUE(itest::waitFor([] { return CLS_RemoteDBHandler::m_iConnectedStatus.load() < 0; }, 10000));
+
+    QString strGroup;
+    EXPECT_EQ(m_mediator.InsertCustomTreeGroup(kRoot, "down", strGroup), -1);
+    EXPECT_EQ(m_mediator.InsertPassengerFlowGroup(kRoot, "down", strGroup), -1);
+    STRCT_VideoChannel c0;
+    c0.m_strID = "st-h-c0";
+    EXPECT_LT(m_mediator.InsertCustomTreeNodes(kRoot, {&c0}, false), 0);
+    EXPECT_LT(m_mediator.InsertCustomTreeNodes(kRoot, {&c0}, true), 0);
+    EXPECT_LT(m_mediator.InsertCustomTreeNodesAt({"st-h-c0"}, kRoot, QString()), 0);
+    EXPECT_EQ(m_mediator.GetCustomTreeItems().size(), iCustom);
+    EXPECT_EQ(m_mediator.GetPassengerFlowTreeItems().size(), iFlow);
+
+    ASSERT_TRUE(server.start()) << server.output().toStdString();
+    ASSERT_TRUE(itest::waitFor([] { return CLS_RemoteDBHandler::m_iConnectedStatus.load() == 1; }, 20000));
+    EXPECT_EQ(rowsOf(kMain, "S_CAPTION = 'down' OR S_OBJ_ID = 'st-h-c0'", {}), 0);
+    EXPECT_EQ(rowsOf(kFlow, "S_CAPTION = 'down' OR S_OBJ_ID = 'st-h-c0'", {}), 0);
+}
+
+}  // namespace

@@ -8,10 +8,7 @@
 
 CLS_DataAccess& CLS_DataAccess::GetInstance()
 {
-    static CLS_DataAccess* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_DataAccess();
-    }
+    static CLS_DataAccess* const s_pInstance = new CLS_DataAccess();
     return *s_pInstance;
 }
 

@@ -253,13 +253,14 @@ public:
     int GetChildNodes(QString _strUserID, QString _strParentID, QVector<CLS_CustomTreeNodesEntity*>& _vecNodes);
     int GetRootChildNodes(QString _strUserID, QVector<CLS_CustomTreeEntity*>& _vecNodes);
     int GetChildNodesTypePassenger(CLS_CustomTreeNodesEntity& _entity);
-    /// The I_NUM the server gave the node, or -1.
-    int InsertCustomTreeNode(const CLS_CustomTreeEntity& _entity);
-    /// One transaction; the nodes' I_NUM are read back into them.
-    int InsertCustomTreeNodeEx(const QVector<CLS_CustomTreeEntity*>& _vecNodes);
+    /// The I_NUM the server gave the node, or -1. *_pbWritten (when given): whether the insert
+    /// went through; a failure after it must not be answered with a second insert.
+    qint64 InsertCustomTreeNode(const CLS_CustomTreeEntity& _entity, bool* _pbWritten = nullptr);
+    /// One transaction; the nodes' I_NUM are read back into them. *_pbWritten as above.
+    int InsertCustomTreeNodeEx(const QVector<CLS_CustomTreeEntity*>& _vecNodes, bool* _pbWritten = nullptr);
     int UpdateCustomTreeNodeCaption(const CLS_CustomTreeEntity& _entity);
-    int SetCustomTreeNodeNum(QString _strNodeID, int _iNum);
-    int SetCustomTreeNodeNums(const QMap<QString, int>& _mapNums);
+    int SetCustomTreeNodeNum(QString _strNodeID, qint64 _iNum);
+    int SetCustomTreeNodeNums(const QMap<QString, qint64>& _mapNums);
     /// The node and every node below it.
     int DeleteCustomTreeNode(QString _strNodeID);
     int DeleteCustomTreeNodesOfObjects(const QStringList& _lstObjIDs);
@@ -268,9 +269,9 @@ public:
                                   QVector<CLS_CustomTreeEntity*>& _vecNodes);
     int GetRootChildNodesTypePassenager(QString _strUserID, QVector<CLS_CustomTreeNodesEntity*>& _vecNodes);
     int GetChildNodesTypePassenager(QString _strParentID, QVector<CLS_CustomTreeNodesEntity*>& _vecNodes);
-    /// The I_NUM the server gave the group, or -1.
-    int InsertPassengerFlowGroup(const CLS_CustomTreeEntity& _entity);
-    int InsertPassengerFlowNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes);
+    /// The I_NUM the server gave the group, or -1; *_pbWritten as for InsertCustomTreeNode.
+    qint64 InsertPassengerFlowGroup(const CLS_CustomTreeEntity& _entity, bool* _pbWritten = nullptr);
+    int InsertPassengerFlowNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes, bool* _pbWritten = nullptr);
     int UpdatePassengerFlowNodeCaption(QString _strUserID, QString _strNodeID, QString _strCaption);
     int DeletePassengerFlowNodesOfObject(QString _strUserID, QString _strObjID);
     int DeletePassengerFlowTreeGroup(QString _strUserID, QString _strNodeID);

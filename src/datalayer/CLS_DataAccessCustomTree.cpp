@@ -64,17 +64,20 @@ int CLS_DataAccess::GetChildNodesTypePassenger(CLS_CustomTreeNodesEntity& _entit
     return customDao().GetChildNodesTypePassenger(_entity);
 }
 
-int CLS_DataAccess::InsertCustomTreeNode(const CLS_CustomTreeEntity& _entity)
+qint64 CLS_DataAccess::InsertCustomTreeNode(const CLS_CustomTreeEntity& _entity, bool* _pbWritten)
 {
+    if (_pbWritten != nullptr) {
+        *_pbWritten = false;
+    }
     if (!given(_entity.S_ID, "_entity.S_ID.isEmpty()") || !given(_entity.S_USER_ID, "_entity.S_USER_ID.isEmpty()")) {
         return -1;
     }
-    return customDao().InsertCustomTreeNode(_entity);
+    return customDao().InsertCustomTreeNode(_entity, _pbWritten);
 }
 
-int CLS_DataAccess::InsertCustomTreeNodeEx(const QVector<CLS_CustomTreeEntity*>& _vecNodes)
+int CLS_DataAccess::InsertCustomTreeNodeEx(const QVector<CLS_CustomTreeEntity*>& _vecNodes, bool* _pbWritten)
 {
-    return customDao().InsertCustomTreeNodeEx(_vecNodes);
+    return customDao().InsertCustomTreeNodeEx(_vecNodes, _pbWritten);
 }
 
 int CLS_DataAccess::UpdateCustomTreeNodeCaption(const CLS_CustomTreeEntity& _entity)
@@ -85,7 +88,7 @@ int CLS_DataAccess::UpdateCustomTreeNodeCaption(const CLS_CustomTreeEntity& _ent
     return customDao().UpdateCustomTreeNodeCaption(_entity);
 }
 
-int CLS_DataAccess::SetCustomTreeNodeNum(QString _strNodeID, int _iNum)
+int CLS_DataAccess::SetCustomTreeNodeNum(QString _strNodeID, qint64 _iNum)
 {
     if (!given(_strNodeID, "_strNodeID.isEmpty()")) {
         return -1;
@@ -93,7 +96,7 @@ int CLS_DataAccess::SetCustomTreeNodeNum(QString _strNodeID, int _iNum)
     return customDao().SetCustomTreeNodeNum(_strNodeID, _iNum);
 }
 
-int CLS_DataAccess::SetCustomTreeNodeNums(const QMap<QString, int>& _mapNums)
+int CLS_DataAccess::SetCustomTreeNodeNums(const QMap<QString, qint64>& _mapNums)
 {
     return customDao().SetCustomTreeNodeNums(_mapNums);
 }
@@ -134,17 +137,21 @@ int CLS_DataAccess::GetChildNodesTypePassenager(QString _strParentID, QVector<CL
     return passengerDao().GetChildNodesType(_strParentID, _vecNodes);
 }
 
-int CLS_DataAccess::InsertPassengerFlowGroup(const CLS_CustomTreeEntity& _entity)
+qint64 CLS_DataAccess::InsertPassengerFlowGroup(const CLS_CustomTreeEntity& _entity, bool* _pbWritten)
 {
+    if (_pbWritten != nullptr) {
+        *_pbWritten = false;
+    }
     if (!given(_entity.S_ID, "_entity.S_ID.isEmpty()") || !given(_entity.S_USER_ID, "_entity.S_USER_ID.isEmpty()")) {
         return -1;
     }
-    return passengerDao().InsertGroup(_entity);
+    return passengerDao().InsertGroup(_entity, _pbWritten);
 }
 
-int CLS_DataAccess::InsertPassengerFlowNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes)
+int CLS_DataAccess::InsertPassengerFlowNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes,
+                                             bool* _pbWritten)
 {
-    return passengerDao().InsertDeviceNodes(_vecNodes);
+    return passengerDao().InsertDeviceNodes(_vecNodes, _pbWritten);
 }
 
 int CLS_DataAccess::UpdatePassengerFlowNodeCaption(QString _strUserID, QString _strNodeID, QString _strCaption)

@@ -504,10 +504,12 @@ private:
     QReadWriteLock m_lockPassengerFlowRegionRealTime;
     QDateTime (*m_pfnPassengerFlowNow)() = nullptr;
     QDateTime PassengerFlowNow() const;
-    // A copy of the region's parameter; false when there is none.
-    bool PassengerFlowRegionParam(const QString& _qstrRegionID, STRCT_PassengerFlowRegionParam& _param);
-    // Folds _report into the region's live state (the live-state write lock is held).
+    // Folds _report into the region's live state, made when missing, but only for a region
+    // with parameters (both locks are held: the parameter lock at least for reading, the
+    // live-state lock for writing).
     void FoldPassengerFlowReport(const STRCT_PassengerFlowRegionParam& _param, const STRCT_PassengerFlowReport& _report);
+    // Forgets the loaded regions with their live states (another user logged in).
+    void DropPassengerFlowRegions();
 
     // ---- behaviour analysis and passage histories state ----
 

@@ -6,7 +6,10 @@
 #include "Log.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QUuid>
+
+#include <iterator>
 
 using DeviceDao::Guarded;
 
@@ -167,25 +170,41 @@ void CLS_DataMediator::UpdateAlarmLinkCache(AlarmLinkMap* _pLinks, AlarmLinkMap*
     if (_pLinks == nullptr || _pCache == nullptr) {
         return;
     }
+    // Copies first: the argument may hold the cache's own links (a map built from
+    // GetAlarmLinkCache() plus a new link), and those are freed below.
+    QVector<STRCT_SingleAlarmLink*> vecCopies;
+    QSet<QString> setSources;
+    QSet<qint32> setAlarms;
     for (auto itSrc = _pLinks->cbegin(); itSrc != _pLinks->cend(); ++itSrc) {
+        setSources.insert(itSrc.key());
         for (auto itAlarm = itSrc.value().cbegin(); itAlarm != itSrc.value().cend(); ++itAlarm) {
-            auto itCacheSrc = _pCache->find(itSrc.key());
-            if (itCacheSrc != _pCache->end()) {
-                auto itCacheAlarm = itCacheSrc->find(itAlarm.key());
-                if (itCacheAlarm != itCacheSrc->end()) {
-                    qDeleteAll(*itCacheAlarm);
-                    itCacheSrc->erase(itCacheAlarm);
-                }
-                if (itCacheSrc->isEmpty()) {
-                    _pCache->erase(itCacheSrc);
-                }
-            }
+            setAlarms.insert(itAlarm.key());
             for (const STRCT_SingleAlarmLink* pLink : itAlarm.value()) {
                 if (pLink != nullptr) {
-                    LoadAllAlarmLinkInfo(pLink->CloneWithoutParam(), _pCache);
+                    vecCopies.append(pLink->CloneWithoutParam());
                 }
             }
         }
+    }
+    // As the save does in the table: every rule whose source is among the named sources and
+    // whose alarm is among the named alarms goes.
+    for (auto itCacheSrc = _pCache->begin(); itCacheSrc != _pCache->end();) {
+        if (!setSources.contains(itCacheSrc.key())) {
+            ++itCacheSrc;
+            continue;
+        }
+        for (auto itCacheAlarm = itCacheSrc->begin(); itCacheAlarm != itCacheSrc->end();) {
+            if (setAlarms.contains(itCacheAlarm.key())) {
+                qDeleteAll(*itCacheAlarm);
+                itCacheAlarm = itCacheSrc->erase(itCacheAlarm);
+            } else {
+                ++itCacheAlarm;
+            }
+        }
+        itCacheSrc = itCacheSrc->isEmpty() ? _pCache->erase(itCacheSrc) : std::next(itCacheSrc);
+    }
+    for (STRCT_SingleAlarmLink* pCopy : qAsConst(vecCopies)) {
+        LoadAllAlarmLinkInfo(pCopy, _pCache);
     }
 }
 

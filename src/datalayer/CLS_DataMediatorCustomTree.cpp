@@ -59,7 +59,7 @@ CLS_ResourceTree::ChildKind CLS_CustomTree::KindOfNodeType(int _iType)
 }
 
 STRCT_VideoGroup* CLS_CustomTree::NewGroup(const QString& _strNodeID, const QString& _strCaption,
-                                           const QString& _strParentID, int _iNum)
+                                           const QString& _strParentID, qint64 _iNum)
 {
     auto* pGroup = new STRCT_VideoGroup();
     pGroup->m_strID = u8(_strNodeID);
@@ -70,7 +70,7 @@ STRCT_VideoGroup* CLS_CustomTree::NewGroup(const QString& _strNodeID, const QStr
     return pGroup;
 }
 
-int CLS_CustomTree::SortNumOf(const STRCT_VideoItem* _pItem, int _iStoredNum)
+qint64 CLS_CustomTree::SortNumOf(const STRCT_VideoItem* _pItem, qint64 _iStoredNum)
 {
     switch (CLS_ResourceTree::KindOf(_pItem)) {
         case CLS_ResourceTree::ckAlarmIn:
@@ -82,14 +82,15 @@ int CLS_CustomTree::SortNumOf(const STRCT_VideoItem* _pItem, int _iStoredNum)
     }
 }
 
-int CLS_CustomTree::StoredNumOf(const STRCT_VideoItem* _pItem)
+qint64 CLS_CustomTree::StoredNumOf(const STRCT_VideoItem* _pItem)
 {
     return _pItem->m_iSortNum - (SortNumOf(_pItem, 0));
 }
 
 STRCT_VideoItem* CLS_CustomTree::NewDeviceItem(CLS_DataMediator& _m, const QString& _strObjID,
                                                CLS_ResourceTree::ChildKind _kind, const QString& _strNodeID,
-                                               const QString& _strCaption, const QString& _strParentID, int _iNum)
+                                               const QString& _strCaption, const QString& _strParentID,
+                                               qint64 _iNum)
 {
     STRCT_VideoItem* pItem = nullptr;
     {
@@ -350,17 +351,21 @@ int CLS_CustomTree::InsertGroup(CLS_DataMediator& _m, bool _bPassengerFlow, cons
     entity.S_CAPTION = _strCaption;
     entity.S_PARENT_ID = StoredParent(_strParentNodeID);
     CLS_DataAccess& access = CLS_DataAccess::GetInstance();
+    bool bWritten = false;
     auto insert = [&] {
-        return _bPassengerFlow ? access.InsertPassengerFlowGroup(entity) : access.InsertCustomTreeNode(entity);
+        return _bPassengerFlow ? access.InsertPassengerFlowGroup(entity, &bWritten)
+                               : access.InsertCustomTreeNode(entity, &bWritten);
     };
-    int iNum = insert();
-    if (iNum < 0) {
+    qint64 iNum = insert();
+    // Tried again only when nothing was stored: after a stored insert a second one would fail
+    // on the id (and report a failure for a stored node).
+    if (iNum < 0 && !bWritten) {
         DL_LOG(3, "%s InsertCustomTreeNode[Second]", _pszOperation);
         iNum = insert();
-        if (iNum < 0) {
-            DL_LOG(3, "%s iRet = (%d)", _pszOperation, iNum);
-            return iNum;
-        }
+    }
+    if (iNum < 0) {
+        DL_LOG(3, "%s iRet = (%d)", _pszOperation, int(iNum));
+        return -1;
     }
     STRCT_VideoGroup* pGroup = NewGroup(entity.S_ID, _strCaption, _strParentNodeID, iNum);
     map.insert(entity.S_ID, pGroup);
@@ -425,18 +430,19 @@ int CLS_CustomTree::InsertDeviceNodes(CLS_DataMediator& _m, bool _bPassengerFlow
         return -1;
     }
     CLS_DataAccess& access = CLS_DataAccess::GetInstance();
+    bool bWritten = false;
     auto insert = [&] {
-        return _bPassengerFlow ? access.InsertPassengerFlowNodes(entities.vec)
-                               : access.InsertCustomTreeNodeEx(entities.vec);
+        return _bPassengerFlow ? access.InsertPassengerFlowNodes(entities.vec, &bWritten)
+                               : access.InsertCustomTreeNodeEx(entities.vec, &bWritten);
     };
     int iRet = insert();
-    if (iRet < 0) {
+    if (iRet < 0 && !bWritten) {
         DL_LOG(3, "%s", _texts.pszRetry);
         iRet = insert();
-        if (iRet < 0) {
-            DL_LOG(3, _texts.pszFailed, iRet);
-            return iRet;
-        }
+    }
+    if (iRet < 0) {
+        DL_LOG(3, _texts.pszFailed, iRet);
+        return iRet;
     }
     QVector<STRCT_VideoItem*> vecAdded;
     for (size_t i = 0; i < vecItems.size(); ++i) {
@@ -603,14 +609,15 @@ int CLS_DataMediator::InsertCustomTreeNodesAt(const QStringList& _vecTreeNodeIDs
             return -1;
         }
         CLS_DataAccess& access = CLS_DataAccess::GetInstance();
-        int iRet = access.InsertCustomTreeNodeEx(entities.vec);
-        if (iRet < 0) {
+        bool bWritten = false;
+        int iRet = access.InsertCustomTreeNodeEx(entities.vec, &bWritten);
+        if (iRet < 0 && !bWritten) {
             DL_LOG(3, "CLS_DataMediator::InsertCustomTreeNodesAt InsertCustomTreeNodeEx[Second]");
-            iRet = access.InsertCustomTreeNodeEx(entities.vec);
-            if (iRet < 0) {
-                DL_LOG(3, "CLS_DataAccess::GetInstance().InsertCustomTreeNodeEx iRet = (%d)", iRet);
-                return iRet;
-            }
+            iRet = access.InsertCustomTreeNodeEx(entities.vec, &bWritten);
+        }
+        if (iRet < 0) {
+            DL_LOG(3, "CLS_DataAccess::GetInstance().InsertCustomTreeNodeEx iRet = (%d)", iRet);
+            return iRet;
         }
 
         // The group's present children in their order, then the new nodes before the anchor.
@@ -625,14 +632,14 @@ int CLS_DataMediator::InsertCustomTreeNodesAt(const QStringList& _vecTreeNodeIDs
         std::stable_sort(vecChildren.begin(), vecChildren.end(), [](const STRCT_VideoItem* a, const STRCT_VideoItem* b) {
             return CLS_CustomTree::StoredNumOf(a) < CLS_CustomTree::StoredNumOf(b);
         });
-        QVector<int> vecNums;
+        QVector<qint64> vecNums;
         for (const STRCT_VideoItem* pChild : qAsConst(vecChildren)) {
             vecNums.append(CLS_CustomTree::StoredNumOf(pChild));
         }
         QVector<STRCT_VideoItem*> vecAdded;
         for (size_t i = 0; i < addVideoItems.size(); ++i) {
             STRCT_VideoItem* pItem = addVideoItems[i].release();
-            const int iNum = entities.vec[static_cast<int>(i)]->I_NUM;
+            const qint64 iNum = entities.vec[static_cast<int>(i)]->I_NUM;
             pItem->m_iSortNum = CLS_CustomTree::SortNumOf(pItem, iNum);
             m_mapCustomData.insert(qs(pItem->m_strNodeID), pItem);
             vecAdded.append(pItem);
@@ -651,10 +658,10 @@ int CLS_DataMediator::InsertCustomTreeNodesAt(const QStringList& _vecTreeNodeIDs
         // The numbers the children held are handed out again in the new order, made strictly
         // increasing so that reading by I_NUM gives this order.
         std::sort(vecNums.begin(), vecNums.end());
-        QMap<QString, int> mapChanged;
-        QVector<int> vecNew;
+        QMap<QString, qint64> mapChanged;
+        QVector<qint64> vecNew;
         for (int i = 0; i < vecOrder.size(); ++i) {
-            const int iNum = i == 0 ? vecNums[i] : std::max(vecNums[i], vecNew.last() + 1);
+            const qint64 iNum = i == 0 ? vecNums[i] : std::max(vecNums[i], vecNew.last() + 1);
             vecNew.append(iNum);
             if (CLS_CustomTree::StoredNumOf(vecOrder[i]) != iNum) {
                 mapChanged.insert(qs(vecOrder[i]->m_strNodeID), iNum);

@@ -121,20 +121,13 @@ QDateTime CLS_DataMediator::PassengerFlowNow() const
     return QDateTime(now.date(), now.time(), Qt::UTC);
 }
 
-bool CLS_DataMediator::PassengerFlowRegionParam(const QString& _qstrRegionID, STRCT_PassengerFlowRegionParam& _param)
-{
-    ReadLocker locker(&m_lockPassengerFlowRegionParam);
-    const auto it = m_qmapPassengerFlowRegionParam.constFind(_qstrRegionID);
-    if (it == m_qmapPassengerFlowRegionParam.constEnd()) {
-        return false;
-    }
-    _param = it.value();
-    return true;
-}
-
 void CLS_DataMediator::FoldPassengerFlowReport(const STRCT_PassengerFlowRegionParam& _param,
                                                const STRCT_PassengerFlowReport& _report)
 {
+    // A region removed meanwhile must not come back with a live state (and its alarms).
+    if (!m_qmapPassengerFlowRegionParam.contains(_param.m_qstrRegionID)) {
+        return;
+    }
     STRCT_PassengerFlowRegionRealTime& state = m_qmapPassengerFlowRegionRealTime[_param.m_qstrRegionID];
     state.m_qstrRegionID = _param.m_qstrRegionID;
     state.m_iInTotal = ClampedSum(state.m_iInTotal, _report.m_iIn);
@@ -177,12 +170,14 @@ int CLS_DataMediator::AddPassengerFlowInfo(const CLS_PassengerFlowEntity& _entit
 int CLS_DataMediator::DealPassengerFlowInfo(const STRCT_PassengerFlowReport& _report, const QStringList& _lstRegionIDs)
 {
     for (const QString& strRegionID : _lstRegionIDs) {
-        STRCT_PassengerFlowRegionParam param;
-        if (!PassengerFlowRegionParam(strRegionID, param)) {
+        // The parameter stays locked through the fold: a region deleted meanwhile is not folded.
+        ReadLocker paramLocker(&m_lockPassengerFlowRegionParam);
+        const auto itParam = m_qmapPassengerFlowRegionParam.constFind(strRegionID);
+        if (itParam == m_qmapPassengerFlowRegionParam.constEnd()) {
             continue;
         }
         WriteLocker locker(&m_lockPassengerFlowRegionRealTime);
-        FoldPassengerFlowReport(param, _report);
+        FoldPassengerFlowReport(itParam.value(), _report);
     }
     return 0;
 }
@@ -243,8 +238,25 @@ int CLS_DataMediator::InitRegionParam()
         }
         mapTotals.insert(param.m_qstrRegionID, counts);
     }
+    ReadLocker paramLocker(&m_lockPassengerFlowRegionParam);
     WriteLocker locker(&m_lockPassengerFlowRegionRealTime);
-    for (const STRCT_PassengerFlowRegionParam& param : qAsConst(mapParams)) {
+    // Live states of regions no longer loaded (deleted elsewhere, or of an earlier user) go:
+    // they would keep raising alarms.
+    for (auto it = m_qmapPassengerFlowRegionRealTime.begin();
+         it != m_qmapPassengerFlowRegionRealTime.end();) {
+        if (m_qmapPassengerFlowRegionParam.contains(it.key())) {
+            ++it;
+        } else {
+            it = m_qmapPassengerFlowRegionRealTime.erase(it);
+        }
+    }
+    for (const STRCT_PassengerFlowRegionParam& loaded : qAsConst(mapParams)) {
+        // The parameter as held now: the region may have been saved or removed meanwhile.
+        const auto itParam = m_qmapPassengerFlowRegionParam.constFind(loaded.m_qstrRegionID);
+        if (itParam == m_qmapPassengerFlowRegionParam.constEnd()) {
+            continue;
+        }
+        const STRCT_PassengerFlowRegionParam& param = itParam.value();
         const STRCT_PassengerFlowCounts counts = mapTotals.value(param.m_qstrRegionID);
         // The totals are set, not added to those of an earlier load.
         STRCT_PassengerFlowRegionRealTime& state = m_qmapPassengerFlowRegionRealTime[param.m_qstrRegionID];
@@ -328,29 +340,25 @@ int CLS_DataMediator::DeleteRegionParam(const STRCT_PassengerFlowRegionParam& _p
 
 int CLS_DataMediator::RecountPassengerFlowRegionResult(const QString& _qstrRegionID)
 {
-    STRCT_PassengerFlowRegionParam param;
-    if (!PassengerFlowRegionParam(_qstrRegionID, param)) {
+    const QString strClearTime = PassengerFlowNow().toString(kTimeFormat);
+    // Both locks through the store: a region removed meanwhile gets no live state back.
+    WriteLocker locker(&m_lockPassengerFlowRegionParam);
+    const auto itParam = m_qmapPassengerFlowRegionParam.find(_qstrRegionID);
+    if (itParam == m_qmapPassengerFlowRegionParam.end()) {
         DL_LOG(3, "CLS_DataMediator::RecountPassengerFlowRegionResult no region RegionID=%s",
                qUtf8Printable(_qstrRegionID));
         return -1;
     }
-    const QString strClearTime = PassengerFlowNow().toString(kTimeFormat);
-    {
-        WriteLocker locker(&m_lockPassengerFlowRegionRealTime);
-        if (CLS_DataAccess::GetInstance().UpdatePassengerFlowRegionClearTime(_qstrRegionID, strClearTime) != 0) {
-            DL_LOG(2, "CLS_DataMediator::RecountPassengerFlowRegionResult UpdateRegionClearTime fail RegionID=%s",
-                   qUtf8Printable(_qstrRegionID));
-            return -1;
-        }
-        STRCT_PassengerFlowRegionRealTime& state = m_qmapPassengerFlowRegionRealTime[_qstrRegionID];
-        state.m_qstrRegionID = _qstrRegionID;
-        ResetState(param, state);
+    WriteLocker stateLocker(&m_lockPassengerFlowRegionRealTime);
+    if (CLS_DataAccess::GetInstance().UpdatePassengerFlowRegionClearTime(_qstrRegionID, strClearTime) != 0) {
+        DL_LOG(2, "CLS_DataMediator::RecountPassengerFlowRegionResult UpdateRegionClearTime fail RegionID=%s",
+               qUtf8Printable(_qstrRegionID));
+        return -1;
     }
-    WriteLocker locker(&m_lockPassengerFlowRegionParam);
-    const auto it = m_qmapPassengerFlowRegionParam.find(_qstrRegionID);
-    if (it != m_qmapPassengerFlowRegionParam.end()) {
-        it->m_qstrClearTime = strClearTime;
-    }
+    STRCT_PassengerFlowRegionRealTime& state = m_qmapPassengerFlowRegionRealTime[_qstrRegionID];
+    state.m_qstrRegionID = _qstrRegionID;
+    ResetState(itParam.value(), state);
+    itParam->m_qstrClearTime = strClearTime;
     return 0;
 }
 
@@ -463,10 +471,25 @@ void CLS_DataMediator::CollectPassengerFlowAlarms(QMap<QString, qint32>& _qmapCa
 
 void CLS_DataMediator::UpdateRegionOccupancy(const STRCT_PassengerFlowRegionParam& _param)
 {
+    ReadLocker paramLocker(&m_lockPassengerFlowRegionParam);
+    if (!m_qmapPassengerFlowRegionParam.contains(_param.m_qstrRegionID)) {
+        DL_LOG(3, "CLS_DataMediator::UpdateRegionOccupancy no region RegionID=%s",
+               qUtf8Printable(_param.m_qstrRegionID));
+        return;
+    }
     WriteLocker locker(&m_lockPassengerFlowRegionRealTime);
     STRCT_PassengerFlowRegionRealTime& state = m_qmapPassengerFlowRegionRealTime[_param.m_qstrRegionID];
     state.m_qstrRegionID = _param.m_qstrRegionID;
     ApplyOccupancy(_param, state);
+}
+
+void CLS_DataMediator::DropPassengerFlowRegions()
+{
+    WriteLocker locker(&m_lockPassengerFlowRegionParam);
+    m_qmapPassengerFlowRegionParam.clear();
+    m_iRegionNum = 0;
+    WriteLocker stateLocker(&m_lockPassengerFlowRegionRealTime);
+    m_qmapPassengerFlowRegionRealTime.clear();
 }
 
 int CLS_DataMediator::GetPassengerFlowStatistics(const CLS_PassengerFlowStatisticConditionEntity& _condition,

@@ -61,6 +61,8 @@ int CLS_DataMediator::LoginUser(QString _strUserName, QString _strPassword)
         // Another user: the trees and rights loaded for the previous one must not be shown.
         CLS_ResourceTree::DropLoaded(*this);
         CLS_ResourceTree::ForgetAuthority(*this);
+        // Nor raise the previous user's region alarms.
+        DropPassengerFlowRegions();
     }
     m_strUserID = strUserId;
     m_strPassword = _strPassword;

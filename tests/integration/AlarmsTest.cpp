@@ -86,6 +86,24 @@ QStringList storedRules()
     return lst;
 }
 
+// "src/alarm/destination" of every rule in a link cache, sorted.
+QStringList cachedRules(const AlarmLinkMap& _cache)
+{
+    QStringList lst;
+    for (const auto& mapByAlarm : _cache) {
+        for (const auto& vecLinks : mapByAlarm) {
+            for (const STRCT_SingleAlarmLink* p : vecLinks) {
+                lst.append(QStringLiteral("%1/%2/%3")
+                               .arg(p->m_strSrcObjId)
+                               .arg(p->m_iAdapterAlarmId)
+                               .arg(p->m_strDesObjId));
+            }
+        }
+    }
+    lst.sort();
+    return lst;
+}
+
 void storeRule(const QString& _strSrc, int _iAlarm, int _iAction, const QString& _strDes, const QString& _strUser,
                const QString& _strParam = "{}")
 {
@@ -291,14 +309,13 @@ TEST_F(Alarms, SavingDeletesTheCrossProductOfSourcesAndAlarms)
     // (A, 2) and (B, 1) go too: sources and alarms are deleted as two independent lists.
     EXPECT_EQ(storedRules(), (QStringList{"A/1/keep-other-user", "A/1/new-A1", "A/3/keep-A3", "B/2/new-B2"}));
 
-    // The cache follows for the named pairs only.
+    // The cache drops the same cross product: it holds what is stored for this user.
     const AlarmLinkMap& cache = m_mediator.GetAlarmLinkCache();
+    EXPECT_EQ(cachedRules(cache), (QStringList{"A/1/new-A1", "A/3/keep-A3", "B/2/new-B2"}));
     ASSERT_EQ(cache["A"][1].size(), 1);
-    EXPECT_EQ(cache["A"][1].first()->m_strDesObjId, "new-A1");
     ASSERT_NE(cache["A"][1].first()->m_pSoundParam, nullptr);
     EXPECT_EQ(cache["A"][1].first()->m_pSoundParam->m_strFile, "a.wav");
-    EXPECT_EQ(cache["A"][2].first()->m_strDesObjId, "old-A2");  // stale until the next load
-    EXPECT_EQ(cache["A"][3].first()->m_strDesObjId, "keep-A3");
+    EXPECT_FALSE(cache["B"].contains(1));
 
     // A pair named without links loses its rules.
     LinkArgs none;
@@ -306,6 +323,55 @@ TEST_F(Alarms, SavingDeletesTheCrossProductOfSourcesAndAlarms)
     ASSERT_EQ(m_mediator.UpdateAlarmLinkInfo(none.map()), 0);
     EXPECT_FALSE(storedRules().contains("A/3/keep-A3"));
     EXPECT_FALSE(m_mediator.GetAlarmLinkCache()["A"].contains(3));
+}
+
+TEST_F(Alarms, ASaveOfTheCacheWithOneMoreLinkKeepsEveryLinkInItsOrder)
+{
+    freshLinkTable();
+    m_mediator.GetAllAdapterAlarmInfo("EN");
+    // Twelve rules of one pair: more than ten statements in the save's transaction.
+    QStringList lstOrder;
+    for (int i = 0; i < 11; ++i) {
+        const QString strDes = QStringLiteral("d%1").arg(11 - i);  // not in text order
+        storeRule("A", 1, 2, strDes, m_strAdminID, R"({"file":"x.wav"})");
+        lstOrder.append(strDes);
+    }
+    storeRule("B", 2, 2, "b-old", m_strAdminID);
+    ASSERT_EQ(m_mediator.StartGetAlarmLinkInfo(), 0);
+
+    // The argument shares the cache's own links and adds one: the save must copy them before
+    // it frees the cache's entries.
+    AlarmLinkMap args = m_mediator.GetAlarmLinkCache();
+    args.remove("B");
+    auto* pNew = new STRCT_SingleAlarmLink();
+    pNew->m_strId = "new-link";
+    pNew->m_strSrcObjId = "A";
+    pNew->m_iAdapterAlarmId = 1;
+    pNew->m_iActionType = 3;
+    pNew->m_strDesObjId = "d0";
+    pNew->m_strParam = R"({"DesChannelID":"d0"})";
+    args["A"][1].append(pNew);
+    lstOrder.append("d0");
+    EXPECT_EQ(m_mediator.UpdateAlarmLinkInfo(&args), 0);
+    delete pNew;
+
+    auto destinations = [](const AlarmLinkMap& _cache) {
+        QStringList lst;
+        for (const STRCT_SingleAlarmLink* p : _cache.value("A").value(1)) {
+            lst.append(p->m_strDesObjId);
+        }
+        return lst;
+    };
+    EXPECT_EQ(destinations(m_mediator.GetAlarmLinkCache()), lstOrder);
+    EXPECT_EQ(cachedRules(m_mediator.GetAlarmLinkCache()), storedRules());
+    // A reload gives the rules back in the order they were saved.
+    CLS_DataMediator fresh;
+    ItemReleaser release(fresh);
+    ASSERT_EQ(fresh.LoginUser(IntegrationEnvironment::kAdminName, IntegrationEnvironment::kAdminPassword), 0);
+    fresh.GetAllAdapterAlarmInfo("EN");
+    ASSERT_EQ(fresh.StartGetAlarmLinkInfo(), 0);
+    EXPECT_EQ(destinations(fresh.GetAlarmLinkCache()), lstOrder);
+    EXPECT_EQ(cachedRules(fresh.GetAlarmLinkCache()), cachedRules(m_mediator.GetAlarmLinkCache()));
 }
 
 TEST_F(Alarms, AFailedSaveKeepsTheStoredRulesAndTheCache)
@@ -511,6 +577,12 @@ TEST_F(AlarmLog, FiltersPagesAndCountsAgree)
     paged.m_iPageNum = 3;
     EXPECT_EQ(search(paged), QStringList{"r1"});
     EXPECT_EQ(m_mediator.GetAlarmRecordCount(paged), 5);
+    // A page far past the end is empty: its offset (here 4294967300) must not wrap round.
+    paged.m_iPageSize = 20;
+    paged.m_iPageNum = 214748366;
+    bool bPastEnd = false;
+    EXPECT_EQ(search(paged, &bPastEnd), QStringList());
+    EXPECT_TRUE(bPastEnd);
 
     // No level selected: nothing is asked.
     STRCT_AlarmSearchCondition none;
@@ -587,6 +659,40 @@ TEST_F(Alarms, CachedEventsOfThisSystem)
     ASSERT_EQ(m_mediator.SearchCacheEvent(vecEvents), 0);
     ASSERT_EQ(vecEvents.size(), 1);
     EXPECT_EQ(vecEvents[0].m_baData, QByteArray("other"));
+}
+
+}  // namespace
+
+namespace {
+
+// Must stay last: it stops the server and starts it again.
+class AlarmsServerStopped : public Alarms
+{
+};
+
+TEST_F(AlarmsServerStopped, SavesAndSearchesFailAndTheCacheStays)
+{
+    freshLinkTable();
+    m_mediator.GetAllAdapterAlarmInfo("EN");
+    storeRule("A", 1, 2, "kept", m_strAdminID);
+    ASSERT_EQ(m_mediator.StartGetAlarmLinkInfo(), 0);
+    ServerProcess& server = IntegrationEnvironment::instance().server();
+    ASSERT_TRUE(server.stop()) << server.output().toStdString();
+    ASSERT_TRUE(itest::waitFor([] { return CLS_RemoteDBHandler::m_iConnectedStatus.load() < 0; }, 10000));
+
+    LinkArgs args;
+    args.add("A", 1, 2, "new");
+    EXPECT_NE(m_mediator.UpdateAlarmLinkInfo(args.map()), 0);
+    EXPECT_EQ(cachedRules(m_mediator.GetAlarmLinkCache()), QStringList{"A/1/kept"});
+    QVector<STRCT_AlarmRecord> vecRecords{STRCT_AlarmRecord()};
+    STRCT_AlarmSearchCondition far;
+    far.m_iPageNum = 214748366;
+    EXPECT_FALSE(m_mediator.SearchAlarmRecord(far, vecRecords));
+    EXPECT_TRUE(vecRecords.isEmpty());
+
+    ASSERT_TRUE(server.start()) << server.output().toStdString();
+    ASSERT_TRUE(itest::waitFor([] { return CLS_RemoteDBHandler::m_iConnectedStatus.load() == 1; }, 20000));
+    EXPECT_EQ(storedRules(), QStringList{"A/1/kept"});
 }
 
 }  // namespace

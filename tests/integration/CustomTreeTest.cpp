@@ -12,6 +12,8 @@
 
 #include <QMap>
 
+#include <limits>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,7 +76,7 @@ void storeHost(const QString& _strID, int _iChannels, int _iAlarmIns, int _iAlar
 
 // A stored node written directly; an empty object or parent is stored as NULL.
 void storeNode(const char* _pszDb, const QString& _strUser, const QString& _strID, const QString& _strObjID,
-               const QString& _strCaption, const QString& _strParentID, int _iNum = -1)
+               const QString& _strCaption, const QString& _strParentID, qint64 _iNum = -1)
 {
     ASSERT_EQ(itest::exec(_pszDb,
                           "INSERT INTO TAB_USER_OBJ (S_ID, S_USER_ID, S_OBJ_ID, S_CAPTION, S_PARENT_ID, I_NUM) "
@@ -572,6 +574,96 @@ TEST_F(CustomTreeTest, ChannelAndAlarmUpdatesReachTheCopies)
     }
 }
 
+// ---- sort numbers past the int range ----
+
+// The server numbers a new node one past its largest sibling, so numbers grow past 2^31 - 1
+// once a client has set a large one; both trees must read and keep them whole.
+TEST_F(CustomTreeTest, SortNumbersPastTheIntRangeAreReadAndKept)
+{
+    storeHost("bg-h", 3, 0, 0);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    const qint64 kBig = qint64(std::numeric_limits<qint32>::max()) + 10;
+    auto storedNum = [](const char* _pszDb, const QString& _strNodeID) {
+        return itest::text(_pszDb, "SELECT I_NUM FROM TAB_USER_OBJ WHERE S_ID = :id", {{":id", _strNodeID}})
+            .toLongLong();
+    };
+    struct Case
+    {
+        const char* name;
+        const char* db;
+        bool bFlow;
+    };
+    for (const Case& t : {Case{"custom", kMain, false}, Case{"passenger flow", kFlow, true}}) {
+        SCOPED_TRACE(t.name);
+        storeNode(t.db, m_strUser, QStringLiteral("bg-seed-%1").arg(t.bFlow), "", "seed", "", kBig);
+        QString strGroup;
+        LogCapture log;
+        ASSERT_EQ(t.bFlow ? m_mediator.InsertPassengerFlowGroup(kRoot, "after big", strGroup)
+                          : m_mediator.InsertCustomTreeGroup(kRoot, "after big", strGroup),
+                  0);
+        EXPECT_EQ(rowsOf(t.db, "S_CAPTION = 'after big'", {}), 1);
+        EXPECT_EQ(storedNum(t.db, strGroup), kBig + 1);
+        EXPECT_EQ(customItems(t.bFlow)[strGroup]->m_iSortNum, kBig + 1);
+
+        storeNode(t.db, m_strUser, QStringLiteral("bg-inner-%1").arg(t.bFlow), "", "inner seed", strGroup,
+                  kBig + 5);
+        STRCT_VideoChannel c0;
+        c0.m_strID = "bg-h-c0";
+        ASSERT_EQ(m_mediator.InsertCustomTreeNodes(strGroup, {&c0}, t.bFlow), 0);
+        const QString strNode = itest::text(t.db, "SELECT S_ID FROM TAB_USER_OBJ WHERE S_OBJ_ID = 'bg-h-c0'");
+        EXPECT_EQ(storedNum(t.db, strNode), kBig + 6);
+        EXPECT_EQ(customItems(t.bFlow)[strNode]->m_iSortNum, kBig + 6);
+        EXPECT_FALSE(log.hasPart(3, "[Second]")) << qPrintable(log.dump());
+
+        // A number that cannot be read back: the insert is not repeated and the node does not stay.
+        ASSERT_EQ(itest::exec(t.db,
+                              "CREATE TRIGGER TRG_TEST_UNREADABLE AFTER UPDATE OF I_NUM ON TAB_USER_OBJ "
+                              "WHEN NEW.S_CAPTION = 'unreadable' OR NEW.S_OBJ_ID = 'bg-h-c2' BEGIN "
+                              "UPDATE TAB_USER_OBJ SET I_NUM = 'not a number' WHERE S_ID = NEW.S_ID; END"),
+                  0);
+        QString strUnread;
+        EXPECT_EQ(t.bFlow ? m_mediator.InsertPassengerFlowGroup(kRoot, "unreadable", strUnread)
+                          : m_mediator.InsertCustomTreeGroup(kRoot, "unreadable", strUnread),
+                  -1);
+        STRCT_VideoChannel c2;
+        c2.m_strID = "bg-h-c2";
+        EXPECT_LT(m_mediator.InsertCustomTreeNodes(strGroup, {&c2}, t.bFlow), 0);
+        ASSERT_EQ(itest::exec(t.db, "DROP TRIGGER TRG_TEST_UNREADABLE"), 0);
+        EXPECT_FALSE(log.hasPart(3, "[Second]")) << qPrintable(log.dump());
+        EXPECT_EQ(rowsOf(t.db, "S_CAPTION = 'unreadable' OR S_OBJ_ID = 'bg-h-c2'", {}), 0);
+        EXPECT_TRUE(strUnread.isEmpty());
+    }
+
+    // Placing a node among children with large numbers: rows and items agree on the order.
+    const QString strGroup =
+        itest::text(kMain, "SELECT S_ID FROM TAB_USER_OBJ WHERE S_CAPTION = 'after big'");
+    ASSERT_EQ(m_mediator.InsertCustomTreeNodesAt({"bg-h-c1"}, strGroup, QString()), 0);
+    EXPECT_EQ(storedChildren(kMain, strGroup), (QStringList{"inner seed", "bg-h-c0", "bg-h-c1"}));
+    for (const STRCT_VideoItem* pItem : m_mediator.GetCustomTreeItems()) {
+        if (qs(pItem->m_strParentID) == strGroup) {
+            EXPECT_EQ(pItem->m_iSortNum, storedNum(kMain, qs(pItem->m_strNodeID))) << pItem->m_strID;
+        }
+    }
+
+    // Loading reads them whole.
+    reload();
+    const QMap<QString, STRCT_VideoItem*> items = customItems();
+    ASSERT_TRUE(items.contains(strGroup));
+    EXPECT_EQ(items[strGroup]->m_iSortNum, kBig + 1);
+    int iChildren = 0;
+    for (const STRCT_VideoItem* pItem : items) {
+        if (qs(pItem->m_strParentID) == strGroup) {
+            ++iChildren;
+            EXPECT_EQ(pItem->m_iSortNum, storedNum(kMain, qs(pItem->m_strNodeID))) << pItem->m_strID;
+        }
+    }
+    EXPECT_EQ(iChildren, 3);
+    const QString strFlowGroup =
+        itest::text(kFlow, "SELECT S_ID FROM TAB_USER_OBJ WHERE S_CAPTION = 'after big'");
+    ASSERT_TRUE(customItems(true).contains(strFlowGroup));
+    EXPECT_EQ(customItems(true)[strFlowGroup]->m_iSortNum, kBig + 1);
+}
+
 // ---- passenger-flow trees ----
 
 TEST_F(CustomTreeTest, PassengerFlowTreeLivesInItsOwnDatabase)
@@ -643,6 +735,42 @@ TEST_F(CustomTreeTest, PassengerFlowTreeLivesInItsOwnDatabase)
     }
     EXPECT_EQ(lstOps, (QList<OperationType>{otInsert, otInsert, otUpdate, otDelete, otDelete}));
     EXPECT_TRUE(changes.m_custom.isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// Must stay last: it stops the server and starts it again.
+class CustomTreeServerStopped : public CustomTreeTest
+{
+};
+
+TEST_F(CustomTreeServerStopped, InsertsFailAndAddNothing)
+{
+    storeHost("st-h", 1, 0, 0);
+    ASSERT_EQ(m_mediator.InitTreeNodeData(), 0);
+    const int iCustom = m_mediator.GetCustomTreeItems().size();
+    const int iFlow = m_mediator.GetPassengerFlowTreeItems().size();
+    ServerProcess& server = IntegrationEnvironment::instance().server();
+    ASSERT_TRUE(server.stop()) << server.output().toStdString();
+    ASSERT_TRUE(itest::waitFor([] { return CLS_RemoteDBHandler::m_iConnectedStatus.load() < 0; }, 10000));
+
+    QString strGroup;
+    EXPECT_EQ(m_mediator.InsertCustomTreeGroup(kRoot, "down", strGroup), -1);
+    EXPECT_EQ(m_mediator.InsertPassengerFlowGroup(kRoot, "down", strGroup), -1);
+    STRCT_VideoChannel c0;
+    c0.m_strID = "st-h-c0";
+    EXPECT_LT(m_mediator.InsertCustomTreeNodes(kRoot, {&c0}, false), 0);
+    EXPECT_LT(m_mediator.InsertCustomTreeNodes(kRoot, {&c0}, true), 0);
+    EXPECT_LT(m_mediator.InsertCustomTreeNodesAt({"st-h-c0"}, kRoot, QString()), 0);
+    EXPECT_EQ(m_mediator.GetCustomTreeItems().size(), iCustom);
+    EXPECT_EQ(m_mediator.GetPassengerFlowTreeItems().size(), iFlow);
+
+    ASSERT_TRUE(server.start()) << server.output().toStdString();
+    ASSERT_TRUE(itest::waitFor([] { return CLS_RemoteDBHandler::m_iConnectedStatus.load() == 1; }, 20000));
+    EXPECT_EQ(rowsOf(kMain, "S_CAPTION = 'down' OR S_OBJ_ID = 'st-h-c0'", {}), 0);
+    EXPECT_EQ(rowsOf(kFlow, "S_CAPTION = 'down' OR S_OBJ_ID = 'st-h-c0'", {}), 0);
 }
 
 }  // namespace

@@ -162,6 +162,34 @@ TEST_F(Decoders, DeletingADecoderTakesItsOutputsScreensAndMembershipsAndNothingE
     EXPECT_EQ(itemIds(vecLeft), QStringList({"decB"}));
 }
 
+TEST_F(Decoders, PagesAreCountedFromOneAndAPageFarPastTheEndIsEmpty)
+{
+    addDecoder("pg-b", "10.8.0.2", 0);
+    addDecoder("pg-a", "10.8.0.1", 0);
+    addDecoder("pg-c", "10.8.0.3", 0);
+    struct Case
+    {
+        int iSize;
+        int iPage;
+        QStringList lstIDs;
+    };
+    // 429496730 pages of 10: an offset of 4294967290, which wraps to a negative int.
+    const Case aCases[] = {
+        {2, 1, {"pg-a", "pg-b"}}, {2, 2, {"pg-c"}}, {2, 0, {"pg-a", "pg-b"}}, {10, 429496730, {}}};
+    for (const Case& c : aCases) {
+        QVector<CLS_DecEntity*> vecDecs;
+        int iTotal = -1;
+        EXPECT_EQ(m_mediator.GetDecoderPage(c.iSize, c.iPage, vecDecs, iTotal), 0) << c.iPage;
+        QStringList lst;
+        for (const CLS_DecEntity* p : vecDecs) {
+            lst << p->S_ID;
+        }
+        qDeleteAll(vecDecs);
+        EXPECT_EQ(lst, c.lstIDs) << c.iPage;
+        EXPECT_EQ(iTotal, 3) << c.iPage;
+    }
+}
+
 TEST_F(Decoders, DeletingADecoderRefusesAnEmptyId)
 {
     LogCapture log;

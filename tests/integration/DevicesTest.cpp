@@ -496,6 +496,11 @@ TEST_F(Devices, MediatorCountsPagesLookUpsAndProducts)
     ASSERT_EQ(vecItems.size(), 5);
     EXPECT_EQ(vecItems[4]->m_strID, "h-24");
     qDeleteAll(vecItems);
+    vecItems.clear();
+    // A page far past the end is empty: 429496730 pages of 10 must not wrap round to the first.
+    ASSERT_EQ(mediator.GetHostPageItems(10, 429496730, vecItems), 0);
+    EXPECT_TRUE(vecItems.isEmpty());
+    qDeleteAll(vecItems);
 
     QStringList lstIds;
     ASSERT_EQ(mediator.GetHostIdsByAddress(" SN-h-07 ", 2, lstIds), 0);
@@ -551,6 +556,12 @@ TEST_F(Devices, GenericDevicesAndEncoderInputsRoundTrip)
     EXPECT_EQ(vecDevs[0].S_ID, "dev-3");
     EXPECT_EQ(vecDevs[0].S_PASSWORD, "plain'pw");
     EXPECT_EQ(vecDevs[0].S_LASTMODIFYTIME.size(), 23u);
+    Common::STRCT_PageInfo farPage;
+    farPage.iPageSize = 10;
+    farPage.iPageNum = 429496730;
+    QVector<Common::STRCT_DevItem> vecFar;
+    ASSERT_EQ(m_access.GetDevsByType(vecFar, 2, farPage), 0);
+    EXPECT_TRUE(vecFar.isEmpty());
 
     Common::STRCT_DevItem replaced = vecDevs[0];
     replaced.S_NAME = "Renamed";

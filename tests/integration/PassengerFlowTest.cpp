@@ -460,6 +460,53 @@ TEST_F(PassengerFlow, RecountResetsTheLiveStateAndMidnightRecountsEveryRegion)
     EXPECT_EQ(state("regionB").m_iCurrentNumber, 2);
 }
 
+TEST_F(PassengerFlow, OnlyLoadedRegionsKeepLiveStatesAndRaiseAlarms)
+{
+    ASSERT_EQ(m_mediator.UpdateRegionParam(region()), 0);
+    ASSERT_EQ(m_mediator.UpdateRegionParam(region("regionB")), 0);
+    // Both over capacity: 2 + 9 > 10.
+    m_mediator.DealPassengerFlowInfo(report(9, 0), {"regionA", "regionB"});
+
+    // Another station deletes regionB; loading again drops its live state, so no alarm
+    // (regionA restarts from its stored totals, none yet).
+    ASSERT_EQ(itest::exec(kDb, "DELETE FROM TAB_PASSENGERFLOW_REGION WHERE S_ID = 'regionB'"), 0);
+    ASSERT_EQ(m_mediator.InitRegionParam(), 0);
+    STRCT_PassengerFlowRegionRealTime s;
+    EXPECT_FALSE(m_mediator.GetPassengerFlowRegionRealTime("regionB", s));
+    EXPECT_TRUE(m_mediator.GetPassengerFlowRegionRealTime("regionA", s));
+    EXPECT_EQ(collect().capacity.keys(), QStringList());
+
+    // Neither a report nor an occupancy update makes a state for a region without parameters.
+    m_mediator.DealPassengerFlowInfo(report(9, 0), {"regionB"});
+    m_mediator.UpdateRegionOccupancy(region("regionB"));
+    EXPECT_FALSE(m_mediator.GetPassengerFlowRegionRealTime("regionB", s));
+
+    // Another user logging in on this mediator gets none of the administrator's regions, live
+    // states or alarms.
+    CLS_UserEntity user;
+    user.S_ID = "u-flow";
+    user.S_CAPTION = "u-flow";
+    user.S_PASSWORD = "pw";
+    user.DT_LIMIT = "2099-01-01 00:00:00";
+    user.I_OBJ_TYPE_ID = 13;
+    CLS_RoleEntity role;
+    role.S_ID = "r-flow";
+    role.S_CAPTION = "r-flow";
+    role.I_OBJ_TYPE_ID = 14;
+    ASSERT_EQ(m_mediator.InsertUserAddRoleRelatedInfo(&user, &role), 0);
+    m_mediator.DealPassengerFlowInfo(report(9, 0), {"regionA"});
+    ASSERT_EQ(state().m_iOverCapacityCount, 1);
+    ASSERT_EQ(m_mediator.LoginUser("u-flow", "pw"), 0);
+    EXPECT_EQ(m_mediator.GetPassengerFlowRegionNum(), 0);
+    EXPECT_TRUE(m_mediator.GetPassengerFlowRegionParams().isEmpty());
+    EXPECT_FALSE(m_mediator.GetPassengerFlowRegionRealTime("regionA", s));
+    const Alarms a = collect();
+    EXPECT_TRUE(a.capacity.isEmpty() && a.surge.isEmpty() && a.capacityRepeat.isEmpty() &&
+                a.surgeRepeat.isEmpty());
+    ASSERT_EQ(m_mediator.InitRegionParam(), 0);
+    EXPECT_FALSE(m_mediator.GetPassengerFlowRegionRealTime("regionA", s));
+}
+
 TEST_F(PassengerFlow, ReportsFromSeveralThreadsLoseNothingWhileTheStateIsRead)
 {
     ASSERT_EQ(m_mediator.UpdateRegionParam(region()), 0);

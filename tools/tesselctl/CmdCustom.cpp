@@ -63,7 +63,7 @@ QJsonArray jsonNodes(const QMap<QString, QVector<const STRCT_VideoItem*>>& _map,
         QJsonObject node{{"node", text(pItem->m_strNodeID)},
                          {"type", kindName(pItem)},
                          {"caption", text(pItem->m_strCaption)},
-                         {"order", pItem->m_iSortNum}};
+                         {"order", qint64(pItem->m_iSortNum)}};
         if (pItem->GetType() == vitGroup) {
             node.insert("children", jsonNodes(_map, text(pItem->m_strNodeID)));
         } else {

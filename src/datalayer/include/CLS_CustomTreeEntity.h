@@ -20,7 +20,7 @@ public:
     QString S_USER_ID;
     QString S_OBJ_ID;     ///< empty for a group
     QString S_PARENT_ID;  ///< empty at the root
-    int I_NUM = -1;       ///< order among siblings, assigned by the server; -1 until read
+    qint64 I_NUM = -1;    ///< order among siblings, assigned by the server; -1 until read
 };
 
 /// A node joined with the object it refers to.
@@ -36,7 +36,7 @@ public:
     int m_iTreeNodeType = 0;  ///< I_OBJ_TYPE_ID of the object; 0 for a group or an unknown object
     QString S_CAPTION;
     QString S_DOMAIN_ID;
-    int I_NUM = 0;
+    qint64 I_NUM = 0;
 };
 
 #endif  // CLS_CUSTOMTREEENTITY_H

@@ -218,7 +218,9 @@ public:
     // ---- users, roles and rights ----
     /// Checks the name and password and, on success, makes this user the current one (id, name
     /// and password as entered). 0; -11 when the name is unknown or the account expired; -12
-    /// when the password differs; -1 for an empty name or password or a failed query.
+    /// when the password differs; -1 for an empty name or password or a failed query. A login
+    /// of a different user drops the trees, rights and passenger-flow regions loaded for the
+    /// previous one.
     virtual int LoginUser(QString _strUserName, QString _strPassword) = 0;
     /// Stores the first administrator (object "admin" in the role "admin_role") with this name
     /// and password, and makes it the login default of this system. 0 or the failure.
@@ -547,7 +549,9 @@ public:
     /// cross product of the named sources and alarms, with the given links (the caller keeps
     /// them), then refreshes the cache. 0 or the failure.
     virtual int UpdateAlarmLinkInfo(AlarmLinkMap* _pLinks) = 0;
-    /// The in-memory half of UpdateAlarmLinkInfo: copies of the links replace the pairs' entries.
+    /// The in-memory half of UpdateAlarmLinkInfo: drops the cached rules of the same cross
+    /// product of named sources and alarms, then files copies of the links (which may be the
+    /// cache's own).
     virtual void UpdateAlarmLinkCache(AlarmLinkMap* _pLinks, AlarmLinkMap* _pCache) = 0;
     /// The link cache; it belongs to the mediator.
     virtual const AlarmLinkMap& GetAlarmLinkCache() = 0;
@@ -665,7 +669,8 @@ public:
     /// Folds a report into the live state of each known region of _lstRegionIDs. Always 0.
     virtual int DealPassengerFlowInfo(const STRCT_PassengerFlowReport& _report, const QStringList& _lstRegionIDs) = 0;
     /// Loads the user's regions and seeds their live states with the totals since their clear
-    /// times. 0, or -1 (no user, failed read).
+    /// times; live states of regions no longer stored are dropped. 0, or -1 (no user, failed
+    /// read).
     virtual int InitRegionParam() = 0;
     /// Stores the region (id required) with its channels, restarting its counting now, and
     /// keeps it in memory. 0, or -1 on a store failure.
@@ -690,7 +695,8 @@ public:
                                             QMap<QString, qint32>& _qmapShootUpAlarm,
                                             QMap<QString, qint32>& _qmapCapacityRepeat,
                                             QMap<QString, qint32>& _qmapShootUpRepeat) = 0;
-    /// Recomputes the region's current and peak occupancy and its over-capacity count.
+    /// Recomputes the region's current and peak occupancy and its over-capacity count; nothing
+    /// for a region that is not loaded (logged at level 3).
     virtual void UpdateRegionOccupancy(const STRCT_PassengerFlowRegionParam& _param) = 0;
     /// Sums per hour, weekday, day or month of the condition's period into _mapResult. 0 or -1.
     virtual int GetPassengerFlowStatistics(const CLS_PassengerFlowStatisticConditionEntity& _condition,

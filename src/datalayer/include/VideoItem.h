@@ -38,7 +38,7 @@ struct DATAMEDIATOR_EXPORT STRCT_VideoItem
     std::string m_strParentID;  ///< host, decoder or parent node
     int32_t m_iReserved1 = 0;
     std::string m_strExtra;
-    int32_t m_iSortNum = 0;   ///< order among siblings
+    int64_t m_iSortNum = 0;   ///< order among siblings (a custom-tree I_NUM may pass the int range)
     std::string m_strNodeID;  ///< key of the item in the map that holds it
     std::vector<STRCT_VideoItem*> m_vecChilds;
     STRCT_VideoItem* m_pReserved = nullptr;

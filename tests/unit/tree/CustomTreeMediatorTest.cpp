@@ -11,6 +11,9 @@
 namespace {
 
 const char kErrorAnswer[] = R"({"result":"ERROR","reason":"database is locked","code":"sql"})";
+// The reads of the number the server gave a stored node (custom tree, passenger-flow tree).
+const char* const kNumReads[] = {"Select I_NUM From TAB_USER_OBJ WHERE S_ID = :treeID",
+                                 "Select I_NUM From TAB_USER_OBJ WHERE S_ID =:ID"};
 
 class CustomTreeMediator : public RemoteDBHandlerRequests
 {
@@ -37,8 +40,22 @@ protected:
                              m_lstSignals << QStringLiteral("flow %1 %2").arg(_op).arg(_items.size());
                          });
         m_pFake->reset();
+        QMutexLocker locker(&m_pFake->mutex);
+        for (const char* pszSql : kNumReads) {
+            m_pFake->standingAnswers.insert(
+                pszSql, R"({"result":"OK","data":{"ret":[{"record":[{"key":"I_NUM","value":"7"}]}]}})");
+        }
     }
-    void TearDown() override { CLS_DataMediatorTestAccess::releaseItems(m_mediator); }
+    void TearDown() override
+    {
+        {
+            QMutexLocker locker(&m_pFake->mutex);
+            for (const char* pszSql : kNumReads) {
+                m_pFake->standingAnswers.remove(pszSql);
+            }
+        }
+        CLS_DataMediatorTestAccess::releaseItems(m_mediator);
+    }
 
     // The transactions sent, as their database names.
     QStringList transactions()

@@ -39,10 +39,7 @@ QString pairsDeleteSql(const QString& _strUserID, const CLS_AlarmActionEntityDAO
 
 CLS_AlarmActionEntityDAO* CLS_AlarmActionEntityDAO::GetInstance()
 {
-    static CLS_AlarmActionEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_AlarmActionEntityDAO();
-    }
+    static CLS_AlarmActionEntityDAO* const s_pInstance = new CLS_AlarmActionEntityDAO();
     return s_pInstance;
 }
 
@@ -175,9 +172,13 @@ int CLS_AlarmActionEntityDAO::InsertAlarmLinkInfoByTransaction()
     if (lstSql.isEmpty()) {
         return 0;
     }
+    // The transaction form keys statements by their text and runs them in text order
+    // (":id_10" before ":id_2"): a leading comment with the queue position keeps the queue's
+    // order, and so the order the rules load in.
     QMap<QString, Binds> mapStatements;
     for (int i = 0; i < lstSql.size(); ++i) {
-        mapStatements.insert(lstSql.at(i), lstBinds.at(i));
+        mapStatements.insert(QString("/*%1*/ ").arg(i, 8, 10, QLatin1Char('0')) + lstSql.at(i),
+                             lstBinds.at(i));
     }
     return PartitionExecuteTransactionEx(m_strDbName, kTable, {{strSysId, mapStatements}});
 }

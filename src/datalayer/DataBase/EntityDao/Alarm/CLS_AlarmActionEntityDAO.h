@@ -35,12 +35,13 @@ public:
     /// Deletes every rule of the user whose source is one of the ids.
     int DeleteAlarmLinkInfoBySource(const QString& _strUserID, const QStringList& _lstSourceIDs);
 
-    /// Queues the deletion of named pairs ahead of the queued inserts: in one partition
-    /// transaction a "DELETE" text runs before every "INSERT" text.
+    /// Queues the deletion of named pairs; call it before queueing the inserts (the queue runs
+    /// in order).
     void QueueDeleteAlarmLinkInfo(const QString& _strUserID, const SourceAlarmPairs& _lstPairs);
     /// Queues one insert statement per entity.
     void QueueAlarmLinkInfo(const QString& _strUserID, const QVector<CLS_AlarmActionEntity*>& _vecEntities);
-    /// Sends the queue as one partition transaction and empties it whatever the outcome.
+    /// Sends the queue as one partition transaction, in queue order, and empties it whatever the
+    /// outcome.
     int InsertAlarmLinkInfoByTransaction();
     /// Number of queued statements.
     int QueuedCount() const { return m_lstSql.size(); }

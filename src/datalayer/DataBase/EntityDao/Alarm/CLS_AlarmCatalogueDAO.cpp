@@ -9,10 +9,7 @@ namespace {
 template <typename T>
 T* singleton()
 {
-    static T* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new T();
-    }
+    static T* const s_pInstance = new T();
     return s_pInstance;
 }
 

@@ -1,5 +1,6 @@
 #include "CLS_AlarmRecordEntityDAO.h"
 
+#include "DataBase/EntityDao/DB/TimeSequence.h"
 #include "DataBase/EntityDao/HostConfig/DeviceDaoSupport.h"
 
 #include <QDateTime>
@@ -35,31 +36,20 @@ QString containsPattern(const QString& _strText)
     return '%' + strEscaped + '%';
 }
 
-// Process-wide sequence state: the last DT_ALARM written and its sequence number.
-QString g_strLastAlarmTime;
-int g_iLastSeq = 0;
+// Sequence numbers of the records stored by this process within one second.
+TimeSequence g_sequence;
 
 }  // namespace
 
 CLS_AlarmRecordEntityDAO* CLS_AlarmRecordEntityDAO::GetInstance()
 {
-    static CLS_AlarmRecordEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_AlarmRecordEntityDAO();
-    }
+    static CLS_AlarmRecordEntityDAO* const s_pInstance = new CLS_AlarmRecordEntityDAO();
     return s_pInstance;
 }
 
 int CLS_AlarmRecordEntityDAO::NextSequence(const QString& _strTime)
 {
-    int iSeq = 0;
-    if (_strTime == g_strLastAlarmTime) {
-        iSeq = g_iLastSeq + 1;
-    } else {
-        g_strLastAlarmTime = _strTime;
-    }
-    g_iLastSeq = iSeq;
-    return iSeq;
+    return g_sequence.Next(_strTime);
 }
 
 int CLS_AlarmRecordEntityDAO::InsertAlarmRecord(CLS_AlarmRecordEntity& e)
@@ -153,8 +143,11 @@ int CLS_AlarmRecordEntityDAO::SearchAlarmRecord(const CLS_AlarmRecordSearchEntit
     if (!BuildConditions(_search, false, strWhere, binds)) {
         return -1;
     }
-    const QString strSql = "select * from TAB_ALARM_RECORD" + strWhere + " order by DT_ALARM desc,I_SEQ desc limit " +
-                           num((_search.m_iPageNum - 1) * _search.m_iPageSize) + "," + num(_search.m_iPageSize);
+    // In 64 bits: a page far past the end must not wrap round to an early one.
+    const qint64 i64Offset = qint64(qMax(_search.m_iPageNum, 1) - 1) * _search.m_iPageSize;
+    const QString strSql = "select * from TAB_ALARM_RECORD" + strWhere +
+                           " order by DT_ALARM desc,I_SEQ desc limit " + QString::number(i64Offset) + "," +
+                           num(_search.m_iPageSize);
     RecordSet* pRecSet = ExecuteQueryEx(m_strDbName, strSql, binds);
     if (pRecSet == nullptr) {
         return -1;
@@ -216,10 +209,7 @@ int CLS_AlarmRecordEntityDAO::DeleteAlarmRecord(const QString& _strCutOff)
 
 CLS_CacheEventEntityDAO* CLS_CacheEventEntityDAO::GetInstance()
 {
-    static CLS_CacheEventEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_CacheEventEntityDAO();
-    }
+    static CLS_CacheEventEntityDAO* const s_pInstance = new CLS_CacheEventEntityDAO();
     return s_pInstance;
 }
 

@@ -31,7 +31,8 @@ public:
     /// filter is active. False when no level flag is set (nothing may be asked).
     static bool BuildConditions(const CLS_AlarmRecordSearchEntity& _search, bool _bCount, QString& _strWhere,
                                 Binds& _binds);
-    /// The sequence number of a record written at _strTime, advancing the process-wide state.
+    /// The sequence number of a record written at _strTime, advancing the process-wide state;
+    /// any thread may call it.
     static int NextSequence(const QString& _strTime);
 
 protected:

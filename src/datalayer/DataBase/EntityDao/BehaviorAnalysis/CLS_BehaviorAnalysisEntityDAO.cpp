@@ -97,10 +97,7 @@ int ReadRecords(RecordSet* _pRows, QVector<CLS_BehaviorAnalysisEntity>& _vecReco
 
 CLS_BehaviorAnalysisEntityDAO* CLS_BehaviorAnalysisEntityDAO::GetInstance()
 {
-    static CLS_BehaviorAnalysisEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_BehaviorAnalysisEntityDAO();
-    }
+    static CLS_BehaviorAnalysisEntityDAO* const s_pInstance = new CLS_BehaviorAnalysisEntityDAO();
     return s_pInstance;
 }
 

@@ -108,10 +108,7 @@ void decoderInsert(const CLS_DecEntity& e, const QString& _strVerb, QList<QStrin
 
 CLS_DecEntityDAO* CLS_DecEntityDAO::GetInstance()
 {
-    static CLS_DecEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_DecEntityDAO();
-    }
+    static CLS_DecEntityDAO* const s_pInstance = new CLS_DecEntityDAO();
     return s_pInstance;
 }
 
@@ -138,10 +135,11 @@ int CLS_DecEntityDAO::GetById(const QString& _strDecID, CLS_DecEntity& _decEntit
 int CLS_DecEntityDAO::GetPage(int _iPageSize, int _iPageNum, QVector<CLS_DecEntity*>& _vecDecs, int& _iTotal)
 {
     return Guarded("CLS_DecEntityDAO::GetPage", -1, [&] {
-        const int iOffset = _iPageNum > 1 ? (_iPageNum - 1) * _iPageSize : 0;
+        const qint64 i64Offset = _iPageNum > 1 ? qint64(_iPageNum - 1) * _iPageSize : 0;  // never wraps
         const int iRet = ReadEntities(
-            ExecuteQuery(m_strDbName, QStringLiteral("SELECT * FROM VIEW_DEV_DECODER order by S_IP asc LIMIT ") +
-                                          num(_iPageSize) + QStringLiteral(" OFFSET ") + num(iOffset)),
+            ExecuteQuery(m_strDbName,
+                         QStringLiteral("SELECT * FROM VIEW_DEV_DECODER order by S_IP asc LIMIT ") +
+                             num(_iPageSize) + QStringLiteral(" OFFSET ") + QString::number(i64Offset)),
             _vecDecs, &loadDec);
         if (iRet != 0) {
             return iRet;
@@ -249,10 +247,7 @@ int CLS_DecEntityDAO::Delete(const QString& _strDecID)
 
 CLS_DecOutEntityDAO* CLS_DecOutEntityDAO::GetInstance()
 {
-    static CLS_DecOutEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_DecOutEntityDAO();
-    }
+    static CLS_DecOutEntityDAO* const s_pInstance = new CLS_DecOutEntityDAO();
     return s_pInstance;
 }
 
@@ -388,10 +383,7 @@ int CLS_DecOutEntityDAO::Delete(const QString& _strOutID)
 
 CLS_DecOutRegionEntityDAO* CLS_DecOutRegionEntityDAO::GetInstance()
 {
-    static CLS_DecOutRegionEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_DecOutRegionEntityDAO();
-    }
+    static CLS_DecOutRegionEntityDAO* const s_pInstance = new CLS_DecOutRegionEntityDAO();
     return s_pInstance;
 }
 
@@ -451,10 +443,7 @@ int CLS_DecOutRegionEntityDAO::Delete(const QString& _strRegionID)
 
 CLS_TVEntityDAO* CLS_TVEntityDAO::GetInstance()
 {
-    static CLS_TVEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_TVEntityDAO();
-    }
+    static CLS_TVEntityDAO* const s_pInstance = new CLS_TVEntityDAO();
     return s_pInstance;
 }
 
@@ -480,10 +469,7 @@ int CLS_TVEntityDAO::GetChildIds(const QString& _strParentID, int _iObjType, QSt
 
 CLS_TVOutEntityDAO* CLS_TVOutEntityDAO::GetInstance()
 {
-    static CLS_TVOutEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_TVOutEntityDAO();
-    }
+    static CLS_TVOutEntityDAO* const s_pInstance = new CLS_TVOutEntityDAO();
     return s_pInstance;
 }
 

@@ -90,10 +90,7 @@ void loadLayoutObject(const Row& _row, CLS_TVLayoutEntity& e)
 
 CLS_ScreenUnitEntityDAO* CLS_ScreenUnitEntityDAO::GetInstance()
 {
-    static CLS_ScreenUnitEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_ScreenUnitEntityDAO();
-    }
+    static CLS_ScreenUnitEntityDAO* const s_pInstance = new CLS_ScreenUnitEntityDAO();
     return s_pInstance;
 }
 
@@ -252,10 +249,7 @@ int CLS_ScreenUnitEntityDAO::GetByType(int _iType, QVector<CLS_ScreenUnitEntity*
 
 CLS_TVLayoutEntityDAO* CLS_TVLayoutEntityDAO::GetInstance()
 {
-    static CLS_TVLayoutEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_TVLayoutEntityDAO();
-    }
+    static CLS_TVLayoutEntityDAO* const s_pInstance = new CLS_TVLayoutEntityDAO();
     return s_pInstance;
 }
 
@@ -530,10 +524,7 @@ int CLS_TVLayoutEntityDAO::Delete(const QString& _strLayoutID)
 
 CLS_TVJoinTemplateEntityDAO* CLS_TVJoinTemplateEntityDAO::GetInstance()
 {
-    static CLS_TVJoinTemplateEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_TVJoinTemplateEntityDAO();
-    }
+    static CLS_TVJoinTemplateEntityDAO* const s_pInstance = new CLS_TVJoinTemplateEntityDAO();
     return s_pInstance;
 }
 

@@ -29,10 +29,7 @@ int readDomains(const QString& _strDbName, const QString& _strSql, const QMap<QS
 
 CLS_AreaDomainDAO* CLS_AreaDomainDAO::GetInstance()
 {
-    static CLS_AreaDomainDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_AreaDomainDAO();
-    }
+    static CLS_AreaDomainDAO* const s_pInstance = new CLS_AreaDomainDAO();
     return s_pInstance;
 }
 

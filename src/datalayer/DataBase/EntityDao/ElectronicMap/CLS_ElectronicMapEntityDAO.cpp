@@ -36,10 +36,7 @@ QMap<QString, QVariant> mapBinds(const CLS_ElectronicMapEntity& _map)
 
 CLS_ElectronicMapEntityDAO* CLS_ElectronicMapEntityDAO::GetInstance()
 {
-    static CLS_ElectronicMapEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_ElectronicMapEntityDAO();
-    }
+    static CLS_ElectronicMapEntityDAO* const s_pInstance = new CLS_ElectronicMapEntityDAO();
     return s_pInstance;
 }
 

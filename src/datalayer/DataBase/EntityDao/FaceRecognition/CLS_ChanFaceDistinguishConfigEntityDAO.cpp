@@ -5,10 +5,8 @@
 
 CLS_ChanFaceDistinguishConfigEntityDAO* CLS_ChanFaceDistinguishConfigEntityDAO::GetInstance()
 {
-    static CLS_ChanFaceDistinguishConfigEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_ChanFaceDistinguishConfigEntityDAO();
-    }
+    static CLS_ChanFaceDistinguishConfigEntityDAO* const s_pInstance =
+        new CLS_ChanFaceDistinguishConfigEntityDAO();
     return s_pInstance;
 }
 

@@ -60,10 +60,7 @@ QString bindingConditions(const QString& _qstrHostId, const QString& _qstrFaceLi
 
 CLS_ChannelTargetEntityDAO* CLS_ChannelTargetEntityDAO::GetInstance()
 {
-    static CLS_ChannelTargetEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_ChannelTargetEntityDAO();
-    }
+    static CLS_ChannelTargetEntityDAO* const s_pInstance = new CLS_ChannelTargetEntityDAO();
     return s_pInstance;
 }
 

@@ -97,10 +97,7 @@ int readPersons(const QString& _strDbName, const QString& _strSql, const QMap<QS
 
 CLS_FaceInfoEntityDAO* CLS_FaceInfoEntityDAO::GetInstance()
 {
-    static CLS_FaceInfoEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_FaceInfoEntityDAO();
-    }
+    static CLS_FaceInfoEntityDAO* const s_pInstance = new CLS_FaceInfoEntityDAO();
     return s_pInstance;
 }
 

@@ -25,10 +25,7 @@ int readLibs(const QString& _strDbName, const QString& _strSql, const QMap<QStri
 
 CLS_FaceLibInfoEntityDAO* CLS_FaceLibInfoEntityDAO::GetInstance()
 {
-    static CLS_FaceLibInfoEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_FaceLibInfoEntityDAO();
-    }
+    static CLS_FaceLibInfoEntityDAO* const s_pInstance = new CLS_FaceLibInfoEntityDAO();
     return s_pInstance;
 }
 

@@ -87,10 +87,7 @@ QString failCriteria(const STRCT_FaceSyncTaskQuery& _query, QMap<QString, QVaria
 
 CLS_FaceLibSyncTaskEntityDAO* CLS_FaceLibSyncTaskEntityDAO::GetInstance()
 {
-    static CLS_FaceLibSyncTaskEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_FaceLibSyncTaskEntityDAO();
-    }
+    static CLS_FaceLibSyncTaskEntityDAO* const s_pInstance = new CLS_FaceLibSyncTaskEntityDAO();
     return s_pInstance;
 }
 

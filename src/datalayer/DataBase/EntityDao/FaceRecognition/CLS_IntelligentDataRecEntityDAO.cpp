@@ -147,10 +147,7 @@ int PageSize(int _iCount)
 
 CLS_IntelligentDataRecEntityDAO* CLS_IntelligentDataRecEntityDAO::GetInstance()
 {
-    static CLS_IntelligentDataRecEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_IntelligentDataRecEntityDAO();
-    }
+    static CLS_IntelligentDataRecEntityDAO* const s_pInstance = new CLS_IntelligentDataRecEntityDAO();
     return s_pInstance;
 }
 

@@ -16,10 +16,7 @@ public:
 
 CLS_AlarmInEntityDAO* CLS_AlarmInEntityDAO::GetInstance()
 {
-    static CLS_AlarmInEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_AlarmInEntityDAO();
-    }
+    static CLS_AlarmInEntityDAO* const s_pInstance = new CLS_AlarmInEntityDAO();
     return s_pInstance;
 }
 

@@ -16,10 +16,7 @@ public:
 
 CLS_AlarmOutEntityDAO* CLS_AlarmOutEntityDAO::GetInstance()
 {
-    static CLS_AlarmOutEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_AlarmOutEntityDAO();
-    }
+    static CLS_AlarmOutEntityDAO* const s_pInstance = new CLS_AlarmOutEntityDAO();
     return s_pInstance;
 }
 

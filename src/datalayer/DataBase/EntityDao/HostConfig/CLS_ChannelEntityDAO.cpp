@@ -28,10 +28,7 @@ QString num(int _iValue)
 
 CLS_ChannelEntityDAO* CLS_ChannelEntityDAO::GetInstance()
 {
-    static CLS_ChannelEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_ChannelEntityDAO();
-    }
+    static CLS_ChannelEntityDAO* const s_pInstance = new CLS_ChannelEntityDAO();
     return s_pInstance;
 }
 

@@ -23,10 +23,7 @@ QString text(const std::string& _strValue)
 
 CLS_DevDAO* CLS_DevDAO::GetInstance()
 {
-    static CLS_DevDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_DevDAO();
-    }
+    static CLS_DevDAO* const s_pInstance = new CLS_DevDAO();
     return s_pInstance;
 }
 
@@ -144,9 +141,11 @@ int CLS_DevDAO::GetDevsByType(QVector<Common::STRCT_DevItem>& _vecDevs, int _iTy
             _pageInfo.iTotal = total.First() != nullptr ? Int(*total.First(), "L_SUM") : 0;
         }
         // Pages count from 1; a page number below 1 reads the first page.
-        const int iOffset = _pageInfo.iPageNum > 1 ? (_pageInfo.iPageNum - 1) * _pageInfo.iPageSize : 0;
-        return ReadDevs(ExecuteQuery(m_strDbName, QStringLiteral("SELECT * FROM ( %1 ) LIMIT %2 OFFSET %3")
-                                                      .arg(strBase, num(_pageInfo.iPageSize), num(iOffset))),
+        const qint64 i64Offset =
+            _pageInfo.iPageNum > 1 ? qint64(_pageInfo.iPageNum - 1) * _pageInfo.iPageSize : 0;
+        return ReadDevs(ExecuteQuery(m_strDbName,
+                                     QStringLiteral("SELECT * FROM ( %1 ) LIMIT %2 OFFSET %3")
+                                         .arg(strBase, num(_pageInfo.iPageSize), QString::number(i64Offset))),
                         _vecDevs);
     });
 }

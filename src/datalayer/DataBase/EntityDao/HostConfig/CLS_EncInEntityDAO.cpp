@@ -31,10 +31,7 @@ CLS_EncInEntity* firstEncIn(RecordSet* _pRows)
 
 CLS_EncInEntityDAO* CLS_EncInEntityDAO::GetInstance()
 {
-    static CLS_EncInEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_EncInEntityDAO();
-    }
+    static CLS_EncInEntityDAO* const s_pInstance = new CLS_EncInEntityDAO();
     return s_pInstance;
 }
 

@@ -36,10 +36,7 @@ QString num(int _iValue)
 
 CLS_HostEntityDAO* CLS_HostEntityDAO::GetInstance()
 {
-    static CLS_HostEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_HostEntityDAO();
-    }
+    static CLS_HostEntityDAO* const s_pInstance = new CLS_HostEntityDAO();
     return s_pInstance;
 }
 
@@ -326,10 +323,10 @@ int CLS_HostEntityDAO::GetHostPageCount(int _iPageSize)
 int CLS_HostEntityDAO::GetHostPage(int _iPageSize, int _iPage, QVector<CLS_HostEntity*>& _vecHosts)
 {
     return Guarded("CLS_HostEntityDAO::GetHostPage", -1, [&] {
-        const int iOffset = _iPage - 1 < 1 ? 0 : (_iPage - 1) * _iPageSize;
+        const qint64 i64Offset = _iPage - 1 < 1 ? 0 : qint64(_iPage - 1) * _iPageSize;  // never wraps
         const QString strSql =
             QStringLiteral("Select * from VIEW_DEV_HOST order by VIEW_DEV_HOST.S_IP asc limit %1,%2")
-                .arg(num(iOffset), num(_iPageSize));
+                .arg(QString::number(i64Offset), num(_iPageSize));
         return ReadHosts(strSql, Binds(), _vecHosts);
     });
 }

@@ -6,10 +6,7 @@ using namespace DeviceDao;
 
 CLS_ProductEntityDAO* CLS_ProductEntityDAO::GetInstance()
 {
-    static CLS_ProductEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_ProductEntityDAO();
-    }
+    static CLS_ProductEntityDAO* const s_pInstance = new CLS_ProductEntityDAO();
     return s_pInstance;
 }
 

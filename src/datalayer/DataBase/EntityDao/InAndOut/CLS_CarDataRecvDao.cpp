@@ -47,10 +47,7 @@ CLS_PassageHistoryDAO::Insert InsertOf(const CLS_CarDataRecvEntity& r, int _iInd
 
 CLS_CarDataRecvDao* CLS_CarDataRecvDao::GetInstance()
 {
-    static CLS_CarDataRecvDao* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_CarDataRecvDao();
-    }
+    static CLS_CarDataRecvDao* const s_pInstance = new CLS_CarDataRecvDao();
     return s_pInstance;
 }
 

@@ -45,10 +45,7 @@ CLS_PassageHistoryDAO::Insert InsertOf(const CLS_PadDataRecvEntity& r, int _iInd
 
 CLS_PadDataRecvDao* CLS_PadDataRecvDao::GetInstance()
 {
-    static CLS_PadDataRecvDao* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_PadDataRecvDao();
-    }
+    static CLS_PadDataRecvDao* const s_pInstance = new CLS_PadDataRecvDao();
     return s_pInstance;
 }
 

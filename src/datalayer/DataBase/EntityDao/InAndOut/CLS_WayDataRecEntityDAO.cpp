@@ -57,10 +57,7 @@ CLS_PassageHistoryDAO::Insert InsertOf(const CLS_WayDataRecEntity& r, int _iInde
 
 CLS_WayDataRecEntityDAO* CLS_WayDataRecEntityDAO::GetInstance()
 {
-    static CLS_WayDataRecEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_WayDataRecEntityDAO();
-    }
+    static CLS_WayDataRecEntityDAO* const s_pInstance = new CLS_WayDataRecEntityDAO();
     return s_pInstance;
 }
 

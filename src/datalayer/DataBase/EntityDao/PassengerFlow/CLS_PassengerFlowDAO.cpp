@@ -2,10 +2,7 @@
 
 CLS_PassengerFlowDAO* CLS_PassengerFlowDAO::GetInstance()
 {
-    static CLS_PassengerFlowDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_PassengerFlowDAO();
-    }
+    static CLS_PassengerFlowDAO* const s_pInstance = new CLS_PassengerFlowDAO();
     return s_pInstance;
 }
 

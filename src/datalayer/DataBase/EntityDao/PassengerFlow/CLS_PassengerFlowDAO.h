@@ -30,9 +30,9 @@ public:
     /// The user's nodes at the root by I_NUM.
     int GetRootChildNodesType(const QString& _strUserID, QVector<CLS_CustomTreeNodesEntity*>& _vecNodes);
     /// Stores a group node; the I_NUM the server gave it, or -1.
-    int InsertGroup(const CLS_CustomTreeEntity& _entity);
+    qint64 InsertGroup(const CLS_CustomTreeEntity& _entity, bool* _pbWritten = nullptr);
     /// Stores device nodes in one transaction and reads each one's I_NUM back. 0 or the failure.
-    int InsertDeviceNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes);
+    int InsertDeviceNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes, bool* _pbWritten = nullptr);
     int UpdateNodeCaption(const QString& _strUserID, const QString& _strNodeID, const QString& _strCaption);
     /// The user's nodes referring to the object.
     int DeleteNodesOfObject(const QString& _strUserID, const QString& _strObjID);

@@ -39,7 +39,7 @@ int CLS_PassengerFlowDAO::GetTreeNodes(const QString& _strUserID, const QString&
                                           _e.S_CAPTION = Text(_row, "S_CAPTION");
                                           _e.S_OBJ_ID = Text(_row, "S_OBJ_ID");
                                           _e.S_USER_ID = Text(_row, "S_USER_ID");
-                                          _e.I_NUM = Int(_row, "I_NUM");
+                                          _e.I_NUM = TreeNodes::Num(_row);
                                       });
         if (iRet != 0) {
             DL_LOG(2, "CLS_PassengerFlowDAO::GetTreeNodes nullptr == pRecSet");
@@ -88,17 +88,19 @@ int CLS_PassengerFlowDAO::GetRootChildNodesType(const QString& _strUserID,
     });
 }
 
-int CLS_PassengerFlowDAO::InsertGroup(const CLS_CustomTreeEntity& _entity)
+qint64 CLS_PassengerFlowDAO::InsertGroup(const CLS_CustomTreeEntity& _entity, bool* _pbWritten)
 {
-    return Guarded("CLS_PassengerFlowDAO::InsertGroup", -1, [&] {
-        return TreeNodes::InsertOne(m_strDbName, _entity, kGroupBinds, "CLS_PassengerFlowDAO::InsertGroup");
+    return Guarded("CLS_PassengerFlowDAO::InsertGroup", qint64(-1), [&] {
+        return TreeNodes::InsertOne(m_strDbName, _entity, kGroupBinds, "CLS_PassengerFlowDAO::InsertGroup",
+                                    _pbWritten);
     });
 }
 
-int CLS_PassengerFlowDAO::InsertDeviceNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes)
+int CLS_PassengerFlowDAO::InsertDeviceNodes(const QVector<CLS_CustomTreeEntity*>& _vecNodes, bool* _pbWritten)
 {
     return Guarded("CLS_PassengerFlowDAO::InsertDeviceNodes", -1, [&] {
-        return TreeNodes::InsertMany(m_strDbName, _vecNodes, kDeviceBinds, "CLS_PassengerFlowDAO::InsertDeviceNodes");
+        return TreeNodes::InsertMany(m_strDbName, _vecNodes, kDeviceBinds,
+                                     "CLS_PassengerFlowDAO::InsertDeviceNodes", _pbWritten);
     });
 }
 

@@ -42,10 +42,7 @@ int ExecuteOwn(const QString& _strDbName, const QString& _strSql, const Binds& _
 
 CLS_RecFileEntityDAO* CLS_RecFileEntityDAO::GetInstance()
 {
-    static CLS_RecFileEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_RecFileEntityDAO();
-    }
+    static CLS_RecFileEntityDAO* const s_pInstance = new CLS_RecFileEntityDAO();
     return s_pInstance;
 }
 

@@ -67,10 +67,7 @@ void LoadLogEntry(const Row& _row, CLS_OperationLogEntity& e)
 
 CLS_RecLogRecordDAO* CLS_RecLogRecordDAO::GetInstance()
 {
-    static CLS_RecLogRecordDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_RecLogRecordDAO();
-    }
+    static CLS_RecLogRecordDAO* const s_pInstance = new CLS_RecLogRecordDAO();
     return s_pInstance;
 }
 

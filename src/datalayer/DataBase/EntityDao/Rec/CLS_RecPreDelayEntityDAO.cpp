@@ -20,10 +20,7 @@ void LoadPreDelay(const Row& _row, CLS_RecPreDelayEntity& e)
 
 CLS_RecPreDelayEntityDAO* CLS_RecPreDelayEntityDAO::GetInstance()
 {
-    static CLS_RecPreDelayEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_RecPreDelayEntityDAO();
-    }
+    static CLS_RecPreDelayEntityDAO* const s_pInstance = new CLS_RecPreDelayEntityDAO();
     return s_pInstance;
 }
 

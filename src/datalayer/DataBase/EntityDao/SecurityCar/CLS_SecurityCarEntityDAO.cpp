@@ -69,10 +69,7 @@ CLS_SecurityCarSendEntity sendFromRow(const QMap<QString, QString>& _row)
 
 CLS_SecurityCarEntityDAO* CLS_SecurityCarEntityDAO::GetInstance()
 {
-    static CLS_SecurityCarEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_SecurityCarEntityDAO();
-    }
+    static CLS_SecurityCarEntityDAO* const s_pInstance = new CLS_SecurityCarEntityDAO();
     return s_pInstance;
 }
 

@@ -10,10 +10,7 @@ const char* const CLS_ConfigDAO::kDefaultDomain = "ddns.tessel.example";
 
 CLS_ConfigDAO* CLS_ConfigDAO::GetInstance()
 {
-    static CLS_ConfigDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_ConfigDAO();
-    }
+    static CLS_ConfigDAO* const s_pInstance = new CLS_ConfigDAO();
     return s_pInstance;
 }
 

@@ -5,10 +5,7 @@
 
 CLS_DisplayFlagDAO* CLS_DisplayFlagDAO::GetInstance()
 {
-    static CLS_DisplayFlagDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_DisplayFlagDAO();
-    }
+    static CLS_DisplayFlagDAO* const s_pInstance = new CLS_DisplayFlagDAO();
     return s_pInstance;
 }
 

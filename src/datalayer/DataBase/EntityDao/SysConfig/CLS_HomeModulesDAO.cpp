@@ -4,10 +4,7 @@
 
 CLS_HomeModulesDAO* CLS_HomeModulesDAO::GetInstance()
 {
-    static CLS_HomeModulesDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_HomeModulesDAO();
-    }
+    static CLS_HomeModulesDAO* const s_pInstance = new CLS_HomeModulesDAO();
     return s_pInstance;
 }
 

@@ -4,10 +4,7 @@
 
 CLS_LangConfigDAO* CLS_LangConfigDAO::GetInstance()
 {
-    static CLS_LangConfigDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_LangConfigDAO();
-    }
+    static CLS_LangConfigDAO* const s_pInstance = new CLS_LangConfigDAO();
     return s_pInstance;
 }
 

@@ -4,10 +4,7 @@
 
 CLS_SkinConfigDAO* CLS_SkinConfigDAO::GetInstance()
 {
-    static CLS_SkinConfigDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_SkinConfigDAO();
-    }
+    static CLS_SkinConfigDAO* const s_pInstance = new CLS_SkinConfigDAO();
     return s_pInstance;
 }
 

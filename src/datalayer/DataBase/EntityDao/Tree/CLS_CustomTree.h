@@ -51,12 +51,13 @@ public:
 
     /// A group item for a node.
     static STRCT_VideoGroup* NewGroup(const QString& _strNodeID, const QString& _strCaption,
-                                      const QString& _strParentID, int _iNum);
+                                      const QString& _strParentID, qint64 _iNum);
     /// A copy of the resource item of _strObjID when it exists and is of _kind (any child kind
     /// for ckNone), placed as node _strNodeID; null otherwise. Takes the resource map's read lock.
     static STRCT_VideoItem* NewDeviceItem(CLS_DataMediator& _m, const QString& _strObjID,
                                           CLS_ResourceTree::ChildKind _kind, const QString& _strNodeID,
-                                          const QString& _strCaption, const QString& _strParentID, int _iNum);
+                                          const QString& _strCaption, const QString& _strParentID,
+                                          qint64 _iNum);
     /// The caption of the resource item of _strObjID; false when there is none. Takes the read lock.
     static bool ResourceCaption(CLS_DataMediator& _m, const QString& _strObjID, std::string& _strCaption);
     /// In memory a node at the root has the root item as parent; stored, it has none.
@@ -68,9 +69,10 @@ public:
     {
         return _strStoredParent.isEmpty() ? QString(CustomTree::kCustomRootId) : _strStoredParent;
     }
-    /// The number an item of the kind sorts by for a stored I_NUM, and back.
-    static int SortNumOf(const STRCT_VideoItem* _pItem, int _iStoredNum);
-    static int StoredNumOf(const STRCT_VideoItem* _pItem);
+    /// The number an item of the kind sorts by for a stored I_NUM, and back (64-bit: the server
+    /// numbers siblings from the largest one, which may pass the int range).
+    static qint64 SortNumOf(const STRCT_VideoItem* _pItem, qint64 _iStoredNum);
+    static qint64 StoredNumOf(const STRCT_VideoItem* _pItem);
 
     static void Emit(CLS_DataMediator& _m, bool _bPassengerFlow, QVector<STRCT_VideoItem*> _vecItems,
                      OperationType _op, void* _param = nullptr);

@@ -10,10 +10,7 @@ using TreeNodes::LoadTypedNode;
 
 CLS_CustomTreeEntityDAO* CLS_CustomTreeEntityDAO::GetInstance()
 {
-    static CLS_CustomTreeEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_CustomTreeEntityDAO();
-    }
+    static CLS_CustomTreeEntityDAO* const s_pInstance = new CLS_CustomTreeEntityDAO();
     return s_pInstance;
 }
 
@@ -72,7 +69,7 @@ int CLS_CustomTreeEntityDAO::GetRootChildNodes(const QString& _strUserID, QVecto
                                 _e.S_ID = Text(_row, "S_ID");
                                 _e.S_CAPTION = Text(_row, "S_CAPTION");
                                 _e.S_PARENT_ID = Text(_row, "S_PARENT_ID");
-                                _e.I_NUM = Int(_row, "I_NUM");
+                                _e.I_NUM = TreeNodes::Num(_row);
                             });
     });
 }
@@ -110,17 +107,20 @@ const TreeNodes::BindNames kBinds{":treeUserID", ":treeID", ":treeObjID", ":tree
 
 }  // namespace
 
-int CLS_CustomTreeEntityDAO::InsertCustomTreeNode(const CLS_CustomTreeEntity& _entity)
+qint64 CLS_CustomTreeEntityDAO::InsertCustomTreeNode(const CLS_CustomTreeEntity& _entity, bool* _pbWritten)
 {
-    return Guarded("CLS_CustomTreeEntityDAO::InsertCustomTreeNode", -1, [&] {
-        return TreeNodes::InsertOne(m_strDbName, _entity, kBinds, "CLS_CustomTreeEntityDAO::InsertCustomTreeNode");
+    return Guarded("CLS_CustomTreeEntityDAO::InsertCustomTreeNode", qint64(-1), [&] {
+        return TreeNodes::InsertOne(m_strDbName, _entity, kBinds,
+                                    "CLS_CustomTreeEntityDAO::InsertCustomTreeNode", _pbWritten);
     });
 }
 
-int CLS_CustomTreeEntityDAO::InsertCustomTreeNodeEx(const QVector<CLS_CustomTreeEntity*>& _vecNodes)
+int CLS_CustomTreeEntityDAO::InsertCustomTreeNodeEx(const QVector<CLS_CustomTreeEntity*>& _vecNodes,
+                                                    bool* _pbWritten)
 {
     return Guarded("CLS_CustomTreeEntityDAO::InsertCustomTreeNodeEx", -1, [&] {
-        return TreeNodes::InsertMany(m_strDbName, _vecNodes, kBinds, "CLS_CustomTreeEntityDAO::InsertCustomTreeNodeEx");
+        return TreeNodes::InsertMany(m_strDbName, _vecNodes, kBinds,
+                                     "CLS_CustomTreeEntityDAO::InsertCustomTreeNodeEx", _pbWritten);
     });
 }
 
@@ -133,18 +133,18 @@ int CLS_CustomTreeEntityDAO::UpdateCustomTreeNodeCaption(const CLS_CustomTreeEnt
     });
 }
 
-int CLS_CustomTreeEntityDAO::SetCustomTreeNodeNum(const QString& _strNodeID, int _iNum)
+int CLS_CustomTreeEntityDAO::SetCustomTreeNodeNum(const QString& _strNodeID, qint64 _iNum)
 {
     return Guarded("CLS_CustomTreeEntityDAO::SetCustomTreeNodeNum", -1, [&] {
         const int iRet = ExecuteEx(m_strDbName,
-                                   "Update TAB_USER_OBJ Set I_NUM = '" + IntToString(_iNum) + "' " +
+                                   "Update TAB_USER_OBJ Set I_NUM = '" + QString::number(_iNum) + "' " +
                                        "Where  TAB_USER_OBJ.S_ID= :nid",
                                    {{":nid", _strNodeID}});
         return iRet == 0 ? 0 : -1;
     });
 }
 
-int CLS_CustomTreeEntityDAO::SetCustomTreeNodeNums(const QMap<QString, int>& _mapNums)
+int CLS_CustomTreeEntityDAO::SetCustomTreeNodeNums(const QMap<QString, qint64>& _mapNums)
 {
     return Guarded("CLS_CustomTreeEntityDAO::SetCustomTreeNodeNums", -1, [&] {
         if (_mapNums.isEmpty()) {
@@ -153,7 +153,7 @@ int CLS_CustomTreeEntityDAO::SetCustomTreeNodeNums(const QMap<QString, int>& _ma
         QList<QString> lstSql;
         QList<Binds> lstBinds;
         for (auto it = _mapNums.cbegin(); it != _mapNums.cend(); ++it) {
-            lstSql.append("Update TAB_USER_OBJ Set I_NUM = " + IntToString(it.value()) +
+            lstSql.append("Update TAB_USER_OBJ Set I_NUM = " + QString::number(it.value()) +
                           " Where TAB_USER_OBJ.S_ID= :nid");
             lstBinds.append({{":nid", it.key()}});
         }

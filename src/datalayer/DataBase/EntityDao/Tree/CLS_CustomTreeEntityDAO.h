@@ -29,15 +29,18 @@ public:
     /// query failed or no node refers to it.
     int GetChildNodesTypePassenger(CLS_CustomTreeNodesEntity& _entity);
 
-    /// Stores a node; the I_NUM the server gave it, or -1.
-    int InsertCustomTreeNode(const CLS_CustomTreeEntity& _entity);
-    /// Stores the nodes in one transaction and reads each one's I_NUM back into it. 0 or the failure.
-    int InsertCustomTreeNodeEx(const QVector<CLS_CustomTreeEntity*>& _vecNodes);
+    /// Stores a node; the I_NUM the server gave it, or -1. *_pbWritten (when given): whether
+    /// the insert went through; a failure after it (the number could not be read back, the node
+    /// was removed again) must not be answered with a second insert.
+    qint64 InsertCustomTreeNode(const CLS_CustomTreeEntity& _entity, bool* _pbWritten = nullptr);
+    /// Stores the nodes in one transaction and reads each one's I_NUM back into it. 0 or the
+    /// failure; *_pbWritten as above.
+    int InsertCustomTreeNodeEx(const QVector<CLS_CustomTreeEntity*>& _vecNodes, bool* _pbWritten = nullptr);
     int UpdateCustomTreeNodeCaption(const CLS_CustomTreeEntity& _entity);
     /// 0, or -1 on failure.
-    int SetCustomTreeNodeNum(const QString& _strNodeID, int _iNum);
+    int SetCustomTreeNodeNum(const QString& _strNodeID, qint64 _iNum);
     /// Node id -> I_NUM, in one transaction; 0 for an empty map, else 0 or -1.
-    int SetCustomTreeNodeNums(const QMap<QString, int>& _mapNums);
+    int SetCustomTreeNodeNums(const QMap<QString, qint64>& _mapNums);
     /// The node with every node below it, in one statement.
     int DeleteCustomTreeNode(const QString& _strNodeID);
     /// Every user's nodes referring to the objects, in one transaction; 0 for an empty list.

@@ -8,10 +8,7 @@
 
 CLS_RoleEntityDAO* CLS_RoleEntityDAO::GetInstance()
 {
-    static CLS_RoleEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_RoleEntityDAO();
-    }
+    static CLS_RoleEntityDAO* const s_pInstance = new CLS_RoleEntityDAO();
     return s_pInstance;
 }
 

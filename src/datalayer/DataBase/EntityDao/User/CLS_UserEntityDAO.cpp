@@ -10,10 +10,7 @@ const char* const CLS_UserEntityDAO::kAdminRoleId = "admin_role";
 
 CLS_UserEntityDAO* CLS_UserEntityDAO::GetInstance()
 {
-    static CLS_UserEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_UserEntityDAO();
-    }
+    static CLS_UserEntityDAO* const s_pInstance = new CLS_UserEntityDAO();
     return s_pInstance;
 }
 

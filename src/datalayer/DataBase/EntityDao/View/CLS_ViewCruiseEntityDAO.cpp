@@ -23,10 +23,7 @@ void loadEntry(const Row& _row, CLS_ViewCruiseEntity& e)
 
 CLS_ViewCruiseEntityDAO* CLS_ViewCruiseEntityDAO::GetInstance()
 {
-    static CLS_ViewCruiseEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_ViewCruiseEntityDAO();
-    }
+    static CLS_ViewCruiseEntityDAO* const s_pInstance = new CLS_ViewCruiseEntityDAO();
     return s_pInstance;
 }
 
@@ -119,10 +116,7 @@ bool CLS_ViewCruiseEntityDAO::IsViewInCruise(const QString& _strViewID)
 
 CLS_GroupSwitchDAO* CLS_GroupSwitchDAO::GetInstance()
 {
-    static CLS_GroupSwitchDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_GroupSwitchDAO();
-    }
+    static CLS_GroupSwitchDAO* const s_pInstance = new CLS_GroupSwitchDAO();
     return s_pInstance;
 }
 

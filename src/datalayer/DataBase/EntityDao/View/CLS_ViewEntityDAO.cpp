@@ -87,10 +87,7 @@ int readCaptions(RecordSet* _pRows, QVector<STRCT_ViewCaption>& _vecViews)
 
 CLS_ViewEntityDAO* CLS_ViewEntityDAO::GetInstance()
 {
-    static CLS_ViewEntityDAO* s_pInstance = nullptr;
-    if (s_pInstance == nullptr) {
-        s_pInstance = new CLS_ViewEntityDAO();
-    }
+    static CLS_ViewEntityDAO* const s_pInstance = new CLS_ViewEntityDAO();
     return s_pInstance;
 }
 

@@ -893,7 +893,7 @@ void buildDatabaseFromSchema(const DatabaseSlot& s, const QString& tmpPath)
         }
     }
     if (!syncPath(nativeTmp, false)) {
-        fail(QByteArray("fsync: ") + std::strerror(errno), SQLITE_IOERR_FSYNC);
+        fail(QByteArray("fsync: ") + QByteArray(std::strerror(errno)), SQLITE_IOERR_FSYNC);
     }
     qCInfo(lcSql, "built %s from %s and %d pieces (%d statements)", qPrintable(tmpPath),
            qPrintable(s.schemaPath), int(scripts.size()) - 1, total);
@@ -947,8 +947,17 @@ int DatabaseSet::checkpointAndClose()
             ~Unlock() { g.unlockExclusive(); }
         } unlock{s.gate};
         closeAll(s);
-        if (!QFileInfo(s.path).isFile()) {
-            continue;  // never created: nothing to fold in, and nothing is created now
+        FileIdentity now;
+        try {
+            if (!statIdentity(s.nativePath, &now)) {
+                continue;  // never created: nothing to fold in, and nothing is created now
+            }
+        } catch (const RequestError& e) {
+            qCWarning(lcSql, "%s", e.reason().constData());
+            continue;
+        }
+        if (s.identity.valid && now != s.identity) {
+            removeStaleWal(s.path);  // the replaced file's, left by the connections just closed
         }
         // Connections that closed at the same moment each saw the others still open, so none of
         // them folded the WAL in: one connection, alone on the file, does it now.

@@ -308,9 +308,11 @@ bool DbServer::reload(const ServerOptions& options, QString* error)
                      .arg(m_options.listenAddress.toString());
         return false;
     }
-    // The pair named now, or the generated one (its files may have been replaced).
-    const QString certFile = options.certFile.isEmpty() ? m_certFile : options.certFile;
-    const QString keyFile = options.certFile.isEmpty() ? m_keyFile : options.keyFile;
+    // The pair named now, or the one in use (the generated pair's files may have been replaced).
+    // Going back from named files to a generated pair needs a start, which makes it.
+    const bool named = !options.certFile.isEmpty();
+    const QString certFile = named ? options.certFile : m_certFile;
+    const QString keyFile = named ? options.keyFile : m_keyFile;
     QSslConfiguration identity;
     if (!loadServerIdentity(certFile, keyFile, &identity, error) ||
         !m_net->replaceIdentity(certFile, keyFile, error)) {
@@ -335,6 +337,7 @@ bool DbServer::reload(const ServerOptions& options, QString* error)
     restartOnly("metrics-port", options.metricsPort != m_options.metricsPort);
     restartOnly("metrics-address", options.metricsAddress != m_options.metricsAddress);
     restartOnly("log-format", options.logFormat != m_options.logFormat);
+    restartOnly("cert (back to the generated pair)", !named && !m_options.certFile.isEmpty());
 
     const bool tokenChanged = policy->tokenDigest != admitPolicy()->tokenDigest;
     std::atomic_store(&m_policy, std::shared_ptr<const AdmitPolicy>(std::move(policy)));
@@ -343,8 +346,10 @@ bool DbServer::reload(const ServerOptions& options, QString* error)
     m_options.token = options.token;
     m_options.tokenSource = options.tokenSource;
     m_options.allowedOrigins = options.allowedOrigins;
-    m_options.certFile = options.certFile;
-    m_options.keyFile = options.keyFile;
+    if (named) {
+        m_options.certFile = options.certFile;
+        m_options.keyFile = options.keyFile;
+    }
     m_options.publicCertFile = options.publicCertFile;
     m_options.logLevel = options.logLevel;
     certificateInForce();

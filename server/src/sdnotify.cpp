@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <cstddef>
 #include <cstring>
 #include <ctime>
 #include <sys/socket.h>

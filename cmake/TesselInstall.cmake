@@ -185,7 +185,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION database)
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME tessel-dbserver)
-set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "systemd | systemd-standalone-sysusers | adduser, init-system-helpers (>= 1.54~)")
+set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "adduser, init-system-helpers (>= 1.54~)")
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
     ${PROJECT_SOURCE_DIR}/packaging/debian/postinst
     ${PROJECT_SOURCE_DIR}/packaging/debian/prerm
@@ -194,7 +194,7 @@ set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_FILESERVER_PACKAGE_NAME tessel-fileserver)
 set(CPACK_DEBIAN_FILESERVER_PACKAGE_SECTION net)
-set(CPACK_DEBIAN_FILESERVER_PACKAGE_DEPENDS "systemd | systemd-standalone-sysusers | adduser, init-system-helpers (>= 1.54~)")
+set(CPACK_DEBIAN_FILESERVER_PACKAGE_DEPENDS "adduser, init-system-helpers (>= 1.54~)")
 set(CPACK_DEBIAN_FILESERVER_PACKAGE_CONTROL_EXTRA
     ${PROJECT_SOURCE_DIR}/packaging/debian/fileserver/postinst
     ${PROJECT_SOURCE_DIR}/packaging/debian/fileserver/prerm
@@ -203,17 +203,28 @@ set(CPACK_DEBIAN_FILESERVER_PACKAGE_CONTROL_EXTRA
 set(CPACK_DEBIAN_FILESERVER_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_CLIENT_PACKAGE_NAME libtessel-datalayer)
 set(CPACK_DEBIAN_CLIENT_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_CLIENT_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/client/conffiles)
+# Scripts of its own: CPack would otherwise add ldconfig calls, which a private folder does not need.
+set(CPACK_DEBIAN_CLIENT_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/packaging/debian/client/postinst
+    ${PROJECT_SOURCE_DIR}/packaging/debian/client/postrm
+    ${PROJECT_SOURCE_DIR}/packaging/debian/client/conffiles)
+set(CPACK_DEBIAN_CLIENT_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libtessel-datalayer-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qtbase5-dev")
-set(CPACK_COMPONENT_SERVER_DESCRIPTION
-    "Tessel database server\n tessel-dbserver runs the SQL that Tessel clients send over WebSocket on SQLite files;\n with its systemd unit, schema and options file.")
-set(CPACK_COMPONENT_CLIENT_DESCRIPTION
-    "Tessel data layer\n The client library of Tessel (libDataMediator), its WebSocket channel library and tesselctl.")
-set(CPACK_COMPONENT_FILESERVER_DESCRIPTION
-    "Tessel file service\n tessel-fileserver keeps the files of Tessel clients on the storage host (upload,\n download, rename, delete) under /var/lib/tessel/files; with its systemd unit and user.")
-set(CPACK_COMPONENT_DEV_DESCRIPTION
-    "Tessel data layer, development files\n Headers, the CMake package TesselDataLayer and the pkg-config file tessel-datalayer.")
+# Synopsis, then the extended description in lines of at most 80 characters (CPack indents them).
+set(CPACK_COMPONENT_SERVER_DESCRIPTION "Tessel database server
+tessel-dbserver runs the SQL that Tessel clients send over WebSocket on
+SQLite files; with its systemd unit, schema and options file.")
+set(CPACK_COMPONENT_CLIENT_DESCRIPTION "Tessel data layer
+The client library of Tessel (libDataMediator), its WebSocket channel
+library and tesselctl, in the private folder /usr/lib/tessel.")
+set(CPACK_COMPONENT_FILESERVER_DESCRIPTION "Tessel file service
+tessel-fileserver keeps the files of Tessel clients on the storage host
+(upload, download, rename, delete) under /var/lib/tessel/files; with its
+systemd unit and user.")
+set(CPACK_COMPONENT_DEV_DESCRIPTION "Tessel data layer, development files
+Headers, the CMake package TesselDataLayer and the pkg-config file
+tessel-datalayer.")
 set(CPACK_COMPONENT_DEV_DEPENDS client)
 include(CPack)

@@ -9,6 +9,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSslConfiguration>
@@ -213,6 +214,11 @@ bool DbServer::start(QString* error)
     QSslConfiguration identity;  // checks that the two files belong together
     if (!loadServerIdentity(m_certFile, m_keyFile, &identity, error)) {
         return false;
+    }
+    struct stat keyStat;
+    if (::stat(QFile::encodeName(m_keyFile).constData(), &keyStat) == 0 && (keyStat.st_mode & S_IRWXO) != 0) {
+        qCWarning(lcTls, "the key %s is open to other users (mode %04o): run chmod o-rwx on it", qPrintable(m_keyFile),
+                  unsigned(keyStat.st_mode & 07777));
     }
 
     m_pool = std::make_unique<WorkerPool>(*m_databases, m_options.workers, 1, kLaneLimitMs);

@@ -25,6 +25,7 @@
 #include <cstring>
 #include <map>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -501,18 +502,20 @@ TEST(CertificateExpiryTest, WarnsWithinThirtyDaysAndAfterTheEnd)
     EXPECT_TRUE(certificateExpiryWarning("server.crt", QDateTime(), now).isEmpty());
 }
 
-TEST(CertificateExpiryTest, ServerWarnsAtStartAndInItsStatus)
+TEST(CertificateExpiryTest, ServerWarnsAtStartAndInItsStatusAndAboutAnOpenKey)
 {
     TempFolders folders;
     SelfSignedRequest pair = defaultSelfSignedRequest(folders.path("tls"), QHostAddress::LocalHost);
     pair.validDays = 10;
     QString error;
     ASSERT_TRUE(createSelfSigned(pair, &error)) << qPrintable(error);
+    ::chmod(QFile::encodeName(pair.keyFile).constData(), 0604);  // a key others may read: warned about
 
     ServerProcess server({"--data-dir", folders.dataDir(), "--schema-dir", folders.schemaDir(), "--port", "0",
                           "--cert", pair.certFile, "--key", pair.keyFile});
     const int base = server.waitReady();
     ASSERT_NE(base, 0) << server.log().constData();
+    EXPECT_TRUE(server.logged("the key " + pair.keyFile.toUtf8() + " is open to other users (mode 0604)"));
     EXPECT_TRUE(server.logged(" W tessel.server.tls: the certificate " + pair.certFile.toUtf8() + " expires on"))
         << server.log().constData();
 

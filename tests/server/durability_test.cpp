@@ -1,6 +1,7 @@
 // What the data folder holds after faults and stops: a database created while the disk is full,
 // files left by a creation that did not finish, repeated clean stops, and SIGHUP reloads.
 #include "dbserver.h"
+#include "requesterror.h"
 #include "sdnotify.h"
 #include "testclient.h"
 #include "testsupport.h"
@@ -21,6 +22,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <mutex>
 #include <csignal>
 #include <cstring>
 #include <map>
@@ -36,32 +38,39 @@ namespace {
 
 constexpr int kWaitMs = 15000;
 
-// ---- a disk that is full for some files ----
+// ---- a disk that fills up ----
 
-/// An SQLite VFS over the default one whose writes fail with SQLITE_FULL, as on a full disk,
-/// for main database files whose name ends with `failingSuffix` while `failing` is set.
+/// An SQLite VFS over the default one in which the files of a database being created (names
+/// holding ".db.creating": the file, its journal, its WAL) share a disk of `capacity` bytes: a
+/// write that would grow them past it fails with SQLITE_FULL, as on a full disk. Space is not
+/// given back while the disk is in use.
 class FullDisk
 {
 public:
     FullDisk()
     {
         s_real = sqlite3_vfs_find(nullptr);
-        m_vfs = *s_real;
-        m_vfs.zName = "tessel-full-disk";
-        m_vfs.pAppData = nullptr;
-        m_vfs.xOpen = &FullDisk::open;
-        sqlite3_vfs_register(&m_vfs, 1);
+        s_vfs = *s_real;
+        s_vfs.zName = "tessel-full-disk";
+        s_vfs.pAppData = nullptr;
+        s_vfs.xOpen = &FullDisk::open;
+        sqlite3_vfs_register(&s_vfs, 1);
     }
     ~FullDisk()
     {
-        s_failing = false;
-        sqlite3_vfs_unregister(&m_vfs);
+        setCapacity(-1);
+        sqlite3_vfs_unregister(&s_vfs);
     }
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
 
-    void setFull(bool full) { s_failing = full; }
-    static inline const char* failingSuffix = ".db.creating";
+    /// Bytes the files may take from now on; -1: no limit.
+    void setCapacity(qint64 bytes)
+    {
+        std::lock_guard<std::mutex> lock(s_mutex);
+        s_capacity = bytes;
+        s_used = 0;
+    }
 
 private:
     struct Methods
@@ -69,42 +78,73 @@ private:
         sqlite3_io_methods methods;  // first: a file's pMethods points here
         const sqlite3_io_methods* real;
     };
+    static const sqlite3_io_methods* real(sqlite3_file* file)
+    {
+        return reinterpret_cast<const Methods*>(file->pMethods)->real;
+    }
 
     static int write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset)
     {
-        const Methods* m = reinterpret_cast<const Methods*>(file->pMethods);
-        if (s_failing) {
-            return SQLITE_FULL;
+        {
+            std::lock_guard<std::mutex> lock(s_mutex);
+            sqlite3_int64& extent = s_extents[file];
+            const sqlite3_int64 end = offset + amount;
+            if (end > extent) {
+                if (s_capacity >= 0 && s_used + (end - extent) > s_capacity) {
+                    return SQLITE_FULL;
+                }
+                s_used += end - extent;
+                extent = end;
+            }
         }
-        return m->real->xWrite(file, data, amount, offset);
+        return real(file)->xWrite(file, data, amount, offset);
+    }
+
+    static int close(sqlite3_file* file)
+    {
+        const sqlite3_io_methods* methods = real(file);
+        {
+            std::lock_guard<std::mutex> lock(s_mutex);
+            s_extents.erase(file);
+        }
+        return methods->xClose(file);
     }
 
     static int open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags)
     {
         const int rc = s_real->xOpen(s_real, name, file, flags, outFlags);
-        const size_t suffix = std::strlen(failingSuffix);
-        if (rc != SQLITE_OK || file->pMethods == nullptr || name == nullptr || !(flags & SQLITE_OPEN_MAIN_DB) ||
-            std::strlen(name) < suffix || std::strcmp(name + std::strlen(name) - suffix, failingSuffix) != 0) {
+        if (rc != SQLITE_OK || file->pMethods == nullptr || name == nullptr ||
+            std::strstr(name, ".db.creating") == nullptr) {
             return rc;
         }
         // The real file stays as it is; only its table of methods is swapped for one whose
-        // xWrite can fail.
+        // xWrite counts (and can fail).
+        std::lock_guard<std::mutex> lock(s_mutex);
         auto& shim = s_shims[file->pMethods];
         if (shim.real == nullptr) {
             shim.methods = *file->pMethods;
             shim.methods.xWrite = &FullDisk::write;
+            shim.methods.xClose = &FullDisk::close;
             shim.real = file->pMethods;
         }
+        sqlite3_int64 size = 0;
+        file->pMethods->xFileSize(file, &size);
+        s_extents[file] = size;
         file->pMethods = &shim.methods;
         return rc;
     }
 
     static inline sqlite3_vfs* s_real = nullptr;
-    static inline std::atomic<bool> s_failing{false};
+    static inline std::mutex s_mutex;
+    static inline qint64 s_capacity = -1;
+    static inline qint64 s_used = 0;
+    static inline std::map<sqlite3_file*, sqlite3_int64> s_extents;
     static inline std::map<const sqlite3_io_methods*, Methods> s_shims;
     // Static: connections opened through it may close after the test (the fixture's cache).
-    static inline sqlite3_vfs m_vfs{};
+    static inline sqlite3_vfs s_vfs{};
 };
+
+int rowsInFileAlone(const QString& file, const char* table);
 
 class DatabaseCreationTest : public DispatchTest
 {
@@ -118,7 +158,7 @@ QStringList filesIn(const QString& dir)
 TEST_F(DatabaseCreationTest, DiskFullReportsTheFailureAndLeavesNoFile)
 {
     FullDisk disk;
-    disk.setFull(true);
+    disk.setCapacity(0);
     const QJsonObject failed = query(QStringLiteral("SELECT S_NAME FROM TAB_ITEM"));
     EXPECT_NE(failed.value("result").toString(), "OK");
     EXPECT_TRUE(failed.value("reason").toString().contains("database or disk is full"))
@@ -126,12 +166,59 @@ TEST_F(DatabaseCreationTest, DiskFullReportsTheFailureAndLeavesNoFile)
     EXPECT_EQ(filesIn(m_folders.dataDir()), QStringList()) << "nothing half-written stays";
 
     // Space again: the next request creates a sound file, with its seed row.
-    disk.setFull(false);
+    disk.setCapacity(-1);
     EXPECT_EQ(scalar(QStringLiteral("SELECT S_NAME FROM TAB_ITEM WHERE S_ID = 1")), "seed");
     EXPECT_EQ(scalar(QStringLiteral("PRAGMA quick_check")), "ok");
     const QStringList files = filesIn(m_folders.dataDir());
     EXPECT_TRUE(files.contains("Tessel.db"));
     EXPECT_TRUE(files.filter(".creating").isEmpty()) << qPrintable(files.join(' '));
+}
+
+TEST(DatabaseCreationDiskFull, WhereverTheDiskFillsUpTheFileIsSoundOrAbsent)
+{
+    // From no space at all to plenty: each creation either fails with the disk's error and
+    // leaves nothing, or leaves a complete database. Never a file that is there but damaged.
+    int failed = 0;
+    int created = 0;
+    for (const qint64 capacity : {0, 600, 4096, 6000, 8192, 9000, 10000, 12288, 13000, 14000, 16384, 20000,
+                                  24576, 32768, 65536}) {
+        SCOPED_TRACE(capacity);
+        TempFolders folders;
+        DatabaseSet databases(folders.dataDir(), folders.schemaDir());
+        QString answer;
+        {
+            FullDisk disk;
+            disk.setCapacity(capacity);
+            ConnectionCache connections(databases);
+            try {
+                Lease lease = databases.acquire(databaseIndex(u"Tessel"), connections);
+                sqlite3_stmt* stmt = nullptr;
+                if (sqlite3_prepare_v2(lease.connection().handle(), "SELECT S_NAME FROM TAB_ITEM WHERE S_ID = 1", -1,
+                                       &stmt, nullptr) == SQLITE_OK &&
+                    sqlite3_step(stmt) == SQLITE_ROW) {
+                    answer = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+                } else {
+                    answer = QStringLiteral("query failed: ") +
+                             QString::fromUtf8(sqlite3_errmsg(lease.connection().handle()));
+                }
+                sqlite3_finalize(stmt);
+            } catch (const RequestError& e) {
+                answer = QString::fromUtf8(e.reason());
+            }
+        }
+        const QStringList files = filesIn(folders.dataDir());
+        if (answer == QLatin1String("seed")) {
+            ++created;
+            EXPECT_EQ(rowsInFileAlone(folders.databasePath("Tessel"), "TAB_ITEM"), 1);
+        } else {
+            ++failed;
+            EXPECT_TRUE(answer.contains("database or disk is full")) << qPrintable(answer);
+            EXPECT_FALSE(files.contains("Tessel.db")) << qPrintable(answer);
+        }
+        EXPECT_TRUE(files.filter(".creating").isEmpty()) << qPrintable(files.join(' '));
+    }
+    EXPECT_GT(failed, 0);
+    EXPECT_GT(created, 0);
 }
 
 TEST(DatabaseCreationLeftovers, UnfinishedCreationsAreRemovedAtStart)

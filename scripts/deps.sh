@@ -11,7 +11,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev
     libcpp-httplib-dev libqt5charts5-dev fonts-dejavu-core
     procps locales
-    dpkg-dev file curl
+    dpkg-dev file curl lintian
 )
 
 missing=()

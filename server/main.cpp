@@ -1,9 +1,11 @@
-// tessel-dbserver: parses the command line and runs the server until SIGTERM or SIGINT.
+// tessel-dbserver: parses the command line and runs the server until SIGTERM or SIGINT; SIGHUP
+// reads the options again.
 #include "dbserver.h"
 #include "logformat.h"
 #include "logging.h"
 #include "metricsserver.h"
 #include "options.h"
+#include "sdnotify.h"
 #include "serverstatus.h"
 #include "signalwatcher.h"
 
@@ -50,7 +52,25 @@ int main(int argc, char* argv[])
     }
     DbServer server(options);
     QObject::connect(&signalWatcher, &SignalWatcher::received, &server, [&server](int number) {
+        if (number == SIGHUP) {
+            // A reload never stops the server: what cannot be used is logged and the
+            // configuration in force stays.
+            qCInfo(lcServer, "SIGHUP received: reading the configuration again");
+            notifyService(reloadingState());
+            ServerOptions fresh;
+            QString problem;
+            if (parseCommandLine(QCoreApplication::arguments(), &fresh, &problem) != ParseOutcome::Run) {
+                qCCritical(lcServer, "reload refused, the configuration in force stays: %s", qPrintable(problem));
+            } else if (!server.reload(fresh, &problem)) {
+                qCCritical(lcServer, "reload refused, the configuration in force stays: %s", qPrintable(problem));
+            } else {
+                applyLogLevel(fresh.logLevel);
+            }
+            notifyService("READY=1");
+            return;
+        }
         qCInfo(lcServer, "signal %d received", number);
+        notifyService("STOPPING=1");
         server.stop();
     });
     QObject::connect(&server, &DbServer::stopped, &app, &QCoreApplication::quit);
@@ -67,5 +87,6 @@ int main(int argc, char* argv[])
     }
     std::fprintf(stdout, "%s\n", qPrintable(server.readyLine()));
     std::fflush(stdout);
+    notifyService("READY=1\nSTATUS=" + server.readyLine().toUtf8());
     return app.exec();
 }

@@ -21,6 +21,11 @@
 
 #include <QFile>
 
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -455,6 +460,22 @@ public:
     const int threadsWanted;
     const NetLimits limits;
     ssl::context tls{ssl::context::tls_server};
+    /// A pair loaded by replaceIdentity(): handed to each new TLS session by the certificate
+    /// callback, since the context itself must not change while sessions are made from it.
+    struct Identity
+    {
+        X509* cert = nullptr;
+        EVP_PKEY* key = nullptr;
+        STACK_OF(X509)* chain = nullptr;
+        ~Identity()
+        {
+            X509_free(cert);
+            EVP_PKEY_free(key);
+            sk_X509_pop_free(chain, X509_free);
+        }
+    };
+    std::mutex identityMutex;
+    std::shared_ptr<const Identity> identity;  // guarded by identityMutex
     asio::io_context io;
     std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work;
     std::vector<std::unique_ptr<tcp::acceptor>> acceptors;
@@ -498,6 +519,61 @@ bool BeastListener::setIdentity(const QString& certFile, const QString& keyFile,
         *error = QStringLiteral("TLS set-up failed: %1").arg(text(ec));
         return false;
     }
+    SSL_CTX_set_cert_cb(
+        tls.native_handle(),
+        [](SSL* session, void* arg) -> int {
+            Impl* impl = static_cast<Impl*>(arg);
+            std::shared_ptr<const Impl::Identity> identity;
+            {
+                std::lock_guard<std::mutex> lock(impl->identityMutex);
+                identity = impl->identity;
+            }
+            if (!identity) {
+                return 1;  // the context's own pair
+            }
+            return SSL_use_cert_and_key(session, identity->cert, identity->key, identity->chain, 1) == 1 ? 1 : 0;
+        },
+        m_impl.get());
+    return true;
+}
+
+bool BeastListener::replaceIdentity(const QString& certFile, const QString& keyFile, QString* error)
+{
+    const auto fail = [&](const QString& what) {
+        *error = what;
+        ERR_clear_error();
+        return false;
+    };
+    auto identity = std::make_shared<Impl::Identity>();
+    {
+        BIO* bio = BIO_new_file(QFile::encodeName(certFile).constData(), "r");
+        if (!bio) {
+            return fail(QStringLiteral("cannot read the certificate %1").arg(certFile));
+        }
+        identity->cert = PEM_read_bio_X509_AUX(bio, nullptr, nullptr, nullptr);
+        identity->chain = sk_X509_new_null();
+        while (X509* more = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) {
+            sk_X509_push(identity->chain, more);
+        }
+        BIO_free(bio);
+    }
+    {
+        BIO* bio = BIO_new_file(QFile::encodeName(keyFile).constData(), "r");
+        if (!bio) {
+            return fail(QStringLiteral("cannot read the key %1").arg(keyFile));
+        }
+        identity->key = PEM_read_bio_PrivateKey(bio, nullptr, nullptr, nullptr);
+        BIO_free(bio);
+    }
+    if (!identity->cert || !identity->key) {
+        return fail(QStringLiteral("%1 or %2 holds no PEM certificate or key").arg(certFile, keyFile));
+    }
+    if (X509_check_private_key(identity->cert, identity->key) != 1) {
+        return fail(QStringLiteral("%1 is not the key of %2").arg(keyFile, certFile));
+    }
+    ERR_clear_error();
+    std::lock_guard<std::mutex> lock(m_impl->identityMutex);
+    m_impl->identity = std::move(identity);
     return true;
 }
 

@@ -115,6 +115,9 @@ public:
 
     /// The certificate chain and key (PEM files) of the TLS channels. False with `error` set.
     bool setIdentity(const QString& certFile, const QString& keyFile, QString* error);
+    /// Serves a new certificate chain and key (PEM files) from the next TLS handshake on, while
+    /// running; connections already open keep theirs. False with `error` set, the old pair kept.
+    bool replaceIdentity(const QString& certFile, const QString& keyFile, QString* error);
     /// Listens on `base` + channel - 1 for every channel; channel `plainChannel` speaks plain
     /// WebSocket, the others TLS. False with `error` set, and nothing left listening.
     bool listen(const QHostAddress& address, quint16 base, int channels, int plainChannel, QString* error);

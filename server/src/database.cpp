@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -212,6 +213,22 @@ void removeStaleWal(const QString& path)
         }
     }
 }
+
+/// fsync of a file or a folder; false with errno set.
+bool syncPath(const QByteArray& path, bool folder)
+{
+    const int fd = ::open(path.constData(), (folder ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = ::fsync(fd) == 0;
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return ok;
+}
+
+constexpr const char* kCreatingSuffix = ".creating";
 
 }  // namespace
 
@@ -774,7 +791,8 @@ void buildDatabaseFromSchema(const DatabaseSlot& s, const QString& tmpPath)
 
     removeDatabaseFiles(tmpPath);
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(tmpPath).constData(), &db,
+    const QByteArray nativeTmp = QFile::encodeName(tmpPath);
+    const int rc = sqlite3_open_v2(nativeTmp.constData(), &db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     QString currentScript = s.schemaPath;
     auto fail = [&](const QByteArray& what, int sqliteCode) {
@@ -793,8 +811,11 @@ void buildDatabaseFromSchema(const DatabaseSlot& s, const QString& tmpPath)
         fail(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc), rc);
     }
     sqlite3_extended_result_codes(db, 1);
-    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; BEGIN IMMEDIATE", nullptr, nullptr, nullptr) !=
-        SQLITE_OK) {
+    // A rollback journal, not WAL: COMMIT writes every page into the file itself (and syncs it),
+    // so a write that fails (disk full) fails the COMMIT instead of a checkpoint at close, which
+    // nobody would hear of. The connections that open the finished file turn WAL on.
+    if (sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN IMMEDIATE", nullptr,
+                     nullptr, nullptr) != SQLITE_OK) {
         fail(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
     }
     int total = 0;
@@ -838,21 +859,51 @@ void buildDatabaseFromSchema(const DatabaseSlot& s, const QString& tmpPath)
         }
         total += statementNo;
     }
+    currentScript = s.schemaPath;
     if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         fail(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+    }
+    // Read back what was written: the pages on disk must form a sound database.
+    QByteArray check;
+    sqlite3_stmt* quick = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &quick, nullptr) != SQLITE_OK) {
+        fail(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+    }
+    int step;
+    while ((step = sqlite3_step(quick)) == SQLITE_ROW && check.size() < 1000) {
+        check += reinterpret_cast<const char*>(sqlite3_column_text(quick, 0));
+    }
+    const int checkCode = sqlite3_extended_errcode(db);
+    const QByteArray checkError = sqlite3_errmsg(db);
+    sqlite3_finalize(quick);
+    if (step != SQLITE_DONE && step != SQLITE_ROW) {
+        fail("checking the new file: " + checkError, checkCode);
+    }
+    if (check != "ok") {
+        fail("the new file does not check out: " + check, SQLITE_CORRUPT);
     }
     if (sqlite3_close(db) != SQLITE_OK) {
         fail(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
     }
     db = nullptr;
+    // Nothing may live outside the file any more (a journal would be rolled back by the next reader).
+    for (const char* suffix : {"-journal", "-wal"}) {
+        if (QFile::exists(tmpPath + QLatin1String(suffix))) {
+            fail(QByteArray("SQLite left ") + QFile::encodeName(tmpPath) + suffix + " behind", SQLITE_IOERR);
+        }
+    }
+    if (!syncPath(nativeTmp, false)) {
+        fail(QByteArray("fsync: ") + QByteArray(std::strerror(errno)), SQLITE_IOERR_FSYNC);
+    }
     qCInfo(lcSql, "built %s from %s and %d pieces (%d statements)", qPrintable(tmpPath),
            qPrintable(s.schemaPath), int(scripts.size()) - 1, total);
 }
 
 void DatabaseSet::createFromSchema(DatabaseSlot& s)
 {
-    // Built under a temporary name and renamed into place: the file appears complete or not at all.
-    const QString tmpPath = s.path + QLatin1String(".creating");
+    // Built, synced and checked under a temporary name, then renamed into place: the file
+    // appears complete or not at all.
+    const QString tmpPath = s.path + QLatin1String(kCreatingSuffix);
     buildDatabaseFromSchema(s, tmpPath);
     removeStaleWal(s.path);  // a -wal without its database belongs to no file we would want
     if (::rename(QFile::encodeName(tmpPath).constData(), s.nativePath.constData()) != 0) {
@@ -861,7 +912,88 @@ void DatabaseSet::createFromSchema(DatabaseSlot& s)
         throw RequestError(code::kInternal, QStringLiteral("creating %1 failed: rename: %2")
                                                 .arg(s.path, QString::fromLocal8Bit(std::strerror(err))));
     }
+    // The rename itself lasts once the folder is synced.
+    if (!syncPath(QFile::encodeName(m_dataDir), true)) {
+        qCWarning(lcSql, "syncing the folder %s after creating %s: %s", qPrintable(m_dataDir),
+                  qPrintable(s.name), std::strerror(errno));
+    }
     qCInfo(lcSql, "created %s", qPrintable(s.path));
+}
+
+int DatabaseSet::removeUnfinishedCreations()
+{
+    int removed = 0;
+    for (auto& s : m_slots) {
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+            const QString file = s->path + QLatin1String(kCreatingSuffix) + QLatin1String(suffix);
+            if (QFileInfo(file).isFile() && QFile::remove(file)) {
+                qCInfo(lcSql, "removed %s, left by a creation that did not finish", qPrintable(file));
+                ++removed;
+            }
+        }
+    }
+    return removed;
+}
+
+int DatabaseSet::checkpointAndClose()
+{
+    int left = 0;
+    for (auto& sp : m_slots) {
+        DatabaseSlot& s = *sp;
+        s.gate.lockExclusive();
+        struct Unlock
+        {
+            UseGate& g;
+            ~Unlock() { g.unlockExclusive(); }
+        } unlock{s.gate};
+        closeAll(s);
+        FileIdentity now;
+        try {
+            if (!statIdentity(s.nativePath, &now)) {
+                continue;  // never created: nothing to fold in, and nothing is created now
+            }
+        } catch (const RequestError& e) {
+            qCWarning(lcSql, "%s", e.reason().constData());
+            continue;
+        }
+        if (s.identity.valid && now != s.identity) {
+            removeStaleWal(s.path);  // the replaced file's, left by the connections just closed
+        }
+        // Connections that closed at the same moment each saw the others still open, so none of
+        // them folded the WAL in: one connection, alone on the file, does it now.
+        sqlite3* db = nullptr;
+        bool ok = sqlite3_open_v2(s.nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                  nullptr) == SQLITE_OK;
+        if (ok) {
+            sqlite3_busy_timeout(db, kBusyTimeoutMs);
+            int busy = -1;
+            sqlite3_stmt* stmt = nullptr;
+            ok = sqlite3_prepare_v2(db, "PRAGMA wal_checkpoint(TRUNCATE)", -1, &stmt, nullptr) == SQLITE_OK &&
+                 sqlite3_step(stmt) == SQLITE_ROW;
+            if (ok) {
+                busy = sqlite3_column_int(stmt, 0);
+            }
+            sqlite3_finalize(stmt);
+            ok = ok && busy == 0;
+        }
+        if (!ok) {
+            qCWarning(lcSql, "checkpointing %s at stop failed: %s", qPrintable(s.path),
+                      db ? sqlite3_errmsg(db) : "cannot open it");
+        }
+        if (sqlite3_close(db) != SQLITE_OK) {
+            qCWarning(lcSql, "closing %s at stop: %s", qPrintable(s.path), sqlite3_errmsg(db));
+            sqlite3_close_v2(db);
+        }
+        if (QFileInfo::exists(s.path + QLatin1String("-wal")) || QFileInfo::exists(s.path + QLatin1String("-shm"))) {
+            qCWarning(lcSql, "%s-wal is left: copy it along with %s, or start and stop the server again",
+                      qPrintable(s.path), qPrintable(s.name + QLatin1String(".db")));
+            ++left;
+        } else {
+            qCInfo(lcSql, "%s checkpointed and closed", qPrintable(s.path));
+        }
+        s.identity = FileIdentity();
+    }
+    return left;
 }
 
 // ---- ConnectionCache ----

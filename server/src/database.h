@@ -276,6 +276,16 @@ public:
     /// it. Throws RequestError; `newFile` is left to the caller when it throws.
     void replaceFile(int index, const QString& newFile, int waitMs);
 
+    /// Removes the files of a creation that did not finish (<DbName>.db.creating and its side
+    /// files), each with a log line. Call before the first request. Returns how many went.
+    int removeUnfinishedCreations();
+
+    /// At the end of a clean stop, when no request runs any more: closes every connection, folds
+    /// each database's WAL into its file (checkpoint TRUNCATE) and closes it, so that the
+    /// <DbName>.db files alone hold everything and no -wal or -shm is left. Returns how many
+    /// databases still have a -wal or -shm (each logged as a warning).
+    int checkpointAndClose();
+
 private:
     void refresh(DatabaseSlot& slot);
     void createFromSchema(DatabaseSlot& slot);

@@ -9,6 +9,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSslConfiguration>
@@ -115,6 +116,15 @@ DbServer::~DbServer()
         m_clients.clear();  // before the listener: the connections' sockets belong to it
     }
     m_net.reset();
+    if (m_databases) {
+        // Every thread that had a connection is gone: fold the WALs into the files.
+        m_databases->checkpointAndClose();
+    }
+}
+
+std::shared_ptr<const DbServer::AdmitPolicy> DbServer::admitPolicy() const
+{
+    return std::atomic_load(&m_policy);
 }
 
 QString DbServer::readyLine() const
@@ -137,18 +147,21 @@ bool DbServer::start(QString* error)
                      .arg(m_options.listenAddress.toString(), QLatin1String(kTokenEnvironment));
         return false;
     }
+    auto policy = std::make_shared<AdmitPolicy>();
+    policy->allowedOrigins = m_options.allowedOrigins;
     if (!m_options.token.isEmpty()) {
         const QString problem = tokenProblem(m_options.token);
         if (!problem.isEmpty()) {
             *error = problem;
             return false;
         }
-        m_tokenDigest = tokenDigest(m_options.token.toUtf8());
+        policy->tokenDigest = tokenDigest(m_options.token.toUtf8());
         if (m_options.token.size() < kShortTokenLength) {
             qCWarning(lcServer, "the access token has only %d characters; use at least %d random ones",
                       int(m_options.token.size()), kShortTokenLength);
         }
     }
+    std::atomic_store(&m_policy, std::shared_ptr<const AdmitPolicy>(std::move(policy)));
     // Databases, backups and their -wal/-shm hold the password table: only this user reads them.
     ::umask(0077);
     const QString dataDir = QDir(m_options.dataDir).absolutePath();
@@ -178,6 +191,7 @@ bool DbServer::start(QString* error)
     m_dispatcher->setBackupRoots(backupRoots);
     secureFolders(dataDir, backupRoots);
     removeLeftoverScratchFiles(dataDir);
+    m_databases->removeUnfinishedCreations();
     m_dispatcher->setHostMonitor(std::make_shared<HostMonitor>(m_options.sampleIntervalMs));
     if (!QFileInfo(m_options.schemaDir).isDir()) {
         qCWarning(lcServer, "schema folder %s does not exist: missing databases cannot be created",
@@ -201,6 +215,11 @@ bool DbServer::start(QString* error)
     if (!loadServerIdentity(m_certFile, m_keyFile, &identity, error)) {
         return false;
     }
+    struct stat keyStat;
+    if (::stat(QFile::encodeName(m_keyFile).constData(), &keyStat) == 0 && (keyStat.st_mode & S_IRWXO) != 0) {
+        qCWarning(lcTls, "the key %s is open to other users (mode %04o): run chmod o-rwx on it", qPrintable(m_keyFile),
+                  unsigned(keyStat.st_mode & 07777));
+    }
 
     m_pool = std::make_unique<WorkerPool>(*m_databases, m_options.workers, 1, kLaneLimitMs);
     NetLimits netLimits;
@@ -213,6 +232,7 @@ bool DbServer::start(QString* error)
     if (!m_net->setIdentity(m_certFile, m_keyFile, error)) {
         return false;
     }
+    certificateInForce();
 
     if (m_options.port != 0) {
         if (!listenAll(m_options.port, error)) {
@@ -240,7 +260,7 @@ bool DbServer::start(QString* error)
            "backup folders %s",
            m_pool->threadCount(), m_net->threadCount(), m_options.maxFrameMb, qPrintable(m_options.schemaDir),
            qPrintable(m_certFile), qPrintable(m_dispatcher->backupRoots().join(QLatin1String(", "))));
-    if (m_tokenDigest.isEmpty()) {
+    if (admitPolicy()->tokenDigest.isEmpty()) {
         qCInfo(lcServer, "no access token: connections are let in without one (loopback address only)");
     } else {
         qCInfo(lcServer, "access token from %s: connections without it are closed",
@@ -253,6 +273,96 @@ bool DbServer::start(QString* error)
                       m_basePort + kPlainChannel - 1);
         }
     }
+    return true;
+}
+
+void DbServer::certificateInForce()
+{
+    const QDateTime notAfter = certificateNotAfter(m_certFile);
+    setServedCertificate(ServedCertificate{m_certFile, notAfter});
+    const QString warning = certificateExpiryWarning(m_certFile, notAfter, QDateTime::currentDateTimeUtc());
+    if (!warning.isEmpty()) {
+        qCWarning(lcTls, "%s", qPrintable(warning));
+    }
+    if (!m_options.publicCertFile.isEmpty()) {
+        QString error;
+        if (publishCertificate(m_certFile, m_options.publicCertFile, &error)) {
+            qCInfo(lcTls, "certificate copied to %s for clients", qPrintable(m_options.publicCertFile));
+        } else {
+            qCWarning(lcTls, "copying the certificate for clients: %s", qPrintable(error));
+        }
+    }
+}
+
+bool DbServer::reload(const ServerOptions& options, QString* error)
+{
+    if (!m_net || m_stopping.load()) {
+        *error = QStringLiteral("the server is not running");
+        return false;
+    }
+    auto policy = std::make_shared<AdmitPolicy>();
+    policy->allowedOrigins = options.allowedOrigins;
+    if (!options.token.isEmpty()) {
+        const QString problem = tokenProblem(options.token);
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return false;
+        }
+        policy->tokenDigest = tokenDigest(options.token.toUtf8());
+    } else if (!isLoopbackAddress(m_options.listenAddress)) {
+        *error = QStringLiteral("the new configuration has no access token, and the server listens on %1")
+                     .arg(m_options.listenAddress.toString());
+        return false;
+    }
+    // The pair named now, or the one in use (the generated pair's files may have been replaced).
+    // Going back from named files to a generated pair needs a start, which makes it.
+    const bool named = !options.certFile.isEmpty();
+    const QString certFile = named ? options.certFile : m_certFile;
+    const QString keyFile = named ? options.keyFile : m_keyFile;
+    QSslConfiguration identity;
+    if (!loadServerIdentity(certFile, keyFile, &identity, error) ||
+        !m_net->replaceIdentity(certFile, keyFile, error)) {
+        return false;
+    }
+
+    const auto restartOnly = [](const char* name, bool differs) {
+        if (differs) {
+            qCWarning(lcServer, "reload: %s changed; it takes effect at the next start", name);
+        }
+    };
+    restartOnly("data-dir", QDir(options.dataDir).absolutePath() != m_databases->dataDir());
+    restartOnly("listen", options.listenAddress != m_options.listenAddress);
+    restartOnly("port", options.port != 0 && options.port != m_basePort);
+    restartOnly("workers", options.workers != m_options.workers);
+    restartOnly("max-frame-mb", options.maxFrameMb != m_options.maxFrameMb);
+    restartOnly("max-outgoing-mb", options.maxOutgoingMb != m_options.maxOutgoingMb);
+    restartOnly("schema-dir", options.schemaDir != m_options.schemaDir);
+    restartOnly("backup-root", options.backupRoots != m_options.backupRoots);
+    restartOnly("statement-timeout-s", options.statementTimeoutS != m_options.statementTimeoutS);
+    restartOnly("sample-interval-ms", options.sampleIntervalMs != m_options.sampleIntervalMs);
+    restartOnly("metrics-port", options.metricsPort != m_options.metricsPort);
+    restartOnly("metrics-address", options.metricsAddress != m_options.metricsAddress);
+    restartOnly("log-format", options.logFormat != m_options.logFormat);
+    restartOnly("cert (back to the generated pair)", !named && !m_options.certFile.isEmpty());
+
+    const bool tokenChanged = policy->tokenDigest != admitPolicy()->tokenDigest;
+    std::atomic_store(&m_policy, std::shared_ptr<const AdmitPolicy>(std::move(policy)));
+    m_certFile = certFile;
+    m_keyFile = keyFile;
+    m_options.token = options.token;
+    m_options.tokenSource = options.tokenSource;
+    m_options.allowedOrigins = options.allowedOrigins;
+    if (named) {
+        m_options.certFile = options.certFile;
+        m_options.keyFile = options.keyFile;
+    }
+    m_options.publicCertFile = options.publicCertFile;
+    m_options.logLevel = options.logLevel;
+    certificateInForce();
+    qCInfo(lcServer, "reloaded: access token %s, origins let in: %s, certificate %s",
+           tokenChanged ? "replaced" : (m_options.token.isEmpty() ? "none" : "unchanged"),
+           m_options.allowedOrigins.isEmpty() ? "none" : qPrintable(m_options.allowedOrigins.join(QLatin1String(", "))),
+           qPrintable(m_certFile));
     return true;
 }
 
@@ -277,14 +387,15 @@ Refusal DbServer::admit(quint64 id, const QHostAddress& peer, const UpgradeReque
     if (m_stopping.load()) {
         return Refusal{kCloseGoingAway, QStringLiteral("server shutting down")};
     }
+    const std::shared_ptr<const AdmitPolicy> policy = admitPolicy();
     // Checked before anything of the connection is read: a peer turned away here never has a
     // request run.
-    if (!m_tokenDigest.isEmpty() && !tokenMatches(m_tokenDigest, request.token)) {
+    if (!policy->tokenDigest.isEmpty() && !tokenMatches(policy->tokenDigest, request.token)) {
         qCInfo(lcNet, "[c%llu] %s sent %s access token; closing", id, qPrintable(from),
                request.hasToken ? "a wrong" : "no");
         return Refusal{kClosePolicyViolated, QStringLiteral("bad token")};
     }
-    if (!originAllowed(request.origin, m_options.allowedOrigins)) {
+    if (!originAllowed(request.origin, policy->allowedOrigins)) {
         // A web page's handshake: a browser on this host would otherwise reach the databases.
         qCInfo(lcNet, "[c%llu] %s sent Origin \"%s\", which is not let in; closing", id, qPrintable(from),
                qPrintable(request.origin.left(200)));

@@ -67,6 +67,13 @@ public:
     /// Sends "*\n<text>" to every connection of the plain port. Callable from any thread.
     void broadcast(const QString& text);
 
+    /// Takes what may change while running from `options` (read again from the command line and
+    /// its options file): the access token, the origins let in, the certificate pair (read again
+    /// from its files, also when they are the generated ones) and its public copy. The other
+    /// options keep their values until the next start; each one that differs is logged. False
+    /// with `error` set when the new values cannot be used: then nothing changes.
+    bool reload(const ServerOptions& options, QString* error);
+
     /// Stops accepting, lets the requests in flight finish (up to the grace period), closes the
     /// connections and the databases, then emits stopped(). Call on the object's thread.
     void stop();
@@ -89,6 +96,17 @@ private:
                   bool text) override;
     void closed(const std::shared_ptr<NetConnection>& connection, const QString& reason) override;
 
+    /// Who may connect; replaced as a whole by reload().
+    struct AdmitPolicy
+    {
+        QByteArray tokenDigest;  ///< SHA-256 of the access token; empty when none is configured
+        QStringList allowedOrigins;
+    };
+    std::shared_ptr<const AdmitPolicy> admitPolicy() const;
+    /// Checks the certificate's validity (a warning when it ends within 30 days or has ended),
+    /// records it for the status report and writes its public copy.
+    void certificateInForce();
+
     bool listenAll(quint16 base, QString* error);
     /// Queues a frame, or closes the connection when its unsent answers would pass the limit.
     /// False when nothing was queued.
@@ -103,7 +121,7 @@ private:
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<WorkerPool> m_pool;
     std::unique_ptr<BeastListener> m_net;
-    QByteArray m_tokenDigest;  ///< SHA-256 of the access token; empty when none is configured
+    std::shared_ptr<const AdmitPolicy> m_policy;  // std::atomic_load/atomic_store
     QString m_certFile;
     QString m_keyFile;
     quint16 m_basePort = 0;

@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 #ifndef TESSEL_SCHEMA_SOURCE_DIR
 #define TESSEL_SCHEMA_SOURCE_DIR ""
@@ -170,6 +171,15 @@ bool readTokenFile(const QString& path, QString* token, QString* error)
         *error = QStringLiteral("--token-file %1: %2").arg(path, file.errorString());
         return false;
     }
+    // As ssh does with its keys: a secret others may read is no secret; refused, not used.
+    struct stat st;
+    if (::fstat(file.handle(), &st) == 0 && (st.st_mode & S_IRWXO) != 0) {
+        *error = QStringLiteral("--token-file %1 is open to other users (mode %2): run chmod o-rwx on it "
+                                "(0600, or 0640 with the group of the server's user)")
+                     .arg(path)
+                     .arg(uint(st.st_mode & 07777), 4, 8, QLatin1Char('0'));
+        return false;
+    }
     const QByteArray content = file.read(64 * 1024).trimmed();
     const QString text = QString::fromUtf8(content);
     const QString problem = tokenProblem(text);
@@ -327,6 +337,11 @@ ParseOutcome parseArguments(const QStringList& arguments, ServerOptions* options
         QStringLiteral("log-format"),
         QStringLiteral("text, or json for one JSON object per line (default text)."), QStringLiteral("FORMAT"),
         QStringLiteral("text"));
+    const QCommandLineOption publicCert(
+        QStringLiteral("public-cert"),
+        QStringLiteral("Also writes the certificate the server uses to FILE, readable by everyone (0644), "
+                       "for clients to trust; rewritten at every start and reload (default: none)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption config(
         QStringLiteral("config"),
         QStringLiteral("Options file (\"name = value\" lines or a JSON object) read before the command "
@@ -336,7 +351,7 @@ ParseOutcome parseArguments(const QStringList& arguments, ServerOptions* options
                                         cert,           key,         workers,       logLevel,   maxFrame,
                                         schemaDir,      backupRoot,  sampleInterval, tokenFile, statementTimeout,
                                         allowOrigin,    maxOutgoing, metricsPort,   metricsAddress, logFormat,
-                                        config};
+                                        publicCert,     config};
     parser.addOptions(all);
 
     if (!parser.parse(arguments)) {
@@ -390,6 +405,7 @@ ParseOutcome parseArguments(const QStringList& arguments, ServerOptions* options
     o.port = quint16(portValue);
     o.certFile = parser.value(cert);
     o.keyFile = parser.value(key);
+    o.publicCertFile = parser.value(publicCert);
     if (o.certFile.isEmpty() != o.keyFile.isEmpty()) {
         *message = QStringLiteral("--cert and --key go together");
         return ParseOutcome::ExitError;

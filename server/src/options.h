@@ -15,6 +15,7 @@ struct ServerOptions
     quint16 port = 9562;  ///< base port; 0 picks a free block of four
     QString certFile;     ///< empty: <data-dir>/tls/server.crt, made when missing
     QString keyFile;
+    QString publicCertFile;  ///< where a 0644 copy of the certificate goes; empty: nowhere
     int workers = 2;
     QString logLevel = QStringLiteral("info");
     int maxFrameMb = 64;
@@ -60,7 +61,8 @@ ParseOutcome parseCommandLine(const QStringList& arguments, ServerOptions* optio
 bool readConfigFile(const QString& path, const QStringList& known, QStringList* arguments, QString* error);
 
 /// Reads the access token from `path`: the file's text without surrounding blanks. False with
-/// the reason in `error` when the file cannot be read or the token is not acceptable.
+/// the reason in `error` when the file cannot be read, other users may read or write it (any
+/// "other" permission bit), or the token is not acceptable.
 bool readTokenFile(const QString& path, QString* token, QString* error);
 
 /// Why `token` cannot be used (empty, or characters other than visible ASCII), or an empty text.

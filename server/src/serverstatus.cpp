@@ -69,6 +69,8 @@ StatusReport statusReport(const Dispatcher& dispatcher)
     StatusReport report;
     report.figures = dispatcher.stats().snapshot();
     report.databases = databaseFileSizes(dispatcher.databases());
+    report.certificate = servedCertificate();
+    report.now = QDateTime::currentDateTimeUtc();
     return report;
 }
 
@@ -95,7 +97,19 @@ QJsonObject statusJson(const StatusReport& report)
                                      {QStringLiteral("bytes"), double(d.bytes)},
                                      {QStringLiteral("walBytes"), double(d.walBytes)}});
     }
+    QJsonObject certificate;
+    if (report.certificate.notAfter.isValid()) {
+        const ServedCertificate& c = report.certificate;
+        certificate = QJsonObject{{QStringLiteral("file"), c.file},
+                                  {QStringLiteral("notAfter"), c.notAfter.toUTC().toString(Qt::ISODate)},
+                                  {QStringLiteral("daysLeft"), double(report.now.secsTo(c.notAfter) / 86400)}};
+        const QString warning = certificateExpiryWarning(c.file, c.notAfter, report.now);
+        if (!warning.isEmpty()) {
+            certificate.insert(QStringLiteral("warning"), warning);
+        }
+    }
     return QJsonObject{
+        {QStringLiteral("certificate"), certificate},
         {QStringLiteral("version"), QCoreApplication::applicationVersion()},
         {QStringLiteral("uptimeS"), double(f.uptimeMs / 1000)},
         {QStringLiteral("channels"), channels},
@@ -175,6 +189,13 @@ QByteArray statusPrometheus(const StatusReport& report)
             .append(labelValue(d.name.toUtf8()))
             .append("\"} ");
         out.append(QByteArray::number(d.walBytes)).append('\n');
+    }
+    if (report.certificate.notAfter.isValid()) {
+        family("tessel_tls_certificate_expiry_timestamp_seconds", "gauge",
+               "End of the validity of the TLS certificate, in seconds since 1970.");
+        out.append("tessel_tls_certificate_expiry_timestamp_seconds ")
+            .append(QByteArray::number(report.certificate.notAfter.toSecsSinceEpoch()))
+            .append('\n');
     }
     return out;
 }

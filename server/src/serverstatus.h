@@ -4,6 +4,7 @@
 #define TESSEL_SERVER_SERVERSTATUS_H
 
 #include "serverstats.h"
+#include "tlsidentity.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -28,6 +29,8 @@ struct StatusReport
 {
     ServerStats::Snapshot figures;
     std::vector<DatabaseFileSizes> databases;
+    ServedCertificate certificate;
+    QDateTime now;  ///< when the report was made (UTC)
 };
 
 std::vector<DatabaseFileSizes> databaseFileSizes(DatabaseSet& databases);

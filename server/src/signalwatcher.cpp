@@ -33,6 +33,7 @@ SignalWatcher::~SignalWatcher()
         sa.sa_handler = SIG_DFL;
         ::sigaction(SIGTERM, &sa, nullptr);
         ::sigaction(SIGINT, &sa, nullptr);
+        ::sigaction(SIGHUP, &sa, nullptr);
         ::close(g_fds[0]);
         ::close(g_fds[1]);
         g_fds[0] = g_fds[1] = -1;
@@ -55,7 +56,8 @@ bool SignalWatcher::install()
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &sa, nullptr) == 0 && ::sigaction(SIGINT, &sa, nullptr) == 0;
+    return ::sigaction(SIGTERM, &sa, nullptr) == 0 && ::sigaction(SIGINT, &sa, nullptr) == 0 &&
+           ::sigaction(SIGHUP, &sa, nullptr) == 0;
 }
 
 void SignalWatcher::readPending()

@@ -1,4 +1,4 @@
-// Turns SIGTERM/SIGINT into a Qt signal: the handler writes the signal number into a socket
+// Turns SIGTERM, SIGINT and SIGHUP into a Qt signal: the handler writes the signal number into a socket
 // pair, a QSocketNotifier reads it on the main thread.
 #ifndef TESSEL_SERVER_SIGNALWATCHER_H
 #define TESSEL_SERVER_SIGNALWATCHER_H
@@ -16,7 +16,7 @@ public:
     explicit SignalWatcher(QObject* parent = nullptr);
     ~SignalWatcher() override;
 
-    /// Installs the handler for SIGTERM and SIGINT; false (with errno set) on failure.
+    /// Installs the handler for SIGTERM, SIGINT and SIGHUP; false (with errno set) on failure.
     /// One watcher per process.
     bool install();
 

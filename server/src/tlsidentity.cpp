@@ -23,6 +23,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -274,6 +275,73 @@ bool loadServerIdentity(const QString& certFile, const QString& keyFile, QSslCon
     c.setProtocol(QSsl::TlsV1_2OrLater);
     *configuration = c;
     return true;
+}
+
+QDateTime certificateNotAfter(const QString& certFile)
+{
+    const QList<QSslCertificate> chain = QSslCertificate::fromPath(certFile, QSsl::Pem);
+    return chain.isEmpty() ? QDateTime() : chain.constFirst().expiryDate().toUTC();
+}
+
+QString certificateExpiryWarning(const QString& certFile, const QDateTime& notAfter, const QDateTime& now)
+{
+    if (!notAfter.isValid()) {
+        return QString();
+    }
+    const QString when = notAfter.toUTC().toString(Qt::ISODate);
+    if (notAfter <= now) {
+        return QStringLiteral("the certificate %1 expired on %2: clients refuse the TLS channels; "
+                              "renew it (or delete it and its key to get a new self-signed pair) and "
+                              "reload the server")
+            .arg(certFile, when);
+    }
+    const qint64 seconds = now.secsTo(notAfter);
+    if (seconds <= qint64(kCertificateWarningDays) * 86400) {
+        return QStringLiteral("the certificate %1 expires on %2, in %3 days: renew it and reload the server")
+            .arg(certFile, when)
+            .arg(seconds / 86400);
+    }
+    return QString();
+}
+
+bool publishCertificate(const QString& certFile, const QString& publicFile, QString* error)
+{
+    QFile in(certFile);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(certFile, in.errorString());
+        return false;
+    }
+    const QByteArray pem = in.readAll();
+    if (QSslCertificate::fromData(pem, QSsl::Pem).isEmpty()) {
+        *error = QStringLiteral("%1 holds no PEM certificate").arg(certFile);
+        return false;
+    }
+    const QString dir = QFileInfo(publicFile).absolutePath();
+    if (!QFileInfo(dir).isDir()) {
+        if (!QDir().mkpath(dir)) {
+            *error = QStringLiteral("cannot create %1").arg(dir);
+            return false;
+        }
+        ::chmod(QFile::encodeName(dir).constData(), 0755);
+    }
+    return writeFileAtomically(publicFile, pem, 0644, error);
+}
+
+namespace {
+std::mutex g_servedMutex;
+ServedCertificate g_served;  // guarded by g_servedMutex
+}  // namespace
+
+void setServedCertificate(const ServedCertificate& certificate)
+{
+    std::lock_guard<std::mutex> lock(g_servedMutex);
+    g_served = certificate;
+}
+
+ServedCertificate servedCertificate()
+{
+    std::lock_guard<std::mutex> lock(g_servedMutex);
+    return g_served;
 }
 
 }  // namespace tessel::server

@@ -2,6 +2,7 @@
 #ifndef TESSEL_SERVER_TLSIDENTITY_H
 #define TESSEL_SERVER_TLSIDENTITY_H
 
+#include <QDateTime>
 #include <QHostAddress>
 #include <QList>
 #include <QSslConfiguration>
@@ -31,6 +32,29 @@ SelfSignedRequest defaultSelfSignedRequest(const QString& tlsDir, const QHostAdd
 /// configuration (TLS 1.2 or later, no client certificates). False with `error` set on failure.
 bool loadServerIdentity(const QString& certFile, const QString& keyFile, QSslConfiguration* configuration,
                         QString* error);
+
+/// Days before the end of its validity from which the certificate is warned about.
+inline constexpr int kCertificateWarningDays = 30;
+
+/// End of the validity of the first certificate in a PEM file; invalid when it has none.
+QDateTime certificateNotAfter(const QString& certFile);
+
+/// The warning for a certificate valid until `notAfter` at `now`: expired, or expiring within
+/// kCertificateWarningDays; empty when neither.
+QString certificateExpiryWarning(const QString& certFile, const QDateTime& notAfter, const QDateTime& now);
+
+/// Writes a copy of `certFile` to `publicFile`, mode 0644 (its folder made 0755 when missing),
+/// for clients to trust: the folder of the key stays closed. False with `error` set.
+bool publishCertificate(const QString& certFile, const QString& publicFile, QString* error);
+
+/// The certificate the TLS channels serve, for the status report.
+struct ServedCertificate
+{
+    QString file;
+    QDateTime notAfter;  ///< invalid: no certificate recorded
+};
+void setServedCertificate(const ServedCertificate& certificate);
+ServedCertificate servedCertificate();
 
 }  // namespace tessel::server
 

@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QWebSocket>
 
+#include <sys/stat.h>
+
 using namespace tessel::server;
 using namespace tessel::server::test;
 
@@ -416,12 +418,16 @@ TEST(ListenTest, BeyondLoopbackOnlyWithAToken)
 TEST(TokenOptionTest, FileOrEnvironment)
 {
     QTemporaryDir dir;
-    const auto file = [&](const char* name, const QByteArray& content) {
+    const auto file = [&](const char* name, const QByteArray& content, mode_t mode = 0600) {
         const QString path = dir.filePath(QString::fromLatin1(name));
         writeFile(path, content);
+        ::chmod(QFile::encodeName(path).constData(), mode);
         return path;
     };
     const QString good = file("good", "  s3cr3t-T0ken_value \n");
+    const QString groupReadable = file("group", "s3cr3t-T0ken_value", 0640);
+    const QString othersRead = file("others-read", "s3cr3t-T0ken_value", 0644);
+    const QString othersWrite = file("others-write", "s3cr3t-T0ken_value", 0602);
     const QString empty = file("empty", "\n\n");
     const QString blank = file("blank", "two words\n");
     const QString control = file("control", QByteArray("tok\x01") + "en");
@@ -446,6 +452,9 @@ TEST(TokenOptionTest, FileOrEnvironment)
          nullptr,
          ParseOutcome::ExitError,
          "--token-file"},
+        {"readable by the group", {"--token-file", groupReadable}, nullptr, ParseOutcome::Run, "s3cr3t-T0ken_value"},
+        {"readable by others", {"--token-file", othersRead}, nullptr, ParseOutcome::ExitError, "(mode 0644)"},
+        {"writable by others", {"--token-file", othersWrite}, nullptr, ParseOutcome::ExitError, "open to other users"},
         {"empty file", {"--token-file", empty}, nullptr, ParseOutcome::ExitError, "is empty"},
         {"blank inside", {"--token-file", blank}, nullptr, ParseOutcome::ExitError, "visible ASCII"},
         {"control character", {"--token-file", control}, nullptr, ParseOutcome::ExitError, "visible ASCII"},

@@ -71,6 +71,12 @@ void printStatus(const QJsonObject& _data)
                              14)
                         .arg(count(obj.value("walBytes")), 14);
     }
+    const QJsonObject certificate = _data.value("certificate").toObject();
+    if (!certificate.isEmpty()) {
+        ctlOut() << "\ncertificate " << certificate.value("file").toString() << " valid until "
+                 << certificate.value("notAfter").toString() << " ("
+                 << QString::number(certificate.value("daysLeft").toDouble(), 'f', 0) << " days)\n";
+    }
 }
 
 int runServerStatus(CtlContext& _ctx)
@@ -104,6 +110,10 @@ int runServerStatus(CtlContext& _ctx)
         ctlOut() << QJsonDocument(data).toJson(QJsonDocument::Indented);
     } else {
         printStatus(data);
+    }
+    const QString strWarning = data.value("certificate").toObject().value("warning").toString();
+    if (!strWarning.isEmpty()) {
+        ctlErr() << "tesselctl: warning: " << strWarning << "\n";
     }
     return 0;
 }

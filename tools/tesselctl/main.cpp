@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
+#include <QStandardPaths>
 #include <QJsonObject>
 
 #include <algorithm>
@@ -98,12 +99,24 @@ bool registerCtlLoginHandler(CtlLoginHandler _pfnHandler)
     return true;
 }
 
-// The address a client would use: DbServerConfig.json in the application directory (read
-// only; the mediator's start-up is what repairs it), else 127.0.0.1:9562.
+// The address a client would use: the first DbServerConfig.json of the application directory
+// (a client's own copy), the user's config folder (~/.config/tessel) and /etc/tessel, read only;
+// else 127.0.0.1:9562. An installed tesselctl has its application directory under /usr, which
+// holds none.
 static QString configuredServer()
 {
-    QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/DbServerConfig.json"));
-    if (!file.open(QIODevice::ReadOnly)) {
+    const QString strName = QStringLiteral("/DbServerConfig.json");
+    QFile file;
+    for (const QString& strDir :
+         {QCoreApplication::applicationDirPath(),
+          QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/tessel"),
+          QStringLiteral("/etc/tessel")}) {
+        file.setFileName(strDir + strName);
+        if (file.open(QIODevice::ReadOnly)) {
+            break;
+        }
+    }
+    if (!file.isOpen()) {
         return QStringLiteral("127.0.0.1:9562");
     }
     const QJsonObject obj = QJsonDocument::fromJson(file.readAll()).object();
@@ -130,12 +143,13 @@ int CtlContext::connectStatic()
 
 int CtlContext::connectMediator()
 {
-    if (!server.isEmpty()) {
+    {
         // Binding the handler first makes the mediator's start-up keep this address; the
         // configuration file is not rewritten.
+        const QString strServer = server.isEmpty() ? configuredServer() : server;
         QString strHost;
         int iPort = 0;
-        if (!splitServer(server, strHost, iPort)) {
+        if (!splitServer(strServer, strHost, iPort)) {
             ctlErr() << "tesselctl: bad --server " << server << " (expected HOST:PORT)\n";
             return -1;
         }

@@ -13,6 +13,7 @@
 #   lib/systemd/system/tessel-dbserver.service, lib/sysusers.d/tessel.conf, etc/tessel/dbserver.conf
 #   lib/systemd/system/tessel-fileserver.service, lib/sysusers.d/tessel-fileserver.conf,
 #   etc/tessel/fileserver.env
+#   lib/tessel/tessel-console, bin/tessel-console (link), share/applications/tessel-console.desktop
 #   share/doc/<package>/         copyright, changelog.gz and the operator's guide
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -122,7 +123,7 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${CMAKE_CURRE
 execute_process(COMMAND gzip -9nc ${CMAKE_CURRENT_BINARY_DIR}/changelog
     OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
 foreach(pair server:tessel-dbserver fileserver:tessel-fileserver client:libtessel-datalayer
-             dev:libtessel-datalayer-dev)
+             dev:libtessel-datalayer-dev console:tessel-console)
     string(REPLACE ":" ";" pair ${pair})
     list(GET pair 0 component)
     list(GET pair 1 package)
@@ -177,7 +178,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL server fileserver client dev)
+set(CPACK_COMPONENTS_ALL server fileserver client dev console)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Debug information stays in the build folder; the packages carry stripped binaries.
 set(CPACK_STRIP_FILES ON)
@@ -227,4 +228,11 @@ set(CPACK_COMPONENT_DEV_DESCRIPTION "Tessel data layer, development files
 Headers, the CMake package TesselDataLayer and the pkg-config file
 tessel-datalayer.")
 set(CPACK_COMPONENT_DEV_DEPENDS client)
+set(CPACK_DEBIAN_CONSOLE_PACKAGE_NAME tessel-console)
+set(CPACK_DEBIAN_CONSOLE_PACKAGE_SECTION x11)
+set(CPACK_COMPONENT_CONSOLE_DESCRIPTION "Tessel console
+tessel-console is a desktop window onto a Tessel site's data through the
+data layer: trees, alarm log, passenger flow, face captures, maps and the
+server's status.")
+set(CPACK_COMPONENT_CONSOLE_DEPENDS client)
 include(CPack)

@@ -106,7 +106,8 @@ debs=$work/debs
 check "cpack -G DEB" bash -c "cd '$build' && cpack -G DEB -B '$debs'"
 packages_named() {
     local package
-    for package in tessel-dbserver tessel-fileserver libtessel-datalayer libtessel-datalayer-dev; do
+    for package in tessel-dbserver tessel-fileserver libtessel-datalayer libtessel-datalayer-dev \
+        tessel-console; do
         ls "$debs"/${package}_*.deb
     done
     # Whole listings first: grep -q leaving early would break dpkg-deb's pipe.
@@ -128,13 +129,18 @@ packages_named() {
     grep -qE "^drwxr-xr-x root/root .* \./var/lib/tessel/$" "$work/server.list"
     dpkg-deb -I "$debs"/tessel-fileserver_*.deb conffiles >"$work/fs-conffiles"
     grep -qx "/etc/tessel/fileserver.env" "$work/fs-conffiles"
+    dpkg-deb -c "$debs"/tessel-console_*.deb >"$work/console.list"
+    grep -q "\./usr/lib/tessel/tessel-console$" "$work/console.list"
+    grep -q "\./usr/share/applications/tessel-console.desktop$" "$work/console.list"
+    dpkg-deb -I "$debs"/tessel-console_*.deb >"$work/console.info"
+    grep -q "Depends:.*libtessel-datalayer (= 0" "$work/console.info"
     for deb in "$debs"/*.deb; do
         dpkg-deb -c "$deb" >"$work/one.list"
         grep -q "/usr/share/doc/.*/copyright$" "$work/one.list"
         grep -q "/usr/share/doc/.*/changelog.gz$" "$work/one.list"
     done
 }
-check "the four packages with their files" packages_named
+check "the five packages with their files" packages_named
 lintian_clean() {
     # Errors fail the check; warnings are shown. Packages of a sanitized build carry the
     # sanitizer runtimes' traits (unusual sections, no fortified calls), which are no fault of

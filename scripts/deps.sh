@@ -12,6 +12,7 @@ PACKAGES=(
     libcpp-httplib-dev
     procps locales
     dpkg-dev file curl
+    help2man
 )
 
 missing=()

@@ -135,6 +135,13 @@ int runDeleteDecoder(CtlContext& _ctx)
     if (_ctx.connectAndLogin() != 0) {
         return 1;
     }
+    bool bExists = false;
+    if (!ctlObjectExists(_ctx, _ctx.args[0], bExists)) {
+        return 1;
+    }
+    if (!bExists) {
+        return _ctx.fail(QStringLiteral("decoder %1 not found").arg(_ctx.args[0]));
+    }
     const int iRet = _ctx.mediator->DeleteDecorder(_ctx.args[0]);
     if (_ctx.json) {
         printRet(iRet, QString());

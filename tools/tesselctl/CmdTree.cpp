@@ -366,6 +366,13 @@ int runDeleteHost(CtlContext& _ctx)
     if (!openTree(_ctx, "delete-host")) {
         return 1;
     }
+    bool bExists = false;
+    if (!ctlObjectExists(_ctx, _ctx.args[0], bExists)) {
+        return 1;
+    }
+    if (!bExists) {
+        return _ctx.fail(QStringLiteral("host %1 not found").arg(_ctx.args[0]));
+    }
     const int iRet = _ctx.mediator->DeleteHost(_ctx.args[0]);
     if (_ctx.json) {
         ctlOut() << QJsonDocument(QJsonObject{{"ret", iRet}}).toJson(QJsonDocument::Compact) << "\n";
@@ -421,6 +428,13 @@ int runDeleteDev(CtlContext& _ctx)
     }
     if (!openTree(_ctx, "delete-dev")) {
         return 1;
+    }
+    bool bExists = false;
+    if (!ctlObjectExists(_ctx, _ctx.args[0], bExists)) {
+        return 1;
+    }
+    if (!bExists) {
+        return _ctx.fail(QStringLiteral("device %1 not found").arg(_ctx.args[0]));
     }
     const int iRet = _ctx.mediator->DeleteDev(_ctx.args[0]);
     if (_ctx.json) {

@@ -87,6 +87,13 @@ int removeView(CtlContext& _ctx, const QStringList& _lstArgs)
         ctlErr() << "tesselctl: views rm takes ID\n";
         return 2;
     }
+    bool bExists = false;
+    if (!ctlObjectExists(_ctx, _lstArgs[0], bExists)) {
+        return 1;
+    }
+    if (!bExists) {
+        return _ctx.fail(QStringLiteral("view %1 not found").arg(_lstArgs[0]));
+    }
     const int iRet = _ctx.mediator->DeleteView(_lstArgs[0]);
     if (_ctx.json) {
         ctlOut() << QJsonDocument(QJsonObject{{"ret", iRet}}).toJson(QJsonDocument::Compact) << "\n";

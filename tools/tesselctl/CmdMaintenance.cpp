@@ -244,7 +244,7 @@ int runDownload(CtlContext& _ctx)
     if (_ctx.args.isEmpty()) {
         return _ctx.fail("download takes DIR [DB...]", kCtlUsage);
     }
-    const QStringList lstDbs = _ctx.args.size() > 1 ? _ctx.args.mid(1) : kDatabases;
+    const QStringList lstDbs = _ctx.args.size() > 1 ? QStringList(_ctx.args.mid(1)) : kDatabases;
     int iExit = kCtlOk;
     if (!checkDatabaseNames(_ctx, lstDbs, iExit)) {
         return iExit;

@@ -169,8 +169,9 @@ QString usageText(const QCommandLineParser& _parser)
     // The parser names the program by the path it was started with.
     QString strText = _parser.helpText();
     const QString strArgv0 = QCoreApplication::arguments().value(0);
-    if (!strArgv0.isEmpty() && strArgv0 != QLatin1String("tesselctl")) {
-        strText.replace(strText.indexOf(strArgv0), strArgv0.size(), QStringLiteral("tesselctl"));
+    const int iAt = strArgv0.isEmpty() ? -1 : strText.indexOf(strArgv0);
+    if (iAt >= 0) {
+        strText.replace(iAt, strArgv0.size(), QStringLiteral("tesselctl"));
     }
     return strText;
 }
@@ -225,10 +226,12 @@ QStringList ctlOptionNames()
 
 QString ctlCommandHelp(const CtlCommand& _command)
 {
+    QString strHelp = QString::fromUtf8(_command.help);
+    if (!strHelp.isEmpty()) {
+        strHelp[0] = strHelp[0].toUpper();
+    }
     QString strText = QStringLiteral("Usage: tesselctl [OPTIONS] %1 %2\n\n%3.\n")
-                          .arg(QLatin1String(_command.name), QLatin1String(_command.usage),
-                               QString::fromUtf8(_command.help));
-    strText[strText.indexOf(QLatin1String("\n\n")) + 2] = strText[strText.indexOf(QLatin1String("\n\n")) + 2].toUpper();
+                          .arg(QLatin1String(_command.name), QLatin1String(_command.usage), strHelp);
     if (_command.details != nullptr) {
         strText += QLatin1Char('\n') + QString::fromUtf8(_command.details);
         if (!strText.endsWith('\n')) {

@@ -437,5 +437,10 @@ TESSELCTL_COMMAND("upload", "DIR DB...", "replace the databases by DIR/<DB>.db f
                   "request carries the files: mind the server's --max-frame-mb.\n\n"
                   "Examples:\n"
                   "  tesselctl --yes upload ./copy Tessel\n");
-TESSELCTL_COMMAND("netinfo", "", "list the server host's network interfaces", &runNetinfo);
-TESSELCTL_COMMAND("sysstatus", "IFNAME", "one interface of the server host with its load samples", &runSysstatus);
+TESSELCTL_COMMAND("netinfo", "", "list the server host's network interfaces", &runNetinfo,
+                  "Examples:\n"
+                  "  tesselctl netinfo\n"
+                  "  tesselctl --json netinfo\n");
+TESSELCTL_COMMAND("sysstatus", "IFNAME", "one interface of the server host with its load samples", &runSysstatus,
+                  "Examples:\n"
+                  "  tesselctl sysstatus eth0\n");

@@ -290,6 +290,10 @@ TESSELCTL_COMMAND("login", "", "log in with --user and print the user's id and r
                   "Examples:\n"
                   "  tesselctl --user admin login                     # asks for the password\n"
                   "  tesselctl --user admin --password-file ~/.tessel-pw --json login\n");
-TESSELCTL_COMMAND("users", "", "list the users with their roles", &runUsers);
+TESSELCTL_COMMAND("users", "", "list the users with their roles", &runUsers,
+                  "Examples:\n"
+                  "  tesselctl --user admin users\n");
 TESSELCTL_COMMAND("settings", "", "print the settings of this system (MAINTYPE_SYSCONFIG) and the version",
-                  &runSettings);
+                  &runSettings,
+                  "Examples:\n"
+                  "  tesselctl --user admin settings\n");

@@ -131,4 +131,10 @@ int runViews(CtlContext& _ctx)
 }  // namespace
 
 TESSELCTL_COMMAND("views", "[list | add CAPTION TYPE [CHANNEL...] | rm ID]",
-                  "the saved views with their channels; add or remove one", &runViews);
+                  "the saved views with their channels; add or remove one", &runViews,
+                  "Removing a view that does not exist is a failure (\"not found\", exit status 1).\n"
+                  "\n"
+                  "Examples:\n"
+                  "  tesselctl --user admin views\n"
+                  "  tesselctl --user admin views add 'Gates' 4 4f0c... 5e1d...\n"
+                  "  tesselctl --user admin views rm 7c2e...\n");

@@ -200,6 +200,7 @@ TEST(CtlNotFound, DeletingAMissingObjectFails)
         {"delete-decoder", "0123456789abcdef0123456789abcdef"},
         {"views", "rm", "0123456789abcdef0123456789abcdef"},
         {"update-host", "0123456789abcdef0123456789abcdef", "caption=x"},
+        {"flow", "rm-region", "0123456789abcdef0123456789abcdef"},
     };
     for (const QStringList& lstArgs : lstCommands) {
         SCOPED_TRACE(lstArgs.join(' ').toStdString());

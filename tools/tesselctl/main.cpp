@@ -544,6 +544,8 @@ static int runCommandLine(CtlContext& ctx)
     parser.addPositionalArgument("command", "The command to run (see above).");
 
     ctx.parser = &parser;
+    // Known before parsing, so that a bad command line gets its error object too.
+    ctx.json = QCoreApplication::arguments().contains(QStringLiteral("--json"));
     if (!parser.parse(QCoreApplication::arguments())) {
         return ctx.fail(parser.errorText() + " (see tesselctl --help)", kCtlUsage);
     }

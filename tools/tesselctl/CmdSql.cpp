@@ -52,12 +52,15 @@ QByteArray jsonText(const QJsonValue& _value)
 int runStatus(CtlContext& _ctx)
 {
     const int iStatus = _ctx.connectStatic();
+    if (iStatus != 1) {
+        return _ctx.fail(QStringLiteral("not connected (status %1)").arg(iStatus));
+    }
     if (_ctx.json) {
         ctlOut() << QJsonDocument(QJsonObject{{"status", iStatus}}).toJson(QJsonDocument::Compact) << "\n";
     } else {
-        ctlOut() << "status " << iStatus << (iStatus == 1 ? " (connected)\n" : " (not connected)\n");
+        ctlOut() << "status " << iStatus << " (connected)\n";
     }
-    return iStatus == 1 ? 0 : 1;
+    return kCtlOk;
 }
 
 // The request of exec or query, sent on the connected channel; 0 with the answer's data.

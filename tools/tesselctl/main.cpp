@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QElapsedTimer>
 #include <QReadLocker>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -162,6 +164,7 @@ void setVerbosity(int _iVerbosity)
     }
     qputenv("TESSEL_LOG_LEVEL", QByteArray::number(std::max(1, 4 - _iVerbosity)));
     dy_libos_log_reload_config();
+    toolkit::setLogHook(&dy_libos_log_default_sink);
 }
 
 QString usageText(const QCommandLineParser& _parser)
@@ -621,6 +624,29 @@ static int runCommandLine(CtlContext& ctx)
     return it->run(ctx);
 }
 
+// The channels open one after another; one still opening when the process ends would be cut
+// in the middle of its handshake. Once the first is open, the others get a moment to finish.
+static void settleChannels()
+{
+    QReadLocker locker(&CLS_RemoteDBHandler::m_webSocketLock);
+    I_WebSocket* pSocket = CLS_RemoteDBHandler::m_pWebSocket;
+    if (pSocket == nullptr || pSocket->ChannelState(1) != 2) {
+        return;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 1000) {
+        bool bAllOpen = true;
+        for (int iChannel = 1; iChannel <= 4; ++iChannel) {
+            bAllOpen = bAllOpen && pSocket->ChannelState(iChannel) == 2;
+        }
+        if (bAllOpen) {
+            return;
+        }
+        QThread::msleep(5);
+    }
+}
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -643,6 +669,7 @@ int main(int argc, char** argv)
                  << "\n";
         ctlOut().flush();
     }
+    settleChannels();
     DeleteMediator(ctx.mediator);
     CLS_RemoteDBHandler::Teardown();
     return iExit;

@@ -278,11 +278,14 @@ void handleDownLoadDbPiece(HandlerContext& context, const QJsonObject& request, 
 {
     const QString dbName = requireText(request, QStringLiteral("dbName"));
     const QString snapshotId = optionalText(request, QStringLiteral("snapshot"));
-    const qint64 offset = optionalInteger(request, QStringLiteral("offset"), 0, 0, std::numeric_limits<qint64>::max());
-    const qint64 length = optionalInteger(request, QStringLiteral("length"), kDefaultPieceBytes, 1, kMaxPieceBytes);
+    const qint64 offset =
+        optionalInteger(request, QStringLiteral("offset"), 0, 0, std::numeric_limits<qint64>::max());
+    const qint64 length =
+        optionalInteger(request, QStringLiteral("length"), kDefaultPieceBytes, 1, kMaxPieceBytes);
     const int index = databaseIndex(dbName);
     if (index < 0) {
-        badRequest(QStringLiteral("dbName \"%1\" is not one of %2").arg(dbName.left(100), databaseNameList()));
+        badRequest(
+            QStringLiteral("dbName \"%1\" is not one of %2").arg(dbName.left(100), databaseNameList()));
     }
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     PieceDownloads& downloads = pieceDownloads();
@@ -311,8 +314,9 @@ void handleDownLoadDbPiece(HandlerContext& context, const QJsonObject& request, 
             path = it->second.snapshot->path();
             size = it->second.size;
         } else if (downloads.open.size() >= kMaxDownloads) {
-            throw RequestError(code::kBusy, QStringLiteral("%1 downloads are running; try again when one ended")
-                                                .arg(downloads.open.size()));
+            throw RequestError(code::kBusy,
+                               QStringLiteral("%1 downloads are running; try again when one ended")
+                                   .arg(downloads.open.size()));
         }
     }
     if (id.isEmpty()) {

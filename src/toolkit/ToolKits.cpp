@@ -131,8 +131,8 @@ void dy_libos_log_default_sink(int _iLevel, const char* _pszFile, int _iLine, co
 
     std::lock_guard<std::mutex> lock(cfg.mutex);
     FILE* out = cfg.out != nullptr ? cfg.out : stderr;
-    std::fprintf(out, "%s.%03d L%d %s:%d %s\n", stamp, static_cast<int>(now.tv_usec / 1000), _iLevel,
-                 pszFile, _iLine, message);
+    std::fprintf(out, "%s.%03d L%d %s:%d %s\n", stamp, static_cast<int>(now.tv_usec / 1000), _iLevel, pszFile,
+                 _iLine, message);
     std::fflush(out);
 }
 

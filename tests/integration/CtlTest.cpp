@@ -35,8 +35,9 @@ CtlRun ctl(const QStringList& _lstArgs, const QString& _strServer = QString(),
     // what is checked here.
     env.insert("LSAN_OPTIONS", env.value("LSAN_OPTIONS") + ":print_suppressions=0");
     process.setProcessEnvironment(env);
-    QStringList lstArgs{"--server",
-                        _strServer.isEmpty() ? IntegrationEnvironment::instance().server().address() : _strServer};
+    QStringList lstArgs{"--server", _strServer.isEmpty()
+                                        ? IntegrationEnvironment::instance().server().address()
+                                        : _strServer};
     lstArgs << _lstArgs;
     process.start(QCoreApplication::applicationDirPath() + "/tesselctl", lstArgs);
     process.closeWriteChannel();
@@ -64,7 +65,10 @@ CtlRun ctlAsAdmin(QStringList _lstArgs)
 
 std::string describe(const CtlRun& _run)
 {
-    return QStringLiteral("exit %1\n--- stdout\n%2--- stderr\n%3").arg(_run.iExit).arg(_run.strOut, _run.strErr).toStdString();
+    return QStringLiteral("exit %1\n--- stdout\n%2--- stderr\n%3")
+        .arg(_run.iExit)
+        .arg(_run.strOut, _run.strErr)
+        .toStdString();
 }
 
 QString caption(const QString& _strId)
@@ -119,30 +123,51 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"query_json_typed",
                  {"--json", "query", "Tessel", kTypedSelect},
                  0,
-                 "^\\[\n  \\{\"zb\": 1, \"a\": \"x\", \"c\": null, \"d\": 2\\.5, \"e\": \"007\", \"f\": -3\\}\n\\]\n$",
+                 "^\\[\n  \\{\"zb\": 1, \"a\": \"x\", \"c\": null, \"d\": 2\\.5, \"e\": \"007\", \"f\": "
+                 "-3\\}\n\\]\n$",
                  "^$"},
-        LineCase{"query_text_order", {"query", "Tessel", kTypedSelect}, 0, "^zb=1  a=x  c=NULL  d=2.5  e=007  f=-3\n",
+        LineCase{"query_text_order",
+                 {"query", "Tessel", kTypedSelect},
+                 0,
+                 "^zb=1  a=x  c=NULL  d=2.5  e=007  f=-3\n",
                  "^$"},
-        LineCase{"query_refused", {"query", "Tessel", "SELECT * FROM no_such_table"}, 1, "^$",
+        LineCase{"query_refused",
+                 {"query", "Tessel", "SELECT * FROM no_such_table"},
+                 1,
+                 "^$",
                  "^tesselctl: ExecuteQuery refused \\(sql\\): .*no such table: no_such_table\n$"},
         LineCase{"query_refused_json",
                  {"--json", "query", "Tessel", "SELECT * FROM no_such_table"},
                  1,
                  "^\\{\"error\":\"ExecuteQuery refused \\(sql\\): .*no such table.*\",\"exit\":1\\}\n$",
                  "no such table"},
-        LineCase{"exec_refused", {"exec", "Tessel", "UPDATE no_such_table SET a = 1"}, 1, "^$", "no such table"},
-        LineCase{"restore_needs_dir_and_db", {"restore", "b1"}, 2, "^$", "restore takes DIR and at least one DB"},
-        LineCase{"restore_unknown_db", {"--yes", "restore", "b1", "Tesel"}, 2, "^$", "Tesel is not a database"},
+        LineCase{
+            "exec_refused", {"exec", "Tessel", "UPDATE no_such_table SET a = 1"}, 1, "^$", "no such table"},
+        LineCase{
+            "restore_needs_dir_and_db", {"restore", "b1"}, 2, "^$", "restore takes DIR and at least one DB"},
+        LineCase{
+            "restore_unknown_db", {"--yes", "restore", "b1", "Tesel"}, 2, "^$", "Tesel is not a database"},
         LineCase{"restore_needs_yes", {"restore", "b1", "Tessel"}, 2, "^$", "pass --yes"},
-        LineCase{"reset_needs_yes_json", {"--json", "reset", "Tessel"}, 2, "^\\{\"error\":.*pass --yes.*\"exit\":2\\}\n$",
+        LineCase{"reset_needs_yes_json",
+                 {"--json", "reset", "Tessel"},
+                 2,
+                 "^\\{\"error\":.*pass --yes.*\"exit\":2\\}\n$",
                  "pass --yes"},
-        LineCase{"upload_missing_file", {"--yes", "upload", "/nonexistent", "Tessel"}, 1, "^$", "cannot read"},
+        LineCase{
+            "upload_missing_file", {"--yes", "upload", "/nonexistent", "Tessel"}, 1, "^$", "cannot read"},
         LineCase{"login_without_password", {"--user", "admin", "login"}, 2, "^$", "needs a password"},
         LineCase{"version", {"--version"}, 0, "^tesselctl " TESSEL_VERSION "\n$", "^$"},
         LineCase{"help_names_the_program", {"--help"}, 0, "^Usage: tesselctl \\[options\\]", "^$"},
-        LineCase{"command_help", {"help", "restore"}, 0, "^Usage: tesselctl \\[OPTIONS\\] restore DIR DB\\.\\.\\.\n(.|\n)*Examples:",
+        LineCase{"command_help",
+                 {"help", "restore"},
+                 0,
+                 "^Usage: tesselctl \\[OPTIONS\\] restore DIR DB\\.\\.\\.\n(.|\n)*Examples:",
                  "^$"},
-        LineCase{"command_help_option", {"download", "--help"}, 0, "Usage: tesselctl \\[OPTIONS\\] download", "^$"},
+        LineCase{"command_help_option",
+                 {"download", "--help"},
+                 0,
+                 "Usage: tesselctl \\[OPTIONS\\] download",
+                 "^$"},
         LineCase{"completion", {"completion", "bash"}, 0, "complete -F _tesselctl tesselctl", "^$"}),
     [](const ::testing::TestParamInfo<LineCase>& _info) { return std::string(_info.param.name); });
 
@@ -219,8 +244,7 @@ TEST(CtlNotFound, DeletingAMissingObjectFails)
 
 TEST(CtlInitAdmin, RefusesToReplaceAnAdministratorWithoutLoginOrReplace)
 {
-    const QString strBefore =
-        itest::text("Tessel", "SELECT S_PASSWORD FROM TAB_USER WHERE S_ID = 'admin'");
+    const QString strBefore = itest::text("Tessel", "SELECT S_PASSWORD FROM TAB_USER WHERE S_ID = 'admin'");
     const CtlRun refused = ctl({"init-admin", "intruder", "intruder pw 1"});
     EXPECT_EQ(refused.iExit, 1) << describe(refused);
     EXPECT_TRUE(refused.strErr.contains("an administrator exists already")) << describe(refused);
@@ -229,7 +253,8 @@ TEST(CtlInitAdmin, RefusesToReplaceAnAdministratorWithoutLoginOrReplace)
 
     QProcessEnvironment wrong = QProcessEnvironment::systemEnvironment();
     wrong.insert("TESSEL_PASSWORD", "not the password");
-    const CtlRun badLogin = ctl({"--user", "admin", "init-admin", "intruder", "intruder pw 1"}, QString(), wrong);
+    const CtlRun badLogin =
+        ctl({"--user", "admin", "init-admin", "intruder", "intruder pw 1"}, QString(), wrong);
     EXPECT_EQ(badLogin.iExit, 1) << describe(badLogin);
     EXPECT_EQ(caption("admin"), IntegrationEnvironment::kAdminName);
 
@@ -238,7 +263,7 @@ TEST(CtlInitAdmin, RefusesToReplaceAnAdministratorWithoutLoginOrReplace)
     EXPECT_EQ(asAdmin.iExit, 0) << describe(asAdmin);
     EXPECT_EQ(caption("admin"), "admin2");
     const CtlRun replaced = ctl({"--replace", "init-admin", IntegrationEnvironment::kAdminName,
-                                IntegrationEnvironment::kAdminPassword});
+                                 IntegrationEnvironment::kAdminPassword});
     EXPECT_EQ(replaced.iExit, 0) << describe(replaced);
     EXPECT_TRUE(replaced.strOut.contains("replaced")) << describe(replaced);
     EXPECT_EQ(caption("admin"), IntegrationEnvironment::kAdminName);
@@ -257,12 +282,15 @@ QString snapshotOf(const CtlRun& _run)
 TEST(CtlRestore, RoundTripKeepsASnapshotOfWhatItReplaced)
 {
     const QString strId = "c71c0000000000000000000000000001";
-    ASSERT_EQ(itest::exec("Tessel", "INSERT INTO TAB_OBJ (S_ID, I_OBJ_TYPE_ID, S_CAPTION) VALUES (:id, 1, 'before')",
+    ASSERT_EQ(itest::exec("Tessel",
+                          "INSERT INTO TAB_OBJ (S_ID, I_OBJ_TYPE_ID, S_CAPTION) VALUES (:id, 1, 'before')",
                           {{":id", strId}}),
               0);
     const CtlRun backup = ctl({"backup", "b1", "Tessel"});
     ASSERT_EQ(backup.iExit, 0) << describe(backup);
-    ASSERT_EQ(itest::exec("Tessel", "UPDATE TAB_OBJ SET S_CAPTION = 'after' WHERE S_ID = :id", {{":id", strId}}), 0);
+    ASSERT_EQ(
+        itest::exec("Tessel", "UPDATE TAB_OBJ SET S_CAPTION = 'after' WHERE S_ID = :id", {{":id", strId}}),
+        0);
 
     // "b1" is the folder, as for backup: the old reading made it a database and reset Tessel.
     const CtlRun restore = ctl({"--yes", "restore", "b1", "Tessel"});
@@ -282,7 +310,8 @@ TEST(CtlRestore, RoundTripKeepsASnapshotOfWhatItReplaced)
     ASSERT_EQ(back.iExit, 0) << describe(back);
     const QJsonObject answer = QJsonDocument::fromJson(back.strOut.toUtf8()).object();
     EXPECT_TRUE(answer.value("ok").toBool()) << describe(back);
-    EXPECT_TRUE(answer.value("snapshot").toString().startsWith("snapshots/before-restore-")) << describe(back);
+    EXPECT_TRUE(answer.value("snapshot").toString().startsWith("snapshots/before-restore-"))
+        << describe(back);
     EXPECT_EQ(caption(strId), "after");
 
     // A restore from a folder without that database replaces nothing and fails.
@@ -298,7 +327,8 @@ TEST(CtlRestore, ResetIsItsOwnCommandAndKeepsASnapshot)
     ASSERT_EQ(itest::exec("Tessel-record", "INSERT INTO ctl_marker VALUES ('kept')"), 0);
     const CtlRun reset = ctl({"--yes", "reset", "Tessel-record"});
     ASSERT_EQ(reset.iExit, 0) << describe(reset);
-    EXPECT_EQ(itest::text("Tessel-record", "SELECT count(*) FROM sqlite_master WHERE name = 'ctl_marker'"), "0");
+    EXPECT_EQ(itest::text("Tessel-record", "SELECT count(*) FROM sqlite_master WHERE name = 'ctl_marker'"),
+              "0");
     const QString strSnapshot = snapshotOf(reset);
     ASSERT_TRUE(strSnapshot.startsWith("snapshots/before-reset-")) << describe(reset);
     const CtlRun back = ctl({"--yes", "restore", strSnapshot, "Tessel-record"});
@@ -312,7 +342,8 @@ TEST(CtlDownload, DatabaseLargerThanOnePieceArrivesWhole)
 {
     // About 6 MiB in Tessel-intelligent: more than one 4 MiB piece.
     ASSERT_EQ(itest::exec("Tessel-intelligent", "CREATE TABLE IF NOT EXISTS ctl_bulk (v BLOB)"), 0);
-    ASSERT_EQ(itest::exec("Tessel-intelligent", "INSERT INTO ctl_bulk VALUES (randomblob(3000000)), (randomblob(3000000))"),
+    ASSERT_EQ(itest::exec("Tessel-intelligent",
+                          "INSERT INTO ctl_bulk VALUES (randomblob(3000000)), (randomblob(3000000))"),
               0);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -321,14 +352,16 @@ TEST(CtlDownload, DatabaseLargerThanOnePieceArrivesWhole)
     EXPECT_TRUE(run.strErr.isEmpty()) << describe(run);
     const QString strFile = dir.filePath("Tessel-intelligent.db");
     const QJsonObject files = QJsonDocument::fromJson(run.strOut.toUtf8()).object().value("files").toObject();
-    EXPECT_EQ(qint64(files.value("Tessel-intelligent").toObject().value("bytes").toDouble()), QFileInfo(strFile).size());
+    EXPECT_EQ(qint64(files.value("Tessel-intelligent").toObject().value("bytes").toDouble()),
+              QFileInfo(strFile).size());
     EXPECT_GT(QFileInfo(strFile).size(), 6000000);
     EXPECT_FALSE(QFileInfo::exists(strFile + ".partial"));
 
     // The same content as the server's own backup, past the header's change counters.
     ASSERT_EQ(ctl({"backup", "cmp", "Tessel-intelligent"}).iExit, 0);
     QFile mine(strFile);
-    QFile theirs(IntegrationEnvironment::instance().server().dataDir() + "/backups/cmp/Tessel-intelligent.db");
+    QFile theirs(IntegrationEnvironment::instance().server().dataDir() +
+                 "/backups/cmp/Tessel-intelligent.db");
     ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
     ASSERT_TRUE(theirs.open(QIODevice::ReadOnly));
     const QByteArray a = mine.readAll();

@@ -287,8 +287,9 @@ TEST_F(MaintenanceTest, DownloadReturnsFourConsistentDatabases)
 
 TEST_F(MaintenanceTest, DownloadInPiecesIsOneSnapshotAndLeavesNothingBehind)
 {
-    ASSERT_EQ(execute("INSERT INTO TAB_ITEM (S_ID, S_NAME) VALUES (2, 'before the first piece')").value("result"),
-              "OK");
+    ASSERT_EQ(
+        execute("INSERT INTO TAB_ITEM (S_ID, S_NAME) VALUES (2, 'before the first piece')").value("result"),
+        "OK");
     const auto piece = [this](const QString& snapshot, qint64 offset) {
         QJsonObject request{{"dbName", "Tessel"}, {"offset", offset}, {"length", 1024}};
         if (!snapshot.isEmpty()) {
@@ -323,7 +324,8 @@ TEST_F(MaintenanceTest, DownloadInPiecesIsOneSnapshotAndLeavesNothingBehind)
     EXPECT_GT(pieces, 2);
     const QString path = m_folders.path("pieces.db");
     writeFile(path, content);
-    EXPECT_EQ(quickCheckAnd(path, "SELECT group_concat(S_NAME) FROM TAB_ITEM"), "ok|seed,before the first piece|");
+    EXPECT_EQ(quickCheckAnd(path, "SELECT group_concat(S_NAME) FROM TAB_ITEM"),
+              "ok|seed,before the first piece|");
     // The last piece removed the snapshot; asking for it again is refused.
     EXPECT_EQ(leftovers(), QStringList());
     EXPECT_EQ(piece(snapshot, 0).value("code"), "bad-request");
@@ -334,13 +336,15 @@ TEST_F(MaintenanceTest, DownloadInPiecesIsOneSnapshotAndLeavesNothingBehind)
     const QJsonObject first = piece(QString(), 0);
     const QString open = first.value("data").toObject().value("snapshot").toString();
     EXPECT_EQ(piece(open, size * 2).value("code"), "bad-request");
-    EXPECT_EQ(call("DownLoadDBPiece", {{"dbName", "Tessel-record"}, {"snapshot", open}}).value("code"), "bad-request");
+    EXPECT_EQ(call("DownLoadDBPiece", {{"dbName", "Tessel-record"}, {"snapshot", open}}).value("code"),
+              "bad-request");
     EXPECT_EQ(call("DownLoadDBPiece", {{"dbName", "Tessel"}, {"length", 0}}).value("code"), "bad-request");
     // The open snapshot ends with its last piece.
     const qint64 openSize = qint64(first.value("data").toObject().value("size").toDouble());
     const QJsonObject rest =
         call("DownLoadDBPiece", {{"dbName", "Tessel"}, {"snapshot", open}, {"offset", openSize}});
-    EXPECT_TRUE(rest.value("data").toObject().value("last").toBool()) << qPrintable(rest.value("reason").toString());
+    EXPECT_TRUE(rest.value("data").toObject().value("last").toBool())
+        << qPrintable(rest.value("reason").toString());
     EXPECT_EQ(leftovers(), QStringList());
 }
 

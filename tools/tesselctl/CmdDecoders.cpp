@@ -279,8 +279,8 @@ TESSELCTL_COMMAND("delete-decoder", "ID", "delete a decoder with its outputs and
                   "\n"
                   "Examples:\n"
                   "  tesselctl --user admin delete-decoder 4f0c...\n");
-TESSELCTL_COMMAND("add-layout", "CAPTION [OUTPUT-ID...]", "a TV-wall layout with one screen per decoder output",
-                  &runAddLayout,
+TESSELCTL_COMMAND("add-layout", "CAPTION [OUTPUT-ID...]",
+                  "a TV-wall layout with one screen per decoder output", &runAddLayout,
                   "Examples:\n"
                   "  tesselctl --user admin add-layout 'Control room' 9a1b... 9a1c...\n");
 TESSELCTL_COMMAND("layouts", "", "the TV-wall layouts with their screens by row, then column", &runLayouts,

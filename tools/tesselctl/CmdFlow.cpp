@@ -241,12 +241,13 @@ int runFlow(CtlContext& _ctx)
 
 }  // namespace
 
-TESSELCTL_COMMAND("flow",
-                  "add CHANNEL DATE TIME IN [OUT [PASS]] | region ID NAME [SETTING=N...] CHANNEL... | rm-region ID | "
-                  "state ID | stats day|week|month|year DATE CHANNEL... | prune MONTH",
-                  "passenger-flow counts, the user's regions with their live state, statistics and retention "
-                  "(settings: capacity, capacity-alarm, surge, surge-time, surge-alarm, fixed, interval)",
-                  &runFlow,
-                  "Examples:\n"
-                  "  tesselctl flow add 5e1d... 2024-05-01 12:00:00 10 3\n"
-                  "  tesselctl --user admin flow stats day 2024-05-01 5e1d...\n");
+TESSELCTL_COMMAND(
+    "flow",
+    "add CHANNEL DATE TIME IN [OUT [PASS]] | region ID NAME [SETTING=N...] CHANNEL... | rm-region ID | "
+    "state ID | stats day|week|month|year DATE CHANNEL... | prune MONTH",
+    "passenger-flow counts, the user's regions with their live state, statistics and retention "
+    "(settings: capacity, capacity-alarm, surge, surge-time, surge-alarm, fixed, interval)",
+    &runFlow,
+    "Examples:\n"
+    "  tesselctl flow add 5e1d... 2024-05-01 12:00:00 10 3\n"
+    "  tesselctl --user admin flow stats day 2024-05-01 5e1d...\n");

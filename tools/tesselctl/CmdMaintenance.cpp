@@ -25,8 +25,9 @@ bool checkDatabaseNames(CtlContext& _ctx, const QStringList& _lstDbs, int& _iExi
 {
     for (const QString& strDb : _lstDbs) {
         if (!kDatabases.contains(strDb)) {
-            _iExit = _ctx.fail(QStringLiteral("%1 is not a database (one of %2)").arg(strDb, kDatabases.join(", ")),
-                               kCtlUsage);
+            _iExit = _ctx.fail(
+                QStringLiteral("%1 is not a database (one of %2)").arg(strDb, kDatabases.join(", ")),
+                kCtlUsage);
             return false;
         }
     }
@@ -61,38 +62,42 @@ int printResults(CtlContext& _ctx, const QMap<QString, bool>& _mapResults, const
 /// server's backup folder. Empty (with a line written) when it could not be kept.
 QString keepSnapshot(CtlContext& _ctx, const char* _pszCommand, const QStringList& _lstDbs)
 {
-    const QString strFolder = QStringLiteral("snapshots/before-%1-%2")
-                                  .arg(QLatin1String(_pszCommand),
-                                       QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss-zzz"));
+    const QString strFolder =
+        QStringLiteral("snapshots/before-%1-%2")
+            .arg(QLatin1String(_pszCommand), QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss-zzz"));
     QMap<QString, bool> mapResults;
     const int iRet = _ctx.mediator->BackupDatabase(strFolder, _lstDbs, mapResults);
     for (const QString& strDb : _lstDbs) {
         if (iRet != 0 || !mapResults.value(strDb, false)) {
-            _ctx.fail(QStringLiteral("could not keep a snapshot of %1 in the backup folder %2 (%3); nothing was "
-                                     "replaced")
-                          .arg(strDb, strFolder)
-                          .arg(iRet));
+            _ctx.fail(
+                QStringLiteral("could not keep a snapshot of %1 in the backup folder %2 (%3); nothing was "
+                               "replaced")
+                    .arg(strDb, strFolder)
+                    .arg(iRet));
             return QString();
         }
     }
     if (!_ctx.json) {
         ctlOut() << "snapshot of " << _lstDbs.join(", ") << " kept in the backup folder " << strFolder
-                 << " (bring it back with: tesselctl restore " << strFolder << " " << _lstDbs.join(" ") << ")\n";
+                 << " (bring it back with: tesselctl restore " << strFolder << " " << _lstDbs.join(" ")
+                 << ")\n";
     }
     return strFolder;
 }
 
 // Asks, connects and keeps the snapshot: the common start of restore, reset and upload.
 // 0 with the snapshot's folder, else the exit status.
-int prepareReplace(CtlContext& _ctx, const char* _pszCommand, const QStringList& _lstDbs, QString& _strSnapshot)
+int prepareReplace(CtlContext& _ctx, const char* _pszCommand, const QStringList& _lstDbs,
+                   QString& _strSnapshot)
 {
     int iExit = kCtlOk;
     if (!checkDatabaseNames(_ctx, _lstDbs, iExit)) {
         return iExit;
     }
-    const QString strWhat = QStringLiteral("%1 replaces the live %2 on %3")
-                                .arg(QLatin1String(_pszCommand), _lstDbs.join(", "),
-                                     _ctx.server.isEmpty() ? QStringLiteral("the configured server") : _ctx.server);
+    const QString strWhat =
+        QStringLiteral("%1 replaces the live %2 on %3")
+            .arg(QLatin1String(_pszCommand), _lstDbs.join(", "),
+                 _ctx.server.isEmpty() ? QStringLiteral("the configured server") : _ctx.server);
     if (!_ctx.confirm(strWhat, iExit)) {
         return iExit;
     }
@@ -170,7 +175,8 @@ bool writeAll(QFile& _file, const QByteArray& _data)
 }
 
 // One database in pieces into _strPath (through a temporary name); 0 or the exit status.
-int downloadOne(CtlContext& _ctx, const QString& _strDb, const QString& _strPath, bool _bProgress, qint64& _iBytes)
+int downloadOne(CtlContext& _ctx, const QString& _strDb, const QString& _strPath, bool _bProgress,
+                qint64& _iBytes)
 {
     const QString strPartial = _strPath + ".partial";
     QFile file(strPartial);
@@ -205,14 +211,17 @@ int downloadOne(CtlContext& _ctx, const QString& _strDb, const QString& _strPath
         }
         iOffset += decoded.decoded.size();
         if (_bProgress) {
-            std::fprintf(stderr, "\r%-22s %8.1f / %.1f MiB", qUtf8Printable(_strDb), double(iOffset) / (1 << 20),
-                         double(iSize) / (1 << 20));
+            std::fprintf(stderr, "\r%-22s %8.1f / %.1f MiB", qUtf8Printable(_strDb),
+                         double(iOffset) / (1 << 20), double(iSize) / (1 << 20));
             std::fflush(stderr);
         }
         if (data.value("last").toBool()) {
             if (iOffset != iSize) {
                 file.remove();
-                return _ctx.fail(QStringLiteral("%1: the download ended at %2 of %3 bytes").arg(_strDb).arg(iOffset).arg(iSize));
+                return _ctx.fail(QStringLiteral("%1: the download ended at %2 of %3 bytes")
+                                     .arg(_strDb)
+                                     .arg(iOffset)
+                                     .arg(iSize));
             }
             break;
         }
@@ -271,7 +280,8 @@ int runDownload(CtlContext& _ctx)
         }
     }
     if (_ctx.json) {
-        ctlOut() << QJsonDocument(QJsonObject{{"ok", true}, {"files", files}}).toJson(QJsonDocument::Compact) << "\n";
+        ctlOut() << QJsonDocument(QJsonObject{{"ok", true}, {"files", files}}).toJson(QJsonDocument::Compact)
+                 << "\n";
     }
     return kCtlOk;
 }
@@ -314,7 +324,8 @@ int runUpload(CtlContext& _ctx)
         bAllOk = bAllOk && it.value() == 0;
     }
     if (_ctx.json) {
-        ctlOut() << QJsonDocument(QJsonObject{{"results", results}, {"ok", bAllOk}, {"snapshot", strSnapshot}})
+        ctlOut() << QJsonDocument(
+                        QJsonObject{{"results", results}, {"ok", bAllOk}, {"snapshot", strSnapshot}})
                         .toJson(QJsonDocument::Compact)
                  << "\n";
     }
@@ -413,7 +424,8 @@ TESSELCTL_COMMAND("backup", "DIR DB...", "back the databases up into DIR on the 
                   "Examples:\n"
                   "  tesselctl backup nightly Tessel Tessel-record\n"
                   "  tesselctl backup /var/lib/tessel/backups/2024-05-01 Tessel\n");
-TESSELCTL_COMMAND("restore", "DIR DB...", "replace the databases by DIR/<DB>.db on the server host", &runRestore,
+TESSELCTL_COMMAND("restore", "DIR DB...", "replace the databases by DIR/<DB>.db on the server host",
+                  &runRestore,
                   "DIR is taken as for backup. What is replaced is first backed up into the backup folder\n"
                   "snapshots/before-restore-<time>, which the output names; nothing is replaced when that\n"
                   "snapshot fails. Asks on a terminal; without one, --yes is required.\n\n"
@@ -441,6 +453,7 @@ TESSELCTL_COMMAND("netinfo", "", "list the server host's network interfaces", &r
                   "Examples:\n"
                   "  tesselctl netinfo\n"
                   "  tesselctl --json netinfo\n");
-TESSELCTL_COMMAND("sysstatus", "IFNAME", "one interface of the server host with its load samples", &runSysstatus,
+TESSELCTL_COMMAND("sysstatus", "IFNAME", "one interface of the server host with its load samples",
+                  &runSysstatus,
                   "Examples:\n"
                   "  tesselctl sysstatus eth0\n");

@@ -228,8 +228,8 @@ int runFaces(CtlContext& _ctx)
 
 }  // namespace
 
-TESSELCTL_COMMAND("decode-rec", "PATH", "decode a recording file path (with --user: and find the channel's host)",
-                  &runDecodeRec,
+TESSELCTL_COMMAND("decode-rec", "PATH",
+                  "decode a recording file path (with --user: and find the channel's host)", &runDecodeRec,
                   "Examples:\n"
                   "  tesselctl decode-rec /rec/2024-05-01/ch01_20240501120000_20240501121000_0_0.mp4\n");
 TESSELCTL_COMMAND("decode-face", "PATH", "decode a face-capture picture path and sum its pictures' sizes",

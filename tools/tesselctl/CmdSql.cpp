@@ -24,8 +24,7 @@ QJsonValue typedValue(const QJsonValue& _value)
     if (!_value.isString()) {
         return _value;
     }
-    static const QRegularExpression kNumber(
-        QStringLiteral("^-?(0|[1-9][0-9]*)(\\.[0-9]+)?(e[+-][0-9]+)?$"));
+    static const QRegularExpression kNumber(QStringLiteral("^-?(0|[1-9][0-9]*)(\\.[0-9]+)?(e[+-][0-9]+)?$"));
     const QString strText = _value.toString();
     if (!kNumber.match(strText).hasMatch()) {
         return _value;
@@ -165,7 +164,8 @@ int runTables(CtlContext& _ctx)
         lstTables << table.toString();
     }
     if (_ctx.json) {
-        ctlOut() << QJsonDocument(QJsonArray::fromStringList(lstTables)).toJson(QJsonDocument::Compact) << "\n";
+        ctlOut() << QJsonDocument(QJsonArray::fromStringList(lstTables)).toJson(QJsonDocument::Compact)
+                 << "\n";
     } else {
         for (const QString& strTable : lstTables) {
             ctlOut() << strTable << "\n";
@@ -192,9 +192,10 @@ TESSELCTL_COMMAND("exec", "DB SQL", "run one statement; a refusal prints the ser
                   "  tesselctl exec Tessel \"UPDATE TAB_OBJ SET S_CAPTION = :c WHERE S_ID = :id\" \\\n"
                   "      --bind-text :c='Gate 2' --bind-text :id=4f0c...\n"
                   "  tesselctl --timeout 120 exec Tessel-record \"DELETE FROM TAB_REC_FILE_X WHERE ...\"\n");
-TESSELCTL_COMMAND("query", "DB SQL", "run one query, print its rows", &runQuery,
-                  "Columns come in the SELECT's order. With --json each row is an object; NULL is null and\n"
-                  "values in the server's number form (integers, reals) are numbers, the rest texts.\n\n"
-                  "Examples:\n"
-                  "  tesselctl query Tessel \"SELECT S_ID, S_CAPTION FROM TAB_OBJ WHERE I_OBJ_TYPE_ID = :t\" --bind :t=13\n"
-                  "  tesselctl --json query Tessel \"SELECT count(*) AS n FROM TAB_OBJ\"\n");
+TESSELCTL_COMMAND(
+    "query", "DB SQL", "run one query, print its rows", &runQuery,
+    "Columns come in the SELECT's order. With --json each row is an object; NULL is null and\n"
+    "values in the server's number form (integers, reals) are numbers, the rest texts.\n\n"
+    "Examples:\n"
+    "  tesselctl query Tessel \"SELECT S_ID, S_CAPTION FROM TAB_OBJ WHERE I_OBJ_TYPE_ID = :t\" --bind :t=13\n"
+    "  tesselctl --json query Tessel \"SELECT count(*) AS n FROM TAB_OBJ\"\n");

@@ -464,10 +464,10 @@ TESSELCTL_COMMAND(
     "update-host", "ID NAME=VALUE...",
     "change a host (ip, port, user, password, caption, domain, channels, alarm-ins, alarm-outs)",
     &runUpdateHost,
-                  "A host that does not exist is a failure (exit status 1).\n"
-                  "\n"
-                  "Examples:\n"
-                  "  tesselctl --user admin update-host 4f0c... caption='Back gate' channels=8\n");
+    "A host that does not exist is a failure (exit status 1).\n"
+    "\n"
+    "Examples:\n"
+    "  tesselctl --user admin update-host 4f0c... caption='Back gate' channels=8\n");
 TESSELCTL_COMMAND("delete-host", "ID", "delete a host with its channels and alarm points", &runDeleteHost,
                   "A host that does not exist is a failure (\"not found\", exit status 1).\n"
                   "\n"

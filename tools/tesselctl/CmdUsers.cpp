@@ -26,7 +26,8 @@ int loginHandler(CtlContext& _ctx)
 {
     const int iRet = _ctx.mediator->LoginUser(_ctx.user, _ctx.password);
     if (iRet != 0) {
-        _ctx.fail(QStringLiteral("login as %1 failed (%2: %3)").arg(_ctx.user).arg(iRet).arg(loginFailure(iRet)));
+        _ctx.fail(
+            QStringLiteral("login as %1 failed (%2: %3)").arg(_ctx.user).arg(iRet).arg(loginFailure(iRet)));
     }
     return iRet;
 }
@@ -52,7 +53,8 @@ int runInitAdmin(CtlContext& _ctx)
     QString strPassword = _ctx.args.value(1);
     if (strPassword.isEmpty()) {
         // Without --user the password sources name the new administrator's password.
-        if (_ctx.user.isEmpty() && (_ctx.parser->isSet("password-file") || qEnvironmentVariableIsSet("TESSEL_PASSWORD"))) {
+        if (_ctx.user.isEmpty() &&
+            (_ctx.parser->isSet("password-file") || qEnvironmentVariableIsSet("TESSEL_PASSWORD"))) {
             _ctx.user = _ctx.args[0];
             if (!_ctx.passwordForUser()) {
                 return kCtlUsage;
@@ -62,14 +64,14 @@ int runInitAdmin(CtlContext& _ctx)
             _ctx.password.clear();
         } else {
             strPassword = ctlReadSecret(QStringLiteral("New password for %1: ").arg(_ctx.args[0]));
-            if (!strPassword.isEmpty() &&
-                ctlReadSecret(QStringLiteral("The same again: ")) != strPassword) {
+            if (!strPassword.isEmpty() && ctlReadSecret(QStringLiteral("The same again: ")) != strPassword) {
                 return _ctx.fail("the two passwords differ", kCtlUsage);
             }
             if (strPassword.isEmpty()) {
-                return _ctx.fail("init-admin needs a password: PASSWORD, --password-file, TESSEL_PASSWORD or a "
-                                 "terminal",
-                                 kCtlUsage);
+                return _ctx.fail(
+                    "init-admin needs a password: PASSWORD, --password-file, TESSEL_PASSWORD or a "
+                    "terminal",
+                    kCtlUsage);
             }
         }
     }
@@ -91,8 +93,9 @@ int runInitAdmin(CtlContext& _ctx)
             }
         }
         if (!bAdmin) {
-            return _ctx.fail("an administrator exists already; log in as an administrator (--user) or pass "
-                             "--replace to replace it");
+            return _ctx.fail(
+                "an administrator exists already; log in as an administrator (--user) or pass "
+                "--replace to replace it");
         }
     }
     const int iRet = _ctx.mediator->AddUser(_ctx.args[0], strPassword);
@@ -100,8 +103,9 @@ int runInitAdmin(CtlContext& _ctx)
         return _ctx.fail(QStringLiteral("init-admin failed (%1)").arg(iRet));
     }
     if (_ctx.json) {
-        ctlOut() << QJsonDocument(QJsonObject{{"ret", iRet}, {"replaced", bExists}}).toJson(QJsonDocument::Compact)
-                 << "\n";
+        ctlOut()
+            << QJsonDocument(QJsonObject{{"ret", iRet}, {"replaced", bExists}}).toJson(QJsonDocument::Compact)
+            << "\n";
     } else {
         ctlOut() << "administrator " << _ctx.args[0] << (bExists ? " replaced" : " stored")
                  << " (user id admin, role admin_role)\n";
@@ -277,15 +281,15 @@ int runSettings(CtlContext& _ctx)
 }  // namespace
 
 TESSELCTL_OPTION("replace", "init-admin: replace an existing administrator.");
-TESSELCTL_COMMAND("init-admin", "NAME [PASSWORD]", "store the first administrator (role admin_role)",
-                  &runInitAdmin,
-                  "Refuses when an administrator exists already, unless --user logs in as an administrator or\n"
-                  "--replace is given. Without PASSWORD the password comes from --password-file, TESSEL_PASSWORD\n"
-                  "or a prompt on the terminal (asked twice).\n\n"
-                  "Examples:\n"
-                  "  tesselctl init-admin admin                       # asks for the password\n"
-                  "  TESSEL_PASSWORD='s3cret pw' tesselctl init-admin admin\n"
-                  "  tesselctl --user admin init-admin admin 'new pw' # replace, as the administrator\n");
+TESSELCTL_COMMAND(
+    "init-admin", "NAME [PASSWORD]", "store the first administrator (role admin_role)", &runInitAdmin,
+    "Refuses when an administrator exists already, unless --user logs in as an administrator or\n"
+    "--replace is given. Without PASSWORD the password comes from --password-file, TESSEL_PASSWORD\n"
+    "or a prompt on the terminal (asked twice).\n\n"
+    "Examples:\n"
+    "  tesselctl init-admin admin                       # asks for the password\n"
+    "  TESSEL_PASSWORD='s3cret pw' tesselctl init-admin admin\n"
+    "  tesselctl --user admin init-admin admin 'new pw' # replace, as the administrator\n");
 TESSELCTL_COMMAND("login", "", "log in with --user and print the user's id and roles", &runLogin,
                   "Examples:\n"
                   "  tesselctl --user admin login                     # asks for the password\n"

@@ -310,9 +310,12 @@ static QString describeStatus(int _iStatus)
         case -2:
             return QStringLiteral("no answer within the start-up wait");
         case -19:
-            return QStringLiteral("the first channel could not be opened (server down, wrong port, TLS or token)");
+            return QStringLiteral(
+                "the first channel could not be opened (server down, wrong port, TLS or token)");
         default:
-            return QStringLiteral("channel %1 %2").arg(-_iStatus / 16).arg(-_iStatus % 16 == 2 ? "closed" : "failed");
+            return QStringLiteral("channel %1 %2")
+                .arg(-_iStatus / 16)
+                .arg(-_iStatus % 16 == 2 ? "closed" : "failed");
     }
 }
 
@@ -378,7 +381,8 @@ bool CtlContext::passwordForUser()
     if (!strFile.isEmpty()) {
         QFile file(strFile);
         if (!file.open(QIODevice::ReadOnly)) {
-            fail(QStringLiteral("cannot read --password-file %1: %2").arg(strFile, file.errorString()), kCtlUsage);
+            fail(QStringLiteral("cannot read --password-file %1: %2").arg(strFile, file.errorString()),
+                 kCtlUsage);
             return false;
         }
         password = QString::fromUtf8(file.readLine());
@@ -408,8 +412,9 @@ bool CtlContext::passwordForUser()
 bool ctlRowExists(CtlContext& _ctx, const QString& _strDb, const QString& _strSql,
                   const QMap<QString, QVariant>& _mapBind, bool& _bExists)
 {
-    RecordSet* pRows = _mapBind.isEmpty() ? CLS_RemoteDBHandler::ExecuteQuery(_strDb, _strSql, 30)
-                                          : CLS_RemoteDBHandler::ExecuteQueryEx(_strDb, _strSql, _mapBind, 30);
+    RecordSet* pRows = _mapBind.isEmpty()
+                           ? CLS_RemoteDBHandler::ExecuteQuery(_strDb, _strSql, 30)
+                           : CLS_RemoteDBHandler::ExecuteQueryEx(_strDb, _strSql, _mapBind, 30);
     if (pRows == nullptr) {
         _ctx.fail(QStringLiteral("a query of %1 failed (-v shows why)").arg(_strDb));
         return false;
@@ -422,7 +427,8 @@ bool ctlRowExists(CtlContext& _ctx, const QString& _strDb, const QString& _strSq
 
 bool ctlObjectExists(CtlContext& _ctx, const QString& _strId, bool& _bExists)
 {
-    return ctlRowExists(_ctx, QStringLiteral("Tessel"), QStringLiteral("SELECT 1 FROM TAB_OBJ WHERE S_ID = :id"),
+    return ctlRowExists(_ctx, QStringLiteral("Tessel"),
+                        QStringLiteral("SELECT 1 FROM TAB_OBJ WHERE S_ID = :id"),
                         {{QStringLiteral(":id"), _strId}}, _bExists);
 }
 
@@ -434,9 +440,10 @@ int ctlExchange(CtlContext& _ctx, const QString& _strCommand, const QJsonObject&
     {
         QReadLocker locker(&CLS_RemoteDBHandler::m_webSocketLock);
         if (CLS_RemoteDBHandler::m_pWebSocket != nullptr) {
-            iRet = _bMaintenance
-                       ? CLS_RemoteDBHandler::m_pWebSocket->SendAndWaitSelected(_strCommand, _request, strAnswer, 3)
-                       : CLS_RemoteDBHandler::m_pWebSocket->SendAndWait(_strCommand, _request, strAnswer, _iTimeoutS);
+            iRet = _bMaintenance ? CLS_RemoteDBHandler::m_pWebSocket->SendAndWaitSelected(
+                                       _strCommand, _request, strAnswer, 3)
+                                 : CLS_RemoteDBHandler::m_pWebSocket->SendAndWait(_strCommand, _request,
+                                                                                  strAnswer, _iTimeoutS);
         }
     }
     switch (iRet) {
@@ -445,7 +452,8 @@ int ctlExchange(CtlContext& _ctx, const QString& _strCommand, const QJsonObject&
         case WS_SEND_TIMEOUT:
             return _ctx.fail(QStringLiteral("%1: no answer within %2 s").arg(_strCommand).arg(_iTimeoutS));
         case WS_SEND_CLOSED:
-            return _ctx.fail(QStringLiteral("%1: the connection closed before the answer came").arg(_strCommand));
+            return _ctx.fail(
+                QStringLiteral("%1: the connection closed before the answer came").arg(_strCommand));
         case WS_SEND_NOT_CONNECTED:
             return _ctx.fail(QStringLiteral("%1: not connected").arg(_strCommand));
         default:
@@ -498,7 +506,6 @@ bool CtlContext::confirm(const QString& _strWhat, int& _iExit)
 
 static int runCommandLine(CtlContext& ctx)
 {
-
     std::sort(commands().begin(), commands().end(),
               [](const CtlCommand& a, const CtlCommand& b) { return qstrcmp(a.name, b.name) < 0; });
     QString strDescription =
@@ -517,27 +524,32 @@ static int runCommandLine(CtlContext& ctx)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(strDescription);
-    const QCommandLineOption helpOpt({"h", "help"}, "Show this help, or the command's own help after a command.");
+    const QCommandLineOption helpOpt({"h", "help"},
+                                     "Show this help, or the command's own help after a command.");
     const QCommandLineOption versionOpt({"V", "version"}, "Show the version.");
     const QCommandLineOption verboseOpt({"v", "verbose"},
                                         "Show the library's log on stderr; repeat for more (-vv, -vvv).");
     const QCommandLineOption serverOpt("server", "Database server HOST:PORT for this run.", "host:port");
-    const QCommandLineOption jsonOpt("json", "Print results as JSON (failures as {\"error\": ..., \"exit\": N}).");
+    const QCommandLineOption jsonOpt("json",
+                                     "Print results as JSON (failures as {\"error\": ..., \"exit\": N}).");
     const QCommandLineOption bindOpt("bind", "Bind value :name=value (repeatable).", "bind");
-    const QCommandLineOption bindTextOpt("bind-text", "Bind value :name=value kept as text (repeatable).", "bind");
+    const QCommandLineOption bindTextOpt("bind-text", "Bind value :name=value kept as text (repeatable).",
+                                         "bind");
     const QCommandLineOption userOpt("user", "Log in as this user first.", "name");
-    const QCommandLineOption passwordFileOpt("password-file", "Read the password for --user from FILE (first line).",
-                                             "file");
-    const QCommandLineOption passwordOpt("password", "Password for --user (visible to other users: prefer "
-                                                     "--password-file or TESSEL_PASSWORD).",
+    const QCommandLineOption passwordFileOpt("password-file",
+                                             "Read the password for --user from FILE (first line).", "file");
+    const QCommandLineOption passwordOpt("password",
+                                         "Password for --user (visible to other users: prefer "
+                                         "--password-file or TESSEL_PASSWORD).",
                                          "password");
     const QCommandLineOption yesOpt("yes", "Replace live data (restore, reset, upload) without asking.");
-    const QCommandLineOption timeoutOpt("timeout",
-                                        "query, exec: wait this many seconds for the answer (default: as long as "
-                                        "the server's statement limit allows).",
-                                        "seconds");
-    allOptions() = {helpOpt,  versionOpt,      verboseOpt,  serverOpt, jsonOpt,   bindOpt,
-                    bindTextOpt, userOpt, passwordFileOpt, passwordOpt, yesOpt, timeoutOpt};
+    const QCommandLineOption timeoutOpt(
+        "timeout",
+        "query, exec: wait this many seconds for the answer (default: as long as "
+        "the server's statement limit allows).",
+        "seconds");
+    allOptions() = {helpOpt,     versionOpt, verboseOpt,      serverOpt,   jsonOpt, bindOpt,
+                    bindTextOpt, userOpt,    passwordFileOpt, passwordOpt, yesOpt,  timeoutOpt};
     for (const QCommandLineOption& option : extraOptions()) {
         allOptions().push_back(option);
     }
@@ -595,15 +607,17 @@ static int runCommandLine(CtlContext& ctx)
         QString strHost;
         int iPort = 0;
         if (!splitServer(ctx.server, strHost, iPort)) {
-            return ctx.fail(QStringLiteral("bad --server %1 (expected HOST:PORT, PORT at most 65532)").arg(ctx.server),
-                            kCtlUsage);
+            return ctx.fail(
+                QStringLiteral("bad --server %1 (expected HOST:PORT, PORT at most 65532)").arg(ctx.server),
+                kCtlUsage);
         }
     }
     if (parser.isSet(timeoutOpt)) {
         bool bOk = false;
         ctx.timeoutS = parser.value(timeoutOpt).toInt(&bOk);
         if (!bOk || ctx.timeoutS < 1 || ctx.timeoutS > 86400) {
-            return ctx.fail(QStringLiteral("bad --timeout %1 (expected 1 to 86400 seconds)").arg(parser.value(timeoutOpt)),
+            return ctx.fail(QStringLiteral("bad --timeout %1 (expected 1 to 86400 seconds)")
+                                .arg(parser.value(timeoutOpt)),
                             kCtlUsage);
         }
     }
@@ -614,7 +628,8 @@ static int runCommandLine(CtlContext& ctx)
     }
     for (const QString& strBind : parser.values(bindTextOpt)) {
         if (!parseBind(strBind, true, ctx.binds)) {
-            return ctx.fail(QStringLiteral("bad --bind-text %1 (expected :name=value)").arg(strBind), kCtlUsage);
+            return ctx.fail(QStringLiteral("bad --bind-text %1 (expected :name=value)").arg(strBind),
+                            kCtlUsage);
         }
     }
     if (!ctx.user.isEmpty() && !ctx.passwordForUser()) {
@@ -665,8 +680,9 @@ int main(int argc, char** argv)
         if (strError.startsWith(QLatin1String("tesselctl: "))) {
             strError.remove(0, 11);
         }
-        ctlOut() << QJsonDocument(QJsonObject{{"error", strError}, {"exit", iExit}}).toJson(QJsonDocument::Compact)
-                 << "\n";
+        ctlOut()
+            << QJsonDocument(QJsonObject{{"error", strError}, {"exit", iExit}}).toJson(QJsonDocument::Compact)
+            << "\n";
         ctlOut().flush();
     }
     settleChannels();

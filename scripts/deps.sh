@@ -12,6 +12,7 @@ PACKAGES=(
     libcpp-httplib-dev libqt5charts5-dev fonts-dejavu-core
     procps locales
     dpkg-dev file curl lintian
+    help2man
 )
 
 missing=()

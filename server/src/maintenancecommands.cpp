@@ -15,8 +15,14 @@
 
 #include <sqlite3.h>
 
+#include <QDateTime>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QRandomGenerator>
+
 #include <algorithm>
 #include <cerrno>
+#include <map>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -238,6 +244,122 @@ void handleUploadDb(HandlerContext& context, const QJsonObject& request, QByteAr
     out.append("]}}");
 }
 
+/// One database downloaded in pieces: the snapshot taken by the first piece's request, kept
+/// until its last piece is sent or it lies unused for kDownloadIdleMs.
+struct PieceDownload
+{
+    std::unique_ptr<ScratchFile> snapshot;
+    QString dbName;
+    qint64 size = 0;
+    qint64 lastUse = 0;
+};
+
+constexpr qint64 kDefaultPieceBytes = 4 << 20;
+constexpr qint64 kMaxPieceBytes = 32 << 20;
+constexpr qint64 kDownloadIdleMs = 10 * 60 * 1000;
+constexpr size_t kMaxDownloads = 8;
+
+struct PieceDownloads
+{
+    QMutex mutex;
+    std::map<QString, PieceDownload> open;
+};
+
+PieceDownloads& pieceDownloads()
+{
+    static PieceDownloads downloads;
+    return downloads;
+}
+
+/// {"dbName", "offset", "length", "snapshot"} answers {"ret":0,"snapshot","size","offset",
+/// "data":Base64,"last"}. Without "snapshot" a new snapshot of the database is taken; the pieces
+/// of one snapshot are one consistent copy however long the download takes.
+void handleDownLoadDbPiece(HandlerContext& context, const QJsonObject& request, QByteArray& out)
+{
+    const QString dbName = requireText(request, QStringLiteral("dbName"));
+    const QString snapshotId = optionalText(request, QStringLiteral("snapshot"));
+    const qint64 offset =
+        optionalInteger(request, QStringLiteral("offset"), 0, 0, std::numeric_limits<qint64>::max());
+    const qint64 length =
+        optionalInteger(request, QStringLiteral("length"), kDefaultPieceBytes, 1, kMaxPieceBytes);
+    const int index = databaseIndex(dbName);
+    if (index < 0) {
+        badRequest(
+            QStringLiteral("dbName \"%1\" is not one of %2").arg(dbName.left(100), databaseNameList()));
+    }
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    PieceDownloads& downloads = pieceDownloads();
+    QString id = snapshotId;
+    QString path;
+    qint64 size = 0;
+    {
+        QMutexLocker locker(&downloads.mutex);
+        for (auto it = downloads.open.begin(); it != downloads.open.end();) {
+            if (now - it->second.lastUse > kDownloadIdleMs) {
+                qCInfo(lcSql, "DownLoadDBPiece: dropped the unused snapshot %s of %s", qPrintable(it->first),
+                       qPrintable(it->second.dbName));
+                it = downloads.open.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (!id.isEmpty()) {
+            const auto it = downloads.open.find(id);
+            if (it == downloads.open.end() || it->second.dbName != dbName) {
+                badRequest(QStringLiteral("there is no download snapshot %1 of %2 (finished, or unused for "
+                                          "10 minutes)")
+                               .arg(id.left(40), dbName));
+            }
+            it->second.lastUse = now;
+            path = it->second.snapshot->path();
+            size = it->second.size;
+        } else if (downloads.open.size() >= kMaxDownloads) {
+            throw RequestError(code::kBusy,
+                               QStringLiteral("%1 downloads are running; try again when one ended")
+                                   .arg(downloads.open.size()));
+        }
+    }
+    if (id.isEmpty()) {
+        DatabaseSet& databases = context.dispatcher.databases();
+        auto snapshot = std::make_unique<ScratchFile>(databases.slot(index).path, "download");
+        {
+            const Lease lease = databases.acquire(index, context.connections);
+            snapshotDatabase(lease.connection().handle(), snapshot->path());
+        }
+        size = QFileInfo(snapshot->path()).size();
+        path = snapshot->path();
+        id = QStringLiteral("%1").arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+        QMutexLocker locker(&downloads.mutex);
+        downloads.open[id] = PieceDownload{std::move(snapshot), dbName, size, now};
+    }
+    if (offset > size) {
+        badRequest(QStringLiteral("offset %1 lies beyond the snapshot's %2 bytes").arg(offset).arg(size));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(offset)) {
+        throw RequestError(code::kInternal, QStringLiteral("reading %1: %2").arg(path, file.errorString()));
+    }
+    const QByteArray piece = file.read(std::min(length, size - offset));
+    if (piece.size() != std::min(length, size - offset)) {
+        throw RequestError(code::kInternal, QStringLiteral("reading %1: %2").arg(path, file.errorString()));
+    }
+    file.close();
+    const bool last = offset + piece.size() >= size;
+    if (last) {
+        QMutexLocker locker(&downloads.mutex);
+        downloads.open.erase(id);
+    }
+    out.append("{\"result\":\"OK\",\"data\":{\"ret\":0");
+    appendStringMember(out, "snapshot", id);
+    out.append(",\"size\":");
+    json::appendInt(out, size);
+    out.append(",\"offset\":");
+    json::appendInt(out, offset);
+    out.append(",\"data\":\"");
+    out.append(piece.toBase64());
+    out.append(last ? "\",\"last\":true}}" : "\",\"last\":false}}");
+}
+
 /// {"<listName>":[{"dbName":name,"ret":bool}, ...]}
 void writeResults(QByteArray& out, const char* listName, const std::vector<std::pair<QString, bool>>& results)
 {
@@ -387,6 +509,7 @@ void handleGetSystemStatusByName(HandlerContext& context, const QJsonObject& req
 void registerMaintenanceCommands(Dispatcher& dispatcher)
 {
     dispatcher.addCommand("DownLoadDB", handleDownLoadDb);
+    dispatcher.addCommand("DownLoadDBPiece", handleDownLoadDbPiece);
     dispatcher.addCommand("UploadDB", handleUploadDb);
     dispatcher.addCommand("BackupDatabase", handleBackupDatabase);
     dispatcher.addCommand("RestoreDatabase", handleRestoreDatabase);

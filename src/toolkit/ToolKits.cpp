@@ -122,10 +122,17 @@ void dy_libos_log_default_sink(int _iLevel, const char* _pszFile, int _iLine, co
     char stamp[32];
     std::strftime(stamp, sizeof(stamp), "%Y-%m-%d %H:%M:%S", &local);
 
+    // The source file from the source root: a build through ccache's base_dir names it
+    // "../../../src/...", which says nothing about the source tree.
+    const char* pszFile = _pszFile != nullptr ? _pszFile : "?";
+    while (std::strncmp(pszFile, "../", 3) == 0 || std::strncmp(pszFile, "./", 2) == 0) {
+        pszFile += pszFile[1] == '/' ? 2 : 3;
+    }
+
     std::lock_guard<std::mutex> lock(cfg.mutex);
     FILE* out = cfg.out != nullptr ? cfg.out : stderr;
-    std::fprintf(out, "%s.%03d L%d %s:%d %s\n", stamp, static_cast<int>(now.tv_usec / 1000), _iLevel,
-                 _pszFile != nullptr ? _pszFile : "?", _iLine, message);
+    std::fprintf(out, "%s.%03d L%d %s:%d %s\n", stamp, static_cast<int>(now.tv_usec / 1000), _iLevel, pszFile,
+                 _iLine, message);
     std::fflush(out);
 }
 

@@ -37,6 +37,9 @@ namespace {
 constexpr size_t kWriteBufferBytes = 64 * 1024;
 // The read buffer keeps its size between messages up to this; a larger one is given back.
 constexpr size_t kKeptReadBufferBytes = 1024 * 1024;
+// A normal close waits at most this long for the server's part of the closing handshake.
+constexpr std::chrono::milliseconds kCloseWait{1000};
+
 // Log lines show at most this much of a frame.
 constexpr int kExcerptBytes = 120;
 
@@ -83,6 +86,40 @@ public:
     }
     /// Under the stream lock: no write reaches the socket any more.
     void setWritesClosed() { m_bWritesClosed = true; }
+    /// Under the stream lock, held until the close is done: reads wait for data without letting
+    /// go of the lock, and every wait ends at _deadline (the read then fails).
+    void beginClosing(std::chrono::steady_clock::time_point _deadline)
+    {
+        m_deadline = _deadline;
+        m_bClosing = true;
+    }
+    bool closing() const { return m_bClosing; }
+
+    /// The end of a closing handshake: TLS close_notify, then our FIN, then the peer's data up
+    /// to its FIN (or the deadline), so that neither side sees a cut stream.
+    void finishClosing()
+    {
+        error_code ignored;
+        socket().non_blocking(true, ignored);
+        if (m_pTls) {
+            // Sends close_notify; the peer's own close_notify is read below with the rest.
+            m_pTls->shutdown(ignored);
+        }
+        socket().shutdown(tcp::socket::shutdown_send, ignored);
+        char buffer[4096];
+        for (;;) {
+            error_code ec;
+            const size_t uRead = socket().read_some(net::buffer(buffer), ec);
+            if (ec == net::error::would_block) {
+                if (!waitFor(POLLIN))
+                    break;
+                continue;
+            }
+            if (ec || uRead == 0)
+                break;
+        }
+        socket().shutdown(tcp::socket::shutdown_both, ignored);
+    }
 
     /// Once shared, under the stream lock (which it lets go while it waits for data).
     template <typename MutableBuffers>
@@ -103,9 +140,15 @@ public:
             if (_ec != net::error::would_block)
                 return uRead;
             _ec.clear();
-            m_streamMutex.unlock();
-            const bool bReady = waitFor(POLLIN);
-            m_streamMutex.lock();
+            // While closing, the closing thread keeps the lock: the reader stays out.
+            bool bReady = false;
+            if (m_bClosing) {
+                bReady = waitFor(POLLIN);
+            } else {
+                m_streamMutex.unlock();
+                bReady = waitFor(POLLIN);
+                m_streamMutex.lock();
+            }
             if (!bReady) {
                 _ec = net::error::connection_aborted;
                 return 0;
@@ -182,9 +225,19 @@ private:
     {
         pollfd entry{m_iFd, _events, 0};
         for (;;) {
-            const int iReady = ::poll(&entry, 1, -1);
-            if (iReady >= 0)
+            int iTimeoutMs = -1;
+            if (m_bClosing) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    m_deadline - std::chrono::steady_clock::now());
+                if (left.count() <= 0)
+                    return false;
+                iTimeoutMs = int(left.count());
+            }
+            const int iReady = ::poll(&entry, 1, iTimeoutMs);
+            if (iReady > 0 || (iReady == 0 && iTimeoutMs < 0))
                 return true;
+            if (iReady == 0)
+                return false;
             if (errno != EINTR)
                 return false;
         }
@@ -196,6 +249,8 @@ private:
     int m_iFd = -1;
     bool m_bShared = false;
     bool m_bWritesClosed = false;
+    std::atomic<bool> m_bClosing{false};
+    std::chrono::steady_clock::time_point m_deadline;
 };
 
 // The WebSocket layer's end of a connection (after a close frame, or on a timeout of an
@@ -205,6 +260,10 @@ private:
 void teardown(beast::role_type, ChannelStream& _stream, error_code& _ec)
 {
     _ec.clear();
+    if (_stream.closing()) {
+        _stream.finishClosing();
+        return;
+    }
     error_code ignored;
     _stream.socket().shutdown(tcp::socket::shutdown_both, ignored);
 }
@@ -268,6 +327,9 @@ struct BeastConnection::Impl : std::enable_shared_from_this<Impl>
     void onConnected();
     void upgrade();
     void readLoop();
+    /// Control thread, the reader still running: the WebSocket closing handshake, TLS
+    /// close_notify and an orderly TCP end, within kCloseWait; then the stream is done.
+    void closeGracefully();
     void dispatch(const char* _pData, size_t _uSize);
     QString closeReason(const error_code& _ec);
 
@@ -465,6 +527,7 @@ void BeastConnection::close()
     impl.resolver.cancel();
     if (impl.reader.joinable()) {
         impl.bStopping = true;
+        impl.closeGracefully();
         // Ends the reader's wait for data and any caller's write stuck on a full send buffer.
         ::shutdown(impl.iFd, SHUT_RDWR);
         impl.reader.join();
@@ -474,6 +537,19 @@ void BeastConnection::close()
     impl.ws.next_layer().setWritesClosed();
     error_code ignored;
     impl.ws.next_layer().socket().close(ignored);
+}
+
+void BeastConnection::Impl::closeGracefully()
+{
+    std::lock_guard<std::mutex> lock(streamMutex);
+    if (!bWritable)
+        return;
+    bWritable = false;
+    ws.next_layer().beginClosing(std::chrono::steady_clock::now() + kCloseWait);
+    error_code ec;
+    ws.close(websocket::close_code::normal, ec);
+    if (ec)
+        qCDebug(lcWebSocket).noquote() << "channel" << iChannel << ": closing handshake:" << text(ec);
 }
 
 QString BeastConnection::Impl::closeReason(const error_code& _ec)

@@ -285,6 +285,69 @@ TEST_F(MaintenanceTest, DownloadReturnsFourConsistentDatabases)
     EXPECT_EQ(leftovers(), QStringList());
 }
 
+TEST_F(MaintenanceTest, DownloadInPiecesIsOneSnapshotAndLeavesNothingBehind)
+{
+    ASSERT_EQ(
+        execute("INSERT INTO TAB_ITEM (S_ID, S_NAME) VALUES (2, 'before the first piece')").value("result"),
+        "OK");
+    const auto piece = [this](const QString& snapshot, qint64 offset) {
+        QJsonObject request{{"dbName", "Tessel"}, {"offset", offset}, {"length", 1024}};
+        if (!snapshot.isEmpty()) {
+            request.insert("snapshot", snapshot);
+        }
+        return call("DownLoadDBPiece", request);
+    };
+    QJsonObject a = piece(QString(), 0);
+    ASSERT_EQ(a.value("result"), "OK") << qPrintable(a.value("reason").toString());
+    const QString snapshot = a.value("data").toObject().value("snapshot").toString();
+    const qint64 size = qint64(a.value("data").toObject().value("size").toDouble());
+    ASSERT_GT(size, 2048);  // several pieces of 1 KiB
+    EXPECT_EQ(leftovers().size(), 1);
+    // A write after the first piece is not in this download.
+    ASSERT_EQ(execute("INSERT INTO TAB_ITEM (S_ID, S_NAME) VALUES (3, 'after it')").value("result"), "OK");
+
+    QByteArray content;
+    int pieces = 0;
+    for (;;) {
+        const QJsonObject data = a.value("data").toObject();
+        ASSERT_EQ(qint64(data.value("offset").toDouble()), content.size());
+        content += QByteArray::fromBase64(data.value("data").toString().toLatin1());
+        ++pieces;
+        if (data.value("last").toBool()) {
+            break;
+        }
+        ASSERT_LT(pieces, 10000);
+        a = piece(snapshot, content.size());
+        ASSERT_EQ(a.value("result"), "OK") << qPrintable(a.value("reason").toString());
+    }
+    EXPECT_EQ(content.size(), size);
+    EXPECT_GT(pieces, 2);
+    const QString path = m_folders.path("pieces.db");
+    writeFile(path, content);
+    EXPECT_EQ(quickCheckAnd(path, "SELECT group_concat(S_NAME) FROM TAB_ITEM"),
+              "ok|seed,before the first piece|");
+    // The last piece removed the snapshot; asking for it again is refused.
+    EXPECT_EQ(leftovers(), QStringList());
+    EXPECT_EQ(piece(snapshot, 0).value("code"), "bad-request");
+
+    // Refusals: an unknown database, an offset past the end, a snapshot of another database.
+    EXPECT_EQ(call("DownLoadDBPiece", {{"dbName", "Other"}}).value("code"), "bad-request");
+    EXPECT_EQ(call("DownLoadDBPiece", QJsonObject()).value("code"), "bad-request");
+    const QJsonObject first = piece(QString(), 0);
+    const QString open = first.value("data").toObject().value("snapshot").toString();
+    EXPECT_EQ(piece(open, size * 2).value("code"), "bad-request");
+    EXPECT_EQ(call("DownLoadDBPiece", {{"dbName", "Tessel-record"}, {"snapshot", open}}).value("code"),
+              "bad-request");
+    EXPECT_EQ(call("DownLoadDBPiece", {{"dbName", "Tessel"}, {"length", 0}}).value("code"), "bad-request");
+    // The open snapshot ends with its last piece.
+    const qint64 openSize = qint64(first.value("data").toObject().value("size").toDouble());
+    const QJsonObject rest =
+        call("DownLoadDBPiece", {{"dbName", "Tessel"}, {"snapshot", open}, {"offset", openSize}});
+    EXPECT_TRUE(rest.value("data").toObject().value("last").toBool())
+        << qPrintable(rest.value("reason").toString());
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
 TEST_F(MaintenanceTest, PathsOutsideTheBackupFoldersAreRefused)
 {
     const QString elsewhere = m_folders.path("elsewhere");

@@ -251,8 +251,18 @@ int runLinks(CtlContext& _ctx)
 
 }  // namespace
 
-TESSELCTL_COMMAND("alarms", "[count] [from=T to=T caption=S deal-user=ID state=N levels=1,2 type=N page=N size=N]",
-                  "search (or count) the alarm log, newest first", &runAlarms);
-TESSELCTL_COMMAND("alarm-types", "[LANGUAGE]", "adapter alarm types with their levels and captions", &runAlarmTypes);
+TESSELCTL_COMMAND("alarms",
+                  "[count] [from=T to=T caption=S deal-user=ID state=N levels=1,2 type=N page=N size=N]",
+                  "search (or count) the alarm log, newest first", &runAlarms,
+                  "Examples:\n"
+                  "  tesselctl --user admin alarms from='2024-05-01 00:00:00' levels=1,2\n"
+                  "  tesselctl --user admin alarms count state=0\n");
+TESSELCTL_COMMAND("alarm-types", "[LANGUAGE]", "adapter alarm types with their levels and captions",
+                  &runAlarmTypes,
+                  "Examples:\n"
+                  "  tesselctl alarm-types EN\n");
 TESSELCTL_COMMAND("links", "show ID | set SOURCE ALARM ACTION DESTINATION [PARAM] | clear SOURCE ALARM",
-                  "the logged-in user's alarm linkage rules of an object or host", &runLinks);
+                  "the logged-in user's alarm linkage rules of an object or host", &runLinks,
+                  "Examples:\n"
+                  "  tesselctl --user admin links show 4f0c...\n"
+                  "  tesselctl --user admin links set 4f0c... 11 2 sound '{\"file\":\"net.wav\"}'\n");

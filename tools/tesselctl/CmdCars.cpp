@@ -157,4 +157,8 @@ int runCars(CtlContext& _ctx)
 }  // namespace
 
 TESSELCTL_COMMAND("cars", "list [PLATE [PAGE [SIZE]]] | add PLATE COLOUR [...] | unsent TERMINAL [LISTTYPE]",
-                  "managed vehicles of the entrance terminals and those still to send to a terminal", &runCars);
+                  "managed vehicles of the entrance terminals and those still to send to a terminal",
+                  &runCars,
+                  "Examples:\n"
+                  "  tesselctl cars list\n"
+                  "  tesselctl cars add 'AB 123' blue\n");

@@ -160,4 +160,7 @@ void printCustomTree(CtlContext& _ctx, bool _bPassengerFlow)
 TESSELCTL_OPTION("custom", "tree: the custom tree instead of the resource tree.");
 TESSELCTL_OPTION("passenger-flow", "tree: the passenger-flow tree instead of the resource tree.");
 TESSELCTL_COMMAND("custom", "add-group NAME [PARENT] | add CHANNEL-ID GROUP | rm NODE",
-                  "change the logged-in user's custom tree (PARENT, GROUP and NODE are node ids)", &runCustom);
+                  "change the logged-in user's custom tree (PARENT, GROUP and NODE are node ids)", &runCustom,
+                  "Examples:\n"
+                  "  tesselctl --user admin custom add-group 'North side'\n"
+                  "  tesselctl --user admin custom add 5e1d... 8a2f...\n");

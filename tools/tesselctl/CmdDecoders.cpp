@@ -135,6 +135,13 @@ int runDeleteDecoder(CtlContext& _ctx)
     if (_ctx.connectAndLogin() != 0) {
         return 1;
     }
+    bool bExists = false;
+    if (!ctlObjectExists(_ctx, _ctx.args[0], bExists)) {
+        return 1;
+    }
+    if (!bExists) {
+        return _ctx.fail(QStringLiteral("decoder %1 not found").arg(_ctx.args[0]));
+    }
     const int iRet = _ctx.mediator->DeleteDecorder(_ctx.args[0]);
     if (_ctx.json) {
         printRet(iRet, QString());
@@ -259,11 +266,23 @@ int runAddLayout(CtlContext& _ctx)
 
 }  // namespace
 
-TESSELCTL_COMMAND("decoders", "", "the decoders with their outputs", &runDecoders);
+TESSELCTL_COMMAND("decoders", "", "the decoders with their outputs", &runDecoders,
+                  "Examples:\n"
+                  "  tesselctl --user admin decoders\n");
 TESSELCTL_COMMAND("add-decoder", "ADDR PORT CAPTION OUTPUTS [INPUTS [USER [PW]]]",
-                  "a decoder with that many outputs (and numbered inputs)", &runAddDecoder);
+                  "a decoder with that many outputs (and numbered inputs)", &runAddDecoder,
+                  "Examples:\n"
+                  "  tesselctl --user admin add-decoder 192.168.1.90 8000 'Wall decoder' 4\n");
 TESSELCTL_COMMAND("delete-decoder", "ID", "delete a decoder with its outputs and their screens",
-                  &runDeleteDecoder);
-TESSELCTL_COMMAND("add-layout", "CAPTION [OUTPUT-ID...]", "a TV-wall layout with one screen per decoder output",
-                  &runAddLayout);
-TESSELCTL_COMMAND("layouts", "", "the TV-wall layouts with their screens by row, then column", &runLayouts);
+                  &runDeleteDecoder,
+                  "A decoder that does not exist is a failure (\"not found\", exit status 1).\n"
+                  "\n"
+                  "Examples:\n"
+                  "  tesselctl --user admin delete-decoder 4f0c...\n");
+TESSELCTL_COMMAND("add-layout", "CAPTION [OUTPUT-ID...]",
+                  "a TV-wall layout with one screen per decoder output", &runAddLayout,
+                  "Examples:\n"
+                  "  tesselctl --user admin add-layout 'Control room' 9a1b... 9a1c...\n");
+TESSELCTL_COMMAND("layouts", "", "the TV-wall layouts with their screens by row, then column", &runLayouts,
+                  "Examples:\n"
+                  "  tesselctl --user admin layouts\n");

@@ -88,4 +88,7 @@ int runFaceLibs(CtlContext& _ctx)
 
 TESSELCTL_COMMAND("facelibs", "[add NAME]",
                   "face libraries with members, bound channels and pending/failed sync tasks; or add one",
-                  &runFaceLibs);
+                  &runFaceLibs,
+                  "Examples:\n"
+                  "  tesselctl --user admin facelibs\n"
+                  "  tesselctl --user admin facelibs add 'Staff'\n");

@@ -96,4 +96,7 @@ int runFiles(CtlContext& _ctx)
 
 TESSELCTL_COMMAND("files", "put|get|rm|mv|mkdir ...",
                   "files on the storage host: put LOCAL REMOTE, get REMOTE [LOCAL|-], rm, mv OLD NEW, mkdir",
-                  &runFiles);
+                  &runFiles,
+                  "Examples:\n"
+                  "  tesselctl files put ./snap.jpg /pictures/snap.jpg\n"
+                  "  tesselctl files get /pictures/snap.jpg -\n");

@@ -36,7 +36,7 @@ void printResult(CtlContext& _ctx, const char* _pszWhat, int _iRet)
 bool openRegions(CtlContext& _ctx)
 {
     if (_ctx.user.isEmpty()) {
-        ctlErr() << "tesselctl: flow region, rm-region and state need --user NAME and --password PASSWORD\n";
+        ctlErr() << "tesselctl: flow region, rm-region and state need --user NAME\n";
         return false;
     }
     if (_ctx.connectAndLogin() != 0) {
@@ -116,6 +116,9 @@ int runRemoveRegion(CtlContext& _ctx)
     }
     if (!openRegions(_ctx)) {
         return 1;
+    }
+    if (!_ctx.mediator->GetPassengerFlowRegionParams().contains(_ctx.args[1])) {
+        return _ctx.fail(QStringLiteral("region %1 of %2 not found").arg(_ctx.args[1], _ctx.user));
     }
     STRCT_PassengerFlowRegionParam param;
     param.m_qstrRegionID = _ctx.args[1];
@@ -238,9 +241,13 @@ int runFlow(CtlContext& _ctx)
 
 }  // namespace
 
-TESSELCTL_COMMAND("flow",
-                  "add CHANNEL DATE TIME IN [OUT [PASS]] | region ID NAME [SETTING=N...] CHANNEL... | rm-region ID | "
-                  "state ID | stats day|week|month|year DATE CHANNEL... | prune MONTH",
-                  "passenger-flow counts, the user's regions with their live state, statistics and retention "
-                  "(settings: capacity, capacity-alarm, surge, surge-time, surge-alarm, fixed, interval)",
-                  &runFlow);
+TESSELCTL_COMMAND(
+    "flow",
+    "add CHANNEL DATE TIME IN [OUT [PASS]] | region ID NAME [SETTING=N...] CHANNEL... | rm-region ID | "
+    "state ID | stats day|week|month|year DATE CHANNEL... | prune MONTH",
+    "passenger-flow counts, the user's regions with their live state, statistics and retention "
+    "(settings: capacity, capacity-alarm, surge, surge-time, surge-alarm, fixed, interval)",
+    &runFlow,
+    "Examples:\n"
+    "  tesselctl flow add 5e1d... 2024-05-01 12:00:00 10 3\n"
+    "  tesselctl --user admin flow stats day 2024-05-01 5e1d...\n");

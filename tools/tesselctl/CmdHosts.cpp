@@ -79,5 +79,7 @@ int runHosts(CtlContext& _ctx)
 }  // namespace
 
 TESSELCTL_COMMAND("hosts", "[PAGE [SIZE]]",
-                  "one page of video hosts (by address) with their channel and alarm point counts",
-                  &runHosts);
+                  "one page of video hosts (by address) with their channel and alarm point counts", &runHosts,
+                  "Examples:\n"
+                  "  tesselctl --user admin hosts\n"
+                  "  tesselctl --user admin --json hosts 2 50\n");

@@ -164,4 +164,7 @@ int runMaps(CtlContext& _ctx)
 
 TESSELCTL_COMMAND("maps", "list | add FILE [CAPTION] | place MAP OBJECT X Y [TYPE [CAPTION]]",
                   "electronic maps with their nodes; store a map from a picture; place an object on a map",
-                  &runMaps);
+                  &runMaps,
+                  "Examples:\n"
+                  "  tesselctl --user admin maps list\n"
+                  "  tesselctl --user admin maps add floor1.png 'Floor 1'\n");

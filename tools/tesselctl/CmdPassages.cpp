@@ -286,8 +286,12 @@ int runBehaviour(CtlContext& _ctx)
 TESSELCTL_COMMAND(
     "passages",
     "car|pad|way search|count [from=] [to=] [key=] [prefix=1] [sns=] [page=] [size=] | import PICTURE...",
-    "vehicle, pad and road passages, newest first, or store pictures by their attribute", &runPassages);
+    "vehicle, pad and road passages, newest first, or store pictures by their attribute", &runPassages,
+    "Examples:\n"
+    "  tesselctl passages car count from='2024-05-01 00:00:00'\n");
 TESSELCTL_COMMAND("behaviour",
                   "search|count [from=] [to=] [channels=] [type=] [page=] [size=] | import PICTURE...",
                   "behaviour-analysis snapshots, newest first, or store pictures by their attribute",
-                  &runBehaviour);
+                  &runBehaviour,
+                  "Examples:\n"
+                  "  tesselctl behaviour search size=10\n");

@@ -228,11 +228,19 @@ int runFaces(CtlContext& _ctx)
 
 }  // namespace
 
-TESSELCTL_COMMAND("decode-rec", "PATH", "decode a recording file path (with --user: and find the channel's host)",
-                  &runDecodeRec);
+TESSELCTL_COMMAND("decode-rec", "PATH",
+                  "decode a recording file path (with --user: and find the channel's host)", &runDecodeRec,
+                  "Examples:\n"
+                  "  tesselctl decode-rec /rec/2024-05-01/ch01_20240501120000_20240501121000_0_0.mp4\n");
 TESSELCTL_COMMAND("decode-face", "PATH", "decode a face-capture picture path and sum its pictures' sizes",
-                  &runDecodeFace);
+                  &runDecodeFace,
+                  "Examples:\n"
+                  "  tesselctl decode-face /face/2024-05-01/ch01_20240501120000_1.jpg\n");
 TESSELCTL_COMMAND("recordings", "CHANNEL FROM TO [stream=] [type=] [lock=]",
-                  "playback search of this system's recording index", &runRecordings);
+                  "playback search of this system's recording index", &runRecordings,
+                  "Examples:\n"
+                  "  tesselctl recordings 5e1d... '2024-05-01 00:00:00' '2024-05-02 00:00:00'\n");
 TESSELCTL_COMMAND("faces", "[from=] [to=] [channels=] [age=] [gender=] [page=] [size=] ...",
-                  "search face captures, newest first, one page", &runFaces);
+                  "search face captures, newest first, one page", &runFaces,
+                  "Examples:\n"
+                  "  tesselctl --user admin faces from='2024-05-01 00:00:00' size=20\n");

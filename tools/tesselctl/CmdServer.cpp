@@ -122,4 +122,7 @@ int runServerStatus(CtlContext& _ctx)
 
 TESSELCTL_COMMAND("server-status", "",
                   "the server's uptime, connections, requests, latencies per command and database sizes",
-                  &runServerStatus);
+                  &runServerStatus,
+                  "Examples:\n"
+                  "  tesselctl server-status\n"
+                  "  tesselctl --json server-status | jq .databases\n");

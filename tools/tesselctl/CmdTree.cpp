@@ -366,6 +366,13 @@ int runDeleteHost(CtlContext& _ctx)
     if (!openTree(_ctx, "delete-host")) {
         return 1;
     }
+    bool bExists = false;
+    if (!ctlObjectExists(_ctx, _ctx.args[0], bExists)) {
+        return 1;
+    }
+    if (!bExists) {
+        return _ctx.fail(QStringLiteral("host %1 not found").arg(_ctx.args[0]));
+    }
     const int iRet = _ctx.mediator->DeleteHost(_ctx.args[0]);
     if (_ctx.json) {
         ctlOut() << QJsonDocument(QJsonObject{{"ret", iRet}}).toJson(QJsonDocument::Compact) << "\n";
@@ -422,6 +429,13 @@ int runDeleteDev(CtlContext& _ctx)
     if (!openTree(_ctx, "delete-dev")) {
         return 1;
     }
+    bool bExists = false;
+    if (!ctlObjectExists(_ctx, _ctx.args[0], bExists)) {
+        return 1;
+    }
+    if (!bExists) {
+        return _ctx.fail(QStringLiteral("device %1 not found").arg(_ctx.args[0]));
+    }
     const int iRet = _ctx.mediator->DeleteDev(_ctx.args[0]);
     if (_ctx.json) {
         ctlOut() << QJsonDocument(QJsonObject{{"ret", iRet}}).toJson(QJsonDocument::Compact) << "\n";
@@ -438,14 +452,33 @@ int runDeleteDev(CtlContext& _ctx)
 TESSELCTL_COMMAND("tree", "[--custom | --passenger-flow]",
                   "the logged-in user's resource tree: hosts with their channels and alarm points, decoders "
                   "with their inputs and outputs (or the user's custom or passenger-flow tree)",
-                  &runTree);
+                  &runTree,
+                  "Examples:\n"
+                  "  tesselctl --user admin tree\n"
+                  "  tesselctl --user admin tree --custom\n");
 TESSELCTL_COMMAND("add-host", "ADDR PORT USER PW CH AI AO [CAPTION [DEVTYPE]]",
-                  "a video host with that many channels, alarm inputs and alarm outputs", &runAddHost);
+                  "a video host with that many channels, alarm inputs and alarm outputs", &runAddHost,
+                  "Examples:\n"
+                  "  tesselctl --user admin add-host 192.168.1.64 3000 admin 'cam pw' 4 2 0 'Front gate'\n");
 TESSELCTL_COMMAND(
     "update-host", "ID NAME=VALUE...",
     "change a host (ip, port, user, password, caption, domain, channels, alarm-ins, alarm-outs)",
-    &runUpdateHost);
-TESSELCTL_COMMAND("delete-host", "ID", "delete a host with its channels and alarm points", &runDeleteHost);
+    &runUpdateHost,
+    "A host that does not exist is a failure (exit status 1).\n"
+    "\n"
+    "Examples:\n"
+    "  tesselctl --user admin update-host 4f0c... caption='Back gate' channels=8\n");
+TESSELCTL_COMMAND("delete-host", "ID", "delete a host with its channels and alarm points", &runDeleteHost,
+                  "A host that does not exist is a failure (\"not found\", exit status 1).\n"
+                  "\n"
+                  "Examples:\n"
+                  "  tesselctl --user admin delete-host 4f0c...\n");
 TESSELCTL_COMMAND("add-dev", "NAME TYPE SN ADDR PORT [USER [PW [BRAND [ID]]]]",
-                  "store a generic device (a new one, or the one of ID)", &runAddDev);
-TESSELCTL_COMMAND("delete-dev", "ID", "delete a generic device", &runDeleteDev);
+                  "store a generic device (a new one, or the one of ID)", &runAddDev,
+                  "Examples:\n"
+                  "  tesselctl --user admin add-dev 'Door panel' 7 SN123 192.168.1.70 8000\n");
+TESSELCTL_COMMAND("delete-dev", "ID", "delete a generic device", &runDeleteDev,
+                  "A device that does not exist is a failure (\"not found\", exit status 1).\n"
+                  "\n"
+                  "Examples:\n"
+                  "  tesselctl --user admin delete-dev 4f0c...\n");

@@ -26,8 +26,8 @@ int loginHandler(CtlContext& _ctx)
 {
     const int iRet = _ctx.mediator->LoginUser(_ctx.user, _ctx.password);
     if (iRet != 0) {
-        ctlErr() << "tesselctl: login as " << _ctx.user << " failed (" << iRet << ": " << loginFailure(iRet)
-                 << ")\n";
+        _ctx.fail(
+            QStringLiteral("login as %1 failed (%2: %3)").arg(_ctx.user).arg(iRet).arg(loginFailure(iRet)));
     }
     return iRet;
 }
@@ -47,28 +47,76 @@ QStringList roleNames(I_DataMediator& _mediator, const QString& _strUserId)
 
 int runInitAdmin(CtlContext& _ctx)
 {
-    if (_ctx.args.size() != 2) {
-        ctlErr() << "tesselctl: init-admin takes NAME PASSWORD\n";
-        return 2;
+    if (_ctx.args.size() < 1 || _ctx.args.size() > 2) {
+        return _ctx.fail("init-admin takes NAME [PASSWORD]", kCtlUsage);
+    }
+    QString strPassword = _ctx.args.value(1);
+    if (strPassword.isEmpty()) {
+        // Without --user the password sources name the new administrator's password.
+        if (_ctx.user.isEmpty() &&
+            (_ctx.parser->isSet("password-file") || qEnvironmentVariableIsSet("TESSEL_PASSWORD"))) {
+            _ctx.user = _ctx.args[0];
+            if (!_ctx.passwordForUser()) {
+                return kCtlUsage;
+            }
+            _ctx.user.clear();
+            strPassword = _ctx.password;
+            _ctx.password.clear();
+        } else {
+            strPassword = ctlReadSecret(QStringLiteral("New password for %1: ").arg(_ctx.args[0]));
+            if (!strPassword.isEmpty() && ctlReadSecret(QStringLiteral("The same again: ")) != strPassword) {
+                return _ctx.fail("the two passwords differ", kCtlUsage);
+            }
+            if (strPassword.isEmpty()) {
+                return _ctx.fail(
+                    "init-admin needs a password: PASSWORD, --password-file, TESSEL_PASSWORD or a "
+                    "terminal",
+                    kCtlUsage);
+            }
+        }
     }
     if (_ctx.connectAndLogin() != 0) {
-        return 1;
+        return kCtlFailed;
     }
-    const int iRet = _ctx.mediator->AddUser(_ctx.args[0], _ctx.args[1]);
+    bool bExists = false;
+    if (!ctlRowExists(_ctx, "Tessel", "SELECT S_ID FROM TAB_USER WHERE S_ID = 'admin'", {}, bExists)) {
+        return kCtlFailed;
+    }
+    const bool bReplace = _ctx.parser->isSet("replace");
+    if (bExists && !bReplace) {
+        QVector<CLS_RoleEntity> vecRoles;
+        bool bAdmin = false;
+        if (!_ctx.user.isEmpty()) {
+            _ctx.mediator->GetRoleByUser(_ctx.mediator->GetCurrentUserID(), vecRoles);
+            for (const CLS_RoleEntity& role : vecRoles) {
+                bAdmin = bAdmin || role.S_ID == QLatin1String("admin_role");
+            }
+        }
+        if (!bAdmin) {
+            return _ctx.fail(
+                "an administrator exists already; log in as an administrator (--user) or pass "
+                "--replace to replace it");
+        }
+    }
+    const int iRet = _ctx.mediator->AddUser(_ctx.args[0], strPassword);
+    if (iRet != 0) {
+        return _ctx.fail(QStringLiteral("init-admin failed (%1)").arg(iRet));
+    }
     if (_ctx.json) {
-        ctlOut() << QJsonDocument(QJsonObject{{"ret", iRet}}).toJson(QJsonDocument::Compact) << "\n";
-    } else if (iRet == 0) {
-        ctlOut() << "administrator " << _ctx.args[0] << " stored (user id admin, role admin_role)\n";
+        ctlOut()
+            << QJsonDocument(QJsonObject{{"ret", iRet}, {"replaced", bExists}}).toJson(QJsonDocument::Compact)
+            << "\n";
     } else {
-        ctlErr() << "tesselctl: init-admin failed (" << iRet << ")\n";
+        ctlOut() << "administrator " << _ctx.args[0] << (bExists ? " replaced" : " stored")
+                 << " (user id admin, role admin_role)\n";
     }
-    return iRet == 0 ? 0 : 1;
+    return kCtlOk;
 }
 
 int runLogin(CtlContext& _ctx)
 {
     if (_ctx.user.isEmpty()) {
-        ctlErr() << "tesselctl: login needs --user NAME and --password PASSWORD\n";
+        ctlErr() << "tesselctl: login needs --user NAME\n";
         return 2;
     }
     if (_ctx.connectAndLogin() != 0) {
@@ -232,9 +280,24 @@ int runSettings(CtlContext& _ctx)
 
 }  // namespace
 
-TESSELCTL_COMMAND("init-admin", "NAME PASSWORD", "store the first administrator (role admin_role)",
-                  &runInitAdmin);
-TESSELCTL_COMMAND("login", "", "log in with --user/--password and print the user's id and roles", &runLogin);
-TESSELCTL_COMMAND("users", "", "list the users with their roles", &runUsers);
+TESSELCTL_OPTION("replace", "init-admin: replace an existing administrator.");
+TESSELCTL_COMMAND(
+    "init-admin", "NAME [PASSWORD]", "store the first administrator (role admin_role)", &runInitAdmin,
+    "Refuses when an administrator exists already, unless --user logs in as an administrator or\n"
+    "--replace is given. Without PASSWORD the password comes from --password-file, TESSEL_PASSWORD\n"
+    "or a prompt on the terminal (asked twice).\n\n"
+    "Examples:\n"
+    "  tesselctl init-admin admin                       # asks for the password\n"
+    "  TESSEL_PASSWORD='s3cret pw' tesselctl init-admin admin\n"
+    "  tesselctl --user admin init-admin admin 'new pw' # replace, as the administrator\n");
+TESSELCTL_COMMAND("login", "", "log in with --user and print the user's id and roles", &runLogin,
+                  "Examples:\n"
+                  "  tesselctl --user admin login                     # asks for the password\n"
+                  "  tesselctl --user admin --password-file ~/.tessel-pw --json login\n");
+TESSELCTL_COMMAND("users", "", "list the users with their roles", &runUsers,
+                  "Examples:\n"
+                  "  tesselctl --user admin users\n");
 TESSELCTL_COMMAND("settings", "", "print the settings of this system (MAINTYPE_SYSCONFIG) and the version",
-                  &runSettings);
+                  &runSettings,
+                  "Examples:\n"
+                  "  tesselctl --user admin settings\n");

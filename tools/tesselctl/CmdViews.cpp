@@ -87,6 +87,13 @@ int removeView(CtlContext& _ctx, const QStringList& _lstArgs)
         ctlErr() << "tesselctl: views rm takes ID\n";
         return 2;
     }
+    bool bExists = false;
+    if (!ctlObjectExists(_ctx, _lstArgs[0], bExists)) {
+        return 1;
+    }
+    if (!bExists) {
+        return _ctx.fail(QStringLiteral("view %1 not found").arg(_lstArgs[0]));
+    }
     const int iRet = _ctx.mediator->DeleteView(_lstArgs[0]);
     if (_ctx.json) {
         ctlOut() << QJsonDocument(QJsonObject{{"ret", iRet}}).toJson(QJsonDocument::Compact) << "\n";
@@ -124,4 +131,10 @@ int runViews(CtlContext& _ctx)
 }  // namespace
 
 TESSELCTL_COMMAND("views", "[list | add CAPTION TYPE [CHANNEL...] | rm ID]",
-                  "the saved views with their channels; add or remove one", &runViews);
+                  "the saved views with their channels; add or remove one", &runViews,
+                  "Removing a view that does not exist is a failure (\"not found\", exit status 1).\n"
+                  "\n"
+                  "Examples:\n"
+                  "  tesselctl --user admin views\n"
+                  "  tesselctl --user admin views add 'Gates' 4 4f0c... 5e1d...\n"
+                  "  tesselctl --user admin views rm 7c2e...\n");

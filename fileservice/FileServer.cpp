@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -84,6 +85,13 @@ QByteArray fieldOf(const http::fields& _fields, beast::string_view _name, bool* 
         *_pPresent = it != _fields.end();
     }
     return it == _fields.end() ? QByteArray() : QByteArray(it->value().data(), static_cast<int>(it->value().size()));
+}
+
+// The peer left, went silent past its time, or the socket failed: nothing to answer.
+bool connectionGone(const beast::error_code& _ec)
+{
+    return _ec && (_ec == http::error::end_of_stream || _ec == beast::error::timeout || _ec == asio::error::eof ||
+                   _ec.category() == asio::error::get_system_category());
 }
 
 template <std::size_t N>
@@ -234,6 +242,7 @@ public:
 
     void accept();
     void beginStop();
+    void pollStop();
 
     const FileStore& store;
     const FileServerOptions options;
@@ -248,6 +257,7 @@ public:
     asio::thread_pool workers;  // joined before the context goes: its jobs post back to it
     asio::steady_timer acceptPause;
     asio::steady_timer stopTimer;
+    std::chrono::steady_clock::time_point stopDeadline;
 };
 
 namespace {
@@ -288,7 +298,9 @@ private:
         }
         m_parser.emplace();
         m_parser->header_limit(kMaxHeadBytes);
-        m_parser->body_limit(boost::none);  // counted here, for "/upload" and the rest alike
+        // Counted here, for "/upload" and the rest alike (Beast 1.74 takes boost::none for a
+        // limit of zero once a length is declared).
+        m_parser->body_limit(std::numeric_limits<std::uint64_t>::max());
         m_stream.expires_after(std::chrono::milliseconds(m_options.headerTimeoutMs));
         http::async_read_header(m_stream, m_buffer, *m_parser,
                                 [self = shared_from_this()](beast::error_code _ec, std::size_t) {
@@ -301,8 +313,7 @@ private:
         if (_ec == http::error::header_limit) {
             return refuse(textReply(431, "request head too large"));
         }
-        if (_ec == http::error::end_of_stream || _ec == beast::error::timeout || _ec == asio::error::eof ||
-            _ec.category() == asio::error::get_system_category() || _ec == asio::error::operation_aborted) {
+        if (connectionGone(_ec)) {
             return close();
         }
         if (_ec) {
@@ -406,8 +417,7 @@ private:
             _ec = {};
         }
         const std::size_t uGot = kChunkBytes - m_parser->get().body().size;
-        if (_ec == http::error::end_of_stream || _ec == beast::error::timeout || _ec == asio::error::eof ||
-            _ec.category() == asio::error::get_system_category() || _ec == asio::error::operation_aborted) {
+        if (connectionGone(_ec)) {
             return close();
         }
         if (_ec) {
@@ -689,18 +699,19 @@ void FileServer::Impl::beginStop()
     beast::error_code ec;
     acceptor.close(ec);
     acceptPause.cancel();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.stopWaitMs);
-    // Requests under way finish; then everything else is dropped.
-    auto pollRef = std::make_shared<std::function<void()>>();
-    *pollRef = [this, deadline, pollRef]() {
-        if (requestsUnderWay <= 0 || std::chrono::steady_clock::now() >= deadline) {
-            ioc.stop();
-            return;
-        }
-        stopTimer.expires_after(std::chrono::milliseconds(20));
-        stopTimer.async_wait([pollRef](beast::error_code) { (*pollRef)(); });
-    };
-    (*pollRef)();
+    stopDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.stopWaitMs);
+    pollStop();
+}
+
+// Requests under way finish; then everything else is dropped.
+void FileServer::Impl::pollStop()
+{
+    if (requestsUnderWay <= 0 || std::chrono::steady_clock::now() >= stopDeadline) {
+        ioc.stop();
+        return;
+    }
+    stopTimer.expires_after(std::chrono::milliseconds(20));
+    stopTimer.async_wait([this](beast::error_code) { pollStop(); });
 }
 
 FileServer::FileServer(const FileStore& _store, FileServerOptions _options)

@@ -190,7 +190,7 @@ public:
         Right,  // "buf" a text, "size" a number
         Wrong,
     };
-    static constexpr int kMaxDepth = 64;
+    static constexpr int kMaxDepth = 1024;  // as deep as Qt's reader goes
 
     explicit PayloadHandler(SpoolStream& _stream) : m_stream(_stream) {}
 

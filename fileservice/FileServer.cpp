@@ -84,14 +84,15 @@ QByteArray fieldOf(const http::fields& _fields, beast::string_view _name, bool* 
     if (_pPresent) {
         *_pPresent = it != _fields.end();
     }
-    return it == _fields.end() ? QByteArray() : QByteArray(it->value().data(), static_cast<int>(it->value().size()));
+    return it == _fields.end() ? QByteArray()
+                               : QByteArray(it->value().data(), static_cast<int>(it->value().size()));
 }
 
 // The peer left, went silent past its time, or the socket failed: nothing to answer.
 bool connectionGone(const beast::error_code& _ec)
 {
-    return _ec && (_ec == http::error::end_of_stream || _ec == beast::error::timeout || _ec == asio::error::eof ||
-                   _ec.category() == asio::error::get_system_category());
+    return _ec && (_ec == http::error::end_of_stream || _ec == beast::error::timeout ||
+                   _ec == asio::error::eof || _ec.category() == asio::error::get_system_category());
 }
 
 template <std::size_t N>
@@ -147,8 +148,8 @@ bool hostAllowed(const QString& _strHost, const QString& _strListen, const QStri
         return false;
     }
     const QHostAddress listen(_strListen);
-    const bool bWildcard = listen == QHostAddress::AnyIPv4 || listen == QHostAddress::AnyIPv6 ||
-                           listen == QHostAddress::Any;
+    const bool bWildcard =
+        listen == QHostAddress::AnyIPv4 || listen == QHostAddress::AnyIPv6 || listen == QHostAddress::Any;
     QHostAddress named;
     if (!strName.contains(QLatin1Char('%')) && named.setAddress(strName)) {
         return bWildcard || (listen.isLoopback() ? named.isLoopback() : named.isEqual(listen));
@@ -173,7 +174,8 @@ FileReply handleFileRequest(const FileStore& _store, const QString& _strRoute, c
         return _store.mkdir(_strDir);
     }
     if (_strRoute == QLatin1String("/upload")) {
-        if (!parseFields(_baBody, {QStringLiteral("filename"), QStringLiteral("data")}, &lstValues, &strError)) {
+        if (!parseFields(_baBody, {QStringLiteral("filename"), QStringLiteral("data")}, &lstValues,
+                         &strError)) {
             return badRequest(strError);
         }
         QByteArray baContent;
@@ -183,7 +185,8 @@ FileReply handleFileRequest(const FileStore& _store, const QString& _strRoute, c
         return _store.upload(lstValues.at(0), baContent);
     }
     if (_strRoute == QLatin1String("/rename")) {
-        if (!parseFields(_baBody, {QStringLiteral("filename"), QStringLiteral("newname")}, &lstValues, &strError)) {
+        if (!parseFields(_baBody, {QStringLiteral("filename"), QStringLiteral("newname")}, &lstValues,
+                         &strError)) {
             return badRequest(strError);
         }
         return _store.rename(lstValues.at(0), lstValues.at(1));
@@ -197,7 +200,6 @@ FileReply handleFileRequest(const FileStore& _store, const QString& _strRoute, c
     }
     return FileReply{404, QByteArrayLiteral("unknown route")};
 }
-
 
 // ---------------------------------------------------------------------------------------------
 
@@ -267,7 +269,10 @@ class Connection : public std::enable_shared_from_this<Connection>
 {
 public:
     Connection(FileServer::Impl& _server, tcp::socket&& _socket, std::string _strAddress)
-        : m_server(_server), m_options(_server.options), m_stream(std::move(_socket)), m_strAddress(std::move(_strAddress))
+        : m_server(_server),
+          m_options(_server.options),
+          m_stream(std::move(_socket)),
+          m_strAddress(std::move(_strAddress))
     {
     }
     ~Connection()
@@ -302,10 +307,9 @@ private:
         // limit of zero once a length is declared).
         m_parser->body_limit(std::numeric_limits<std::uint64_t>::max());
         m_stream.expires_after(std::chrono::milliseconds(m_options.headerTimeoutMs));
-        http::async_read_header(m_stream, m_buffer, *m_parser,
-                                [self = shared_from_this()](beast::error_code _ec, std::size_t) {
-                                    self->onHead(_ec);
-                                });
+        http::async_read_header(
+            m_stream, m_buffer, *m_parser,
+            [self = shared_from_this()](beast::error_code _ec, std::size_t) { self->onHead(_ec); });
     }
 
     void onHead(beast::error_code _ec)
@@ -332,13 +336,14 @@ private:
             beast::iequals(request[http::field::expect], "100-continue") && !m_parser->is_done()) {
             m_continue.emplace(http::status::continue_, request.version());
             m_stream.expires_after(std::chrono::milliseconds(m_options.idleTimeoutMs));
-            http::async_write(m_stream, *m_continue, [self = shared_from_this()](beast::error_code _ec2, std::size_t) {
-                self->m_continue.reset();
-                if (_ec2) {
-                    return self->close();
-                }
-                self->readBody();
-            });
+            http::async_write(m_stream, *m_continue,
+                              [self = shared_from_this()](beast::error_code _ec2, std::size_t) {
+                                  self->m_continue.reset();
+                                  if (_ec2) {
+                                      return self->close();
+                                  }
+                                  self->readBody();
+                              });
             return;
         }
         readBody();
@@ -349,7 +354,8 @@ private:
     {
         bool bHost = false;
         const QByteArray baHost = fieldOf(_request, "Host", &bHost);
-        if (!bHost || !hostAllowed(QString::fromLatin1(baHost), m_options.listenAddress, m_options.allowedHosts)) {
+        if (!bHost ||
+            !hostAllowed(QString::fromLatin1(baHost), m_options.listenAddress, m_options.allowedHosts)) {
             return textReply(403, "host not allowed");
         }
         bool bOrigin = false;
@@ -368,7 +374,8 @@ private:
         m_strDir.clear();
         if (iQuery != beast::string_view::npos) {
             // QUrlQuery keeps '+' as it stands: the client encodes a blank as %20.
-            const QUrlQuery query(QString::fromUtf8(target.data() + iQuery + 1, static_cast<int>(target.size() - iQuery - 1)));
+            const QUrlQuery query(
+                QString::fromUtf8(target.data() + iQuery + 1, static_cast<int>(target.size() - iQuery - 1)));
             m_strDir = query.queryItemValue(QStringLiteral("dir"), QUrl::FullyDecoded);
         }
         if (!oneOf(m_baPath, kRoutes)) {
@@ -381,7 +388,8 @@ private:
             return textReply(405, "method not allowed (POST)");
         }
         m_body = m_baPath == "/upload" ? Body::Upload : Body::Small;
-        m_llLimit = m_body == Body::Upload ? m_options.maxRequestBytes : std::min(m_options.maxRequestBytes, kMaxSmallBodyBytes);
+        m_llLimit = m_body == Body::Upload ? m_options.maxRequestBytes
+                                           : std::min(m_options.maxRequestBytes, kMaxSmallBodyBytes);
         const boost::optional<std::uint64_t> length = m_parser->content_length();
         if (length && *length > static_cast<std::uint64_t>(m_llLimit)) {
             return tooLarge(m_llLimit);
@@ -407,8 +415,9 @@ private:
         body.data = m_pChunk.get();
         body.size = kChunkBytes;
         m_stream.expires_after(std::chrono::milliseconds(m_options.idleTimeoutMs));
-        http::async_read(m_stream, m_buffer, *m_parser,
-                         [self = shared_from_this()](beast::error_code _ec, std::size_t) { self->onBody(_ec); });
+        http::async_read(
+            m_stream, m_buffer, *m_parser,
+            [self = shared_from_this()](beast::error_code _ec, std::size_t) { self->onBody(_ec); });
     }
 
     void onBody(beast::error_code _ec)
@@ -461,7 +470,9 @@ private:
                 case UploadHead::Result::Complete:
                     break;
             }
-            const qint64 llPayload = m_llDeclared < 0 ? -1 : (m_llDeclared - m_llReceived + static_cast<qint64>(_size - uHead)) / 4 * 3;
+            const qint64 llPayload =
+                m_llDeclared < 0 ? -1
+                                 : (m_llDeclared - m_llReceived + static_cast<qint64>(_size - uHead)) / 4 * 3;
             const FileReply prepared = m_server.store.prepareUpload(m_head.path(), llPayload, &m_strAbsolute);
             if (prepared.status != 200) {
                 m_strAbsolute.clear();
@@ -509,11 +520,11 @@ private:
             FileReply reply;
             try {
                 if (self->m_body == Body::Upload) {
-                    reply = self->m_server.store.storeUpload(self->m_head.path(), self->m_strAbsolute, self->m_iSpool,
-                                                             self->m_llSpooled);
+                    reply = self->m_server.store.storeUpload(self->m_head.path(), self->m_strAbsolute,
+                                                             self->m_iSpool, self->m_llSpooled);
                 } else {
-                    reply = handleFileRequest(self->m_server.store, QString::fromLatin1(self->m_baPath), self->m_baBody,
-                                              self->m_strDir);
+                    reply = handleFileRequest(self->m_server.store, QString::fromLatin1(self->m_baPath),
+                                              self->m_baBody, self->m_strDir);
                 }
             } catch (const std::exception&) {
                 reply = textReply(500, "internal error");
@@ -543,10 +554,11 @@ private:
     void answer(FileReply _reply, bool _bKeepAlive)
     {
         m_baReply = std::move(_reply.body);
-        m_response.emplace(static_cast<http::status>(_reply.status), m_parser ? m_parser->get().version() : 11);
+        m_response.emplace(static_cast<http::status>(_reply.status),
+                           m_parser ? m_parser->get().version() : 11);
         m_response->set(http::field::content_type, _reply.status == 200 && m_baReply.startsWith('{')
-                                                        ? "application/json"
-                                                        : "text/plain; charset=utf-8");
+                                                       ? "application/json"
+                                                       : "text/plain; charset=utf-8");
         if (_reply.status == 405) {
             m_response->set(http::field::allow, oneOf(m_baPath, kChangingRoutes) ? "POST" : "GET, POST");
         }
@@ -556,20 +568,22 @@ private:
         m_response->keep_alive(_bKeepAlive);
         m_response->content_length(static_cast<std::uint64_t>(m_baReply.size()));
         // A large answer gets the time it needs at the lowest rate let through.
-        const qint64 llMs = m_options.idleTimeoutMs + m_baReply.size() * 1000 / std::max<qint64>(1, m_options.minBytesPerSecond);
+        const qint64 llMs = m_options.idleTimeoutMs +
+                            m_baReply.size() * 1000 / std::max<qint64>(1, m_options.minBytesPerSecond);
         m_stream.expires_after(std::chrono::milliseconds(llMs));
-        http::async_write(m_stream, *m_response, [self = shared_from_this(), _bKeepAlive](beast::error_code _ec, std::size_t) {
-            self->m_response.reset();
-            self->m_baReply.clear();
-            self->setUnderWay(false);
-            if (_ec) {
-                return self->close();
-            }
-            if (!_bKeepAlive) {
-                return self->finish();
-            }
-            self->readHead();
-        });
+        http::async_write(m_stream, *m_response,
+                          [self = shared_from_this(), _bKeepAlive](beast::error_code _ec, std::size_t) {
+                              self->m_response.reset();
+                              self->m_baReply.clear();
+                              self->setUnderWay(false);
+                              if (_ec) {
+                                  return self->close();
+                              }
+                              if (!_bKeepAlive) {
+                                  return self->finish();
+                              }
+                              self->readHead();
+                          });
     }
 
     // The end of a connection after its last answer: the client's unread body is read and dropped

@@ -331,7 +331,8 @@ FileReply FileStore::mkdir(const QString& _strPath) const
     }
     // Made part by part below the root, each new folder 0700.
     QString strMade = m_strRoot;
-    for (const QString& strPart : strAbsolute.mid(m_strRoot.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+    for (const QString& strPart :
+         strAbsolute.mid(m_strRoot.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         strMade += QLatin1Char('/') + strPart;
         if (::mkdir(QFile::encodeName(strMade).constData(), 0700) != 0 &&
             (errno != EEXIST || !QFileInfo(strMade).isDir())) {

@@ -362,7 +362,8 @@ bool decodeUploadPayload(int _iFd, QIODevice* _pOut, qint64* _pDecoded, QString*
     *_pDecoded = 0;
     *_pDiskFault = true;
     if (::lseek(_iFd, 0, SEEK_SET) != 0) {
-        *_pError = QStringLiteral("cannot read the spooled payload: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        *_pError = QStringLiteral("cannot read the spooled payload: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     Base64Sink sink(_pOut);

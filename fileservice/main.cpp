@@ -104,9 +104,10 @@ int main(int argc, char** argv)
     const QCommandLineOption maxConnections(QStringLiteral("max-connections"),
                                             QStringLiteral("Connections open at once (default 256)."),
                                             QStringLiteral("n"), QStringLiteral("256"));
-    const QCommandLineOption maxPerAddress(QStringLiteral("max-connections-per-address"),
-                                           QStringLiteral("Connections open at once from one address (default 32)."),
-                                           QStringLiteral("n"), QStringLiteral("32"));
+    const QCommandLineOption maxPerAddress(
+        QStringLiteral("max-connections-per-address"),
+        QStringLiteral("Connections open at once from one address (default 32)."), QStringLiteral("n"),
+        QStringLiteral("32"));
     parser.addOptions({dataDir, root, listen, port, tokenFile, maxRequest, minFree, allowOrigin, allowHost,
                        maxConnections, maxPerAddress});
     parser.process(app);

@@ -54,8 +54,8 @@ QStringList entriesOf(const QString& _strRoot)
     QStringList lstNames;
     const QDir root(_strRoot);
     std::function<void(const QString&)> walk = [&](const QString& _strDir) {
-        for (const QFileInfo& info :
-             QDir(_strDir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        for (const QFileInfo& info : QDir(_strDir).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                                 QDir::System | QDir::NoDotAndDotDot)) {
             lstNames << root.relativeFilePath(info.filePath());
             if (info.isDir() && !info.isSymLink()) {
                 walk(info.filePath());
@@ -269,10 +269,19 @@ TEST_F(FileServiceTest, CrossSiteRequestsChangeNothing)
         {"GET of delete", "GET", "/delete", "filename=keep.txt", {}, 405},
         {"GET of upload", "GET", "/upload", baUpload, {}, 405},
         {"PUT of upload", "PUT", "/upload", baUpload, {}, 405},
-        {"rebound name, post", "POST", "/upload", baUpload, {{"Host", "evil.example:" + baHost.mid(10)}}, 403},
+        {"rebound name, post",
+         "POST",
+         "/upload",
+         baUpload,
+         {{"Host", "evil.example:" + baHost.mid(10)}},
+         403},
         {"rebound name, read", "GET", "/download", "filename=keep.txt", {{"Host", "evil.example"}}, 403},
-        {"rebound name with its Origin", "POST", "/delete", "filename=keep.txt",
-         {{"Host", "evil.example"}, {"Origin", "http://evil.example"}}, 403},
+        {"rebound name with its Origin",
+         "POST",
+         "/delete",
+         "filename=keep.txt",
+         {{"Host", "evil.example"}, {"Origin", "http://evil.example"}},
+         403},
         {"address not served", "POST", "/delete", "filename=keep.txt", {{"Host", "10.1.2.3:9600"}}, 403},
         {"no Host", "POST", "/delete", "filename=keep.txt", {{"Host", ""}}, 403},
     };
@@ -303,7 +312,12 @@ TEST_F(FileServiceTest, CrossSiteRequestsChangeNothing)
     // What is let in: no Origin, an allowed Origin, localhost, a named host, a GET of a read.
     const std::vector<CrossSiteCase> allowed = {
         {"native client", "POST", "/mkdir?dir=a", "", {{"Host", baHost}}, 200},
-        {"allowed console", "POST", "/mkdir?dir=b", "", {{"Host", baHost}, {"Origin", "https://Console.example/"}}, 200},
+        {"allowed console",
+         "POST",
+         "/mkdir?dir=b",
+         "",
+         {{"Host", baHost}, {"Origin", "https://Console.example/"}},
+         200},
         {"localhost", "POST", "/mkdir?dir=c", "", {{"Host", "localhost:9600"}}, 200},
         {"allowed name", "POST", "/mkdir?dir=d", "", {{"Host", "files.example"}}, 200},
         {"GET of download", "GET", "/download", "filename=keep.txt", {{"Host", baHost}}, 200},
@@ -371,9 +385,15 @@ TEST_F(FileServiceTest, RefusedHeadsAreAnsweredBeforeTheBody)
     const std::vector<HeadCase> cases = {
         {"no token", "/upload", {{"Content-Length", baHuge}}, 401},
         {"wrong token", "/upload", {{"Content-Length", baHuge}, {"X-Tessel-Token", "guess"}}, 401},
-        {"page origin", "/upload", {{"Content-Length", baHuge}, {"X-Tessel-Token", kToken}, {"Origin", "https://evil.example"}}, 403},
+        {"page origin",
+         "/upload",
+         {{"Content-Length", baHuge}, {"X-Tessel-Token", kToken}, {"Origin", "https://evil.example"}},
+         403},
         {"over the limit", "/upload", {{"Content-Length", baHuge}, {"X-Tessel-Token", kToken}}, 413},
-        {"small route over its limit", "/delete", {{"Content-Length", "2000000"}, {"X-Tessel-Token", kToken}}, 413},
+        {"small route over its limit",
+         "/delete",
+         {{"Content-Length", "2000000"}, {"X-Tessel-Token", kToken}},
+         413},
         {"unknown route", "/format", {{"Content-Length", baHuge}, {"X-Tessel-Token", kToken}}, 404},
     };
     for (const HeadCase& c : cases) {
@@ -398,17 +418,20 @@ TEST_F(FileServiceTest, ContinueIsSentOnlyToAcceptedHeads)
     const QByteArray baBody = uploadBody("c.bin", "continued");
     RawClient refused;
     ASSERT_TRUE(refused.connect(m_iPort));
-    const HttpAnswer answer = refused.exchange(
-        requestText("POST", "/upload", QByteArray(),
-                    {{"Host", hostHeader()}, {"Expect", "100-continue"}, {"Content-Length", QByteArray::number(baBody.size())}}),
-        5000);
+    const HttpAnswer answer =
+        refused.exchange(requestText("POST", "/upload", QByteArray(),
+                                     {{"Host", hostHeader()},
+                                      {"Expect", "100-continue"},
+                                      {"Content-Length", QByteArray::number(baBody.size())}}),
+                         5000);
     EXPECT_EQ(answer.status, 401);
 
     RawClient accepted;
     ASSERT_TRUE(accepted.connect(m_iPort));
     const HttpAnswer go = accepted.exchange(
-        requestText("POST", "/upload", QByteArray(),
-                    headers({{"Expect", "100-continue"}, {"Content-Length", QByteArray::number(baBody.size())}})),
+        requestText(
+            "POST", "/upload", QByteArray(),
+            headers({{"Expect", "100-continue"}, {"Content-Length", QByteArray::number(baBody.size())}})),
         5000);
     EXPECT_EQ(go.status, 100);
     EXPECT_EQ(accepted.exchange(baBody, 5000).status, 200);
@@ -427,17 +450,20 @@ TEST_F(FileServiceTest, ChunkedUploadPastTheLimitWritesNothing)
         baBig[i] = static_cast<char>(i * 7);
     }
     const HttpAnswer over = roundTrip(
-        m_iPort, requestText("POST", "/upload", uploadBody("old.bin", baBig), headers(), true, 32 * 1024), 10000);
+        m_iPort, requestText("POST", "/upload", uploadBody("old.bin", baBig), headers(), true, 32 * 1024),
+        10000);
     EXPECT_EQ(over.status, 413);
     EXPECT_EQ(over.body, "request too large (limit 1048576 bytes)");
     const HttpAnswer overNew = roundTrip(
-        m_iPort, requestText("POST", "/upload", uploadBody("new.bin", baBig), headers(), true, 32 * 1024), 10000);
+        m_iPort, requestText("POST", "/upload", uploadBody("new.bin", baBig), headers(), true, 32 * 1024),
+        10000);
     EXPECT_EQ(overNew.status, 413);
     EXPECT_EQ(entriesOf(m_strRoot), QStringList{QStringLiteral("old.bin")});
     EXPECT_EQ(readAll(path(QStringLiteral("old.bin"))), "old");
 
     const QByteArray baFits = baBig.left(600 * 1024);
-    EXPECT_EQ(roundTrip(m_iPort, requestText("POST", "/upload", uploadBody("old.bin", baFits), headers(), true, 32 * 1024))
+    EXPECT_EQ(roundTrip(m_iPort, requestText("POST", "/upload", uploadBody("old.bin", baFits), headers(),
+                                             true, 32 * 1024))
                   .status,
               200);
     EXPECT_EQ(readAll(path(QStringLiteral("old.bin"))), baFits);
@@ -450,9 +476,9 @@ TEST_F(FileServiceTest, CreatedFilesAndFoldersAreTheOwnersAlone)
     const mode_t oldMask = ::umask(022);
     start();
     ASSERT_TRUE(writeAll(path(QStringLiteral("open.txt")), "open"));
-    ASSERT_TRUE(QFile::setPermissions(path(QStringLiteral("open.txt")),
-                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                          QFileDevice::ReadOther));
+    ASSERT_TRUE(QFile::setPermissions(
+        path(QStringLiteral("open.txt")),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     EXPECT_EQ(post("/mkdir?dir=a/b/c", QByteArray()).status, 200);
     EXPECT_EQ(post("/upload", uploadBody("a/b/new.bin", "new")).status, 200);
     EXPECT_EQ(post("/upload", uploadBody("open.txt", "replaced")).status, 200);

@@ -58,8 +58,8 @@ bool RawClient::connect(int _iPort, const char* _pszSource)
         m_socket.bind(tcp::endpoint(asio::ip::make_address(_pszSource), 0), ec);
     }
     if (!ec) {
-        m_socket.connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), static_cast<unsigned short>(_iPort)),
-                         ec);
+        m_socket.connect(
+            tcp::endpoint(asio::ip::make_address("127.0.0.1"), static_cast<unsigned short>(_iPort)), ec);
     }
     return !ec;
 }
@@ -78,7 +78,8 @@ HttpAnswer RawClient::exchange(const QByteArray& _baBytes, int _iTimeoutMs)
     bool bRead = false;
     beast::error_code readError;
     if (!_baBytes.isEmpty()) {
-        asio::async_write(m_socket, asio::buffer(_baBytes.constData(), static_cast<std::size_t>(_baBytes.size())),
+        asio::async_write(m_socket,
+                          asio::buffer(_baBytes.constData(), static_cast<std::size_t>(_baBytes.size())),
                           [](beast::error_code, std::size_t) {});
     }
     http::async_read(m_socket, m_buffer, parser, [&](beast::error_code _ec, std::size_t) {

@@ -66,7 +66,8 @@ TEST(UploadPayload, StreamedReadingAgreesWithTheWholeText)
         "{\"size\":2,\"buf\":\"Y\xff\"}",
         "{\"size\":2,\"buf\":\"Y\xc3\"}",
         "{\"size\":" + QByteArray::number(baLong.size()) + ",\"buf\":\"" + baLong + "\"}",
-        "{\"size\":" + QByteArray::number(baLong.size()) + ",\"buf\":\"" + baLong.left(baLong.size() - 4) + "=AAA\"}",
+        "{\"size\":" + QByteArray::number(baLong.size()) + ",\"buf\":\"" + baLong.left(baLong.size() - 4) +
+            "=AAA\"}",
         "{\"size\":" + QByteArray::number(baLong.size() + 1) + ",\"buf\":\"" + baLong + "\"}",
         "{\"size\":2,\"buf\":\"YQ\",\"deep\":" + QByteArray(100, '[') + QByteArray(100, ']') + "}",
     };
@@ -102,7 +103,8 @@ TEST(UploadPayload, StreamedReadingAgreesWithTheWholeText)
 // Nesting far past what any payload needs is refused, not followed down.
 TEST(UploadPayload, DeepNestingIsRefused)
 {
-    const QByteArray baPayload = "{\"size\":0,\"buf\":\"\",\"x\":" + QByteArray(100000, '[') + QByteArray(100000, ']') + "}";
+    const QByteArray baPayload =
+        "{\"size\":0,\"buf\":\"\",\"x\":" + QByteArray(100000, '[') + QByteArray(100000, ']') + "}";
     QTemporaryFile spool;
     ASSERT_TRUE(spool.open());
     ASSERT_EQ(spool.write(baPayload), baPayload.size());
@@ -130,7 +132,8 @@ TEST(UploadHeadReading, AnySplitGivesTheSamePathAndPayload)
             iPayload = static_cast<int>(uUsed);
         } else {
             ASSERT_EQ(result, UploadHead::Result::NeedMore) << iSplit;
-            result = head.feed(baBody.constData() + iSplit, static_cast<std::size_t>(baBody.size() - iSplit), &uUsed);
+            result = head.feed(baBody.constData() + iSplit, static_cast<std::size_t>(baBody.size() - iSplit),
+                               &uUsed);
             ASSERT_EQ(result, UploadHead::Result::Complete) << iSplit;
             iPayload = iSplit + static_cast<int>(uUsed);
         }
@@ -159,7 +162,8 @@ TEST(UploadHeadReading, BadHeadsAreRefusedWithTheFieldReadersReasons)
     for (const auto& c : cases) {
         UploadHead head;
         std::size_t uUsed = 0;
-        const UploadHead::Result result = head.feed(c.body.constData(), static_cast<std::size_t>(c.body.size()), &uUsed);
+        const UploadHead::Result result =
+            head.feed(c.body.constData(), static_cast<std::size_t>(c.body.size()), &uUsed);
         if (c.atEnd) {
             EXPECT_EQ(result, UploadHead::Result::NeedMore) << c.body.left(40).toStdString();
             EXPECT_EQ(head.incompleteReason(), QLatin1String(c.reason)) << c.body.left(40).toStdString();
@@ -190,14 +194,17 @@ protected:
         m_pServer->stop();
         m_thread.join();
     }
-    HttpAnswer send(const QByteArray& _baRoute, const QByteArray& _baBody, bool _bChunked = false, int _iChunk = 65536)
+    HttpAnswer send(const QByteArray& _baRoute, const QByteArray& _baBody, bool _bChunked = false,
+                    int _iChunk = 65536)
     {
-        return roundTrip(m_iPort, requestText("POST", _baRoute, _baBody,
-                                              {{"Host", "127.0.0.1:" + QByteArray::number(m_iPort)}}, _bChunked, _iChunk));
+        return roundTrip(
+            m_iPort, requestText("POST", _baRoute, _baBody,
+                                 {{"Host", "127.0.0.1:" + QByteArray::number(m_iPort)}}, _bChunked, _iChunk));
     }
     QStringList entries() const
     {
-        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        return QDir(m_dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
     QTemporaryDir m_dir;
@@ -244,9 +251,11 @@ TEST_F(UploadOverHttpTest, RefusedPayloadsLeaveTheFolderAsItWas)
         {"filename=old.bin\tdata={\"size\":" + QByteArray::number(baLong.size()) + ",\"buf\":\"" +
              baLong.left(baLong.size() - 1) + "*\"}",
          400, "bad request: \"buf\" is not Base64"},
-        {"filename=old.bin\tdata={\"size\":4,\"buf\":\"YWJj\"} trailing", 400, "bad request: data is not a JSON object"},
+        {"filename=old.bin\tdata={\"size\":4,\"buf\":\"YWJj\"} trailing", 400,
+         "bad request: data is not a JSON object"},
         {"filename=old.bin", 400, "bad request: field \"data\" missing"},
-        {"filename=../old.bin\tdata={\"size\":4,\"buf\":\"YWJj\"}", 403, "path refused: \"..\" in path (../old.bin)"},
+        {"filename=../old.bin\tdata={\"size\":4,\"buf\":\"YWJj\"}", 403,
+         "path refused: \"..\" in path (../old.bin)"},
         {"filename=none/old.bin\tdata={\"size\":4,\"buf\":\"YWJj\"}", 404, "dir not exists"},
     };
     for (const auto& c : cases) {

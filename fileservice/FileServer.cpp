@@ -568,8 +568,8 @@ private:
         m_response->keep_alive(_bKeepAlive);
         m_response->content_length(static_cast<std::uint64_t>(m_baReply.size()));
         // A large answer gets the time it needs at the lowest rate let through.
-        const qint64 llMs = m_options.idleTimeoutMs +
-                            m_baReply.size() * 1000 / std::max<qint64>(1, m_options.minBytesPerSecond);
+        const qint64 llMs = m_options.idleTimeoutMs + static_cast<qint64>(m_baReply.size()) * 1000 /
+                                                          std::max<qint64>(1, m_options.minBytesPerSecond);
         m_stream.expires_after(std::chrono::milliseconds(llMs));
         http::async_write(m_stream, *m_response,
                           [self = shared_from_this(), _bKeepAlive](beast::error_code _ec, std::size_t) {

@@ -216,12 +216,14 @@ protected:
 
 TEST_F(UploadOverHttpTest, EverySizeRoundTripsWithAndWithoutADeclaredLength)
 {
-    for (const int iSize : {0, 1, 2, 3, 4, 49151, 49152, 49153, 1024 * 1024 + 1}) {
+    // 6 MiB: a download reply of 8 MiB, larger than one int of milliseconds per byte allows.
+    for (const int iSize : {0, 1, 2, 3, 4, 49151, 49152, 49153, 1024 * 1024 + 1, 6 * 1024 * 1024}) {
         for (const bool bChunked : {false, true}) {
             const QByteArray baContent = pattern(iSize);
             const QByteArray baName = "f" + QByteArray::number(iSize) + (bChunked ? "c" : "l");
             // Small chunks put the end of the head and of the payload anywhere in a read.
-            const HttpAnswer stored = send("/upload", uploadBody(baName, baContent), bChunked, 7);
+            const int iChunk = iSize > 2 * 1024 * 1024 ? 65536 : 7;
+            const HttpAnswer stored = send("/upload", uploadBody(baName, baContent), bChunked, iChunk);
             ASSERT_EQ(stored.status, 200) << iSize << " " << bChunked << ": " << stored.body.toStdString();
             const HttpAnswer fetched = send("/download", "filename=" + baName);
             ASSERT_EQ(fetched.status, 200) << iSize;

@@ -1,6 +1,7 @@
 #include "FileStore.h"
 
 #include "FileRequest.h"
+#include "UploadStream.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessel::files {
 
@@ -40,6 +43,15 @@ FileReply checkParent(const QString& _strAbsolute, bool* _pOk)
     }
     *_pOk = true;
     return FileReply{};
+}
+
+constexpr QFileDevice::Permissions kFilePermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Opens the replacement of _strAbsolute, readable by the owner only (an existing file's
+// permissions are not carried over).
+bool openReplacement(QSaveFile* _pFile)
+{
+    return _pFile->open(QIODevice::WriteOnly) && _pFile->setPermissions(kFilePermissions);
 }
 
 }  // namespace
@@ -121,7 +133,7 @@ bool FileStore::resolve(const QString& _strPath, QString* _pAbsolute, QString* _
     return true;
 }
 
-FileReply FileStore::upload(const QString& _strPath, const QByteArray& _baContent) const
+FileReply FileStore::prepareUpload(const QString& _strPath, qint64 _llPayloadBytes, QString* _pAbsolute) const
 {
     QString strAbsolute;
     QString strError;
@@ -136,15 +148,81 @@ FileReply FileStore::upload(const QString& _strPath, const QByteArray& _baConten
     if (QFileInfo(strAbsolute).isDir()) {
         return reply(409, QStringLiteral("a folder has this name (%1)").arg(_strPath));
     }
-    const QStorageInfo storage(QFileInfo(strAbsolute).absolutePath());
-    if (m_llMinFreeBytes > 0 && storage.bytesAvailable() - _baContent.size() < m_llMinFreeBytes) {
+    if (_llPayloadBytes >= 0 && !spaceFor(strAbsolute, _llPayloadBytes)) {
         return reply(507, QLatin1String(kReplySpaceLower));
+    }
+    *_pAbsolute = strAbsolute;
+    return reply(200, QLatin1String(kReplyOk));
+}
+
+bool FileStore::spaceFor(const QString& _strAbsolute, qint64 _llMoreBytes) const
+{
+    if (m_llMinFreeBytes <= 0) {
+        return true;
+    }
+    const QStorageInfo storage(QFileInfo(_strAbsolute).absolutePath());
+    return storage.bytesAvailable() - _llMoreBytes >= m_llMinFreeBytes;
+}
+
+int FileStore::openSpool(const QString& _strAbsolute)
+{
+    const QByteArray baFolder = QFile::encodeName(QFileInfo(_strAbsolute).absolutePath());
+    int iFd = ::open(baFolder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (iFd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) {
+        return iFd;
+    }
+    // A file system without unnamed files: a named one, gone from the folder at once.
+    QByteArray baTemplate = baFolder + "/.tessel-upload-XXXXXX";
+    iFd = ::mkostemp(baTemplate.data(), O_CLOEXEC);
+    if (iFd >= 0) {
+        ::unlink(baTemplate.constData());
+    }
+    return iFd;
+}
+
+FileReply FileStore::upload(const QString& _strPath, const QByteArray& _baContent) const
+{
+    QString strAbsolute;
+    const FileReply prepared = prepareUpload(_strPath, _baContent.size(), &strAbsolute);
+    if (prepared.status != 200) {
+        return prepared;
     }
     // Written beside the target and renamed over it: readers see the old file or the new one.
     QSaveFile file(strAbsolute);
-    if (!file.open(QIODevice::WriteOnly) || file.write(_baContent) != _baContent.size() || !file.commit()) {
+    if (!openReplacement(&file) || file.write(_baContent) != _baContent.size() || !file.commit()) {
         const QString strWhy = file.errorString();
         file.cancelWriting();
+        return reply(500, QStringLiteral("write failed: %1").arg(strWhy));
+    }
+    return reply(200, QLatin1String(kReplyOk));
+}
+
+FileReply FileStore::storeUpload(const QString& _strPath, const QString& _strAbsolute, int _iSpoolFd,
+                                 qint64 _llSpoolBytes) const
+{
+    // The decoded file is about three quarters of its Base64 text.
+    if (!spaceFor(_strAbsolute, _llSpoolBytes / 4 * 3)) {
+        return reply(507, QLatin1String(kReplySpaceLower));
+    }
+    if (QFileInfo(_strAbsolute).isDir()) {
+        return reply(409, QStringLiteral("a folder has this name (%1)").arg(_strPath));
+    }
+    QSaveFile file(_strAbsolute);
+    if (!openReplacement(&file)) {
+        const QString strWhy = file.errorString();
+        file.cancelWriting();
+        return reply(500, QStringLiteral("write failed: %1").arg(strWhy));
+    }
+    qint64 llDecoded = 0;
+    QString strError;
+    bool bDiskFault = false;
+    if (!decodeUploadPayload(_iSpoolFd, &file, &llDecoded, &strError, &bDiskFault)) {
+        file.cancelWriting();
+        return bDiskFault ? reply(500, QStringLiteral("write failed: %1").arg(strError))
+                          : reply(400, QStringLiteral("bad request: %1").arg(strError));
+    }
+    if (!file.commit()) {
+        const QString strWhy = file.errorString();
         return reply(500, QStringLiteral("write failed: %1").arg(strWhy));
     }
     return reply(200, QLatin1String(kReplyOk));
@@ -251,8 +329,15 @@ FileReply FileStore::mkdir(const QString& _strPath) const
     if (info.exists()) {
         return reply(409, QStringLiteral("a file has this name (%1)").arg(_strPath));
     }
-    if (!QDir().mkpath(strAbsolute)) {
-        return reply(500, QStringLiteral("cannot create the folder (%1)").arg(_strPath));
+    // Made part by part below the root, each new folder 0700.
+    QString strMade = m_strRoot;
+    for (const QString& strPart :
+         strAbsolute.mid(m_strRoot.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        strMade += QLatin1Char('/') + strPart;
+        if (::mkdir(QFile::encodeName(strMade).constData(), 0700) != 0 &&
+            (errno != EEXIST || !QFileInfo(strMade).isDir())) {
+            return reply(500, QStringLiteral("cannot create the folder (%1)").arg(_strPath));
+        }
     }
     return reply(200, QLatin1String(kReplyOk));
 }

@@ -1,5 +1,6 @@
 // The file service's folder: every path a client names is resolved inside one root folder, and
-// the five operations act on it. Replies are the texts the data layer judges.
+// the five operations act on it. Replies are the texts the data layer judges. Files are made
+// 0600 and folders 0700, whatever the umask.
 #ifndef TESSEL_FILESERVICE_FILESTORE_H
 #define TESSEL_FILESERVICE_FILESTORE_H
 
@@ -39,12 +40,24 @@ public:
     bool resolve(const QString& _strPath, QString* _pAbsolute, QString* _pError) const;
 
     FileReply upload(const QString& _strPath, const QByteArray& _baContent) const;
+    /// The checks of an upload before its payload is read: the path, its folder, and the free
+    /// space when the payload's size is known (_llPayloadBytes >= 0). Status 200 with
+    /// *_pAbsolute set when the upload may go on.
+    FileReply prepareUpload(const QString& _strPath, qint64 _llPayloadBytes, QString* _pAbsolute) const;
+    /// Opens an unnamed file in the folder of _strAbsolute to spool a payload into; -1 on failure.
+    static int openSpool(const QString& _strAbsolute);
+    /// Whether the disk of _strAbsolute keeps the free space with _llMoreBytes more written.
+    bool spaceFor(const QString& _strAbsolute, qint64 _llMoreBytes) const;
+    /// Decodes the payload spooled in _iSpoolFd (_llSpoolBytes long) into the file of a
+    /// prepared upload, replacing it whole or not at all.
+    FileReply storeUpload(const QString& _strPath, const QString& _strAbsolute, int _iSpoolFd,
+                          qint64 _llSpoolBytes) const;
     FileReply download(const QString& _strPath) const;
     /// Deletes a file or an empty folder.
     FileReply remove(const QString& _strPath) const;
     /// Renames a file or folder; never replaces an existing target.
     FileReply rename(const QString& _strOldPath, const QString& _strNewPath) const;
-    /// Creates a folder and the folders above it; an existing folder is success.
+    /// Creates a folder and the folders above it (0700); an existing folder is success.
     FileReply mkdir(const QString& _strPath) const;
 
 private:

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -48,6 +49,9 @@ bool parseMegabytes(const QString& _strText, qint64* _pBytes)
 
 int main(int argc, char** argv)
 {
+    // What it creates is the owner's alone: folders 0700, files 0600.
+    ::umask(077);
+
     // Stop signals are taken by a watcher thread (sigwait), never in a handler.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -87,7 +91,25 @@ int main(int argc, char** argv)
                                      QStringLiteral("Free space in MiB an upload must leave on the root's disk; "
                                                     "below it the upload is answered \"space lower\" (default 64)."),
                                      QStringLiteral("mib"), QStringLiteral("64"));
-    parser.addOptions({dataDir, root, listen, port, tokenFile, maxRequest, minFree});
+    const QCommandLineOption allowOrigin(
+        QStringLiteral("allow-origin"),
+        QStringLiteral("An Origin a request may carry, e.g. https://console.example; repeat for several. "
+                       "Requests with any other Origin (web pages) are refused."),
+        QStringLiteral("origin"));
+    const QCommandLineOption allowHost(
+        QStringLiteral("allow-host"),
+        QStringLiteral("A host name requests may give in Host besides the addresses served, e.g. the "
+                       "host's DNS name when clients use it; repeat for several."),
+        QStringLiteral("name"));
+    const QCommandLineOption maxConnections(QStringLiteral("max-connections"),
+                                            QStringLiteral("Connections open at once (default 256)."),
+                                            QStringLiteral("n"), QStringLiteral("256"));
+    const QCommandLineOption maxPerAddress(
+        QStringLiteral("max-connections-per-address"),
+        QStringLiteral("Connections open at once from one address (default 32)."), QStringLiteral("n"),
+        QStringLiteral("32"));
+    parser.addOptions({dataDir, root, listen, port, tokenFile, maxRequest, minFree, allowOrigin, allowHost,
+                       maxConnections, maxPerAddress});
     parser.process(app);
 
     QString strRoot = parser.value(root);
@@ -113,6 +135,16 @@ int main(int argc, char** argv)
     if (!bOk || options.port < 1 || options.port > 65535) {
         return fail(QStringLiteral("--port takes a number from 1 to 65535"));
     }
+    options.maxConnections = parser.value(maxConnections).toInt(&bOk);
+    if (!bOk || options.maxConnections < 1 || options.maxConnections > 100000) {
+        return fail(QStringLiteral("--max-connections takes a number from 1 to 100000"));
+    }
+    options.maxConnectionsPerAddress = parser.value(maxPerAddress).toInt(&bOk);
+    if (!bOk || options.maxConnectionsPerAddress < 1 || options.maxConnectionsPerAddress > 100000) {
+        return fail(QStringLiteral("--max-connections-per-address takes a number from 1 to 100000"));
+    }
+    options.allowedOrigins = parser.values(allowOrigin);
+    options.allowedHosts = parser.values(allowHost);
     options.listenAddress = parser.value(listen);
     QHostAddress address;
     if (options.listenAddress == QLatin1String("localhost")) {

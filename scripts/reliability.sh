@@ -7,6 +7,7 @@
 #   bash scripts/reliability.sh                          # 300 s soak
 #   SOAK_SECONDS=1800 bash scripts/reliability.sh        # the full 30-minute soak
 #   TESSEL_SERVER=/path/to/tessel-dbserver SOAK_SECONDS=0 bash scripts/reliability.sh   # cases only
+#   TESSEL_FILESERVER=/path/to/tessel-fileserver ...     # the file service's cases with that binary
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -79,6 +80,18 @@ else
     echo "| all | server process after every case | GONE |"
 fi
 echo "| 8 | connections the server closed as not reading | $(grep -c "does not read its answers" "$work/server.log" || true) |"
+
+# The file service's cases (scripts/reliability_files.py): its own table.
+fileserver=${TESSEL_FILESERVER:-}
+if [ -z "$fileserver" ]; then
+    echo "building a Release tessel-fileserver in build-rel" >&2
+    cmake -S . -B build-rel -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=OFF >/dev/null
+    nice cmake --build build-rel -j2 --target tessel-fileserver >/dev/null
+    fileserver=build-rel/bin/tessel-fileserver
+fi
+echo
+echo "## File service cases"
+python3 scripts/reliability_files.py "$fileserver"
 
 if [ "$soak_seconds" -gt 0 ]; then
     kill "$pid"; wait "$pid" || true

@@ -22,6 +22,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -502,9 +503,12 @@ public:
 
     static bool isOutOfDescriptors(const beast::error_code& ec)
     {
-        return ec == asio::error::no_descriptors ||
-               ec == boost::system::errc::too_many_files_open_in_system ||
-               ec == asio::error::no_buffer_space || ec == asio::error::no_memory;
+        // By number: comparing with an errc goes through the generic category.
+        if (ec.category() != boost::system::system_category()) {
+            return false;
+        }
+        const int e = ec.value();
+        return e == EMFILE || e == ENFILE || e == ENOBUFS || e == ENOMEM;
     }
 
     /// Waits before accepting on `channel` again: 10 ms at first, doubling up to 1 s while

@@ -9,6 +9,7 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 
+#include <cerrno>
 #include <chrono>
 #include <exception>
 #include <optional>
@@ -145,7 +146,8 @@ public:
             if (ec == asio::error::operation_aborted || !acceptor->is_open()) {
                 return;
             }
-            if (ec == asio::error::no_descriptors || ec == boost::system::errc::too_many_files_open_in_system) {
+            if (ec.category() == boost::system::system_category() &&
+                (ec.value() == EMFILE || ec.value() == ENFILE)) {
                 pause->expires_after(std::chrono::milliseconds(kAcceptPauseMs));
                 pause->async_wait([this](const beast::error_code& e) {
                     if (!e) {

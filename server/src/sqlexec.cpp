@@ -108,22 +108,12 @@ public:
         if (m_views.isEmpty()) {
             return 0;  // the SELECTs of the text alone are checked by checkNesting
         }
-        qint64 total = 0;
-        for (const sql::Token& t : bodyTokens(text)) {
-            const QByteArray name = sql::identifierName(text, t);
-            if (name.isEmpty()) {
-                continue;
-            }
-            if (t.kind == sql::TokenKind::Identifier && sql::sameName(name, "SELECT")) {
-                ++total;
-            } else {
-                total += ofView(asciiLower(name));
-            }
-            if (total > kMaxSelectsPerStatement) {
-                return kMaxSelectsPerStatement + 1;
-            }
+        const Parts parts = partsOf(text);
+        qint64 total = parts.selects;
+        for (const QByteArray& view : parts.views) {
+            total = std::min<qint64>(total + ofView(view), kMaxSelectsPerStatement + 1);
         }
-        return int(total);
+        return int(std::min<qint64>(total, kMaxSelectsPerStatement + 1));
     }
 
 private:
@@ -139,20 +129,73 @@ private:
         return value;
     }
 
-    int ofView(const QByteArray& name)
+    /// The SELECT keywords of a text and the names in it that are views (once per mention).
+    struct Parts
     {
-        const auto known = m_weights.constFind(name);
-        if (known != m_weights.constEnd()) {
+        qint64 selects = 0;
+        std::vector<QByteArray> views;
+    };
+    Parts partsOf(const QByteArray& text) const
+    {
+        Parts parts;
+        for (const sql::Token& t : bodyTokens(text)) {
+            const QByteArray name = sql::identifierName(text, t);
+            if (name.isEmpty()) {
+                continue;
+            }
+            if (t.kind == sql::TokenKind::Identifier && sql::sameName(name, "SELECT")) {
+                ++parts.selects;
+            } else {
+                QByteArray lower = asciiLower(name);
+                if (m_views.contains(lower)) {
+                    parts.views.push_back(std::move(lower));
+                }
+            }
+        }
+        return parts;
+    }
+
+    /// Without recursion: views may have been chained thousands deep outside the server.
+    int ofView(const QByteArray& root)
+    {
+        constexpr qint64 kCap = kMaxSelectsPerStatement + 1;
+        if (const auto known = m_weights.constFind(root); known != m_weights.constEnd()) {
             return known.value();
         }
-        const auto view = m_views.constFind(name);
-        if (view == m_views.constEnd()) {
-            return 0;
+        struct Frame
+        {
+            QByteArray name;
+            Parts parts;
+            size_t next = 0;
+            qint64 sum = 0;
+        };
+        std::vector<Frame> stack;
+        const auto push = [&](const QByteArray& name) {
+            m_weights.insert(name, 0);  // a view that names itself adds nothing (SQLite refuses it)
+            Frame f{name, partsOf(m_views.value(name)), 0, 0};
+            f.sum = std::min(f.parts.selects, kCap);
+            stack.push_back(std::move(f));
+        };
+        push(root);
+        while (!stack.empty()) {
+            Frame& top = stack.back();
+            if (top.next < top.parts.views.size()) {
+                const QByteArray name = top.parts.views[top.next++];
+                if (const auto known = m_weights.constFind(name); known != m_weights.constEnd()) {
+                    top.sum = std::min(top.sum + known.value(), kCap);
+                } else {
+                    push(name);
+                }
+                continue;
+            }
+            const int weight = int(std::max<qint64>(1, top.sum));
+            m_weights.insert(top.name, weight);
+            stack.pop_back();
+            if (!stack.empty()) {
+                stack.back().sum = std::min(stack.back().sum + weight, kCap);
+            }
         }
-        m_weights.insert(name, 0);  // a view naming itself adds nothing (SQLite refuses it)
-        const int weight = std::max(1, ofText(view.value()));
-        m_weights.insert(name, weight);
-        return weight;
+        return m_weights.value(root);
     }
 
     QByteArray m_file;

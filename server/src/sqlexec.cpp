@@ -71,15 +71,18 @@ public:
     {
         const QByteArray file = QByteArray(sqlite3_db_filename(db, "main") ? sqlite3_db_filename(db, "main") : "");
         const qint64 mainVersion = readInteger(db, "PRAGMA main.schema_version");
-        const qint64 tempVersion = readInteger(db, "PRAGMA temp.schema_version");
+        // Reading the temp schema would open it: only when a statement has already done so.
+        const bool hasTemp = tempIsOpen(db);
+        const qint64 tempVersion = hasTemp ? readInteger(db, "PRAGMA temp.schema_version") : -1;
         if (file == m_file && mainVersion == m_mainVersion && tempVersion == m_tempVersion) {
             return;
         }
         m_views.clear();
         m_weights.clear();
         sqlite3_stmt* stmt = nullptr;
-        const char* kViews = "SELECT name, sql FROM sqlite_schema WHERE type = 'view' "
-                             "UNION ALL SELECT name, sql FROM sqlite_temp_schema WHERE type = 'view'";
+        const char* kViews = hasTemp ? "SELECT name, sql FROM sqlite_schema WHERE type = 'view' "
+                                       "UNION ALL SELECT name, sql FROM sqlite_temp_schema WHERE type = 'view'"
+                                     : "SELECT name, sql FROM sqlite_schema WHERE type = 'view'";
         if (sqlite3_prepare_v2(db, kViews, -1, &stmt, nullptr) != SQLITE_OK) {
             throw sqliteError(db);
         }
@@ -117,6 +120,21 @@ public:
     }
 
 private:
+    static bool tempIsOpen(sqlite3* db)
+    {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA database_list", -1, &stmt, nullptr) != SQLITE_OK) {
+            throw sqliteError(db);
+        }
+        bool open = false;
+        while (!open && sqlite3_step(stmt) == SQLITE_ROW) {
+            const char* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+            open = name != nullptr && std::strcmp(name, "temp") == 0;
+        }
+        sqlite3_finalize(stmt);
+        return open;
+    }
+
     static qint64 readInteger(sqlite3* db, const char* sql)
     {
         sqlite3_stmt* stmt = nullptr;

@@ -15,8 +15,9 @@ server=${TESSEL_SERVER:-}
 soak_seconds=${SOAK_SECONDS:-300}
 connections=${CONNECTIONS:-16}
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessel-reliability.XXXXXX")
-trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; [ -z "${KEEP_LOG:-}" ] || cp "$work/server.log" "$KEEP_LOG"; rm -rf "$work"' EXIT
+trap 'kill "$pid" ${epid:-} 2>/dev/null || true; wait "$pid" 2>/dev/null || true; [ -z "${KEEP_LOG:-}" ] || cp "$work/server.log" "$KEEP_LOG"; rm -rf "$work"' EXIT
 pid=
+epid=
 
 if [ -z "$server" ]; then
     # The figures are the server's as installed: a Release build, no sanitizers.
@@ -50,9 +51,11 @@ db.commit()
 EOF
 ln -s "$work/outside.db" "$data/backups/evil/Tessel.db"
 
-port=$(python3 -c 'import random; print(random.randrange(20000, 60000, 4))')
+port=$(python3 -c 'import random; print(random.randrange(20000, 60000, 16))')
+metrics_port=$((port + 4))
 start_server() {
-    "$server" --data-dir "$data" --port "$port" --workers 2 --log-level "${LOG_LEVEL:-warning}" >"$work/server.log" 2>&1 &
+    "$server" --data-dir "$data" --port "$port" --workers 2 --metrics-port "$metrics_port" \
+        --log-level "${LOG_LEVEL:-warning}" >"$work/server.log" 2>&1 &
     pid=$!
     for _ in $(seq 100); do
         grep -q "listening" "$work/server.log" 2>/dev/null && return 0
@@ -80,6 +83,36 @@ else
     echo "| all | server process after every case | GONE |"
 fi
 echo "| 8 | connections the server closed as not reading | $(grep -c "does not read its answers" "$work/server.log" || true) |"
+
+# The metrics endpoint with silent peers; a server out of file descriptors.
+python3 - "$metrics_port" <<'EOF'
+import socket, sys, time, urllib.request
+port = int(sys.argv[1])
+silent = [socket.create_connection(("127.0.0.1", port)) for _ in range(20)]
+started = time.time()
+body = urllib.request.urlopen(f"http://127.0.0.1:{port}/metrics", timeout=60).read()
+print(f"| 30.9 | scrape while 20 connections to the metrics port stay silent | answered in {time.time() - started:.3f} s ({len(body)} bytes) |")
+EOF
+edata=$work/edata
+mkdir -p "$edata"
+eport=$((port + 8))
+( ulimit -n 96; exec "$server" --data-dir "$edata" --port "$eport" --log-level warning ) >"$work/emfile.log" 2>&1 &
+epid=$!
+for _ in $(seq 100); do grep -q "listening" "$work/emfile.log" 2>/dev/null && break; sleep 0.1; done
+before=$(wc -l <"$work/emfile.log")
+python3 - "$((eport + 2))" <<'EOF'
+import socket, sys, time
+port = int(sys.argv[1])
+hogs = [socket.create_connection(("127.0.0.1", port)) for _ in range(300)]
+time.sleep(10)
+EOF
+lines=$(( $(wc -l <"$work/emfile.log") - before ))
+sleep 1.5
+answer=$(curl -si --max-time 3 -H "Connection: Upgrade" -H "Upgrade: websocket" -H "Sec-WebSocket-Version: 13" \
+    -H "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==" "http://127.0.0.1:$((eport + 2))/" 2>/dev/null | head -n 1 | tr -d '\r' || true)
+echo "| 30.6 | 300 silent connections for 10 s to a server with 96 descriptors | $lines log lines ($(grep -c 'accepting paused' "$work/emfile.log" || true) pause warnings), server CPU $(ps -o time= -p "$epid" | tr -d ' '); after they close: ${answer:-no answer} |"
+kill "$epid" 2>/dev/null || true
+wait "$epid" 2>/dev/null || true
 
 # The file service's cases (scripts/reliability_files.py): its own table.
 fileserver=${TESSEL_FILESERVER:-}

@@ -21,6 +21,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cerrno>
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
@@ -50,6 +52,11 @@ namespace {
 thread_local ConnectionCache* t_connections = nullptr;
 
 constexpr size_t kUpgradeHeaderLimit = 16 * 1024;
+/// Most bytes of a message one read takes in before the budget of unfinished messages is checked.
+constexpr size_t kReadPieceBytes = 64 * 1024;
+constexpr int kAcceptPauseFirstMs = 10;
+constexpr int kAcceptPauseMostMs = 1000;
+constexpr int kAcceptPauseLogS = 10;
 
 QString text(const beast::error_code& ec)
 {
@@ -63,6 +70,34 @@ QByteArray header(const http::request<http::empty_body>& request, const char* na
     return *present ? QByteArray(it->value().data(), int(it->value().size())) : QByteArray();
 }
 
+/// Bytes of the messages that every connection has begun and not yet completed, against one
+/// limit: however many connections send large fragmented messages, they hold no more than that.
+class AssemblyBudget
+{
+public:
+    explicit AssemblyBudget(qint64 limit) : m_limit(limit) {}
+    /// Takes `bytes` more; false, taking nothing, when that would pass the limit.
+    bool take(qint64 bytes)
+    {
+        if (m_limit <= 0) {
+            return true;
+        }
+        qint64 used = m_used.load();
+        do {
+            if (used + bytes > m_limit) {
+                return false;
+            }
+        } while (!m_used.compare_exchange_weak(used, used + bytes));
+        return true;
+    }
+    void give(qint64 bytes) { m_used -= bytes; }
+    qint64 limit() const { return m_limit; }
+
+private:
+    const qint64 m_limit;
+    std::atomic<qint64> m_used{0};
+};
+
 template <class Next>
 class WsConnection final : public NetConnection, public std::enable_shared_from_this<WsConnection<Next>>
 {
@@ -70,15 +105,18 @@ public:
     static constexpr bool kTls = !std::is_same<Next, beast::tcp_stream>::value;
 
     template <class... Args>
-    WsConnection(NetHost& host, const NetLimits& limits, quint64 id, int channel, const QHostAddress& peer,
-                 quint16 peerPort, tcp::socket&& socket, Args&... tls)
+    WsConnection(NetHost& host, const NetLimits& limits, std::shared_ptr<AssemblyBudget> budget, quint64 id,
+                 int channel, const QHostAddress& peer, quint16 peerPort, tcp::socket&& socket, Args&... tls)
         : NetConnection(id, channel, peer, peerPort),
           m_host(host),
           m_limits(limits),
+          m_budget(std::move(budget)),
           m_ws(std::move(socket), tls...),
           m_peer(peer.toString())
     {
     }
+
+    ~WsConnection() override { m_budget->give(m_charged); }
 
     void begin()
     {
@@ -257,9 +295,10 @@ private:
 
     void readNext()
     {
-        m_ws.async_read(m_in, [self = this->shared_from_this()](const beast::error_code& ec, size_t) {
-            self->onRead(ec);
-        });
+        m_ws.async_read_some(m_in, kReadPieceBytes,
+                             [self = this->shared_from_this()](const beast::error_code& ec, size_t) {
+                                 self->onRead(ec);
+                             });
     }
 
     void onRead(const beast::error_code& ec)
@@ -268,11 +307,47 @@ private:
             finish(ec);
             return;
         }
+        if (m_discarding) {
+            m_in.clear();  // the rest of a refused message, up to the peer's close frame
+            readNext();
+            return;
+        }
+        if (!m_ws.is_message_done()) {
+            // Part of a message: what it holds so far counts against the budget of all
+            // connections.
+            const qint64 more = qint64(m_in.size()) - m_charged;
+            if (more > 0 && !m_budget->take(more)) {
+                refuseAssembly();
+            } else if (more > 0) {
+                m_charged += more;
+            }
+            readNext();
+            return;
+        }
         const auto data = m_in.cdata();
         const QByteArray message(static_cast<const char*>(data.data()), int(data.size()));
         m_in.consume(m_in.size());
+        m_budget->give(m_charged);
+        m_charged = 0;
         m_host.received(this->shared_from_this(), message, m_ws.got_text());
         readNext();
+    }
+
+    /// The connections together hold the budget of unfinished messages: this one's message is
+    /// dropped and the connection closed with 1009, the others' go on.
+    void refuseAssembly()
+    {
+        const qint64 held = qint64(m_in.size());
+        m_discarding = true;
+        m_budget->give(m_charged);
+        m_charged = 0;
+        m_in.clear();
+        m_in.shrink_to_fit();
+        qCWarning(lcNet,
+                  "[c%llu] %s: a message of %lld bytes so far would pass the %lld MiB that all unfinished "
+                  "messages may hold together; closing (1009)",
+                  id(), qPrintable(m_peer), held, m_budget->limit() >> 20);
+        close(quint16(websocket::close_code::too_big), QStringLiteral("server busy with other large messages"));
     }
 
     void writeNext()
@@ -352,6 +427,8 @@ private:
         }
         gone()->store(true);
         m_watch.cancel();
+        m_budget->give(m_charged);
+        m_charged = 0;
         if (reason.isEmpty()) {
             const auto& peerReason = m_ws.reason().reason;
             reason = ec == websocket::error::closed ? QString::fromUtf8(peerReason.data(), int(peerReason.size()))
@@ -365,13 +442,16 @@ private:
 
     NetHost& m_host;
     const NetLimits m_limits;
+    const std::shared_ptr<AssemblyBudget> m_budget;
     websocket::stream<Next> m_ws;
     const QString m_peer;
     beast::flat_buffer m_in;
     std::optional<http::request_parser<http::empty_body>> m_parser;
     http::request<http::empty_body> m_request;
     asio::steady_timer m_watch{m_ws.get_executor()};
-    bool m_opened = false;    // strand only
+    qint64 m_charged = 0;       // strand only: bytes of m_in taken from the budget
+    bool m_discarding = false;  // strand only
+    bool m_opened = false;      // strand only
     bool m_finished = false;  // strand only
     int m_closingChecks = 0;  // strand only
 
@@ -394,7 +474,11 @@ class BeastListener::Impl
 {
 public:
     Impl(NetHost& host, DatabaseSet& databases, int threads, const NetLimits& limits)
-        : host(host), databases(databases), threadsWanted(threads), limits(limits)
+        : host(host),
+          databases(databases),
+          threadsWanted(threads),
+          limits(limits),
+          budget(std::make_shared<AssemblyBudget>(limits.assemblingBytes))
     {
     }
 
@@ -407,12 +491,55 @@ public:
             if (ec == asio::error::operation_aborted || !a.is_open()) {
                 return;
             }
+            if (isOutOfDescriptors(ec)) {
+                // The peer stays in the backlog; accepting again at once would fail at once.
+                pauseAccepting(channel, ec);
+                return;
+            }
+            pauses[size_t(channel - 1)]->delayMs = 0;
             if (ec) {
                 qCWarning(lcNet, "accepting on channel %d: %s", channel, qPrintable(text(ec)));
             } else {
                 opened(std::move(socket), channel);
             }
             accept(channel);
+        });
+    }
+
+    static bool isOutOfDescriptors(const beast::error_code& ec)
+    {
+        // By number: comparing with an errc goes through the generic category.
+        if (ec.category() != boost::system::system_category()) {
+            return false;
+        }
+        const int e = ec.value();
+        return e == EMFILE || e == ENFILE || e == ENOBUFS || e == ENOMEM;
+    }
+
+    /// Waits before accepting on `channel` again: 10 ms at first, doubling up to 1 s while
+    /// descriptors stay short. One warning per interval counts the pauses of every channel.
+    void pauseAccepting(int channel, const beast::error_code& ec)
+    {
+        AcceptPause& pause = *pauses[size_t(channel - 1)];
+        pause.delayMs = std::clamp(pause.delayMs * 2, kAcceptPauseFirstMs, kAcceptPauseMostMs);
+        const quint64 paused = ++acceptPauses;
+        const auto now = std::chrono::steady_clock::now();
+        {
+            std::lock_guard<std::mutex> lock(pauseLogMutex);
+            if (now >= nextPauseLog) {
+                qCWarning(lcNet,
+                          "accepting paused: %s (%llu pauses in the last %d s, %llu since start); "
+                          "connections wait until descriptors are free",
+                          qPrintable(text(ec)), paused - pausesLogged, kAcceptPauseLogS, paused);
+                pausesLogged = paused;
+                nextPauseLog = now + std::chrono::seconds(kAcceptPauseLogS);
+            }
+        }
+        pause.timer.expires_after(std::chrono::milliseconds(pause.delayMs));
+        pause.timer.async_wait([this, channel](const beast::error_code& e) {
+            if (!e && acceptors[size_t(channel - 1)]->is_open()) {
+                accept(channel);
+            }
         });
     }
 
@@ -427,10 +554,12 @@ public:
         const QHostAddress peer(QString::fromStdString(remote.address().to_string()));
         const quint64 id = nextId.fetch_add(1);
         if (channel == plainChannel) {
-            std::make_shared<PlainConnection>(host, limits, id, channel, peer, remote.port(), std::move(socket))
+            std::make_shared<PlainConnection>(host, limits, budget, id, channel, peer, remote.port(),
+                                              std::move(socket))
                 ->begin();
         } else {
-            std::make_shared<TlsConnection>(host, limits, id, channel, peer, remote.port(), std::move(socket), tls)
+            std::make_shared<TlsConnection>(host, limits, budget, id, channel, peer, remote.port(),
+                                            std::move(socket), tls)
                 ->begin();
         }
     }
@@ -459,6 +588,7 @@ public:
     DatabaseSet& databases;
     const int threadsWanted;
     const NetLimits limits;
+    const std::shared_ptr<AssemblyBudget> budget;
     ssl::context tls{ssl::context::tls_server};
     /// A pair loaded by replaceIdentity(): handed to each new TLS session by the certificate
     /// callback, since the context itself must not change while sessions are made from it.
@@ -479,6 +609,17 @@ public:
     asio::io_context io;
     std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work;
     std::vector<std::unique_ptr<tcp::acceptor>> acceptors;
+    struct AcceptPause
+    {
+        explicit AcceptPause(const tcp::acceptor::executor_type& executor) : timer(executor) {}
+        asio::steady_timer timer;  // on the acceptor's strand
+        int delayMs = 0;
+    };
+    std::vector<std::unique_ptr<AcceptPause>> pauses;  // one per acceptor
+    std::atomic<quint64> acceptPauses{0};
+    std::mutex pauseLogMutex;
+    quint64 pausesLogged = 0;                                // guarded by pauseLogMutex
+    std::chrono::steady_clock::time_point nextPauseLog{};  // guarded by pauseLogMutex
     int plainChannel = 0;
     std::atomic<quint64> nextId{1};
     std::vector<pthread_t> threads;
@@ -610,6 +751,10 @@ bool BeastListener::listen(const QHostAddress& address, quint16 base, int channe
         }
         acceptors.push_back(std::move(acceptor));
     }
+    m_impl->pauses.clear();
+    for (const std::unique_ptr<tcp::acceptor>& acceptor : acceptors) {
+        m_impl->pauses.push_back(std::make_unique<Impl::AcceptPause>(acceptor->get_executor()));
+    }
     m_impl->acceptors = std::move(acceptors);
     m_impl->plainChannel = plainChannel;
     for (int channel = 1; channel <= channels; ++channel) {
@@ -652,6 +797,10 @@ void BeastListener::closeListeners()
             beast::error_code ignored;
             a->close(ignored);
         });
+    }
+    for (const std::unique_ptr<Impl::AcceptPause>& pause : m_impl->pauses) {
+        Impl::AcceptPause* p = pause.get();
+        asio::post(p->timer.get_executor(), [p] { p->timer.cancel(); });
     }
 }
 

@@ -98,6 +98,9 @@ public:
 struct NetLimits
 {
     qint64 readBytes = 0;      ///< largest message read; a larger one closes the connection (1009)
+    /// Bytes that the messages begun and not yet complete may hold on all connections together
+    /// (0: no bound); the connection whose message would pass it is closed (1009).
+    qint64 assemblingBytes = 0;
     qint64 outgoingBytes = 0;  ///< unsent frames a connection may have (see outgoingFits)
     int handshakeMs = 10000;   ///< TLS handshake, and then the upgrade request, each
     int closeWaitMs = 2000;    ///< how long a close waits for the peer's answer

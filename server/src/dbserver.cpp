@@ -21,7 +21,10 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessel::server {
 
@@ -43,6 +46,22 @@ constexpr quint16 kClosePolicyViolated = 1008;
 QByteArray tokenDigest(const QByteArray& token)
 {
     return QCryptographicHash::hash(token, QCryptographicHash::Sha256);
+}
+
+/// Whether this user may create files in `folder`: a file is made there and removed again.
+bool checkWritableFolder(const QString& folder, QString* error)
+{
+    QByteArray probe = QFile::encodeName(QDir(folder).filePath(QStringLiteral(".tessel-write-check-XXXXXX")));
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        const int code = errno;
+        *error = QStringLiteral("the data folder %1 is not writable (%2): the databases cannot be written")
+                     .arg(folder, QString::fromLocal8Bit(std::strerror(code)));
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.constData());
+    return true;
 }
 
 }  // namespace
@@ -165,10 +184,6 @@ bool DbServer::start(QString* error)
     // Databases, backups and their -wal/-shm hold the password table: only this user reads them.
     ::umask(0077);
     const QString dataDir = QDir(m_options.dataDir).absolutePath();
-    if (!QDir().mkpath(dataDir)) {
-        *error = QStringLiteral("cannot create the data folder %1").arg(dataDir);
-        return false;
-    }
     m_databases = std::make_unique<DatabaseSet>(dataDir, m_options.schemaDir);
     ConnectionLimits limits;
     limits.valueBytes = int(std::min<qint64>(m_options.maxFrameBytes(), std::numeric_limits<int>::max()));
@@ -176,6 +191,37 @@ bool DbServer::start(QString* error)
     m_dispatcher = std::make_unique<Dispatcher>(*m_databases);
     m_dispatcher->setStatementLimitMs(qint64(m_options.statementTimeoutS) * 1000);
     m_dispatcher->setBroadcaster([this](const QString& text) { broadcast(text); });
+
+    // The ports first: a server that cannot listen leaves nothing behind (folders, certificate).
+    NetLimits netLimits;
+    netLimits.readBytes = m_options.maxFrameBytes() * 4;
+    netLimits.assemblingBytes = netLimits.readBytes;  // all connections together: one largest message
+    netLimits.outgoingBytes = m_options.maxOutgoingBytes();
+    netLimits.handshakeMs = kHandshakeMs;
+    netLimits.closeWaitMs = kCloseWaitMs;
+    m_net = std::make_unique<BeastListener>(static_cast<NetHost&>(*this), *m_databases,
+                                            std::max(2, QThread::idealThreadCount()), netLimits);
+    if (m_options.port != 0) {
+        if (!listenAll(m_options.port, error)) {
+            return false;
+        }
+    } else {
+        bool listening = false;
+        for (int attempt = 0; attempt < 64 && !listening; ++attempt) {
+            listening = listenAll(quint16(QRandomGenerator::global()->bounded(20000, 60000)), error);
+        }
+        if (!listening) {
+            return false;
+        }
+    }
+
+    if (!QDir().mkpath(dataDir)) {
+        *error = QStringLiteral("cannot create the data folder %1").arg(dataDir);
+        return false;
+    }
+    if (!checkWritableFolder(dataDir, error)) {
+        return false;
+    }
     QStringList backupRoots = m_options.backupRoots;
     if (backupRoots.isEmpty()) {
         backupRoots << QDir(dataDir).filePath(QStringLiteral("backups"));
@@ -221,32 +267,12 @@ bool DbServer::start(QString* error)
                   unsigned(keyStat.st_mode & 07777));
     }
 
-    m_pool = std::make_unique<WorkerPool>(*m_databases, m_options.workers, 1, kLaneLimitMs);
-    NetLimits netLimits;
-    netLimits.readBytes = m_options.maxFrameBytes() * 4;
-    netLimits.outgoingBytes = m_options.maxOutgoingBytes();
-    netLimits.handshakeMs = kHandshakeMs;
-    netLimits.closeWaitMs = kCloseWaitMs;
-    m_net = std::make_unique<BeastListener>(static_cast<NetHost&>(*this), *m_databases,
-                                            std::max(2, QThread::idealThreadCount()), netLimits);
     if (!m_net->setIdentity(m_certFile, m_keyFile, error)) {
         return false;
     }
     certificateInForce();
 
-    if (m_options.port != 0) {
-        if (!listenAll(m_options.port, error)) {
-            return false;
-        }
-    } else {
-        bool listening = false;
-        for (int attempt = 0; attempt < 64 && !listening; ++attempt) {
-            listening = listenAll(quint16(QRandomGenerator::global()->bounded(20000, 60000)), error);
-        }
-        if (!listening) {
-            return false;
-        }
-    }
+    m_pool = std::make_unique<WorkerPool>(*m_databases, m_options.workers, 1, kLaneLimitMs);
     if (!m_net->start(error)) {
         return false;
     }

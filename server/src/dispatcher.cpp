@@ -12,6 +12,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+#include <sqlite3.h>
+
 #include <cstring>
 #include <new>
 
@@ -88,6 +90,25 @@ QByteArray Dispatcher::errorFrame(qint64 id, const RequestError& error)
     return out;
 }
 
+bool isStorageFault(int sqliteCode)
+{
+    if (sqliteCode < 0) {
+        return false;
+    }
+    switch (sqliteCode & 0xff) {
+        case SQLITE_FULL:
+        case SQLITE_READONLY:
+        case SQLITE_IOERR:
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+        case SQLITE_CANTOPEN:
+        case SQLITE_PROTOCOL:
+            return true;
+        default:
+            return false;
+    }
+}
+
 QByteArray Dispatcher::handleFrame(const QByteArray& frame, const ClientInfo& client,
                                    ConnectionCache& connections) const
 {
@@ -152,8 +173,14 @@ QByteArray Dispatcher::handle(qint64 id, const QByteArray& command, const QByteA
         record.dropped();
         throw;
     } catch (const RequestError& e) {
-        qCInfo(lcSql, "[c%llu] #%lld %s failed (%s): %s", client.connectionId, id, command.constData(),
-               e.code(), e.reason().constData());
+        if (isStorageFault(e.sqliteCode())) {
+            // The disk or the files, not the request: the operator must act.
+            qCCritical(lcSql, "[c%llu] #%lld %s failed (%s): %s", client.connectionId, id, command.constData(),
+                       e.code(), e.reason().constData());
+        } else {
+            qCInfo(lcSql, "[c%llu] #%lld %s failed (%s): %s", client.connectionId, id, command.constData(),
+                   e.code(), e.reason().constData());
+        }
         return errorFrame(id, e);
     } catch (const std::bad_alloc&) {
         out.clear();

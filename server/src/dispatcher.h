@@ -104,6 +104,10 @@ private:
     std::shared_ptr<ServerStats> m_stats = std::make_shared<ServerStats>();
 };
 
+/// Whether an SQLite result code is a fault of the disk or the database files (full,
+/// read-only, I/O error, corrupt, cannot open) rather than of the request: logged as an error.
+bool isStorageFault(int sqliteCode);
+
 /// Adds Execute, ExecuteEx, ExecuteQuery, ExecuteQueryEx, ExecuteTransaction,
 /// ExecuteTransactionEx and Broadcast.
 void registerStandardCommands(Dispatcher& dispatcher);

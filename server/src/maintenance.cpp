@@ -282,6 +282,23 @@ int removeLeftoverScratchFiles(const QString& dataDir)
     return removed;
 }
 
+namespace {
+
+/// Folder names with line breaks or other control characters are refused: they would end up in
+/// listings, logs and scripts.
+void refuseControlCharacters(const QString& requested)
+{
+    for (const QChar c : requested) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029) {
+            refuse(QStringLiteral("member \"filePath\" must not contain control characters (U+%1)")
+                       .arg(unsigned(u), 4, 16, QLatin1Char('0')));
+        }
+    }
+}
+
+}  // namespace
+
 QString backupFolder(const QStringList& roots, const QString& requested, bool create)
 {
     const QStringList canonicalRoots = canonicalPaths(roots);
@@ -294,6 +311,7 @@ QString backupFolder(const QStringList& roots, const QString& requested, bool cr
     if (requested.contains(QChar(0))) {
         refuse(QStringLiteral("member \"filePath\" must not contain NUL"));
     }
+    refuseControlCharacters(requested);
     const QString absolute = QDir::isAbsolutePath(requested)
                                  ? requested
                                  : canonicalRoots.constFirst() + QLatin1Char('/') + requested;

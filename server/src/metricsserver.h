@@ -1,5 +1,7 @@
-// The optional Prometheus endpoint: GET /metrics answers the text that `render` makes, on a
-// thread of its own (cpp-httplib), apart from the WebSocket ports.
+// The optional Prometheus endpoint: GET /metrics answers the text that `render` makes, apart
+// from the WebSocket ports, on one thread of its own (Boost.Beast). Every connection is
+// asynchronous with a deadline, so peers that connect and send nothing, or trickle a request,
+// never delay a scrape.
 #ifndef TESSEL_SERVER_METRICSSERVER_H
 #define TESSEL_SERVER_METRICSSERVER_H
 
@@ -7,22 +9,25 @@
 #include <QHostAddress>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <thread>
-
-namespace httplib {
-class Server;
-}
 
 namespace tessel::server {
+
+struct MetricsLimits
+{
+    int requestMs = 5000;   ///< a request must arrive whole within this; then the connection closes
+    int writeMs = 5000;     ///< writing an answer
+    int idleMs = 5000;      ///< a kept-alive connection waiting for its next request
+    int connections = 64;   ///< open at once; more are closed as soon as they are accepted
+    int requestsPerConnection = 100;
+};
 
 class MetricsServer
 {
 public:
     /// `render` is called on the endpoint's thread for every scrape.
-    explicit MetricsServer(std::function<QByteArray()> render);
+    explicit MetricsServer(std::function<QByteArray()> render, const MetricsLimits& limits = MetricsLimits());
     ~MetricsServer();
     MetricsServer(const MetricsServer&) = delete;
     MetricsServer& operator=(const MetricsServer&) = delete;
@@ -31,14 +36,14 @@ public:
     /// the port cannot be bound.
     bool start(const QHostAddress& address, quint16 port, QString* error);
     quint16 port() const { return m_port; }
-    /// Stops serving and joins the thread; also done by the destructor.
+    /// Stops serving, closes every connection and joins the thread; also done by the destructor.
     void stop();
 
 private:
+    class Impl;
     std::function<QByteArray()> m_render;
-    std::unique_ptr<httplib::Server> m_server;
-    std::thread m_thread;
-    std::atomic<bool> m_finished{false};
+    const MetricsLimits m_limits;
+    std::unique_ptr<Impl> m_impl;
     quint16 m_port = 0;
 };
 

@@ -60,6 +60,35 @@ double LatencyHistogram::quantile(double q) const
     return bucketBound(kBucketCount - 1);
 }
 
+const std::array<double, BoundedLatencies::kBoundCount>& BoundedLatencies::bounds()
+{
+    static const std::array<double, kBoundCount> kBounds{0.0001, 0.00025, 0.0005, 0.001, 0.0025, 0.005,
+                                                         0.01,   0.025,   0.05,   0.1,   0.25,   0.5,
+                                                         1,      2.5,     10,     60};
+    return kBounds;
+}
+
+void BoundedLatencies::add(qint64 nanoseconds)
+{
+    const double seconds = double(std::max<qint64>(nanoseconds, 0)) / 1e9;
+    const auto& b = bounds();
+    const auto at = std::lower_bound(b.begin(), b.end(), seconds);
+    if (at != b.end()) {
+        ++m_counts[size_t(at - b.begin())];
+    }
+}
+
+std::array<quint64, BoundedLatencies::kBoundCount> BoundedLatencies::cumulative() const
+{
+    std::array<quint64, kBoundCount> out{};
+    quint64 sum = 0;
+    for (int i = 0; i < kBoundCount; ++i) {
+        sum += m_counts[size_t(i)];
+        out[size_t(i)] = sum;
+    }
+    return out;
+}
+
 ServerStats::ServerStats()
 {
     m_started.start();
@@ -90,6 +119,7 @@ void ServerStats::requestDone(const QByteArray& command, qint64 latencyNs, bool 
         ++c.served;
     }
     c.latency.add(latencyNs);
+    c.bounded.add(latencyNs);
 }
 
 void ServerStats::requestRefused()
@@ -115,6 +145,7 @@ ServerStats::Snapshot ServerStats::snapshot() const
         f.p50Seconds = c.latency.quantile(0.50);
         f.p99Seconds = c.latency.quantile(0.99);
         f.sumSeconds = c.latency.sumSeconds();
+        f.atMost = c.bounded.cumulative();
         s.served += c.served;
         s.refused += c.refused;
         s.commands.emplace(name, f);

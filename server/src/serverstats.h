@@ -37,6 +37,22 @@ private:
     double m_sumSeconds = 0;
 };
 
+/// Request latencies counted against fixed upper bounds, as a Prometheus histogram shows them.
+class BoundedLatencies
+{
+public:
+    static constexpr int kBoundCount = 16;
+    /// Upper bounds in seconds, ascending; +Inf follows them.
+    static const std::array<double, kBoundCount>& bounds();
+
+    void add(qint64 nanoseconds);
+    /// Requests that took at most bounds()[i], for every i.
+    std::array<quint64, kBoundCount> cumulative() const;
+
+private:
+    std::array<quint64, kBoundCount> m_counts{};  // per bound, not cumulative
+};
+
 class ServerStats
 {
 public:
@@ -61,6 +77,7 @@ public:
         double p50Seconds = 0;
         double p99Seconds = 0;
         double sumSeconds = 0;
+        std::array<quint64, BoundedLatencies::kBoundCount> atMost{};  ///< see BoundedLatencies
     };
     struct Snapshot
     {
@@ -80,6 +97,7 @@ private:
         quint64 served = 0;
         quint64 refused = 0;
         LatencyHistogram latency;
+        BoundedLatencies bounded;
     };
 
     QElapsedTimer m_started;

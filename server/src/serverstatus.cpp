@@ -165,13 +165,16 @@ QByteArray statusPrometheus(const StatusReport& report)
             .append("\",outcome=\"refused\"} ");
         out.append(number(c.refused)).append('\n');
     }
-    family("tessel_request_duration_seconds", "summary",
-           "Time from dispatch to the finished answer, by command (bucket upper bounds).");
+    family("tessel_request_duration_seconds", "histogram",
+           "Time from dispatch to the finished answer, by command.");
     for (const auto& [name, c] : f.commands) {
         const QByteArray label = labelValue(name);
-        const QByteArray prefix = "tessel_request_duration_seconds{command=\"" + label + "\",quantile=\"";
-        out.append(prefix).append("0.5\"} ").append(number(c.p50Seconds)).append('\n');
-        out.append(prefix).append("0.99\"} ").append(number(c.p99Seconds)).append('\n');
+        const QByteArray bucket = "tessel_request_duration_seconds_bucket{command=\"" + label + "\",le=\"";
+        const auto& bounds = BoundedLatencies::bounds();
+        for (size_t i = 0; i < bounds.size(); ++i) {
+            out.append(bucket).append(number(bounds[i])).append("\"} ").append(number(c.atMost[i])).append('\n');
+        }
+        out.append(bucket).append("+Inf\"} ").append(number(c.served + c.refused)).append('\n');
         out.append("tessel_request_duration_seconds_sum{command=\"").append(label).append("\"} ");
         out.append(number(c.sumSeconds)).append('\n');
         out.append("tessel_request_duration_seconds_count{command=\"").append(label).append("\"} ");

@@ -3,6 +3,7 @@
 #include "jsonwriter.h"
 #include "logging.h"
 #include "requesterror.h"
+#include "sqltokens.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,7 +12,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 namespace tessel::server {
 
@@ -20,6 +23,240 @@ namespace {
 RequestError sqliteError(sqlite3* db)
 {
     return statementError(db);
+}
+
+QByteArray asciiLower(QByteArray name)
+{
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') {
+            c = char(c - 'A' + 'a');
+        }
+    }
+    return name;
+}
+
+/// The tokens of a statement that count for its expansion: for CREATE VIEW, those after its
+/// first AS (the name and the column list are not read).
+std::vector<sql::Token> bodyTokens(const QByteArray& text)
+{
+    std::vector<sql::Token> tokens = sql::tokenize(text);
+    tokens.erase(std::remove_if(tokens.begin(), tokens.end(),
+                                [](const sql::Token& t) {
+                                    return t.kind == sql::TokenKind::Space || t.kind == sql::TokenKind::Comment;
+                                }),
+                 tokens.end());
+    const auto word = [&](size_t i, const char* keyword) {
+        return i < tokens.size() && tokens[i].kind == sql::TokenKind::Identifier &&
+               sql::sameName(sql::identifierName(text, tokens[i]), QByteArray(keyword));
+    };
+    if (word(0, "CREATE") && (word(1, "VIEW") || word(2, "VIEW"))) {
+        size_t as = 0;
+        while (as < tokens.size() && !word(as, "AS")) {
+            ++as;
+        }
+        tokens.erase(tokens.begin(), tokens.begin() + qsizetype(std::min(as, tokens.size())));
+    }
+    return tokens;
+}
+
+/// What the views of one connection expand to when a statement names them: the SELECTs of
+/// their text plus those of the views they name, recursively. SQLite expands views while it
+/// prepares a statement, where neither the progress handler nor an interrupt reaches it, and
+/// that time grows with the square of the SELECTs expanded.
+class ViewExpansion
+{
+public:
+    /// Reads the views of the main and temp schemas again when either schema changed.
+    void refresh(sqlite3* db)
+    {
+        const QByteArray file = QByteArray(sqlite3_db_filename(db, "main") ? sqlite3_db_filename(db, "main") : "");
+        const qint64 mainVersion = readInteger(db, "PRAGMA main.schema_version");
+        // Reading the temp schema would open it: only when a statement has already done so.
+        const bool hasTemp = tempIsOpen(db);
+        const qint64 tempVersion = hasTemp ? readInteger(db, "PRAGMA temp.schema_version") : -1;
+        if (file == m_file && mainVersion == m_mainVersion && tempVersion == m_tempVersion) {
+            return;
+        }
+        m_views.clear();
+        m_weights.clear();
+        sqlite3_stmt* stmt = nullptr;
+        const char* kViews = hasTemp ? "SELECT name, sql FROM sqlite_schema WHERE type = 'view' "
+                                       "UNION ALL SELECT name, sql FROM sqlite_temp_schema WHERE type = 'view'"
+                                     : "SELECT name, sql FROM sqlite_schema WHERE type = 'view'";
+        if (sqlite3_prepare_v2(db, kViews, -1, &stmt, nullptr) != SQLITE_OK) {
+            throw sqliteError(db);
+        }
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            const auto text = [&](int i) {
+                const char* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                return p ? QByteArray(p, sqlite3_column_bytes(stmt, i)) : QByteArray();
+            };
+            m_views.insert(asciiLower(text(0)), text(1));
+        }
+        if (rc != SQLITE_DONE) {
+            RequestError e = sqliteError(db);
+            sqlite3_finalize(stmt);
+            throw e;
+        }
+        sqlite3_finalize(stmt);
+        m_file = file;
+        m_mainVersion = mainVersion;
+        m_tempVersion = tempVersion;
+    }
+
+    /// SELECTs the statement text expands to, at most kMaxSelectsPerStatement + 1.
+    int ofText(const QByteArray& text)
+    {
+        if (m_views.isEmpty()) {
+            return 0;  // the SELECTs of the text alone are checked by checkNesting
+        }
+        const Parts parts = partsOf(text);
+        qint64 total = parts.selects;
+        for (const QByteArray& view : parts.views) {
+            total = std::min<qint64>(total + ofView(view), kMaxSelectsPerStatement + 1);
+        }
+        return int(std::min<qint64>(total, kMaxSelectsPerStatement + 1));
+    }
+
+private:
+    static bool tempIsOpen(sqlite3* db)
+    {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA database_list", -1, &stmt, nullptr) != SQLITE_OK) {
+            throw sqliteError(db);
+        }
+        bool open = false;
+        while (!open && sqlite3_step(stmt) == SQLITE_ROW) {
+            const char* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+            open = name != nullptr && std::strcmp(name, "temp") == 0;
+        }
+        sqlite3_finalize(stmt);
+        return open;
+    }
+
+    static qint64 readInteger(sqlite3* db, const char* sql)
+    {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+            throw sqliteError(db);
+        }
+        const int rc = sqlite3_step(stmt);
+        const qint64 value = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+        sqlite3_finalize(stmt);
+        return value;
+    }
+
+    /// The SELECT keywords of a text and the names in it that are views (once per mention).
+    struct Parts
+    {
+        qint64 selects = 0;
+        std::vector<QByteArray> views;
+    };
+    Parts partsOf(const QByteArray& text) const
+    {
+        Parts parts;
+        for (const sql::Token& t : bodyTokens(text)) {
+            const QByteArray name = sql::identifierName(text, t);
+            if (name.isEmpty()) {
+                continue;
+            }
+            if (t.kind == sql::TokenKind::Identifier && sql::sameName(name, "SELECT")) {
+                ++parts.selects;
+            } else {
+                QByteArray lower = asciiLower(name);
+                if (m_views.contains(lower)) {
+                    parts.views.push_back(std::move(lower));
+                }
+            }
+        }
+        return parts;
+    }
+
+    /// Without recursion: views may have been chained thousands deep outside the server.
+    int ofView(const QByteArray& root)
+    {
+        constexpr qint64 kCap = kMaxSelectsPerStatement + 1;
+        if (const auto known = m_weights.constFind(root); known != m_weights.constEnd()) {
+            return known.value();
+        }
+        struct Frame
+        {
+            QByteArray name;
+            Parts parts;
+            size_t next = 0;
+            qint64 sum = 0;
+        };
+        std::vector<Frame> stack;
+        const auto push = [&](const QByteArray& name) {
+            m_weights.insert(name, 0);  // a view that names itself adds nothing (SQLite refuses it)
+            Frame f{name, partsOf(m_views.value(name)), 0, 0};
+            f.sum = std::min(f.parts.selects, kCap);
+            stack.push_back(std::move(f));
+        };
+        push(root);
+        while (!stack.empty()) {
+            Frame& top = stack.back();
+            if (top.next < top.parts.views.size()) {
+                const QByteArray name = top.parts.views[top.next++];
+                if (const auto known = m_weights.constFind(name); known != m_weights.constEnd()) {
+                    top.sum = std::min(top.sum + known.value(), kCap);
+                } else {
+                    push(name);
+                }
+                continue;
+            }
+            const int weight = int(std::max<qint64>(1, top.sum));
+            m_weights.insert(top.name, weight);
+            stack.pop_back();
+            if (!stack.empty()) {
+                stack.back().sum = std::min(stack.back().sum + weight, kCap);
+            }
+        }
+        return m_weights.value(root);
+    }
+
+    QByteArray m_file;
+    qint64 m_mainVersion = -1;
+    qint64 m_tempVersion = -1;
+    QHash<QByteArray, QByteArray> m_views;  // lower-case name -> CREATE VIEW text
+    QHash<QByteArray, int> m_weights;
+};
+
+/// Refuses ("sql") the statement that starts at `begin` when it names views that expand to
+/// more SELECTs than kMaxSelectsPerStatement. Only the text up to its first ';' is read (a
+/// trigger's body: to the end of the text).
+void checkViewExpansion(sqlite3* db, const char* begin, const char* end)
+{
+    thread_local std::unordered_map<sqlite3*, ViewExpansion> expansions;
+    if (expansions.size() > 64) {
+        expansions.clear();  // connections closed since: their entries go
+    }
+    ViewExpansion& views = expansions[db];
+    views.refresh(db);
+    const QByteArray rest = QByteArray::fromRawData(begin, int(end - begin));
+    QByteArray statement = rest;
+    const std::vector<sql::Token> tokens = sql::tokenize(rest);
+    bool trigger = false;
+    int words = 0;
+    for (const sql::Token& t : tokens) {
+        if (t.kind == sql::TokenKind::Identifier && words < 4) {
+            const QByteArray word = sql::identifierName(rest, t);
+            if (words++ == 0 && sql::sameName(word, "DROP")) {
+                return;  // expands nothing, and a deep view must stay removable
+            }
+            trigger = trigger || sql::sameName(word, "TRIGGER");
+        }
+        if (!trigger && t.kind == sql::TokenKind::Operator && rest[t.begin] == ';') {
+            statement = QByteArray::fromRawData(begin, t.begin);
+            break;
+        }
+    }
+    if (views.ofText(statement) > kMaxSelectsPerStatement) {
+        throw RequestError(code::kSql, QStringLiteral("the statement expands to more than %1 SELECTs through the "
+                                                      "views it names; name fewer or shallower views")
+                                           .arg(kMaxSelectsPerStatement));
+    }
 }
 
 /// The statements of one text, from the connection's cache or prepared one by one as they run
@@ -53,6 +290,7 @@ public:
         }
         sqlite3* db = m_connection.handle();
         while (m_tail < m_end) {
+            checkViewExpansion(db, m_tail, m_end);
             sqlite3_stmt* stmt = nullptr;
             const char* tail = nullptr;
             if (sqlite3_prepare_v3(db, m_tail, int(m_end - m_tail), SQLITE_PREPARE_PERSISTENT, &stmt,

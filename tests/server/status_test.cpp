@@ -283,8 +283,11 @@ TEST_F(LiveStatusTest, MetricsEndpointServesTheSameFigures)
               1.0);
     EXPECT_EQ(sample(text, "tessel_command_requests_total{command=\"Execute\",outcome=\"refused\"}"), 1.0);
     EXPECT_EQ(sample(text, "tessel_request_duration_seconds_count{command=\"ExecuteQuery\"}"), 1.0);
-    EXPECT_GT(sample(text, "tessel_request_duration_seconds{command=\"ExecuteQuery\",quantile=\"0.99\"}"),
-              0.0);
+    // A histogram: cumulative buckets up to +Inf, which equals the count.
+    EXPECT_EQ(sample(text, "tessel_request_duration_seconds_bucket{command=\"ExecuteQuery\",le=\"+Inf\"}"), 1.0);
+    EXPECT_EQ(sample(text, "tessel_request_duration_seconds_bucket{command=\"ExecuteQuery\",le=\"60\"}"), 1.0);
+    EXPECT_EQ(sample(text, "tessel_request_duration_seconds_bucket{command=\"Execute\",le=\"+Inf\"}"), 1.0);
+    EXPECT_NE(text.find("# TYPE tessel_request_duration_seconds histogram\n"), std::string::npos);
     EXPECT_EQ(sample(text, "tessel_database_bytes{database=\"Tessel\"}"),
               double(QFileInfo(m_folders.databasePath("Tessel")).size()));
     EXPECT_EQ(sample(text, "tessel_database_bytes{database=\"Tessel-record\"}"), 0.0);
@@ -380,6 +383,10 @@ TEST(ExecutableStatusTest, OptionsFileMetricsPortAndJsonLogLines)
         const QJsonObject line = QJsonDocument::fromJson(l, &error).object();
         ASSERT_EQ(error.error, QJsonParseError::NoError) << l.constData();
         EXPECT_TRUE(line.contains("time") && line.contains("level") && line.contains("category"))
+            << l.constData();
+        EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d)$)"))
+                        .match(line.value("time").toString())
+                        .hasMatch())
             << l.constData();
         const QString message = line.value("message").toString();
         sawOptionsFile = sawOptionsFile || message.contains(QFileInfo(config).absoluteFilePath());

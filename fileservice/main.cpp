@@ -61,7 +61,7 @@ int main(int argc, char** argv)
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessel-fileserver"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSEL_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

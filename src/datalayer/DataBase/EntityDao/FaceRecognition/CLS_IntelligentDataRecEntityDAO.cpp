@@ -2,6 +2,7 @@
 
 #include "DataBase/EntityDao/DB/TimeSequence.h"
 #include "DataBase/EntityDao/HostConfig/DeviceDaoSupport.h"
+#include "DataBase/EntityDao/InAndOut/MonthlyTables.h"
 #include "Log.h"
 
 #include <QRegularExpression>
@@ -191,19 +192,7 @@ void CLS_IntelligentDataRecEntityDAO::LoadFaceCapture(const Row& _row, CLS_Intel
 int CLS_IntelligentDataRecEntityDAO::ListTables(const QString& _strStartMonth, const QString& _strEndMonth,
                                                 QVector<QString>& _vecTables, const char* _pszOperation)
 {
-    _vecTables.clear();
-    QVector<QString> vecListed;
-    const int iRet = PartitionGetTables(m_strDbName, kTable, _strStartMonth, _strEndMonth, vecListed);
-    if (iRet != 0) {
-        DL_LOG(2, "%s PartitionGetTables iRet = %d", _pszOperation, iRet);
-        return iRet < 0 ? iRet : -1;
-    }
-    for (const QString& strTable : qAsConst(vecListed)) {
-        if (IsMonthlyTable(strTable)) {
-            _vecTables.append(strTable);
-        }
-    }
-    return 0;
+    return MonthlyTables::List(m_strDbName, kTable, _strStartMonth, _strEndMonth, _vecTables, _pszOperation);
 }
 
 int CLS_IntelligentDataRecEntityDAO::AddFaceCaptures(QVector<CLS_IntelligentDataRecEntity>& _vecEntities)

@@ -3,6 +3,7 @@
 #include "CLS_PassengerFlowDAO.h"
 
 #include "DataBase/EntityDao/HostConfig/DeviceDaoSupport.h"
+#include "DataBase/EntityDao/InAndOut/MonthlyTables.h"
 #include "Log.h"
 
 #include <QDate>
@@ -13,12 +14,6 @@ using namespace DeviceDao;
 const char* const CLS_PassengerFlowDAO::kInfoTable = "TAB_PASSENGERFLOW_INFO";
 
 namespace {
-
-bool IsMonthlyTable(const QString& _strName)
-{
-    static const QRegularExpression re(QStringLiteral("^TAB_PASSENGERFLOW_INFO[0-9]{6}$"));
-    return re.match(_strName).hasMatch();
-}
 
 QString Day(const QDate& _date)
 {
@@ -47,19 +42,7 @@ QString CLS_PassengerFlowDAO::MonthOf(const QString& _strDate)
 int CLS_PassengerFlowDAO::ListInfoTables(const QString& _strStartMonth, const QString& _strEndMonth,
                                          QVector<QString>& _vecTables, const char* _pszOperation)
 {
-    _vecTables.clear();
-    QVector<QString> vecListed;
-    const int iRet = PartitionGetTables(m_strDbName, kInfoTable, _strStartMonth, _strEndMonth, vecListed);
-    if (iRet != 0) {
-        DL_LOG(2, "%s PartitionGetTables iRet = %d", _pszOperation, iRet);
-        return iRet < 0 ? iRet : -1;
-    }
-    for (const QString& strTable : qAsConst(vecListed)) {
-        if (IsMonthlyTable(strTable)) {
-            _vecTables.append(strTable);
-        }
-    }
-    return 0;
+    return MonthlyTables::List(m_strDbName, kInfoTable, _strStartMonth, _strEndMonth, _vecTables, _pszOperation);
 }
 
 int CLS_PassengerFlowDAO::AddPassengerFlowInfo(const CLS_PassengerFlowEntity& _entity)

@@ -230,9 +230,9 @@ tessel-datalayer.")
 set(CPACK_COMPONENT_DEV_DEPENDS client)
 set(CPACK_DEBIAN_CONSOLE_PACKAGE_NAME tessel-console)
 set(CPACK_DEBIAN_CONSOLE_PACKAGE_SECTION x11)
-set(CPACK_COMPONENT_CONSOLE_DESCRIPTION "Tessel console
-tessel-console is a desktop window onto a Tessel site's data through the
-data layer: trees, alarm log, passenger flow, face captures, maps and the
-server's status.")
+set(CPACK_COMPONENT_CONSOLE_DESCRIPTION "desktop window onto the data of a Tessel site
+tessel-console shows a Tessel site's data through the data layer: the
+trees, the alarm log, passenger flow, face captures, maps and the server
+host's network and load.")
 set(CPACK_COMPONENT_CONSOLE_DEPENDS client)
 include(CPack)

@@ -65,6 +65,9 @@ signals:
 private:
     void report(const QString& _strWhat, int _iCode);
     QString selectedKey(TreeKind _kind, quint32* _pType = nullptr) const;
+    /// The key of the host or custom-tree node that rename and delete act on (kind set), or empty
+    /// with the reason shown.
+    QString editableSelection(TreeKind& _kind);
     void onAddHost();
     void onRename();
     void onDelete();

@@ -263,15 +263,25 @@ void TreesPane::onAddGroup()
     }
 }
 
-void TreesPane::onRename()
+QString TreesPane::editableSelection(TreeKind& _kind)
 {
     quint32 uiType = 0;
     const bool bCustom =
         m_pViews[idx(TreeKind::Custom)]->hasFocus() || selectedKey(TreeKind::Resource).isEmpty();
-    const TreeKind kind = bCustom ? TreeKind::Custom : TreeKind::Resource;
-    const QString strKey = selectedKey(kind, &uiType);
-    if (strKey.isEmpty() || (kind == TreeKind::Resource && uiType != vitHost)) {
+    _kind = bCustom ? TreeKind::Custom : TreeKind::Resource;
+    const QString strKey = selectedKey(_kind, &uiType);
+    if (strKey.isEmpty() || (_kind == TreeKind::Resource && uiType != vitHost)) {
         m_pResult->setText(tr("Select a host or a custom-tree node first"));
+        return QString();
+    }
+    return strKey;
+}
+
+void TreesPane::onRename()
+{
+    TreeKind kind = TreeKind::Resource;
+    const QString strKey = editableSelection(kind);
+    if (strKey.isEmpty()) {
         return;
     }
     bool bOk = false;
@@ -290,13 +300,9 @@ void TreesPane::onRename()
 
 void TreesPane::onDelete()
 {
-    quint32 uiType = 0;
-    const bool bCustom =
-        m_pViews[idx(TreeKind::Custom)]->hasFocus() || selectedKey(TreeKind::Resource).isEmpty();
-    const TreeKind kind = bCustom ? TreeKind::Custom : TreeKind::Resource;
-    const QString strKey = selectedKey(kind, &uiType);
-    if (strKey.isEmpty() || (kind == TreeKind::Resource && uiType != vitHost)) {
-        m_pResult->setText(tr("Select a host or a custom-tree node first"));
+    TreeKind kind = TreeKind::Resource;
+    const QString strKey = editableSelection(kind);
+    if (strKey.isEmpty()) {
         return;
     }
     const QString strCaption = m_pViews[idx(kind)]->currentIndex().siblingAtColumn(0).data().toString();

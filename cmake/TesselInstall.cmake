@@ -134,24 +134,21 @@ foreach(pair server:tessel-dbserver fileserver:tessel-fileserver client:libtesse
             DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
     endif()
 endforeach()
-# The options file goes to /etc/tessel for the prefix /usr (the package), else to <prefix>/etc/tessel
-# (file(INSTALL) adds DESTDIR itself).
-install(CODE "
-    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
-        set(etc /etc/tessel)
-    else()
-        set(etc \"\${CMAKE_INSTALL_PREFIX}/etc/tessel\")
-    endif()
-    file(INSTALL \"${PROJECT_SOURCE_DIR}/packaging/dbserver.conf\" DESTINATION \"\${etc}\")
-" COMPONENT server)
-install(CODE "
-    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
-        set(etc /etc/tessel)
-    else()
-        set(etc \"\${CMAKE_INSTALL_PREFIX}/etc/tessel\")
-    endif()
-    file(INSTALL \"${PROJECT_SOURCE_DIR}/packaging/fileserver.env\" DESTINATION \"\${etc}\")
-" COMPONENT fileserver)
+# Each service's options file goes to /etc/tessel for the prefix /usr (the package), else to
+# <prefix>/etc/tessel (file(INSTALL) adds DESTDIR itself).
+foreach(pair server:dbserver.conf fileserver:fileserver.env)
+    string(REPLACE ":" ";" pair ${pair})
+    list(GET pair 0 component)
+    list(GET pair 1 options_file)
+    install(CODE "
+        if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+            set(etc /etc/tessel)
+        else()
+            set(etc \"\${CMAKE_INSTALL_PREFIX}/etc/tessel\")
+        endif()
+        file(INSTALL \"${PROJECT_SOURCE_DIR}/packaging/${options_file}\" DESTINATION \"\${etc}\")
+    " COMPONENT ${component})
+endforeach()
 # /var/lib/tessel (root, 0755) belongs to the packages; each service's systemd StateDirectory
 # (db/, files/) is made by systemd for its own user inside it.
 foreach(component server fileserver)

@@ -22,6 +22,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <openssl/err.h>
 #include <openssl/pem.h>
@@ -476,16 +477,36 @@ public:
     Impl(NetHost& host, DatabaseSet& databases, int threads, const NetLimits& limits)
         : host(host),
           databases(databases),
-          threadsWanted(threads),
+          threadsWanted(std::max(threads, 1)),
           limits(limits),
           budget(std::make_shared<AssemblyBudget>(limits.assemblingBytes))
     {
+        for (int i = 0; i < threadsWanted; ++i) {
+            ios.push_back(std::make_unique<asio::io_context>(1));
+        }
+        for (auto& next : nextIoOf) {
+            next = 0;
+        }
+    }
+
+    /// The first network thread's context: acceptors and their timers.
+    asio::io_context& io() { return *ios.front(); }
+
+    /// Where a new connection of `channel` lives. Each connection stays on one network thread, so
+    /// reading a request, answering it inline and writing the answer need no other thread; the
+    /// connections of each channel go round the threads on their own count, so that the busy
+    /// channel of many clients is spread as well.
+    asio::io_context& ioFor(int channel)
+    {
+        const size_t slot = size_t(channel - 1) % nextIoOf.size();
+        const unsigned turn = nextIoOf[slot].fetch_add(1, std::memory_order_relaxed);
+        return *ios[(turn + unsigned(channel)) % ios.size()];
     }
 
     void accept(int channel)
     {
         tcp::acceptor& acceptor = *acceptors[size_t(channel - 1)];
-        acceptor.async_accept(asio::make_strand(io), [this, channel](const beast::error_code& ec,
+        acceptor.async_accept(asio::make_strand(ioFor(channel)), [this, channel](const beast::error_code& ec,
                                                                      tcp::socket socket) {
             tcp::acceptor& a = *acceptors[size_t(channel - 1)];
             if (ec == asio::error::operation_aborted || !a.is_open()) {
@@ -564,9 +585,17 @@ public:
         }
     }
 
+    struct ThreadStart
+    {
+        Impl* impl;
+        asio::io_context* io;
+    };
+
     static void* threadMain(void* arg)
     {
-        auto* impl = static_cast<Impl*>(arg);
+        const ThreadStart start = *static_cast<ThreadStart*>(arg);
+        delete static_cast<ThreadStart*>(arg);
+        Impl* impl = start.impl;
         static std::atomic<int> number{0};
         const std::string name = "tessel-net-" + std::to_string(number.fetch_add(1));
         pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
@@ -574,7 +603,7 @@ public:
         t_connections = &connections;
         for (;;) {
             try {
-                impl->io.run();
+                start.io->run();
                 break;
             } catch (const std::exception& e) {
                 qCWarning(lcNet, "network thread: %s", e.what());
@@ -606,8 +635,10 @@ public:
     };
     std::mutex identityMutex;
     std::shared_ptr<const Identity> identity;  // guarded by identityMutex
-    asio::io_context io;
-    std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work;
+    /// One per network thread, each run by that thread alone.
+    std::vector<std::unique_ptr<asio::io_context>> ios;
+    std::array<std::atomic<unsigned>, 8> nextIoOf;  ///< per channel: connections placed so far
+    std::vector<asio::executor_work_guard<asio::io_context::executor_type>> work;
     std::vector<std::unique_ptr<tcp::acceptor>> acceptors;
     struct AcceptPause
     {
@@ -730,7 +761,7 @@ bool BeastListener::listen(const QHostAddress& address, quint16 base, int channe
     std::vector<std::unique_ptr<tcp::acceptor>> acceptors;
     for (int channel = 1; channel <= channels; ++channel) {
         const quint16 port = quint16(base + channel - 1);
-        auto acceptor = std::make_unique<tcp::acceptor>(asio::make_strand(m_impl->io));
+        auto acceptor = std::make_unique<tcp::acceptor>(asio::make_strand(m_impl->io()));
         const tcp::endpoint endpoint(ip, port);
         acceptor->open(endpoint.protocol(), ec);
         if (!ec) {
@@ -765,15 +796,21 @@ bool BeastListener::listen(const QHostAddress& address, quint16 base, int channe
 
 bool BeastListener::start(QString* error)
 {
-    m_impl->work.emplace(asio::make_work_guard(m_impl->io));
+    m_impl->work.clear();
+    for (const auto& io : m_impl->ios) {
+        io->restart();
+        m_impl->work.push_back(asio::make_work_guard(*io));
+    }
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     // Requests are answered on these threads too: the same stack as the workers'.
     pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
     for (int i = 0; i < m_impl->threadsWanted; ++i) {
         pthread_t thread;
-        const int rc = pthread_create(&thread, &attributes, &Impl::threadMain, m_impl.get());
+        auto* threadStart = new Impl::ThreadStart{m_impl.get(), m_impl->ios[size_t(i)].get()};
+        const int rc = pthread_create(&thread, &attributes, &Impl::threadMain, threadStart);
         if (rc != 0) {
+            delete threadStart;
             pthread_attr_destroy(&attributes);
             *error = QStringLiteral("starting a network thread: %1").arg(QString::fromLocal8Bit(std::strerror(rc)));
             return false;
@@ -806,8 +843,10 @@ void BeastListener::closeListeners()
 
 void BeastListener::stop()
 {
-    m_impl->work.reset();
-    m_impl->io.stop();
+    m_impl->work.clear();
+    for (const auto& io : m_impl->ios) {
+        io->stop();
+    }
     for (pthread_t thread : m_impl->threads) {
         pthread_join(thread, nullptr);
     }

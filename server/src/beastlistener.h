@@ -1,7 +1,8 @@
 // The server's WebSocket transport on Boost.Beast: listening sockets, TLS (asio::ssl) and
 // WebSocket handshakes, and every connection's reads and writes, on a few network threads.
-// Each connection's handlers run one at a time on its own strand; what it receives is handed to
-// the NetHost on that strand, which may answer a request right there.
+// Each connection lives on one network thread (that thread's own io_context) and its handlers run
+// one at a time on its strand there; what it receives is handed to the NetHost on that strand,
+// which may answer a request right there.
 #ifndef TESSEL_SERVER_BEASTLISTENER_H
 #define TESSEL_SERVER_BEASTLISTENER_H
 

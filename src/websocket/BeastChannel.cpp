@@ -14,13 +14,18 @@
 
 #include <openssl/x509.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace tessel::ws {
 
@@ -39,6 +44,8 @@ constexpr size_t kWriteBufferBytes = 64 * 1024;
 constexpr size_t kKeptReadBufferBytes = 1024 * 1024;
 // A normal close waits at most this long for the server's part of the closing handshake.
 constexpr std::chrono::milliseconds kCloseWait{1000};
+// The reader thread takes the reading role once no caller has waited for this long.
+constexpr std::chrono::milliseconds kCallersIdle{2};
 
 // Log lines show at most this much of a frame.
 constexpr int kExcerptBytes = 120;
@@ -46,21 +53,39 @@ constexpr int kExcerptBytes = 120;
 const char* const kHostNameMismatch =
     "The host name did not match any of the valid hosts for this certificate";
 
+// A socket read Beast's asynchronous read asked for, parked until the role holder finds data.
+class ParkedRead
+{
+public:
+    virtual ~ParkedRead() = default;
+    virtual void complete(const error_code& _ec, size_t _uBytes) = 0;
+};
+
+template <typename Handler>
+class ParkedReadOf final : public ParkedRead
+{
+public:
+    explicit ParkedReadOf(Handler&& _handler) : m_handler(std::move(_handler)) {}
+    void complete(const error_code& _ec, size_t _uBytes) override { std::move(m_handler)(_ec, _uBytes); }
+
+private:
+    Handler m_handler;
+};
+
 // The transport below the WebSocket stream: a TCP socket, or TLS over one.
 //
-// Once the connection is open, its reader thread reads while callers write. Beast's stream is not
-// made for use from two threads at once, so every use of it (a caller's write, the reader's
-// read with the pong and close replies it sends) runs under the connection's stream lock. The
-// reader must not hold that lock while it waits for data: its reads here are non-blocking, and
-// when nothing has arrived it lets go of the lock, waits for the socket and takes the lock again.
-// Writes keep the lock for a whole frame, so nothing lands inside a caller's frame.
+// While opening, it is a plain asynchronous stream on the control thread's io_context. Once the
+// connection is open (shared), its executor is the connection's private io_context, which only
+// the holder of the reading role runs, under the stream lock: an asynchronous read parks its
+// buffers and handler here, and feedParked() completes it when the socket has data. Writes
+// (a caller's frame, Beast's pong and close replies) are done at once, under the stream lock.
 class ChannelStream
 {
 public:
     using executor_type = tcp::socket::executor_type;
 
-    ChannelStream(net::io_context& _io, ssl::context* _pTls, std::mutex& _streamMutex)
-        : m_streamMutex(_streamMutex)
+    ChannelStream(net::io_context& _io, ssl::context* _pTls, net::io_context& _parkIo)
+        : m_parkIo(_parkIo)
     {
         if (_pTls != nullptr)
             m_pTls = std::make_unique<ssl::stream<tcp::socket>>(_io, *_pTls);
@@ -68,11 +93,16 @@ public:
             m_pPlain = std::make_unique<tcp::socket>(_io);
     }
 
-    executor_type get_executor() noexcept { return socket().get_executor(); }
+    executor_type get_executor() noexcept
+    {
+        if (m_bShared)
+            return m_parkIo.get_executor();
+        return socket().get_executor();
+    }
     tcp::socket& socket() { return m_pTls ? m_pTls->next_layer() : *m_pPlain; }
     ssl::stream<tcp::socket>* tls() { return m_pTls.get(); }
-    /// Control thread, once the connection is open and before the reader starts: from then on
-    /// the stream is used under the stream lock from several threads.
+    /// Control thread, once the connection is open: from then on the stream is used under the
+    /// stream lock from several threads, and its operations complete on the private io_context.
     void setShared()
     {
         m_iFd = socket().native_handle();
@@ -86,14 +116,47 @@ public:
     }
     /// Under the stream lock: no write reaches the socket any more.
     void setWritesClosed() { m_bWritesClosed = true; }
-    /// Under the stream lock, held until the close is done: reads wait for data without letting
-    /// go of the lock, and every wait ends at _deadline (the read then fails).
+    /// Under the stream lock: waits for the socket end at _deadline from now on.
     void beginClosing(std::chrono::steady_clock::time_point _deadline)
     {
         m_deadline = _deadline;
         m_bClosing = true;
     }
     bool closing() const { return m_bClosing; }
+    bool hasParkedRead() const { return m_pParked != nullptr; }
+
+    /// Under the stream lock: tries the parked read without waiting. True when it completed (with
+    /// data or an error); its handler is then queued on the private io_context.
+    bool feedParked()
+    {
+        if (!m_pParked)
+            return false;
+        error_code ec;
+        size_t uRead = 0;
+        if (m_pTls) {
+            error_code ignored;
+            socket().non_blocking(true, ignored);
+            uRead = m_pTls->read_some(m_parkedBuffers, ec);
+            socket().non_blocking(false, ignored);
+        } else {
+            uRead = m_pPlain->read_some(m_parkedBuffers, ec);
+        }
+        if (ec == net::error::would_block)
+            return false;
+        std::unique_ptr<ParkedRead> pParked = std::move(m_pParked);
+        m_parkedBuffers.clear();
+        net::post(m_parkIo, [pParked = std::move(pParked), ec, uRead]() mutable { pParked->complete(ec, uRead); });
+        return true;
+    }
+    /// Under the stream lock: ends a parked read with _ec (the stream is done with).
+    void abortParked(const error_code& _ec)
+    {
+        if (!m_pParked)
+            return;
+        std::unique_ptr<ParkedRead> pParked = std::move(m_pParked);
+        m_parkedBuffers.clear();
+        net::post(m_parkIo, [pParked = std::move(pParked), _ec]() mutable { pParked->complete(_ec, 0); });
+    }
 
     /// The end of a closing handshake: TLS close_notify, then our FIN, then the peer's data up
     /// to its FIN (or the deadline), so that neither side sees a cut stream.
@@ -121,42 +184,17 @@ public:
         socket().shutdown(tcp::socket::shutdown_both, ignored);
     }
 
-    /// Once shared, under the stream lock (which it lets go while it waits for data).
+    // Synchronous reads serve only the stream concepts; once shared, every read is parked.
     template <typename MutableBuffers>
     size_t read_some(const MutableBuffers& _buffers, error_code& _ec)
     {
-        if (!m_bShared)
-            return m_pTls ? m_pTls->read_some(_buffers, _ec) : m_pPlain->read_some(_buffers, _ec);
-        for (;;) {
-            size_t uRead = 0;
-            if (m_pTls) {
-                error_code ignored;
-                socket().non_blocking(true, ignored);
-                uRead = m_pTls->read_some(_buffers, _ec);
-                socket().non_blocking(false, ignored);
-            } else {
-                uRead = m_pPlain->read_some(_buffers, _ec);
-            }
-            if (_ec != net::error::would_block)
-                return uRead;
-            _ec.clear();
-            // While closing, the closing thread keeps the lock: the reader stays out.
-            bool bReady = false;
-            if (m_bClosing) {
-                bReady = waitFor(POLLIN);
-            } else {
-                m_streamMutex.unlock();
-                bReady = waitFor(POLLIN);
-                m_streamMutex.lock();
-            }
-            if (!bReady) {
-                _ec = net::error::connection_aborted;
-                return 0;
-            }
+        if (m_bShared) {
+            _ec = net::error::operation_not_supported;
+            return 0;
         }
+        return m_pTls ? m_pTls->read_some(_buffers, _ec) : m_pPlain->read_some(_buffers, _ec);
     }
 
-    // The throwing forms the stream concepts ask for; Beast itself uses the ones above and below.
     template <typename MutableBuffers>
     size_t read_some(const MutableBuffers& _buffers)
     {
@@ -193,21 +231,42 @@ public:
         return orThrow(write_some(_buffers, ec), ec);
     }
 
-    // Only the opening handshake runs asynchronously, before anything else uses the stream.
     template <typename MutableBuffers, typename Token>
     auto async_read_some(const MutableBuffers& _buffers, Token&& _token)
     {
-        if (m_pTls)
-            return m_pTls->async_read_some(_buffers, std::forward<Token>(_token));
-        return m_pPlain->async_read_some(_buffers, std::forward<Token>(_token));
+        return net::async_initiate<Token, void(error_code, size_t)>(
+            [this](auto _handler, const MutableBuffers& _b) {
+                if (!m_bShared) {
+                    if (m_pTls)
+                        m_pTls->async_read_some(_b, std::move(_handler));
+                    else
+                        m_pPlain->async_read_some(_b, std::move(_handler));
+                    return;
+                }
+                m_parkedBuffers.assign(net::buffer_sequence_begin(_b), net::buffer_sequence_end(_b));
+                m_pParked = std::make_unique<ParkedReadOf<decltype(_handler)>>(std::move(_handler));
+            },
+            _token, _buffers);
     }
 
     template <typename ConstBuffers, typename Token>
     auto async_write_some(const ConstBuffers& _buffers, Token&& _token)
     {
-        if (m_pTls)
-            return m_pTls->async_write_some(_buffers, std::forward<Token>(_token));
-        return m_pPlain->async_write_some(_buffers, std::forward<Token>(_token));
+        return net::async_initiate<Token, void(error_code, size_t)>(
+            [this](auto _handler, const ConstBuffers& _b) {
+                if (!m_bShared) {
+                    if (m_pTls)
+                        m_pTls->async_write_some(_b, std::move(_handler));
+                    else
+                        m_pPlain->async_write_some(_b, std::move(_handler));
+                    return;
+                }
+                // Beast's own frames while reading or closing: written now, under the stream lock.
+                error_code ec;
+                const size_t uWritten = write_some(_b, ec);
+                net::post(m_parkIo, [h = std::move(_handler), ec, uWritten]() mutable { h(ec, uWritten); });
+            },
+            _token, _buffers);
     }
 
 private:
@@ -243,7 +302,7 @@ private:
         }
     }
 
-    std::mutex& m_streamMutex;
+    net::io_context& m_parkIo;
     std::unique_ptr<ssl::stream<tcp::socket>> m_pTls;
     std::unique_ptr<tcp::socket> m_pPlain;
     int m_iFd = -1;
@@ -251,6 +310,8 @@ private:
     bool m_bWritesClosed = false;
     std::atomic<bool> m_bClosing{false};
     std::chrono::steady_clock::time_point m_deadline;
+    std::vector<net::mutable_buffer> m_parkedBuffers;
+    std::unique_ptr<ParkedRead> m_pParked;
 };
 
 // The WebSocket layer's end of a connection (after a close frame, or on a timeout of an
@@ -305,8 +366,15 @@ struct BeastConnection::Impl : std::enable_shared_from_this<Impl>
           pTls(std::move(_pTls)),
           resolver(_io),
           timer(_io),
-          ws(_io, pTls.get(), streamMutex)
+          parkIo(1),
+          ws(_io, pTls.get(), parkIo),
+          iWakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
     {
+    }
+    ~Impl()
+    {
+        if (iWakeFd >= 0)
+            ::close(iWakeFd);
     }
 
     /// Handler of one step of opening: nothing once closed, fail() on an error, else _next with
@@ -326,12 +394,22 @@ struct BeastConnection::Impl : std::enable_shared_from_this<Impl>
     void succeed();
     void onConnected();
     void upgrade();
-    void readLoop();
-    /// Control thread, the reader still running: the WebSocket closing handshake, TLS
+    void readerLoop();
+    /// The reader thread: whether it may take the reading role now; else sleeps a while.
+    bool readerMayRead();
+    /// Holding pumpMutex: reads until something arrives, _deadline or an interruption.
+    PumpResult pump(std::chrono::steady_clock::time_point _deadline, bool _bWakeable);
+    /// Under streamMutex: the next message's read (parked until data comes).
+    void startRead();
+    void onRead(const error_code& _ec);
+    /// Under streamMutex: runs whatever the reads and writes queued on parkIo.
+    void runParked();
+    /// Holding pumpMutex, on the control thread: the WebSocket closing handshake, TLS
     /// close_notify and an orderly TCP end, within kCloseWait; then the stream is done.
     void closeGracefully();
     void dispatch(const char* _pData, size_t _uSize);
     QString closeReason(const error_code& _ec);
+    void reportDown(const QString& _strReason);
 
     const int iChannel;
     const QUrl url;
@@ -339,9 +417,23 @@ struct BeastConnection::Impl : std::enable_shared_from_this<Impl>
     std::string strToken;
     tcp::resolver resolver;
     net::steady_timer timer;
-    /// Every use of ws once the connection is open (see ChannelStream).
+    /// Every use of ws and parkIo once the connection is open (see ChannelStream).
     std::mutex streamMutex;
+    net::io_context parkIo;
     websocket::stream<ChannelStream> ws;
+    beast::flat_buffer readBuffer;          ///< under streamMutex: the message being read
+    std::deque<beast::flat_buffer> arrived; ///< under streamMutex: read, not yet dispatched
+    bool bReadFailed = false;               ///< under streamMutex: no more messages will come
+    QString strDownReason;                  ///< under streamMutex, once bReadFailed
+    std::atomic<bool> bDownReported{false};
+
+    /// The reading role: held by the thread that waits on the socket and runs parkIo.
+    std::mutex pumpMutex;
+    const int iWakeFd;  ///< interrupt() and close() wake a role holder through it
+    std::atomic<int> iCallers{0};
+    std::atomic<std::chrono::steady_clock::rep> lastCaller{0};  ///< steady_clock ticks
+    std::mutex readerMutex;
+    std::condition_variable readerCv;  ///< the reader thread's sleep; close() ends it
 
     // Control thread only.
     std::function<void(const QString&)> done;
@@ -352,6 +444,8 @@ struct BeastConnection::Impl : std::enable_shared_from_this<Impl>
     std::thread reader;
 
     bool bWritable = false;  ///< under streamMutex: the stream is open for callers' frames
+    bool bClosingHandshake = false;  ///< under streamMutex: no read follows the current one
+    bool bCloseDone = false;         ///< under streamMutex: the closing handshake has ended
     std::atomic<bool> bStopping{false};
     ConnectionSink sink;
     int iFd = -1;  ///< the socket's descriptor while the reader runs
@@ -483,6 +577,7 @@ void BeastConnection::Impl::succeed()
     {
         std::lock_guard<std::mutex> lock(streamMutex);
         bWritable = true;
+        startRead();
     }
     auto callback = std::move(done);
     done = nullptr;
@@ -495,7 +590,7 @@ void BeastConnection::startReading(ConnectionSink _sink)
     if (!impl.bOpened || impl.bClosed || impl.reader.joinable())
         return;
     impl.sink = std::move(_sink);
-    impl.reader = std::thread([pImpl = m_pImpl.get()] { pImpl->readLoop(); });
+    impl.reader = std::thread([pImpl = m_pImpl.get()] { pImpl->readerLoop(); });
 }
 
 bool BeastConnection::send(const QByteArray& _frame)
@@ -516,6 +611,35 @@ bool BeastConnection::send(const QByteArray& _frame)
     return false;
 }
 
+void BeastConnection::callerArrives()
+{
+    m_pImpl->iCallers.fetch_add(1, std::memory_order_relaxed);
+}
+
+void BeastConnection::callerLeaves()
+{
+    Impl& impl = *m_pImpl;
+    impl.lastCaller.store(std::chrono::steady_clock::now().time_since_epoch().count(), std::memory_order_relaxed);
+    impl.iCallers.fetch_sub(1, std::memory_order_release);
+}
+
+bool BeastConnection::tryPump(std::chrono::steady_clock::time_point _deadline, PumpResult& _result)
+{
+    Impl& impl = *m_pImpl;
+    std::unique_lock<std::mutex> role(impl.pumpMutex, std::try_to_lock);
+    if (!role.owns_lock())
+        return false;
+    _result = impl.pump(_deadline, true);
+    return true;
+}
+
+void BeastConnection::interrupt()
+{
+    const quint64 uOne = 1;
+    if (m_pImpl->iWakeFd >= 0)
+        (void)!::write(m_pImpl->iWakeFd, &uOne, sizeof uOne);
+}
+
 void BeastConnection::close()
 {
     Impl& impl = *m_pImpl;
@@ -526,30 +650,202 @@ void BeastConnection::close()
     impl.timer.cancel();
     impl.resolver.cancel();
     if (impl.reader.joinable()) {
-        impl.bStopping = true;
-        impl.closeGracefully();
-        // Ends the reader's wait for data and any caller's write stuck on a full send buffer.
+        {
+            std::lock_guard<std::mutex> lock(impl.readerMutex);
+            impl.bStopping = true;
+        }
+        impl.readerCv.notify_all();
+        // Whoever reads now lets go of the role: a caller, or the reader thread.
+        interrupt();
+        {
+            std::lock_guard<std::mutex> role(impl.pumpMutex);
+            impl.closeGracefully();
+        }
+        // Ends any caller's write stuck on a full send buffer and a reader still waiting.
         ::shutdown(impl.iFd, SHUT_RDWR);
         impl.reader.join();
     }
     std::lock_guard<std::mutex> lock(impl.streamMutex);
     impl.bWritable = false;
     impl.ws.next_layer().setWritesClosed();
+    impl.ws.next_layer().abortParked(net::error::operation_aborted);
+    impl.runParked();
     error_code ignored;
     impl.ws.next_layer().socket().close(ignored);
 }
 
+void BeastConnection::Impl::startRead()
+{
+    ws.async_read(readBuffer, [this](const error_code& ec, size_t) { onRead(ec); });
+}
+
+void BeastConnection::Impl::onRead(const error_code& _ec)
+{
+    if (_ec) {
+        if (!bReadFailed) {
+            bReadFailed = true;
+            strDownReason = closeReason(_ec);
+        }
+        // Nothing more can go out behind a broken stream.
+        bWritable = false;
+        return;
+    }
+    if (!ws.got_text()) {
+        qCWarning(lcWebSocket) << "channel" << iChannel << ": dropped a binary message of" << readBuffer.size()
+                               << "bytes (the protocol has only text frames)";
+        readBuffer.consume(readBuffer.size());
+    } else {
+        // Dispatched by the role holder once it has let go of the stream lock.
+        arrived.push_back(std::move(readBuffer));
+        readBuffer = beast::flat_buffer();
+    }
+    if (bClosingHandshake)
+        return;
+    startRead();
+}
+
+void BeastConnection::Impl::runParked()
+{
+    if (parkIo.stopped())
+        parkIo.restart();
+    parkIo.poll();
+}
+
+PumpResult BeastConnection::Impl::pump(std::chrono::steady_clock::time_point _deadline, bool _bWakeable)
+{
+    std::deque<beast::flat_buffer> messages;
+    bool bFailed = false;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(streamMutex);
+            if (!bReadFailed && (!_bWakeable || !bStopping)) {
+                runParked();
+                // Over TLS the engine may hold records it has taken from the socket already:
+                // only a read that finds nothing at all makes waiting on the socket right.
+                while (ws.next_layer().feedParked()) {
+                    runParked();
+                    if (!arrived.empty() && !pTls)
+                        break;
+                }
+            }
+            messages.swap(arrived);
+            bFailed = bReadFailed || (_bWakeable && bStopping);
+        }
+        if (!messages.empty() || bFailed)
+            break;
+        // Nothing yet: wait for the socket without the stream lock.
+        pollfd entries[2] = {{iFd, POLLIN, 0}, {iWakeFd, POLLIN, 0}};
+        int iTimeoutMs = -1;
+        if (_deadline != std::chrono::steady_clock::time_point::max()) {
+            const auto left = _deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::steady_clock::duration::zero())
+                return PumpResult::TimedOut;
+            // Rounded up: a wait never ends just before the deadline.
+            iTimeoutMs = int(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+        }
+        const int iReady = ::poll(entries, _bWakeable ? 2 : 1, iTimeoutMs);
+        if (iReady < 0 && errno != EINTR)
+            return PumpResult::Down;
+        if (iReady > 0 && _bWakeable && (entries[1].revents & POLLIN) != 0) {
+            quint64 uCount = 0;
+            (void)!::read(iWakeFd, &uCount, sizeof uCount);
+            return bStopping ? PumpResult::Down : PumpResult::Progress;
+        }
+    }
+    for (const beast::flat_buffer& message : messages)
+        dispatch(static_cast<const char*>(message.data().data()), message.size());
+    if (bFailed) {
+        if (!bStopping) {
+            std::lock_guard<std::mutex> lock(streamMutex);
+            reportDown(strDownReason);
+        }
+        return PumpResult::Down;
+    }
+    return PumpResult::Progress;
+}
+
+void BeastConnection::Impl::reportDown(const QString& _strReason)
+{
+    if (!bDownReported.exchange(true))
+        sink.onDown(_strReason);
+}
+
+bool BeastConnection::Impl::readerMayRead()
+{
+    std::unique_lock<std::mutex> lock(readerMutex);
+    for (;;) {
+        if (bStopping)
+            return false;
+        if (iCallers.load(std::memory_order_acquire) == 0) {
+            const auto last = std::chrono::steady_clock::time_point(
+                std::chrono::steady_clock::duration(lastCaller.load(std::memory_order_relaxed)));
+            const auto until = last + kCallersIdle;
+            if (std::chrono::steady_clock::now() >= until)
+                return true;
+            readerCv.wait_until(lock, until);
+        } else {
+            readerCv.wait_for(lock, kCallersIdle);
+        }
+    }
+}
+
+void BeastConnection::Impl::readerLoop()
+{
+    while (readerMayRead()) {
+        PumpResult result = PumpResult::Progress;
+        {
+            std::unique_lock<std::mutex> role(pumpMutex, std::try_to_lock);
+            if (!role.owns_lock())
+                continue;  // a caller reads
+            // Reads while no caller comes; gives the role back once one did.
+            do {
+                result = pump(std::chrono::steady_clock::time_point::max(), true);
+            } while (result == PumpResult::Progress && iCallers.load(std::memory_order_acquire) == 0 &&
+                     !bStopping);
+        }
+        if (sink.onRoleFree)
+            sink.onRoleFree();
+        if (result == PumpResult::Down)
+            break;
+    }
+}
+
 void BeastConnection::Impl::closeGracefully()
 {
-    std::lock_guard<std::mutex> lock(streamMutex);
-    if (!bWritable)
-        return;
-    bWritable = false;
-    ws.next_layer().beginClosing(std::chrono::steady_clock::now() + kCloseWait);
-    error_code ec;
-    ws.close(websocket::close_code::normal, ec);
-    if (ec)
-        qCDebug(lcWebSocket).noquote() << "channel" << iChannel << ": closing handshake:" << text(ec);
+    {
+        std::lock_guard<std::mutex> lock(streamMutex);
+        if (!bWritable || bReadFailed)
+            return;
+        bWritable = false;
+        bClosingHandshake = true;
+        ws.next_layer().beginClosing(std::chrono::steady_clock::now() + kCloseWait);
+        ws.async_close(websocket::close_code::normal, [this](const error_code& ec) {
+            bCloseDone = true;
+            if (ec)
+                qCDebug(lcWebSocket).noquote() << "channel" << iChannel << ": closing handshake:" << text(ec);
+        });
+        runParked();
+    }
+    // The server's close frame ends the parked read; then the close completes.
+    const auto deadline = std::chrono::steady_clock::now() + kCloseWait;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(streamMutex);
+            if (bCloseDone)
+                break;
+            runParked();
+            while (ws.next_layer().feedParked())
+                runParked();
+            arrived.clear();  // answers now have no waiter
+            if (bCloseDone)
+                break;
+        }
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            break;
+        pollfd entry{iFd, POLLIN, 0};
+        ::poll(&entry, 1, int(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+    }
 }
 
 QString BeastConnection::Impl::closeReason(const error_code& _ec)
@@ -564,38 +860,6 @@ QString BeastConnection::Impl::closeReason(const error_code& _ec)
     return QStringLiteral("connection closed (code %1): %2")
         .arg(int(websocket::close_code::abnormal))
         .arg(text(_ec));
-}
-
-void BeastConnection::Impl::readLoop()
-{
-    beast::flat_buffer buffer;
-    QString strReason;
-    for (;;) {
-        bool bText = false;
-        {
-            std::lock_guard<std::mutex> lock(streamMutex);
-            error_code ec;
-            ws.read(buffer, ec);
-            if (ec) {
-                strReason = closeReason(ec);
-                // Nothing more can go out behind a broken stream.
-                bWritable = false;
-                break;
-            }
-            bText = ws.got_text();
-        }
-        if (!bText) {
-            qCWarning(lcWebSocket) << "channel" << iChannel << ": dropped a binary message of"
-                                   << buffer.size() << "bytes (the protocol has only text frames)";
-        } else {
-            dispatch(static_cast<const char*>(buffer.data().data()), buffer.size());
-        }
-        buffer.consume(buffer.size());
-        if (buffer.capacity() > kKeptReadBufferBytes)
-            buffer.shrink_to_fit();
-    }
-    if (!bStopping)
-        sink.onDown(strReason);
 }
 
 void BeastConnection::Impl::dispatch(const char* _pData, size_t _uSize)

@@ -112,6 +112,7 @@ void ChannelManager::onOpenDone(int _iChannel, quint64 _uSerial, const QString& 
                 m_client.notify(_iChannel, WS_EVENT_BROADCAST, strText);
         });
     };
+    sink.onRoleFree = [this, pConnection = c.pConnection.get()] { m_client.roleFreed(pConnection); };
     sink.onDown = [this, _iChannel, _uSerial](const QString& strReason) {
         boost::asio::post(m_io,
                           [this, _iChannel, _uSerial, strReason] { onDown(_iChannel, _uSerial, strReason); });

@@ -345,16 +345,16 @@ int WebSocketClient::sendAndWait(const QString& _strCommand, const QJsonObject& 
     const quint64 uId = m_uNextId.fetch_add(1, std::memory_order_relaxed);
     const QByteArray frame = buildRequestFrameUtf8(uId, _strCommand, _jsonRequest);
     const auto deadline = std::chrono::steady_clock::now() + _timeout;
+    const std::shared_ptr<BeastConnection> pConnection = m_pManager->connection(iLane);
     Waiter waiter;
     waiter.iChannel = iLane;
+    waiter.pConnection = pConnection.get();
     {
         std::lock_guard<std::mutex> lock(m_pendingMutex);
         if (m_bShutdown)
             return WS_SEND_SHUTDOWN;
         m_pending.emplace(uId, &waiter);
     }
-    // Written here, on the caller's thread; the connection's reader completes the waiter.
-    const std::shared_ptr<BeastConnection> pConnection = m_pManager->connection(iLane);
     if (!pConnection || !pConnection->send(frame)) {
         std::lock_guard<std::mutex> lock(m_pendingMutex);
         const auto it = m_pending.find(uId);
@@ -362,20 +362,82 @@ int WebSocketClient::sendAndWait(const QString& _strCommand, const QJsonObject& 
         if (it != m_pending.end())
             finishLocked(it, WS_SEND_CLOSED);
     }
-
-    std::unique_lock<std::mutex> lock(m_pendingMutex);
-    if (!waiter.cv.wait_until(lock, deadline, [&waiter] { return waiter.bDone; })) {
-        // Not done means still in the map: whoever finishes a waiter removes it under this lock.
-        m_pending.erase(uId);
-        lock.unlock();
-        qCWarning(lcWebSocket) << "request" << uId << _strCommand << "on channel" << iLane
-                               << "timed out after" << _timeout.count() << "ms";
+    if (pConnection)
+        pConnection->callerArrives();
+    const bool bAnswered = awaitAnswer(waiter, pConnection.get(), deadline);
+    if (pConnection)
+        pConnection->callerLeaves();
+    if (!bAnswered) {
+        qCWarning(lcWebSocket) << "request" << uId << _strCommand << "on channel" << iLane << "timed out after"
+                               << _timeout.count() << "ms";
         return WS_SEND_TIMEOUT;
     }
-    lock.unlock();
     if (waiter.iResult == WS_SEND_OK)
         _strAnswer = std::move(waiter.strAnswer);
     return waiter.iResult;
+}
+
+bool WebSocketClient::awaitAnswer(Waiter& _waiter, BeastConnection* _pConnection,
+                                  std::chrono::steady_clock::time_point _deadline)
+{
+    std::unique_lock<std::mutex> lock(m_pendingMutex);
+    bool bCanRead = _pConnection != nullptr;
+    while (!_waiter.bDone) {
+        const quint64 uRoleTurn = m_uRoleTurn;
+        if (bCanRead) {
+            // Reads the socket itself while no other thread does: no hand-off to wake us.
+            lock.unlock();
+            PumpResult result = PumpResult::Progress;
+            const bool bRead = _pConnection->tryPump(_deadline, result);
+            lock.lock();
+            if (bRead) {
+                roleFreedLocked(_pConnection);
+                if (result == PumpResult::Down)
+                    bCanRead = false;  // the control thread fails the waiters soon
+                if (result != PumpResult::TimedOut || _waiter.bDone)
+                    continue;
+            } else if (_waiter.bDone || m_uRoleTurn != uRoleTurn) {
+                continue;
+            } else {
+                // Another thread reads: it hands our answer over, or the role once it is done.
+                _waiter.pFollowing = _pConnection;
+                const bool bWoken = _waiter.cv.wait_until(
+                    lock, _deadline, [&] { return _waiter.bDone || m_uRoleTurn != uRoleTurn; });
+                _waiter.pFollowing = nullptr;
+                if (bWoken)
+                    continue;
+            }
+        } else if (_waiter.cv.wait_until(lock, _deadline, [&] { return _waiter.bDone; })) {
+            continue;
+        }
+        // Timed out. Not done means still in the map: whoever finishes a waiter removes it under
+        // this lock.
+        for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
+            if (it->second == &_waiter) {
+                m_pending.erase(it);
+                break;
+            }
+        }
+        return false;
+    }
+    return true;
+}
+
+void WebSocketClient::roleFreedLocked(BeastConnection* _pConnection)
+{
+    ++m_uRoleTurn;
+    // The callers waiting on that connection try for the role; one gets it, the others wait for
+    // its turn to end (or their answers).
+    for (const auto& entry : m_pending) {
+        if (entry.second->pFollowing == _pConnection)
+            entry.second->cv.notify_one();
+    }
+}
+
+void WebSocketClient::roleFreed(BeastConnection* _pConnection)
+{
+    std::lock_guard<std::mutex> lock(m_pendingMutex);
+    roleFreedLocked(_pConnection);
 }
 
 void WebSocketClient::finishLocked(std::unordered_map<quint64, Waiter*>::iterator _it, int _iResult)
@@ -386,6 +448,9 @@ void WebSocketClient::finishLocked(std::unordered_map<quint64, Waiter*>::iterato
     pWaiter->bDone = true;
     // Notified under the lock: the waiter cannot leave (and free itself) before we are done.
     pWaiter->cv.notify_one();
+    // A waiter failed while it reads the socket itself stops reading.
+    if (_iResult != WS_SEND_OK && pWaiter->pConnection != nullptr)
+        pWaiter->pConnection->interrupt();
 }
 
 void WebSocketClient::completeRequest(quint64 _uId, QString&& _strBody)

@@ -3,9 +3,11 @@
 // Thread model: the client's control thread (m_thread, an asio io_context) opens, reconnects and
 // closes the channels (ChannelManager) and calls the event callbacks, one at a time. Requests
 // never pass through it: a caller registers its request in the pending map, writes the frame on
-// the open connection itself (BeastConnection::send, under the connection's stream lock) and
-// sleeps on its own condition variable. Each connection's reader thread reads only the header
-// line of an answer and hands the body to the waiter under the pending mutex.
+// the open connection itself (BeastConnection::send, under the connection's stream lock) and then
+// reads the connection itself while no other thread does (BeastConnection::tryPump), handing
+// other callers' answers to their waiters under the pending mutex. A caller that finds another
+// thread reading sleeps on its own condition variable until its answer comes or the reading role
+// is let go. Each connection's reader thread reads only when no caller has waited for a while.
 #ifndef TESSEL_WS_WEBSOCKET_CLIENT_H
 #define TESSEL_WS_WEBSOCKET_CLIENT_H
 
@@ -29,6 +31,7 @@
 
 namespace tessel::ws {
 
+class BeastConnection;
 class ChannelManager;
 
 constexpr int kChannelCount = 4;
@@ -74,6 +77,8 @@ public:
 
     // ---- used by the control thread and the connections' reader threads ----
     void completeRequest(quint64 _uId, QString&& _strBody);
+    /// A connection's reader thread let go of the reading role.
+    void roleFreed(BeastConnection* _pConnection);
     void failChannelRequests(int _iChannel, int _iCode);
     ChannelTarget channelTarget(int _iChannel);
     ClientOptions options();
@@ -92,6 +97,8 @@ private:
     {
         std::condition_variable cv;
         QString strAnswer;
+        BeastConnection* pConnection = nullptr;  ///< held by the waiting caller
+        BeastConnection* pFollowing = nullptr;   ///< set while another thread reads for it
         int iChannel = 0;
         int iResult = WS_SEND_OK;
         bool bDone = false;
@@ -124,6 +131,11 @@ private:
     int sendAndWait(const QString& _strCommand, const QJsonObject& _jsonRequest, QString& _strAnswer,
                     std::chrono::milliseconds _timeout, bool _bMaintenance);
     void finishLocked(std::unordered_map<quint64, Waiter*>::iterator _it, int _iResult);
+    /// Until the waiter is done (true) or _deadline (false, the waiter taken out of the map):
+    /// reads the connection itself whenever no other thread does.
+    bool awaitAnswer(Waiter& _waiter, BeastConnection* _pConnection, std::chrono::steady_clock::time_point _deadline);
+    /// Under m_pendingMutex: a thread let go of the reading role of _pConnection.
+    void roleFreedLocked(BeastConnection* _pConnection);
     /// Runs _fn on the control thread and waits for it (at once when already there).
     void runOnControlThread(const std::function<void()>& _fn);
     void postToControlThread(std::function<void()> _fn);
@@ -144,6 +156,7 @@ private:
 
     std::mutex m_pendingMutex;
     std::unordered_map<quint64, Waiter*> m_pending;
+    quint64 m_uRoleTurn = 0;  ///< under m_pendingMutex: counts the times a reading role was let go
 
     mutable std::mutex m_infoMutex;
     std::array<ChannelInfo, kChannelCount> m_info;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # PostgreSQL 15's prepared point select of the same row shape as bench_channel's, on loopback:
 # installs Debian's postgresql, runs a throw-away cluster on 127.0.0.1 in a temporary folder,
-# measures with pgbench and a custom script (one client, prepared statements), and stops it.
-# Prints the average latency in microseconds.
+# measures with pgbench and a custom script (prepared statements): one client for the latency,
+# then two clients on two threads for the throughput, and stops it. Prints the average latency
+# in microseconds and both rates.
 set -euo pipefail
 DURATION=${DURATION:-10}
 
@@ -34,5 +35,10 @@ cat > "$work/point.sql" <<'SQL'
 SELECT s_key, i_a, i_b, s_c, f_d, dt_e FROM bench_point WHERE s_key = lpad(:k::text, 32, '0');
 SQL
 chown postgres "$work/point.sql"
-as_pg pgbench -h 127.0.0.1 -p "$port" -U postgres -n -M prepared -c 1 -j 1 -T "$DURATION" -f "$work/point.sql" postgres \
-    | awk '/latency average/ { printf "postgresql point select: %.1f us average latency\n", $4 * 1000 }'
+pgbench_run() {
+    as_pg pgbench -h 127.0.0.1 -p "$port" -U postgres -n -M prepared -c "$1" -j "$1" -T "$DURATION" \
+        -f "$work/point.sql" postgres
+}
+pgbench_run 1 | awk '/latency average/ { printf "postgresql point select: %.1f us average latency\n", $4 * 1000 }
+                     /^tps/ { printf "postgresql one client: %.0f per second\n", $3 }'
+pgbench_run 2 | awk '/^tps/ { printf "postgresql two clients: %.0f per second\n", $3 }'

@@ -1,6 +1,7 @@
 #ifndef CLS_DATAMEDIATOR_H
 #define CLS_DATAMEDIATOR_H
 
+#include "DataBase/EntityDao/Tree/ItemIndex.h"
 #include "DataBase/EntityDao/User/CLS_RoleRights.h"
 #include "I_DataMediator.h"
 
@@ -426,7 +427,7 @@ private:
     friend class CLS_DataMediatorTestAccess;
 
     // Resource items by object id, guarded by the lock beside it.
-    QMap<QString, STRCT_VideoItem*> m_mapResourceData;
+    ItemIndex m_mapResourceData;
     QReadWriteLock m_lockResourceData;
     // Custom-tree nodes by node id.
     QMap<QString, STRCT_VideoItem*> m_mapCustomData;

@@ -297,7 +297,7 @@ void CLS_ResourceTree::DropLoaded(CLS_DataMediator& _m)
     QVector<STRCT_VideoItem*> vecOld;
     {
         WriteLocker locker(&_m.m_lockResourceData);
-        vecOld = _m.m_mapResourceData.values().toVector();
+        vecOld = _m.m_mapResourceData.values();
         _m.m_mapResourceData.clear();
     }
     vecOld += _m.m_mapCustomData.values().toVector();
@@ -351,7 +351,7 @@ int CLS_DataMediator::InitTreeNodeData()
             QVector<STRCT_VideoItem*> vecBuilt;
             {
                 WriteLocker locker(&m_lockResourceData);
-                vecBuilt = m_mapResourceData.values().toVector();
+                vecBuilt = m_mapResourceData.values();
                 m_mapResourceData.clear();
             }
             CLS_ResourceTree::ReleaseLater(vecBuilt);

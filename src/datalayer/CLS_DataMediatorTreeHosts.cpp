@@ -333,8 +333,7 @@ int CLS_DataMediator::DeleteHost(QString _strHostID)
         {
             WriteLocker locker(&m_lockResourceData);
             pHostItem = T::FindHost(*this, _strHostID);
-            for (auto it = m_mapResourceData.cbegin(); it != m_mapResourceData.cend(); ++it) {
-                STRCT_VideoItem* pItem = it.value();
+            for (STRCT_VideoItem* pItem : m_mapResourceData) {
                 if (pItem != nullptr && pItem->m_strParentID == strHostID && T::KindOf(pItem) != T::ckNone) {
                     vecRemoved.append(pItem);
                 }

@@ -14,11 +14,10 @@ int CLS_DataMediator::UpdateRefenceState(QString _strID, int _iState)
         bool bNull = false;
         {
             ReadLocker locker(&m_lockResourceData);
-            auto iterItem = m_mapResourceData.constFind(_strID);
-            if (iterItem != m_mapResourceData.cend()) {
+            // The index holds no null items: bNull stays false.
+            if (const STRCT_VideoItem* pItem = m_mapResourceData.value(_strID)) {
                 bFound = true;
-                bNull = iterItem.value() == nullptr;
-                uiType = bNull ? 0 : iterItem.value()->GetType();
+                uiType = pItem->GetType();
             }
         }
         if (!bFound) {
@@ -112,24 +111,14 @@ void CLS_DataMediator::GetResourceItemsByType(QVector<STRCT_VideoItem*>& _vecHos
 int CLS_DataMediator::GetRefenceStateById(QString _strID)
 {
     return guarded("CLS_DataMediator::GetRefenceStateById", -1, [&] {
-        int iState = -1;
-        bool bFound = false;
         {
             ReadLocker locker(&m_lockResourceData);
-            auto iterItem = m_mapResourceData.constFind(_strID);
-            if (iterItem != m_mapResourceData.cend()) {
-                bFound = true;
-                if (iterItem.value() != nullptr) {
-                    return iterItem.value()->m_iDefenceState;
-                }
+            if (const STRCT_VideoItem* pItem = m_mapResourceData.value(_strID)) {
+                return pItem->m_iDefenceState;
             }
         }
-        if (!bFound) {
-            DL_LOG(3, "CLS_DataMediator::GetRefenceStateById m_mapResourceData.end() == iterItem");
-        } else {
-            DL_LOG(3, "CLS_DataMediator::GetRefenceStateById nullptr == pItem");
-        }
-        return iState;
+        DL_LOG(3, "CLS_DataMediator::GetRefenceStateById m_mapResourceData.end() == iterItem");
+        return -1;
     });
 }
 

@@ -342,7 +342,7 @@ public:
     // Lock held.
     static STRCT_VideoItem* Find(const CLS_DataMediator& _m, const QString& _strID)
     {
-        return _m.m_mapResourceData.value(_strID, nullptr);
+        return _m.m_mapResourceData.value(_strID);
     }
 
     // Lock held.
@@ -356,17 +356,13 @@ public:
     // Write lock held.
     static void Put(CLS_DataMediator& _m, STRCT_VideoItem* _pItem)
     {
-        _m.m_mapResourceData.insert(ResourceTree::qs(_pItem->m_strNodeID), _pItem);
+        _m.m_mapResourceData.insert(_pItem);
     }
 
     // Write lock held. Removes the item from the map when it is the one stored under its key.
     static void Remove(CLS_DataMediator& _m, STRCT_VideoItem* _pItem)
     {
-        const QString strKey = ResourceTree::qs(_pItem->m_strNodeID);
-        auto it = _m.m_mapResourceData.find(strKey);
-        if (it != _m.m_mapResourceData.end() && it.value() == _pItem) {
-            _m.m_mapResourceData.erase(it);
-        }
+        _m.m_mapResourceData.remove(_pItem);
     }
 
     // Write lock held. Takes the child out of its host's list and lowers the matching counter;

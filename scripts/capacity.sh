@@ -77,8 +77,11 @@ bin="$build/bin"
 echo '{"clientid":"ca9ac17e"}' >"$bin/StartConfiguration.json"
 
 # The step's summary and verdict (--step DIR), or the table, the knee and the plots (--results DIR).
+# Debian's python3 (its python3-matplotlib draws the plots), ahead of any other python3 on PATH.
+py=python3
+[ -x /usr/bin/python3 ] && py=/usr/bin/python3
 report() {
-    python3 - "$@" <<'PY'
+    "$py" - "$@" <<'PY'
 import glob, json, math, os, sys
 
 INTERACTIVE = ["alarm_page", "alarm_count", "face_search", "playback", "flow_stats", "view_read"]
@@ -174,7 +177,7 @@ def report(results, duration, mode):
     head = ["N", "req/s", "errors", "interactive p50 / p99 / max ms", "alarm page p99", "alarm count p99",
             "face search p99", "playback p99", "flow stats p99", "view read p99", "alarm write p99",
             "flow report p99", "tree load, all N at once p50 / max", "new station's tree load ms", "server CPU %",
-            "server RSS MB", "machine busy %"]
+            "server RSS MB", "machine busy %", "stations' max lag ms"]
 
     def p99(s, kind):
         return fmt(s["ops"].get(kind, {}).get("p99_ms"))
@@ -187,7 +190,8 @@ def report(results, duration, mode):
                      p99(s, "alarm_page"), p99(s, "alarm_count"), p99(s, "face_search"), p99(s, "playback"),
                      p99(s, "flow_stats"), p99(s, "view_read"), p99(s, "alarm_write"), p99(s, "flow_report"),
                      f'{fmt(tl.get("p50_ms"))} / {fmt(tl.get("max_ms"))}', fmt(s["new_station"]["tree_load_ms"]),
-                     fmt(s["server_cpu_percent"]), fmt(s["server_rss_mb"]), fmt(s["machine_busy_percent"])])
+                     fmt(s["server_cpu_percent"]), fmt(s["server_rss_mb"]), fmt(s["machine_busy_percent"]),
+                     fmt(s["max_lag_ms"])])
     print()
     print(f"Capacity run ({mode}, {duration} s a step)")
     print()

@@ -43,7 +43,8 @@ constexpr int kFlowChannels = 200;
 constexpr int kFaceChannels = 100;
 constexpr int kSlotsPerDay = 96;
 
-struct Size {
+struct Size
+{
     int iAlarmDays;
     int iMonths;  // face captures and passenger-flow counts
     int iRecordingDays;
@@ -79,18 +80,23 @@ const char* const kDevices[] = {
     "INSERT INTO SEED_H WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < 999) "
     "SELECT x FROM c",
     "CREATE TABLE SEED_N(X INTEGER PRIMARY KEY)",
-    "INSERT INTO SEED_N WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < 9) SELECT x FROM c",
+    "INSERT INTO SEED_N WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < 9) SELECT x "
+    "FROM c",
     "INSERT INTO TAB_OBJ (S_ID, S_PARENT_ID, I_OBJ_TYPE_ID, S_CAPTION, I_VISIBLE) "
     "SELECT printf('sh%04d', X), NULL, 4, 'Host ' || X, 1 FROM SEED_H",
     "INSERT INTO TAB_DEV_VIDEO_HOST (S_ID, S_IP, I_PORT, S_USERNAME, S_PASSWORD, S_DESCRIPTION, I_DEVTYPE, "
-    "I_VIDEO_HOST_TYPE_ID, S_DNS_IP, I_DNS_PORT, I_DNS_TYPE, S_PRODUCT_ID, S_DOMAIN, I_HTTP_PORT, S_ITS_NUMBER) "
-    "SELECT printf('sh%04d', X), printf('10.1.%d.%d', X / 250, 1 + X % 250), 3000, 'admin', '=_^', '', 1, 1, '', "
+    "I_VIDEO_HOST_TYPE_ID, S_DNS_IP, I_DNS_PORT, I_DNS_TYPE, S_PRODUCT_ID, S_DOMAIN, I_HTTP_PORT, "
+    "S_ITS_NUMBER) "
+    "SELECT printf('sh%04d', X), printf('10.1.%d.%d', X / 250, 1 + X % 250), 3000, 'admin', '=_^', '', 1, 1, "
+    "'', "
     "0, 0, 'SN' || X, '', 80, '' FROM SEED_H",
     "INSERT INTO TAB_HOST (S_ID, I_PROXY_TYPE, S_PROXY1_ID, S_PROXY1_IP, I_PROXY1_PORT, S_PROXY1_CAPTION, "
-    "S_PROXY2_ID, S_PROXY2_IP, I_PROXY2_PORT, S_PROXY2_CAPTION, S_DNS_USER, S_DNS_PASSWORD, I_ENABLE_DEFENCE) "
+    "S_PROXY2_ID, S_PROXY2_IP, I_PROXY2_PORT, S_PROXY2_CAPTION, S_DNS_USER, S_DNS_PASSWORD, "
+    "I_ENABLE_DEFENCE) "
     "SELECT printf('sh%04d', X), 1, '', '', 0, '', '', '', 0, '', '', '', 1 FROM SEED_H",
     "INSERT INTO TAB_OBJ (S_ID, S_PARENT_ID, I_OBJ_TYPE_ID, S_CAPTION, I_VISIBLE) "
-    "SELECT printf('sh%04d-c%d', H.X, N.X), printf('sh%04d', H.X), 5, printf('Host %d channel %d', H.X, N.X + 1), 1 "
+    "SELECT printf('sh%04d-c%d', H.X, N.X), printf('sh%04d', H.X), 5, printf('Host %d channel %d', H.X, N.X "
+    "+ 1), 1 "
     "FROM SEED_H H, SEED_N N",
     "INSERT INTO TAB_DEV_CAMERA (S_ID, I_NUM, S_DESCRIPTION, I_LINK_TYPE_ID, I_BUF_NUM, I_DELAY_NUM, "
     "I_PROTOCOL_TYPE, I_PTZ_ADDR, I_COM_PORT, I_BAUDRATE, S_PARENT_ID) "
@@ -98,14 +104,17 @@ const char* const kDevices[] = {
     "FROM SEED_H H, SEED_N N",
     "INSERT INTO TAB_CHANNEL (S_ID, I_CONTROL_TYPE, I_SPEED_X, I_SPEED_Y, I_DATA_TYPE, I_ENCRYPT_ENABLED, "
     "S_DECRYPT_CODE, S_PARENT_ID, I_ENABLE_DEFENCE) "
-    "SELECT printf('sh%04d-c%d', H.X, N.X), 0, 50, 50, 0, 0, '', printf('sh%04d', H.X), 1 FROM SEED_H H, SEED_N N",
+    "SELECT printf('sh%04d-c%d', H.X, N.X), 0, 50, 50, 0, 0, '', printf('sh%04d', H.X), 1 FROM SEED_H H, "
+    "SEED_N N",
     "INSERT INTO TAB_OBJ (S_ID, S_PARENT_ID, I_OBJ_TYPE_ID, S_CAPTION, I_VISIBLE) "
-    "SELECT printf('sh%04d-i%d', H.X, N.X), printf('sh%04d', H.X), 6, printf('Host %d input %d', H.X, N.X + 1), 1 "
+    "SELECT printf('sh%04d-i%d', H.X, N.X), printf('sh%04d', H.X), 6, printf('Host %d input %d', H.X, N.X + "
+    "1), 1 "
     "FROM SEED_H H, SEED_N N WHERE N.X < 4",
     "INSERT INTO TAB_DEV_ALARM_IN (S_ID, I_NUM, S_DESCRIPTION, I_ENABLE_DEFENCE) "
     "SELECT printf('sh%04d-i%d', H.X, N.X), N.X, '', 1 FROM SEED_H H, SEED_N N WHERE N.X < 4",
     "INSERT INTO TAB_OBJ (S_ID, S_PARENT_ID, I_OBJ_TYPE_ID, S_CAPTION, I_VISIBLE) "
-    "SELECT printf('sh%04d-o%d', H.X, N.X), printf('sh%04d', H.X), 7, printf('Host %d output %d', H.X, N.X + 1), 1 "
+    "SELECT printf('sh%04d-o%d', H.X, N.X), printf('sh%04d', H.X), 7, printf('Host %d output %d', H.X, N.X + "
+    "1), 1 "
     "FROM SEED_H H, SEED_N N WHERE N.X < 2",
     "INSERT INTO TAB_DEV_ALARM_OUT (S_ID, I_NUM, S_DESCRIPTION) "
     "SELECT printf('sh%04d-o%d', H.X, N.X), N.X, '' FROM SEED_H H, SEED_N N WHERE N.X < 2",
@@ -190,7 +199,8 @@ class LocalDb
 public:
     explicit LocalDb(const QString& _strPath)
     {
-        if (sqlite3_open_v2(_strPath.toUtf8().constData(), &m_pDb, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        if (sqlite3_open_v2(_strPath.toUtf8().constData(), &m_pDb, SQLITE_OPEN_READWRITE, nullptr) !=
+            SQLITE_OK) {
             std::fprintf(stderr, "%s: %s\n", qPrintable(_strPath), sqlite3_errmsg(m_pDb));
             sqlite3_close(m_pDb);
             m_pDb = nullptr;
@@ -253,7 +263,8 @@ bool seedInProcess(const QString& _strDir, const QString& _strSysId, const Size&
                 "I_ALARM_TYPE, I_RULE_ID, I_IS_ALARM, I_LEVEL, S_USER_ID, I_DEAL_STATE, I_SEQ) "
                 "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < {last}) "
                 "SELECT printf('seed%028d', x), "
-                "strftime('%Y-%m-%d %H:%M:%S', {now} - ({count} - x) * 86400 / {perday}, 'unixepoch', 'localtime'), "
+                "strftime('%Y-%m-%d %H:%M:%S', {now} - ({count} - x) * 86400 / {perday}, 'unixepoch', "
+                "'localtime'), "
                 "printf('sh%04d-c%d', (x * 7919) % 10000 / 10, x % 10), printf('Host %d channel %d', "
                 "(x * 7919) % 10000 / 10, x % 10 + 1), 5, 1 + x % 12, -1, 1, 1 + x % 5, 'admin', "
                 "CASE WHEN x % 10 = 0 THEN 0 ELSE 1 END, x % 4 FROM c",
@@ -264,23 +275,28 @@ bool seedInProcess(const QString& _strDir, const QString& _strSysId, const Size&
             "CREATE TABLE IF NOT EXISTS " + strAction + " AS SELECT * FROM TAB_OBJ_ALARM_ACTION",
             // 20 rules a user: sound on its alarm inputs for the first 20 adapter alarm types
             "INSERT INTO " + strAction +
-                " (S_ID, S_SRC_OBJ_ID, I_ADAPTER_ALARM_ID, I_ENABLE, S_DES_OBJ_ID, I_ACTION_TYPE_ID, S_PARAM, "
+                " (S_ID, S_SRC_OBJ_ID, I_ADAPTER_ALARM_ID, I_ENABLE, S_DES_OBJ_ID, I_ACTION_TYPE_ID, "
+                "S_PARAM, "
                 "S_USER_ID, I_CTRL_WITHDRAW_DEFENCE) "
-                "SELECT U.S_ID || '-' || A.I_ID, printf('sh%04d-i0', A.I_ID % 1000), A.I_ID, 1, '', 2, '{}', U.S_ID, 0 "
+                "SELECT U.S_ID || '-' || A.I_ID, printf('sh%04d-i0', A.I_ID % 1000), A.I_ID, 1, '', 2, '{}', "
+                "U.S_ID, 0 "
                 "FROM TAB_USER U, (SELECT I_ID FROM TAB_DD_ADAPTER_ALARM_TYPE ORDER BY I_ID LIMIT 20) A",
             // 100 views of 16 channels
             "INSERT INTO TAB_VIEW (S_ID, S_CAPTION, S_PARAM, I_TYPE, I_ISTEMPLATE) "
             "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < 99) "
             "SELECT printf('view%03d', x), printf('View %d', x), '', 0, 0 FROM c",
-            "INSERT INTO TAB_VIEW_CHANNEL (S_ID, S_CAMERA_ID, I_DATA_TYPE, I_PANEL_NUM, S_VIEW_ID, S_TREENODE_ID) "
+            "INSERT INTO TAB_VIEW_CHANNEL (S_ID, S_CAMERA_ID, I_DATA_TYPE, I_PANEL_NUM, S_VIEW_ID, "
+            "S_TREENODE_ID) "
             "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < 1599) "
-            "SELECT printf('vc%05d', x), printf('sh%04d-c%d', x / 10, x % 10), 0, x % 16, printf('view%03d', x / 16), "
+            "SELECT printf('vc%05d', x), printf('sh%04d-c%d', x / 10, x % 10), 0, x % 16, printf('view%03d', "
+            "x / 16), "
             "'' FROM c",
         };
         if (!bulk(db, lstSql)) {
             return false;
         }
-        std::printf("alarm records: %lld (%.0f s)\n", static_cast<long long>(i64Alarms), timer.elapsed() / 1e3);
+        std::printf("alarm records: %lld (%.0f s)\n", static_cast<long long>(i64Alarms),
+                    timer.elapsed() / 1e3);
     }
     {
         LocalDb db(_strDir + "/Tessel-intelligent.db");
@@ -290,14 +306,17 @@ bool seedInProcess(const QString& _strDir, const QString& _strSysId, const Size&
             lstSql << "DELETE FROM " + strTable
                    << benchsite::fill(
                           "INSERT INTO {table} (S_ID, S_HOST_ID, S_CHANNEL_ID, S_CHANNEL_NAME, I_AGE_TYPE, "
-                          "I_GENDER_TYPE, I_MASKS_TYPE, I_GLASSES_TYPE, I_TEMPERATURE_TYPE, S_TEMPERATURE_VALUE, "
+                          "I_GENDER_TYPE, I_MASKS_TYPE, I_GLASSES_TYPE, I_TEMPERATURE_TYPE, "
+                          "S_TEMPERATURE_VALUE, "
                           "DT_CAPTURE, S_BIG_PATH, S_SMALL_PATH, I_FILE_SIZE, I_SEQ, S_NEGPIC_PATH, S_NAME) "
                           "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < {last}) "
                           "SELECT printf('f{month}-%08d', x), printf('sh%04d', x % {channels} / 10), "
                           "printf('sh%04d-c%d', x % {channels} / 10, x % 10), printf('Host %d channel %d', "
                           "x % {channels} / 10, x % 10 + 1), 1 + x % 4, x % 3, x % 2, 0, 0, '', "
-                          "strftime('%Y-%m-%d %H:%M:%S', {start} + x * 86400 / {perday}, 'unixepoch', 'localtime'), "
-                          "printf('/faces/{month}/%d-big.jpg', x), printf('/faces/{month}/%d-small.jpg', x), 48, "
+                          "strftime('%Y-%m-%d %H:%M:%S', {start} + x * 86400 / {perday}, 'unixepoch', "
+                          "'localtime'), "
+                          "printf('/faces/{month}/%d-big.jpg', x), printf('/faces/{month}/%d-small.jpg', x), "
+                          "48, "
                           "x % 4, '', '' FROM c",
                           {{"table", strTable},
                            {"last", QString::number(m.daysInMonth() * kCapturesPerDay - 1)},
@@ -321,10 +340,12 @@ bool seedInProcess(const QString& _strDir, const QString& _strSysId, const Size&
                           "INSERT INTO {table} (S_ID, S_CHANNEL_OBJ_ID, DT_DATE, DT_TIME, I_IN_NUMBER, "
                           "I_OUT_NUMBER, I_PASS_NUMBER) "
                           "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < {last}) "
-                          "SELECT printf('p{month}-%08d', x), printf('sh%04d-c%d', x % {channels} / 10, x % 10), "
+                          "SELECT printf('p{month}-%08d', x), printf('sh%04d-c%d', x % {channels} / 10, x % "
+                          "10), "
                           "strftime('%Y-%m-%d', {start} + (x / ({channels} * {slots})) * 86400, 'unixepoch', "
                           "'localtime'), printf('%02d:%02d:00', (x / {channels}) % {slots} / 4, "
-                          "(x / {channels}) % 4 * 15), 1 + (x / {channels} + x) % 7, (x / {channels} + x) % 7, 1 "
+                          "(x / {channels}) % 4 * 15), 1 + (x / {channels} + x) % 7, (x / {channels} + x) % "
+                          "7, 1 "
                           "FROM c",
                           {{"table", strTable},
                            {"last", QString::number(m.daysInMonth() * kFlowChannels * kSlotsPerDay - 1)},
@@ -346,13 +367,16 @@ bool seedInProcess(const QString& _strDir, const QString& _strSysId, const Size&
         const QStringList lstSql{
             "DELETE FROM " + strTable,
             benchsite::fill(
-                "INSERT INTO {table} (S_HOST_ID, S_CAMERA_ID, I_REC_TYPE_ID, I_REC_STREAM_TYPE, S_RECFILE_NAME, "
+                "INSERT INTO {table} (S_HOST_ID, S_CAMERA_ID, I_REC_TYPE_ID, I_REC_STREAM_TYPE, "
+                "S_RECFILE_NAME, "
                 "S_SAVE_PATH, DT_START, DT_END, I_LENGTH, I_LOCK, S_SAVE_DISK) "
                 "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < {last}) "
-                "SELECT printf('sh%04d', x % 10000 / 10), printf('sh%04d-c%d', x % 10000 / 10, x % 10), 1, 0, "
+                "SELECT printf('sh%04d', x % 10000 / 10), printf('sh%04d-c%d', x % 10000 / 10, x % 10), 1, "
+                "0, "
                 "printf('rec%09d.sdv', x), '/rec/', "
                 "strftime('%Y-%m-%d %H:%M:%S', {start} + (x / 10000) * 3600, 'unixepoch', 'localtime'), "
-                "strftime('%Y-%m-%d %H:%M:%S', {start} + (x / 10000) * 3600 + 3599, 'unixepoch', 'localtime'), "
+                "strftime('%Y-%m-%d %H:%M:%S', {start} + (x / 10000) * 3600 + 3599, 'unixepoch', "
+                "'localtime'), "
                 "1073741824, 0, '/data' FROM c",
                 {{"table", strTable},
                  {"last", QString::number(i64Files - 1)},
@@ -361,7 +385,8 @@ bool seedInProcess(const QString& _strDir, const QString& _strSysId, const Size&
         if (!bulk(db, lstSql)) {
             return false;
         }
-        std::printf("recording files: %lld (%.0f s)\n", static_cast<long long>(i64Files), timer.elapsed() / 1e3);
+        std::printf("recording files: %lld (%.0f s)\n", static_cast<long long>(i64Files),
+                    timer.elapsed() / 1e3);
     }
     return true;
 }
@@ -379,9 +404,10 @@ bool writeSite(const QString& _strDir, const Size& _size, const QDate& _today, b
     const QJsonObject site{
         {"last_day", _today.toString(Qt::ISODate)},
         {"alarm_days", _size.iAlarmDays},
-        {"face_months", _size.iMonths},
+        {"face_first_day", months(_today, _size.iMonths).first().toString(Qt::ISODate)},
         {"recording_days", _size.iRecordingDays},
-        {"flow_months", _size.iMonths},
+        {"flow_first_day", months(_today, _size.iMonths).first().toString(Qt::ISODate)},
+        {"months", _size.iMonths},
         {"flow_channels", flow},
         {"face_channels", faces},
         {"hosts", kHosts},

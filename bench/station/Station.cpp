@@ -51,9 +51,12 @@ QJsonObject OpStats::toJson() const
     for (double d : m_vecMs) {
         samples.append(std::round(d * 1000.0) / 1000.0);
     }
-    return QJsonObject{{"count", count()},          {"errors", errors()},
-                       {"p50_ms", number(percentile(50))}, {"p99_ms", number(percentile(99))},
-                       {"max_ms", number(max())},     {"samples_ms", samples}};
+    return QJsonObject{{"count", count()},
+                       {"errors", errors()},
+                       {"p50_ms", number(percentile(50))},
+                       {"p99_ms", number(percentile(99))},
+                       {"max_ms", number(max())},
+                       {"samples_ms", samples}};
 }
 
 bool SiteFacts::load(const QString& _strPath)
@@ -65,9 +68,9 @@ bool SiteFacts::load(const QString& _strPath)
     const QJsonObject obj = QJsonDocument::fromJson(file.readAll()).object();
     strLastDay = obj.value("last_day").toString();
     iAlarmDays = obj.value("alarm_days").toInt();
-    iFaceMonths = obj.value("face_months").toInt();
+    strFaceFirstDay = obj.value("face_first_day").toString();
     iRecordingDays = obj.value("recording_days").toInt();
-    iFlowMonths = obj.value("flow_months").toInt();
+    strFlowFirstDay = obj.value("flow_first_day").toString();
     lstFlowChannels.clear();
     for (const QJsonValue& v : obj.value("flow_channels").toArray()) {
         lstFlowChannels << v.toString();
@@ -76,8 +79,10 @@ bool SiteFacts::load(const QString& _strPath)
     for (const QJsonValue& v : obj.value("face_channels").toArray()) {
         lstFaceChannels << v.toString();
     }
-    return QDate::fromString(strLastDay, Qt::ISODate).isValid() && iAlarmDays > 0 && iFaceMonths > 0 &&
-           iRecordingDays > 0 && iFlowMonths > 0 && !lstFlowChannels.isEmpty() && !lstFaceChannels.isEmpty();
+    return QDate::fromString(strLastDay, Qt::ISODate).isValid() && iAlarmDays > 0 &&
+           QDate::fromString(strFaceFirstDay, Qt::ISODate).isValid() && iRecordingDays > 0 &&
+           QDate::fromString(strFlowFirstDay, Qt::ISODate).isValid() && !lstFlowChannels.isEmpty() &&
+           !lstFaceChannels.isEmpty();
 }
 
 // A busy control room, per operator station (see docs/capacity.md for the reasoning): the alarm
@@ -87,9 +92,9 @@ bool SiteFacts::load(const QString& _strPath)
 const std::vector<Rate>& mixRates()
 {
     static const std::vector<Rate> s_rates{
-        {"alarm_page", 5, false},   {"alarm_count", 5, false}, {"face_search", 15, false},
-        {"playback", 10, false},    {"flow_stats", 30, false}, {"view_read", 10, false},
-        {"alarm_write", 1, true},   {"flow_report", 2, true},
+        {"alarm_page", 5, false}, {"alarm_count", 5, false}, {"face_search", 15, false},
+        {"playback", 10, false},  {"flow_stats", 30, false}, {"view_read", 10, false},
+        {"alarm_write", 1, true}, {"flow_report", 2, true},
     };
     return s_rates;
 }
@@ -129,16 +134,18 @@ QString Station::randomChannel()
     return m_lstChannels[static_cast<int>(m_random() % static_cast<quint32>(m_lstChannels.size()))];
 }
 
-QString Station::randomDay(int _iDays)
+QString Station::randomDaySince(const QString& _strFirst)
 {
     const QDate last = QDate::fromString(m_site.strLastDay, Qt::ISODate);
-    const int iBack = _iDays > 0 ? static_cast<int>(m_random() % static_cast<quint32>(_iDays)) : 0;
-    return last.addDays(-iBack).toString(Qt::ISODate);
+    const qint64 i64Days = std::max<qint64>(1, QDate::fromString(_strFirst, Qt::ISODate).daysTo(last) + 1);
+    return last.addDays(-static_cast<qint64>(m_random() % static_cast<quint64>(i64Days)))
+        .toString(Qt::ISODate);
 }
 
 bool Station::startUp()
 {
-    if (!timed("login", [&] { return m_mediator.LoginUser(m_options.strUser, m_options.strPassword) == 0; })) {
+    if (!timed("login",
+               [&] { return m_mediator.LoginUser(m_options.strUser, m_options.strPassword) == 0; })) {
         return false;
     }
     if (!timed("tree_load", [&] { return m_mediator.InitTreeNodeData() == 0; })) {
@@ -165,8 +172,8 @@ bool Station::startUp()
             QList<CLS_AlarmMainTypeEntity*> lstMain;
             QList<CLS_AlarmSubTypeEntity*> lstSub;
             const bool bOk = m_mediator.GetAllAdapterAlarmInfo("EN") != nullptr &&
-                             m_mediator.GetAllAlarmMainType(lstMain) == 0 && m_mediator.GetAllAlarmSubType(lstSub) == 0 &&
-                             !lstMain.isEmpty();
+                             m_mediator.GetAllAlarmMainType(lstMain) == 0 &&
+                             m_mediator.GetAllAlarmSubType(lstSub) == 0 && !lstMain.isEmpty();
             qDeleteAll(lstMain);
             qDeleteAll(lstSub);
             return bOk;
@@ -184,8 +191,8 @@ bool Station::runOnce(const QString& _strKind)
         // The panel shows the last day; one search in twenty looks back a month.
         const bool bMonth = m_random() % 20 == 0;
         const QDateTime end = QDateTime::fromString(m_site.strLastDay + " 23:59:59", Qt::ISODate);
-        condition.m_strEndTime = nowText() > end.toString("yyyy-MM-dd hh:mm:ss") ? nowText()
-                                                                                   : end.toString("yyyy-MM-dd hh:mm:ss");
+        condition.m_strEndTime =
+            nowText() > end.toString("yyyy-MM-dd hh:mm:ss") ? nowText() : end.toString("yyyy-MM-dd hh:mm:ss");
         condition.m_strStartTime = end.addDays(bMonth ? -30 : -1).toString("yyyy-MM-dd hh:mm:ss");
         condition.m_iPageNum = 1 + static_cast<int>(m_random() % 5);
         if (_strKind == QLatin1String("alarm_page")) {
@@ -199,7 +206,7 @@ bool Station::runOnce(const QString& _strKind)
     }
     if (_strKind == QLatin1String("face_search")) {
         CLS_IntelligentDataRecSearchEntity search;
-        const QString strDay = randomDay(m_site.iFaceMonths * 28);
+        const QString strDay = randomDaySince(m_site.strFaceFirstDay);
         search.m_strStartTime = strDay + " 00:00:00";
         search.m_strEndTime = strDay + " 23:59:59";
         search.m_iGender = static_cast<qint32>(m_random() % 2);
@@ -219,7 +226,9 @@ bool Station::runOnce(const QString& _strKind)
     if (_strKind == QLatin1String("playback")) {
         CLS_RecFileSearchEntity search;
         search.m_strChannelID = randomChannel();
-        const QString strDay = randomDay(m_site.iRecordingDays);
+        const QDate first =
+            QDate::fromString(m_site.strLastDay, Qt::ISODate).addDays(1 - m_site.iRecordingDays);
+        const QString strDay = randomDaySince(first.toString(Qt::ISODate));
         search.m_strStartTime = strDay + " 00:00:00";
         search.m_strEndTime = strDay + " 23:59:59";
         return timed(_strKind, [&] {
@@ -233,12 +242,13 @@ bool Station::runOnce(const QString& _strKind)
     }
     if (_strKind == QLatin1String("flow_stats")) {
         CLS_PassengerFlowStatisticConditionEntity condition;
-        condition.m_qstrDate = randomDay(m_site.iFlowMonths * 28);
+        condition.m_qstrDate = randomDaySince(m_site.strFlowFirstDay);
         condition.m_iPeriod = m_random() % 4 == 0 ? CLS_PassengerFlowStatisticConditionEntity::pdMonth
                                                   : CLS_PassengerFlowStatisticConditionEntity::pdDay;
         const int iFirst = static_cast<int>(m_random() % static_cast<quint32>(m_site.lstFlowChannels.size()));
         for (int i = 0; i < 16; ++i) {
-            condition.m_qlstChannelObjIDs << m_site.lstFlowChannels[(iFirst + i) % m_site.lstFlowChannels.size()];
+            condition.m_qlstChannelObjIDs
+                << m_site.lstFlowChannels[(iFirst + i) % m_site.lstFlowChannels.size()];
         }
         return timed(_strKind, [&] {
             QMap<QString, STRCT_PassengerFlowCounts> mapResult;
@@ -278,8 +288,9 @@ bool Station::runOnce(const QString& _strKind)
         entity.S_CHANNEL_OBJ_ID = m_site.lstFlowChannels[static_cast<int>(
             m_random() % static_cast<quint32>(m_site.lstFlowChannels.size()))];
         entity.DT_DATE = now.toString("yyyy-MM-dd");
-        entity.DT_TIME = QString("%1:%2:00").arg(now.time().hour(), 2, 10, QLatin1Char('0')).arg(
-            now.time().minute() / 15 * 15, 2, 10, QLatin1Char('0'));
+        entity.DT_TIME = QString("%1:%2:00")
+                             .arg(now.time().hour(), 2, 10, QLatin1Char('0'))
+                             .arg(now.time().minute() / 15 * 15, 2, 10, QLatin1Char('0'));
         entity.I_IN_NUMBER = 1 + static_cast<qint32>(m_random() % 5);
         entity.I_OUT_NUMBER = static_cast<qint32>(m_random() % 5);
         entity.I_PASS_NUMBER = 1;
@@ -290,7 +301,8 @@ bool Station::runOnce(const QString& _strKind)
 
 void Station::runMix()
 {
-    struct Next {
+    struct Next
+    {
         double dAtS;
         size_t uKind;
         bool operator>(const Next& _other) const { return dAtS > _other.dAtS; }

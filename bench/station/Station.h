@@ -41,19 +41,21 @@ private:
 };
 
 /// What the seeder wrote, as the station needs it to ask sensible questions.
-struct SiteFacts {
-    QString strLastDay;         ///< "yyyy-MM-dd": the newest day of the seeded history
-    int iAlarmDays = 0;         ///< days of alarm records up to the last day
-    int iFaceMonths = 0;        ///< months of face captures up to the last day's month
-    int iRecordingDays = 0;     ///< days of the recording index up to the last day
-    int iFlowMonths = 0;        ///< months of passenger-flow counts up to the last day's month
+struct SiteFacts
+{
+    QString strLastDay;           ///< "yyyy-MM-dd": the newest day of the seeded history
+    int iAlarmDays = 0;           ///< days of alarm records up to the last day
+    QString strFaceFirstDay;      ///< first day with face captures
+    int iRecordingDays = 0;       ///< days of the recording index up to the last day
+    QString strFlowFirstDay;      ///< first day with passenger-flow counts
     QStringList lstFlowChannels;  ///< channels with passenger-flow counts
     QStringList lstFaceChannels;  ///< channels with face captures
     /// From the seeder's site.json; false when unreadable.
     bool load(const QString& _strPath);
 };
 
-struct Options {
+struct Options
+{
     QString strUser;
     QString strPassword;
     double dDurationS = 60;
@@ -63,7 +65,8 @@ struct Options {
 };
 
 /// Mean seconds between two operations of a kind, per station (before the rate scale).
-struct Rate {
+struct Rate
+{
     const char* pszKind;
     double dEveryS;
     bool bReceiverOnly;
@@ -95,7 +98,8 @@ public:
 private:
     bool timed(const QString& _strKind, const std::function<bool()>& _fn);
     QString randomChannel();
-    QString randomDay(int _iDays);
+    /// A day from _strFirst to the site's last day, both included.
+    QString randomDaySince(const QString& _strFirst);
     QString nowText() const;
 
     I_DataMediator& m_mediator;

@@ -9,7 +9,8 @@
 
 namespace {
 
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new IntegrationEnvironment({"57a710", /*admin*/ true}));
+const auto* const g_env =
+    ::testing::AddGlobalTestEnvironment(new IntegrationEnvironment({"57a710", /*admin*/ true}));
 
 station::OpStats statsOf(const std::vector<double>& _vecMs)
 {
@@ -26,7 +27,8 @@ TEST(StationStats, NearestRankPercentiles)
     for (int i = 100; i >= 1; --i) {  // unsorted on purpose
         vecHundred.push_back(i);
     }
-    const struct {
+    const struct
+    {
         std::vector<double> vecMs;
         double dPercent;
         double dExpected;
@@ -66,7 +68,8 @@ station::SiteFacts smallSite()
 {
     station::SiteFacts site;
     site.strLastDay = QDate::currentDate().toString(Qt::ISODate);
-    site.iAlarmDays = site.iFaceMonths = site.iRecordingDays = site.iFlowMonths = 1;
+    site.iAlarmDays = site.iRecordingDays = 1;
+    site.strFaceFirstDay = site.strFlowFirstDay = site.strLastDay;
     site.lstFlowChannels = QStringList{"pf-a", "pf-b"};
     site.lstFaceChannels = QStringList{"face-a"};
     return site;

@@ -5,7 +5,8 @@
 #   bash scripts/capacity.sh --quick    smaller site history, N = 1, 2, 4, 8, 20 s a step
 #                                       (under 10 minutes with the build's ccache warm)
 #   options: --no-build (use build-capacity as it is), --steps "1 2 4", --duration S,
-#            --rate-scale X (every station's rates times X), --out DIR
+#            --rate-scale X (every station's rates times X), --out DIR,
+#            --stagger S (seconds between two stations' starts, default 0.25; 0: all at once)
 #
 # Builds the Release server, library, station and seeder in build-capacity, seeds the site once
 # into build-capacity/site-full (or site-quick) and reuses it while the schema and the seeder stay
@@ -23,6 +24,7 @@ do_build=1
 steps=""
 duration=""
 rate_scale=1
+stagger=0.25
 out=""
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -32,7 +34,8 @@ while [ $# -gt 0 ]; do
         --duration) duration="$2"; shift ;;
         --rate-scale) rate_scale="$2"; shift ;;
         --out) out="$2"; shift ;;
-        -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+        --stagger) stagger="$2"; shift ;;
+        -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
         *) echo "capacity.sh: unknown option $1" >&2; exit 2 ;;
     esac
     shift
@@ -373,7 +376,7 @@ rss_kb() { awk '/VmRSS/{print $2}' "/proc/$1/status"; }
 for n in $steps; do
     dir="$results/n$n"
     mkdir -p "$dir"
-    echo "step: $n station(s), ${duration} s"
+    echo "step: $n station(s), ${duration} s each, started ${stagger} s apart"
     ticks0=$(proc_ticks "$server_pid"); busy0=$(machine_busy); t0=$(date +%s.%N)
     pids=()
     for i in $(seq 0 $((n - 1))); do
@@ -384,11 +387,13 @@ for n in $steps; do
             --duration "$duration" --rate-scale "$rate_scale" --seed $((i + 1)) $receiver \
             --out "$dir/station-$i.json" >"$dir/station-$i.log" 2>&1) &
         pids+=($!)
+        [ "$i" -lt $((n - 1)) ] && sleep "$stagger"
     done
+    launched=$(date +%s.%N)
     # A new station loads its tree while the others work; its RSS samples meanwhile.
     rss_max=0
     half=$(python3 -c "print(max(1.0, $duration / 2))")
-    deadline=$(python3 -c "print($(date +%s) + $duration + 180)")
+    deadline=$(python3 -c "print($launched + $duration + 180)")
     new_started=0
     while :; do
         r=$(rss_kb "$server_pid"); [ "$r" -gt "$rss_max" ] && rss_max=$r
@@ -396,7 +401,7 @@ for n in $steps; do
         for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && running=$((running + 1)); done
         [ "$running" = 0 ] && break
         now=$(date +%s.%N)
-        if [ "$new_started" = 0 ] && python3 -c "import sys; sys.exit(0 if $now - $t0 >= $half else 1)"; then
+        if [ "$new_started" = 0 ] && python3 -c "import sys; sys.exit(0 if $now - $launched >= $half else 1)"; then
             (cd "$bin" && exec ./tessel-station --user op01 --password "$password" --site "$site/site.json" \
                 --startup-only --out "$dir/new.json" >"$dir/new.log" 2>&1) &
             pids+=($!)

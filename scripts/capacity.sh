@@ -179,7 +179,7 @@ def report(results, duration, mode):
         return 1
     head = ["N", "req/s", "errors", "interactive p50 / p99 / max ms", "alarm page p99", "alarm count p99",
             "face search p99", "playback p99", "flow stats p99", "view read p99", "alarm write p99",
-            "flow report p99", "tree load, all N at once p50 / max", "new station's tree load ms", "server CPU %",
+            "flow report p99", "tree load of the step's stations p50 / max", "new station's tree load ms", "server CPU %",
             "server RSS MB", "machine busy %", "stations' max lag ms"]
 
     def p99(s, kind):
@@ -271,7 +271,7 @@ def plot(results, steps):
     ax.plot(ns, [s["new_station"]["tree_load_ms"] or float("nan") for s in steps], marker="o",
             label="a new station while the others work")
     ax.plot(ns, [s["ops"].get("tree_load", {}).get("max_ms") or float("nan") for s in steps], marker="s",
-            label="slowest of N stations starting at once")
+            label="slowest of the step's stations starting")
     ax.set_xscale("log", base=2)
     ax.set_yscale("log")
     ax.set_xlabel("operator stations")

@@ -67,10 +67,11 @@ trap cleanup EXIT
 trap 'echo "capacity.sh: interrupted" >&2; exit 130' INT TERM
 
 if [ "$do_build" = 1 ]; then
+    mkdir -p "$build"
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=ON \
-        >"$build.cmake.log" 2>&1 || { cat "$build.cmake.log"; exit 1; }
+        >"$build/capacity-cmake.log" 2>&1 || { cat "$build/capacity-cmake.log"; exit 1; }
     nice cmake --build "$build" -j2 --target tessel-dbserver WebSocket DataMediator tessel-station tessel-site-seed \
-        >"$build.build.log" 2>&1 || { tail -50 "$build.build.log"; exit 1; }
+        >"$build/capacity-build.log" 2>&1 || { tail -50 "$build/capacity-build.log"; exit 1; }
 fi
 bin="$build/bin"
 [ -x "$bin/tessel-station" ] && [ -x "$bin/tessel-site-seed" ] || { echo "capacity.sh: not built" >&2; exit 1; }

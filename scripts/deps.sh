@@ -13,6 +13,7 @@ PACKAGES=(
     procps locales
     dpkg-dev file curl lintian
     help2man
+    python3-matplotlib
 )
 
 missing=()

@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QJsonObject>
+#include <QEventLoop>
+#include <QTimer>
 #include <QTreeView>
 
 #include <benchmark/benchmark.h>
@@ -109,17 +111,6 @@ void release(I_DataMediator* _pMediator)
     qDeleteAll(vecItems);
 }
 
-// Runs the event loop until _done holds (at most 60 s); whether it does.
-bool spinUntil(const std::function<bool()>& _done)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!_done() && timer.elapsed() < 60000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-    return _done();
-}
-
 // The server's requests answered so far (served and refused); -1 when it cannot be read. The
 // status read itself is counted after its own answer, so two reads in a row differ by one.
 double requestsSoFar(I_DataMediator& _mediator)
@@ -176,14 +167,19 @@ void BM_ConsoleTreeLoad(benchmark::State& _state)
         QCoreApplication::processEvents();
         int iCode = 1;
         bool bLoaded = false;
-        QObject::connect(pPane, &console::TreesPane::loaded, [&](int _iCode) {
+        // The window's thread waits in its event loop, as the program's does (no busy polling).
+        QEventLoop loop;
+        QObject::connect(pPane, &console::TreesPane::loaded, &loop, [&](int _iCode) {
             iCode = _iCode;
             bLoaded = true;
+            loop.quit();
         });
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
         _state.ResumeTiming();
 
         pPane->load();
-        const bool bDone = spinUntil([&bLoaded] { return bLoaded; });
+        loop.exec();
+        const bool bDone = bLoaded;
         QTreeView* pView = pPane->view(console::TreeKind::Resource);
         const QPixmap shown = pView->viewport()->grab();
 

@@ -25,7 +25,7 @@ for arg in "$@"; do
 done
 
 BENCHES=(bench_channel bench_partition bench_tree bench_alarm_record bench_custom_tree bench_recordings
-         bench_facelib_cars bench_passenger_flow bench_passages)
+         bench_facelib_cars bench_passenger_flow bench_passages bench_console_tree)
 
 # One line per measure, fields separated by " | ":
 #   measure name | ours | beside | target | quick
@@ -65,6 +65,9 @@ passenger-flow reports from 4 threads | bench_passenger_flow:^BM_AddReports4Thre
 passenger-flow statistics by day, 16 channels, a year stored | bench_passenger_flow:^BM_Statistics_WholeStack/period:0:real_time | bench_passenger_flow:^BM_Statistics_InProcessSqlite/period:0:real_time | ours<=50 ms | n
 car passages page 1 of 50, 6 months of 200,000, plate prefix | bench_passages:^BM_CarPage_WholeStack/1/:real_time | bench_passages:^BM_CarPage_InProcessSqlite/1$:real_time | ours<=50 ms | n
 car passages page 100 of 50, 6 months of 200,000, plate prefix | bench_passages:^BM_CarPage_WholeStack/100/:real_time | bench_passages:^BM_CarPage_InProcessSqlite/100$:real_time | ours<=50 ms | n
+console tree of 10,000 channels in its view ÷ InitTreeNodeData alone | bench_console_tree:^BM_ConsoleTreeLoad:real_time | bench_console_tree:^BM_InitTreeNodeData:real_time | ratio<=1.5 | y
+console scrolling: rows read per second, every row's shown roles | bench_console_tree:^BM_ScrollEveryRow:items_per_second |  | ours>=100000 /s | y
+console scrolling: server round trips while every row is read (the benchmark fails on any) | bench_console_tree:^BM_ScrollEveryRow:round_trips |  | - | y
 EOF
 )
 

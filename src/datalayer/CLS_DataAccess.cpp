@@ -72,3 +72,8 @@ int CLS_DataAccess::GetSystemStatusByName(const QString& _strName, _NetworkInfo*
 {
     return CLS_RemoteDBHandler::GetSystemStatusByName(_strName, _pInfo);
 }
+
+int CLS_DataAccess::GetServerStatus(QJsonObject& _objStatus)
+{
+    return CLS_RemoteDBHandler::GetServerStatus(_objStatus);
+}

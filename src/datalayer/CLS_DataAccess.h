@@ -95,6 +95,7 @@ public:
     int UploadDB(QMap<QString, QVariant>& _mapDbData, QMap<QString, int>& _mapResults);
     int GetAllNetworkInfo(QList<_NetworkInfo*>& _lstInfo);
     int GetSystemStatusByName(const QString& _strName, _NetworkInfo*& _pInfo);
+    int GetServerStatus(QJsonObject& _objStatus);
 
     // ---- domain families, in the order of their domains; each family's bodies live in a
     //      CLS_DataAccess<Family>.cpp of its own ----

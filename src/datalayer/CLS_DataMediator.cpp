@@ -185,6 +185,11 @@ int CLS_DataMediator::GetSystemStatusByName(const QString& _strName, _NetworkInf
     return CLS_DataAccess::GetInstance().GetSystemStatusByName(_strName, _pInfo);
 }
 
+int CLS_DataMediator::GetServerStatus(QJsonObject& _objStatus)
+{
+    return CLS_DataAccess::GetInstance().GetServerStatus(_objStatus);
+}
+
 void CLS_DataMediator::DbStatusCallback(int _iCmd, int _iParam, void* _pUser)
 {
     qDebug() << "DbStatusCallback: _iCmd:" << _iCmd << " iParam:" << _iParam;

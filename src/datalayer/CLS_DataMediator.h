@@ -410,6 +410,7 @@ public:
     // ---- server host status ----
     int GetAllNetworkInfo(QList<_NetworkInfo*>& _lstInfo) override;
     int GetSystemStatusByName(const QString& _strName, _NetworkInfo*& _pInfo) override;
+    int GetServerStatus(QJsonObject& _objStatus) override;
 
     /// Status callback registered with the database channel; _pUser is the mediator.
     static void DbStatusCallback(int _iCmd, int _iParam, void* _pUser);

@@ -19,6 +19,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -385,9 +388,35 @@ TEST_F(ConsoleWindowTest, EveryPaneShowsTheSeededSite)
     shoot(*m_pWindow, "maps");
 
     tabs.setCurrentWidget(m_pWindow->serverPane());
-    EXPECT_GT(m_pWindow->serverPane()->table()->rowCount(), 0);
-    EXPECT_TRUE(m_pWindow->serverPane()->timer()->isActive());
+    console::ServerPane& serverPane = *m_pWindow->serverPane();
+    EXPECT_TRUE(serverPane.summary()->text().startsWith("tessel-dbserver "))
+        << serverPane.summary()->text().toStdString();
+    QTableWidget& databases = *serverPane.databases();
+    ASSERT_EQ(databases.rowCount(), 4);
+    EXPECT_EQ(databases.item(0, 0)->text(), "Tessel");
+    EXPECT_NE(databases.item(0, 1)->text(), "(none)");
+    QTableWidget& commands = *serverPane.commands();
+    ASSERT_GT(commands.rowCount(), 0);
+    qint64 i64Served = 0;
+    for (int i = 0; i < commands.rowCount(); ++i) {
+        i64Served += QLocale().toLongLong(commands.item(i, 1)->text());
+    }
+    EXPECT_GT(i64Served, kAlarms) << "the seed's inserts were served";
+    EXPECT_GT(serverPane.interfaces()->rowCount(), 0);
+    EXPECT_TRUE(serverPane.timer()->isActive());
     shoot(*m_pWindow, "server");
+
+    tabs.setCurrentWidget(m_pWindow->databasesPane());
+    console::DatabasesPane& databasesPane = *m_pWindow->databasesPane();
+    QSignalSpy finished(&databasesPane, &console::DatabasesPane::finished);
+    databasesPane.backupName()->setText("screenshots");
+    databasesPane.backup();
+    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }, 30000));
+    EXPECT_EQ(finished.at(0).at(1).toInt(), 0) << databasesPane.result()->text().toStdString();
+    EXPECT_TRUE(databasesPane.result()->text().contains("Tessel-passengerFlow: done"))
+        << databasesPane.result()->text().toStdString();
+    EXPECT_FALSE(databasesPane.progress()->isVisible());
+    shoot(*m_pWindow, "databases");
 }
 
 // The alarm log pages itself: the first page after the count, further pages as fetchMore asks,
@@ -465,12 +494,31 @@ TEST_F(ConsoleWindowTest, ALostServerShowsAsFailuresNotAsEmptyPanes)
     EXPECT_EQ(alarms.total(), -1);
     EXPECT_FALSE(alarms.canFetchMore(QModelIndex()));
 
-    QSignalSpy refreshed(m_pWindow->serverPane(), &console::ServerPane::refreshed);
-    const int iRowsBefore = m_pWindow->serverPane()->table()->rowCount();
-    m_pWindow->serverPane()->load();
-    ASSERT_TRUE(waitUntil([&] { return refreshed.count() == 1; }));
-    EXPECT_NE(refreshed.at(0).at(0).toInt(), 0);
-    EXPECT_EQ(m_pWindow->serverPane()->table()->rowCount(), iRowsBefore) << "the last figures stay";
+    console::ServerPane& serverPane = *m_pWindow->serverPane();
+    QSignalSpy refreshed(&serverPane, &console::ServerPane::refreshed);
+    const int iCommandsBefore = serverPane.commands()->rowCount();
+    const QString strSummaryBefore = serverPane.summary()->text();
+    ASSERT_GT(iCommandsBefore, 0);
+    serverPane.load();
+    ASSERT_TRUE(waitUntil([&] { return refreshed.count() == 1; }, 20000));
+    EXPECT_LT(refreshed.at(0).at(0).toInt(), 0);
+    EXPECT_TRUE(serverPane.result()->text().startsWith("Server unreachable"))
+        << serverPane.result()->text().toStdString();
+    EXPECT_EQ(serverPane.commands()->rowCount(), iCommandsBefore) << "the last figures stay";
+    EXPECT_EQ(serverPane.databases()->rowCount(), 4);
+    EXPECT_EQ(serverPane.summary()->text(), strSummaryBefore);
+    m_pWindow->tabs()->setCurrentWidget(&serverPane);
+    shoot(*m_pWindow, "server-unreachable");
+
+    console::DatabasesPane& databasesPane = *m_pWindow->databasesPane();
+    QSignalSpy backedUp(&databasesPane, &console::DatabasesPane::finished);
+    databasesPane.backup();
+    ASSERT_TRUE(waitUntil([&] { return backedUp.count() == 1; }, 20000));
+    const int iBackup = backedUp.at(0).at(1).toInt();
+    EXPECT_LT(iBackup, 0);
+    EXPECT_TRUE(databasesPane.result()->text().contains(console::codeMeaning(iBackup)));
+    m_pWindow->tabs()->setCurrentWidget(&databasesPane);
+    shoot(*m_pWindow, "databases-failed");
 
     QSignalSpy shown(m_pWindow->flowPane(), &console::FlowPane::shown);
     m_pWindow->flowPane()->showStatistics({g_site.lstChannels.at(0)}, 0, QDate::currentDate());

@@ -331,7 +331,13 @@ QVariant ItemTreeModel::data(const QModelIndex& _index, int _iRole) const
                 default:
                     break;
             }
-            return QApplication::style()->standardIcon(pixmap);
+            // Made once per kind: the style builds a new icon on every call, and a view asks for
+            // the icon of each row it paints.
+            auto it = m_mapIcons.constFind(pixmap);
+            if (it == m_mapIcons.cend()) {
+                it = m_mapIcons.insert(pixmap, QApplication::style()->standardIcon(pixmap));
+            }
+            return *it;
         }
         case KeyRole:
             return snap.strKey;

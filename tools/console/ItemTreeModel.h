@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModel>
 #include <QHash>
+#include <QIcon>
 
 #include <memory>
 #include <vector>
@@ -79,6 +80,7 @@ private:
     TreeKind m_kind;
     Node m_root;
     QHash<QString, Node*> m_mapNodes;
+    mutable QHash<int, QIcon> m_mapIcons;  ///< by QStyle::StandardPixmap
 };
 
 }  // namespace console

@@ -48,6 +48,7 @@ MainWindow::MainWindow(I_DataMediator* _pMediator, QWidget* _pParent)
     m_pServer = new ServerPane(*m_pSession);
     m_pFaces = new FacesPane(*m_pSession);
     m_pMaps = new MapsPane(*m_pSession);
+    m_pDatabases = new DatabasesPane(*m_pSession);
     m_pTabs->addTab(makeConnectionPane(), tr("Connection"));
     m_pTabs->addTab(m_pTrees, tr("Trees"));
     m_pTabs->addTab(m_pAlarms, tr("Alarm log"));
@@ -55,6 +56,7 @@ MainWindow::MainWindow(I_DataMediator* _pMediator, QWidget* _pParent)
     m_pTabs->addTab(m_pFaces, tr("Face captures"));
     m_pTabs->addTab(m_pMaps, tr("Maps"));
     m_pTabs->addTab(m_pServer, tr("Server"));
+    m_pTabs->addTab(m_pDatabases, tr("Databases"));
     for (int i = 1; i < m_pTabs->count(); ++i) {
         m_pTabs->setTabEnabled(i, false);
     }

@@ -1,5 +1,6 @@
-// The console's window: connection and login, the three trees, the alarm log, passenger flow
-// and the server host's status, each a tab. Every library call goes through the session.
+// The console's window: connection and login, the three trees, the alarm log, passenger flow,
+// face captures, maps, the server's figures and the databases' backup and transfer, each a tab.
+// Every library call goes through the session.
 #ifndef TESSEL_CONSOLE_MAINWINDOW_H
 #define TESSEL_CONSOLE_MAINWINDOW_H
 
@@ -19,6 +20,7 @@ namespace console {
 
 class AlarmPane;
 class ConsoleSession;
+class DatabasesPane;
 class FacesPane;
 class FlowPane;
 class MapsPane;
@@ -48,6 +50,7 @@ public:
     ServerPane* serverPane() { return m_pServer; }
     FacesPane* facesPane() { return m_pFaces; }
     MapsPane* mapsPane() { return m_pMaps; }
+    DatabasesPane* databasesPane() { return m_pDatabases; }
     QString statusText() const;
 
     /// The text shown for a login result.
@@ -88,6 +91,7 @@ private:
     ServerPane* m_pServer = nullptr;
     FacesPane* m_pFaces = nullptr;
     MapsPane* m_pMaps = nullptr;
+    DatabasesPane* m_pDatabases = nullptr;
 };
 
 }  // namespace console

@@ -9,8 +9,11 @@
 #include <STRCT_Alarm.h>
 
 #include <QDate>
-
+#include <QElapsedTimer>
+#include <QJsonObject>
 #include <QWidget>
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -20,6 +23,8 @@ class QGraphicsView;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
+class QPushButton;
 class QSpinBox;
 class QTableView;
 class QTableWidget;
@@ -149,14 +154,21 @@ private:
     int m_iNonEmptyBars = 0;
 };
 
-/// The database server host's interfaces and load, refreshed on a timer.
+/// The database server's own figures (connections, requests, latency per command, database
+/// sizes) and its host's interfaces, refreshed on a timer. A failed read keeps the last figures
+/// on screen under a "server unreachable" line.
 class ServerPane : public QWidget
 {
     Q_OBJECT
 public:
     explicit ServerPane(ConsoleSession& _session, QWidget* _pParent = nullptr);
 
-    QTableWidget* table() const { return m_pTable; }
+    QLabel* summary() const { return m_pSummary; }
+    QTableWidget* commands() const { return m_pCommands; }
+    QTableWidget* databases() const { return m_pDatabases; }
+    QTableWidget* interfaces() const { return m_pInterfaces; }
+    /// The line above the figures: when they were read, or that the server is unreachable.
+    QLabel* result() const { return m_pResult; }
     QTimer* timer() const { return m_pTimer; }
     /// Reads the figures now; refreshed() follows.
     void load();
@@ -166,12 +178,80 @@ signals:
     void refreshed(int _iCode);
 
 private:
+    void showStatus(const QJsonObject& _objStatus);
+
     ConsoleSession& m_session;
-    QTableWidget* m_pTable = nullptr;
+    QLabel* m_pSummary = nullptr;
+    QTableWidget* m_pCommands = nullptr;
+    QTableWidget* m_pDatabases = nullptr;
+    QTableWidget* m_pInterfaces = nullptr;
     QTimer* m_pTimer = nullptr;
     QLabel* m_pResult = nullptr;
+    QString m_strLastRead;
     bool m_bPending = false;
 };
+
+/// Backup, restore, download and upload of the server's databases. Each runs on the session's
+/// thread while the pane shows a busy bar and the time taken (the library reports no fraction
+/// of the work), then the result code with its meaning and the outcome per database. Restore
+/// and upload replace databases and ask first.
+class DatabasesPane : public QWidget
+{
+    Q_OBJECT
+public:
+    static const QStringList& databaseNames();
+    explicit DatabasesPane(ConsoleSession& _session, QWidget* _pParent = nullptr);
+
+    /// Replaces the question asked before a restore or an upload (the text; true to go on).
+    void setConfirm(std::function<bool(const QString&)> _confirm) { m_confirm = std::move(_confirm); }
+    /// Ticks the databases the operations act on.
+    void setSelected(const QStringList& _lstNames);
+    QStringList selected() const;
+    QLineEdit* backupName() const { return m_pBackupName; }
+    QLineEdit* folder() const { return m_pFolder; }
+    QProgressBar* progress() const { return m_pProgress; }
+    QLabel* elapsed() const { return m_pElapsed; }
+    QLabel* result() const { return m_pResult; }
+    bool busy() const { return m_bBusy; }
+
+    /// The operations behind the buttons, with the fields as they stand. Each ends in finished(),
+    /// unless it was not started (busy, nothing selected, not confirmed): the result line says why.
+    void backup();
+    void restore();
+    void download();
+    void upload();
+
+signals:
+    /// An operation ended: its name and the library's code (0 success).
+    void finished(const QString& _strOperation, int _iCode);
+
+private:
+    struct Outcome
+    {
+        int iCode = 0;
+        QStringList lstDetails;  ///< one line per database
+    };
+    bool start(const QString& _strOperation);
+    void end(const QString& _strOperation, const Outcome& _outcome);
+    template <class Work>
+    void run(const QString& _strOperation, Work _work);
+
+    ConsoleSession& m_session;
+    std::function<bool(const QString&)> m_confirm;
+    QList<QCheckBox*> m_lstChecks;
+    QLineEdit* m_pBackupName = nullptr;
+    QLineEdit* m_pFolder = nullptr;
+    QList<QPushButton*> m_lstButtons;
+    QProgressBar* m_pProgress = nullptr;
+    QLabel* m_pElapsed = nullptr;
+    QLabel* m_pResult = nullptr;
+    QTimer* m_pClock = nullptr;
+    QElapsedTimer m_running;
+    bool m_bBusy = false;
+};
+
+/// The meaning of a result code of the library's database calls, for the result lines.
+QString codeMeaning(int _iCode);
 
 /// Face captures by time, a page at a time, with thumbnails where the pictures are reachable
 /// (a local file, else the storage host), and the decoded fields of a picked path.

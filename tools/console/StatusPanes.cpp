@@ -14,8 +14,11 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -221,15 +224,60 @@ void FlowPane::showStatistics(const QStringList& _lstChannelObjIDs, int _iPeriod
         });
 }
 
-// ---- server host ----
+// ---- server ----
+
+namespace {
+
+struct ServerFigures
+{
+    int iCode = 0;
+    QJsonObject objStatus;
+    int iNetCode = -1;
+    QVector<QStringList> vecInterfaces;
+};
+
+QString uptimeText(qint64 _iSeconds)
+{
+    const QString strClock = QStringLiteral("%1:%2:%3")
+                                 .arg(_iSeconds / 3600 % 24, 2, 10, QLatin1Char('0'))
+                                 .arg(_iSeconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                 .arg(_iSeconds % 60, 2, 10, QLatin1Char('0'));
+    return _iSeconds >= 86400 ? QStringLiteral("%1 d %2").arg(_iSeconds / 86400).arg(strClock) : strClock;
+}
+
+QString number(const QJsonValue& _value)
+{
+    return QLocale().toString(static_cast<qint64>(_value.toDouble()));
+}
+
+QTableWidget* figureTable(const QStringList& _lstHeaders)
+{
+    auto* pTable = new QTableWidget(0, _lstHeaders.size());
+    pTable->setHorizontalHeaderLabels(_lstHeaders);
+    pTable->horizontalHeader()->setStretchLastSection(true);
+    pTable->verticalHeader()->hide();
+    pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return pTable;
+}
+
+QTableWidgetItem* numberCell(const QString& _strText)
+{
+    QTableWidgetItem* pItem = cell(_strText);
+    pItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return pItem;
+}
+
+}  // namespace
 
 ServerPane::ServerPane(ConsoleSession& _session, QWidget* _pParent) : QWidget(_pParent), m_session(_session)
 {
-    m_pTable = new QTableWidget(0, 8);
-    m_pTable->setHorizontalHeaderLabels({tr("Interface"), tr("Address"), tr("Mask"), tr("Gateway"),
-                                         tr("State"), tr("CPU %"), tr("Memory %"), tr("Sample time")});
-    m_pTable->horizontalHeader()->setStretchLastSection(true);
-    m_pTable->verticalHeader()->hide();
+    m_pSummary = new QLabel();
+    m_pSummary->setWordWrap(true);
+    m_pSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pCommands = figureTable({tr("Command"), tr("Served"), tr("Refused"), tr("p50 ms"), tr("p99 ms")});
+    m_pDatabases = figureTable({tr("Database"), tr("File"), tr("WAL")});
+    m_pInterfaces = figureTable({tr("Interface"), tr("Address"), tr("Mask"), tr("Gateway"), tr("State"),
+                                 tr("CPU %"), tr("Memory %"), tr("Sample time")});
     m_pResult = new QLabel();
     m_pTimer = new QTimer(this);
     m_pTimer->setInterval(5000);
@@ -237,12 +285,25 @@ ServerPane::ServerPane(ConsoleSession& _session, QWidget* _pParent) : QWidget(_p
     auto* pRefresh = new QPushButton(tr("Refresh"));
     connect(pRefresh, &QPushButton::clicked, this, &ServerPane::load);
     auto* pTop = new QHBoxLayout();
-    pTop->addWidget(m_pResult);
-    pTop->addStretch();
+    pTop->addWidget(m_pResult, 1);
     pTop->addWidget(pRefresh);
+
+    auto* pLower = new QHBoxLayout();
+    auto* pDatabases = new QVBoxLayout();
+    pDatabases->addWidget(new QLabel(tr("Database files")));
+    pDatabases->addWidget(m_pDatabases);
+    auto* pInterfaces = new QVBoxLayout();
+    pInterfaces->addWidget(new QLabel(tr("Interfaces of the server host")));
+    pInterfaces->addWidget(m_pInterfaces);
+    pLower->addLayout(pDatabases, 2);
+    pLower->addLayout(pInterfaces, 3);
+
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addLayout(pTop);
-    pLayout->addWidget(m_pTable);
+    pLayout->addWidget(m_pSummary);
+    pLayout->addWidget(new QLabel(tr("Requests by command since the server started")));
+    pLayout->addWidget(m_pCommands, 3);
+    pLayout->addLayout(pLower, 2);
 }
 
 void ServerPane::load()
@@ -252,42 +313,119 @@ void ServerPane::load()
     }
     m_bPending = true;
     m_pTimer->start();
-    typedef QVector<QStringList> Rows;
     m_session.call(
         this,
         [](I_DataMediator& _m) {
-            QPair<int, Rows> result;
+            ServerFigures figures;
+            figures.iCode = _m.GetServerStatus(figures.objStatus);
+            if (figures.iCode != 0) {
+                return figures;  // no second wait on a server that did not answer
+            }
             QList<_NetworkInfo*> lstInfo;
-            result.first = _m.GetAllNetworkInfo(lstInfo);
+            figures.iNetCode = _m.GetAllNetworkInfo(lstInfo);
             for (const _NetworkInfo* pInfo : qAsConst(lstInfo)) {
                 const _SystemStatus* pLast = pInfo->lstStatus.isEmpty() ? nullptr : pInfo->lstStatus.last();
-                result.second.append({pInfo->strIfrName, pInfo->strIpv4Addr, pInfo->strIpv4Mask,
-                                      pInfo->strIpv4Gateway, pInfo->strConnectState,
-                                      pLast ? QString::number(pLast->dCpuUsage, 'f', 1) : QString(),
-                                      pLast ? QString::number(pLast->dMemUsage, 'f', 1) : QString(),
-                                      pLast ? pLast->strDateTime : QString()});
+                figures.vecInterfaces.append({pInfo->strIfrName, pInfo->strIpv4Addr, pInfo->strIpv4Mask,
+                                              pInfo->strIpv4Gateway, pInfo->strConnectState,
+                                              pLast ? QString::number(pLast->dCpuUsage, 'f', 1) : QString(),
+                                              pLast ? QString::number(pLast->dMemUsage, 'f', 1) : QString(),
+                                              pLast ? pLast->strDateTime : QString()});
             }
             qDeleteAll(lstInfo);  // the records are the caller's
-            return result;
+            return figures;
         },
-        [this](const QPair<int, Rows>& _result) {
+        [this](const ServerFigures& _figures) {
             m_bPending = false;
-            if (_result.first != 0) {
-                m_pResult->setText(
-                    tr("The server's status could not be read (%1); last figures kept").arg(_result.first));
-                emit refreshed(_result.first);
+            if (_figures.iCode != 0) {
+                m_pResult->setText(tr("Server unreachable (%1: %2); the figures below are from %3")
+                                       .arg(_figures.iCode)
+                                       .arg(codeMeaning(_figures.iCode),
+                                            m_strLastRead.isEmpty() ? tr("no read yet") : m_strLastRead));
+                m_pResult->setStyleSheet(QStringLiteral("color: #b71c1c; font-weight: bold"));
+                emit refreshed(_figures.iCode);
                 return;
             }
-            m_pTable->setRowCount(_result.second.size());
-            for (int i = 0; i < _result.second.size(); ++i) {
-                for (int j = 0; j < _result.second.at(i).size(); ++j) {
-                    m_pTable->setItem(i, j, cell(_result.second.at(i).at(j)));
+            showStatus(_figures.objStatus);
+            if (_figures.iNetCode == 0) {
+                m_pInterfaces->setRowCount(_figures.vecInterfaces.size());
+                for (int i = 0; i < _figures.vecInterfaces.size(); ++i) {
+                    for (int j = 0; j < _figures.vecInterfaces.at(i).size(); ++j) {
+                        m_pInterfaces->setItem(i, j, cell(_figures.vecInterfaces.at(i).at(j)));
+                    }
                 }
             }
-            m_pResult->setText(tr("%n interface(s), read %1", nullptr, _result.second.size())
-                                   .arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss"))));
+            m_strLastRead = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
+            m_pResult->setText(
+                tr("Read at %1; refreshed every %2 s").arg(m_strLastRead).arg(m_pTimer->interval() / 1000));
+            m_pResult->setStyleSheet(QString());
             emit refreshed(0);
         });
+}
+
+void ServerPane::showStatus(const QJsonObject& _objStatus)
+{
+    QStringList lstChannels;
+    for (const QJsonValue& channel : _objStatus.value(QStringLiteral("channels")).toArray()) {
+        const QJsonObject obj = channel.toObject();
+        lstChannels << tr("%1: %2")
+                           .arg(obj.value(QStringLiteral("channel")).toInt())
+                           .arg(obj.value(QStringLiteral("connections")).toInt());
+    }
+    QStringList lstLines;
+    lstLines << tr("tessel-dbserver %1, up %2")
+                    .arg(_objStatus.value(QStringLiteral("version")).toString(),
+                         uptimeText(
+                             static_cast<qint64>(_objStatus.value(QStringLiteral("uptimeS")).toDouble())));
+    lstLines << tr("Connections open per channel: %1 (%2 accepted since start)")
+                    .arg(lstChannels.join(QStringLiteral(", ")),
+                         number(_objStatus.value(QStringLiteral("connectionsAccepted"))));
+    lstLines << tr("Requests served %1, refused %2 (%3 before dispatch)")
+                    .arg(number(_objStatus.value(QStringLiteral("served"))),
+                         number(_objStatus.value(QStringLiteral("refused"))),
+                         number(_objStatus.value(QStringLiteral("refusedBeforeDispatch"))));
+    const QJsonObject certificate = _objStatus.value(QStringLiteral("certificate")).toObject();
+    if (!certificate.isEmpty()) {
+        QString strLine =
+            tr("Certificate valid until %1 (%2 days)")
+                .arg(certificate.value(QStringLiteral("notAfter")).toString())
+                .arg(static_cast<qint64>(certificate.value(QStringLiteral("daysLeft")).toDouble()));
+        const QString strWarning = certificate.value(QStringLiteral("warning")).toString();
+        if (!strWarning.isEmpty()) {
+            strLine += QStringLiteral(": ") + strWarning;
+        }
+        lstLines << strLine;
+    }
+    m_pSummary->setText(lstLines.join(QLatin1Char('\n')));
+
+    const QJsonArray commands = _objStatus.value(QStringLiteral("commands")).toArray();
+    m_pCommands->setRowCount(commands.size());
+    for (int i = 0; i < commands.size(); ++i) {
+        const QJsonObject obj = commands.at(i).toObject();
+        m_pCommands->setItem(i, 0, cell(obj.value(QStringLiteral("command")).toString()));
+        m_pCommands->setItem(i, 1, numberCell(number(obj.value(QStringLiteral("served")))));
+        m_pCommands->setItem(i, 2, numberCell(number(obj.value(QStringLiteral("refused")))));
+        m_pCommands->setItem(
+            i, 3, numberCell(QString::number(obj.value(QStringLiteral("p50Ms")).toDouble(), 'f', 3)));
+        m_pCommands->setItem(
+            i, 4, numberCell(QString::number(obj.value(QStringLiteral("p99Ms")).toDouble(), 'f', 3)));
+    }
+    m_pCommands->resizeColumnToContents(0);
+
+    const QJsonArray databases = _objStatus.value(QStringLiteral("databases")).toArray();
+    m_pDatabases->setRowCount(databases.size());
+    for (int i = 0; i < databases.size(); ++i) {
+        const QJsonObject obj = databases.at(i).toObject();
+        const bool bExists = obj.value(QStringLiteral("exists")).toBool();
+        m_pDatabases->setItem(i, 0, cell(obj.value(QStringLiteral("name")).toString()));
+        m_pDatabases->setItem(i, 1,
+                              numberCell(bExists ? QLocale().formattedDataSize(static_cast<qint64>(
+                                                       obj.value(QStringLiteral("bytes")).toDouble()))
+                                                 : tr("(none)")));
+        m_pDatabases->setItem(i, 2,
+                              numberCell(QLocale().formattedDataSize(
+                                  static_cast<qint64>(obj.value(QStringLiteral("walBytes")).toDouble()))));
+    }
+    m_pDatabases->resizeColumnToContents(0);
 }
 
 }  // namespace console

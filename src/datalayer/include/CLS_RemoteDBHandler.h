@@ -120,6 +120,9 @@ public:
     static int GetAllNetworkInfo(QList<_NetworkInfo*>& _lstInfo);
     /// Fills _pInfo (created when null) and appends the interface's recent samples.
     static int GetSystemStatusByName(const QString& _strName, _NetworkInfo*& _pInfo);
+    /// The server's own figures ("ServerStatus", the "data" object without "ret"), asked on the
+    /// ordinary lane with a 10 s wait; _jsonStatus is left as it was on failure.
+    static int GetServerStatus(QJsonObject& _jsonStatus);
 
     // ---- static state ----
     static bool m_bIsInitialized;

@@ -67,6 +67,7 @@
 
 // web-service files
 
+#include <QJsonObject>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -822,6 +823,19 @@ signals:
 public slots:
     /// Stores the new password of the local recorder.
     virtual void slotUpdateR480HostConfig(QString _qstrUserName, QString _qstrNewPwd) = 0;
+
+public:
+    // Operations added later are declared here, after every earlier virtual function, so that
+    // the places of the earlier ones stay where clients built against them expect them.
+
+    // ---- the database server's own figures ----
+    /// The server's running figures as its "ServerStatus" command answers them (without "ret"):
+    /// "version", "uptimeS", "channels" (connections open per channel), "connectionsAccepted",
+    /// "served", "refused", "refusedBeforeDispatch", "commands" (per command: "served",
+    /// "refused", "p50Ms", "p99Ms"), "databases" ("name", "exists", "bytes", "walBytes") and
+    /// "certificate". 0 with _objStatus replaced; a negative code with _objStatus unchanged when
+    /// the connection is down, no answer comes within 10 s or the server refuses.
+    virtual int GetServerStatus(QJsonObject& _objStatus) = 0;
 };
 
 // Every argument type of the signals above is known to Qt's meta-type system (registered when

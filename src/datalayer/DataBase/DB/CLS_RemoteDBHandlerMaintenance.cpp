@@ -7,6 +7,8 @@
 
 namespace {
 constexpr int kMaintenanceSelector = 3;
+// A status read is small: a server that does not answer it within this is as good as down.
+constexpr int kStatusTimeoutS = 10;
 
 void fillInterface(const QJsonObject& _obj, _NetworkInfo& _info)
 {
@@ -195,4 +197,28 @@ int CLS_RemoteDBHandler::GetSystemStatusByName(const QString& _strName, _Network
         DL_LOG(2, "[%s]return:%s = %d", "CLS_RemoteDBHandler::GetSystemStatusByName", "iRet", iRet);
     }
     return iRet;
+}
+
+int CLS_RemoteDBHandler::GetServerStatus(QJsonObject& _jsonStatus)
+{
+    if (!IsConnectionVaild()) {
+        DL_LOG(2, "%s Connection invalid.", "CLS_RemoteDBHandler::GetServerStatus");
+        return -1;
+    }
+    QString strAnswer;
+    QJsonObject data;
+    int iRet = Send(QStringLiteral("ServerStatus"), QJsonObject(), strAnswer, kStatusTimeoutS);
+    if (iRet == 0) {
+        iRet = GetResponseData(strAnswer, data);
+    }
+    if (iRet == 0) {
+        iRet = AnswerRetCode(data);
+    }
+    if (iRet != 0) {
+        DL_LOG(2, "[%s]return:%s = %d", "CLS_RemoteDBHandler::GetServerStatus", "iRet", iRet);
+        return iRet;
+    }
+    data.remove(QStringLiteral("ret"));
+    _jsonStatus = data;
+    return 0;
 }

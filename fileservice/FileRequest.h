@@ -22,6 +22,17 @@ bool decodeUploadData(const QString& _strData, QByteArray* _pBytes, QString* _pE
 /// The download reply for _baFile: {"buf": Base64}.
 QByteArray encodeDownloadReply(const QByteArray& _baFile);
 
+/// The same reply written in pieces: the prefix, the Base64 of the file, the suffix (Base64 has
+/// nothing that JSON escapes).
+inline constexpr char kDownloadReplyPrefix[] = "{\"buf\":\"";
+inline constexpr char kDownloadReplySuffix[] = "\"}";
+/// Length of the reply for a file of _llFileBytes.
+inline qint64 downloadReplyBytes(qint64 _llFileBytes)
+{
+    return qint64(sizeof(kDownloadReplyPrefix) - 1) + (_llFileBytes + 2) / 3 * 4 +
+           qint64(sizeof(kDownloadReplySuffix) - 1);
+}
+
 }  // namespace tessel::files
 
 #endif  // TESSEL_FILESERVICE_FILEREQUEST_H

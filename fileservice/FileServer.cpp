@@ -43,6 +43,8 @@ constexpr std::uint32_t kMaxHeadBytes = 16 * 1024;
 // before the connection closes, so that the client sees the answer rather than a reset.
 constexpr int kDrainMs = 2000;
 constexpr std::size_t kDrainBytes = 8 * 1024 * 1024;
+// A download is read in pieces of this many bytes (a multiple of 3: their Base64 joins up).
+constexpr qint64 kDownloadPieceBytes = 3 * 64 * 1024;
 // The spool's disk is checked for free space after every this many bytes.
 constexpr qint64 kSpaceCheckBytes = 8 * 1024 * 1024;
 
@@ -93,6 +95,18 @@ bool connectionGone(const beast::error_code& _ec)
 {
     return _ec && (_ec == http::error::end_of_stream || _ec == beast::error::timeout ||
                    _ec == asio::error::eof || _ec.category() == asio::error::get_system_category());
+}
+
+// The file a "/download" body names, opened; *_pFd = -1 with the refusal otherwise.
+FileReply openDownload(const FileStore& _store, const QByteArray& _baBody, int* _pFd, qint64* _pSize)
+{
+    *_pFd = -1;
+    QStringList lstValues;
+    QString strError;
+    if (!parseFields(_baBody, {QStringLiteral("filename")}, &lstValues, &strError)) {
+        return badRequest(strError);
+    }
+    return _store.openDownload(lstValues.at(0), _pFd, _pSize);
 }
 
 template <std::size_t N>
@@ -278,6 +292,7 @@ public:
     ~Connection()
     {
         closeSpool();
+        closeDownload();
         if (m_bUnderWay) {
             --m_server.requestsUnderWay;
         }
@@ -519,7 +534,18 @@ private:
         asio::post(m_server.workers, [self = shared_from_this()] {
             FileReply reply;
             try {
-                if (self->m_body == Body::Upload) {
+                if (self->m_baPath == "/download") {
+                    int iFd = -1;
+                    qint64 llSize = 0;
+                    reply = openDownload(self->m_server.store, self->m_baBody, &iFd, &llSize);
+                    if (iFd >= 0) {
+                        asio::post(self->m_stream.get_executor(), [self, iFd, llSize] {
+                            self->m_baBody.clear();
+                            self->startDownload(iFd, llSize);
+                        });
+                        return;
+                    }
+                } else if (self->m_body == Body::Upload) {
                     reply = self->m_server.store.storeUpload(self->m_head.path(), self->m_strAbsolute,
                                                              self->m_iSpool, self->m_llSpooled);
                 } else {
@@ -586,6 +612,127 @@ private:
                           });
     }
 
+    // A download's answer, written as it is read: pieces of the file (a multiple of 3 bytes, so
+    // that their Base64 joins up) are read and encoded on the pool, one at a time, and each is
+    // sent before the next is read. The length is declared from the size at opening; a file cut
+    // short meanwhile ends the connection rather than the answer's length.
+    void startDownload(int _iFd, qint64 _llSize)
+    {
+        m_iDownload = _iFd;
+        m_llDownloadSize = _llSize;
+        m_llDownloadRead = 0;
+        const qint64 llReply = downloadReplyBytes(_llSize);
+        const bool bKeepAlive = keepAlive();
+        m_response.emplace(http::status::ok, m_parser->get().version());
+        m_response->set(http::field::content_type, "application/json");
+        m_response->keep_alive(bKeepAlive);
+        m_response->content_length(static_cast<std::uint64_t>(llReply));
+        m_response->body().data = nullptr;
+        m_response->body().size = 0;
+        m_response->body().more = true;
+        m_serializer.emplace(*m_response);
+        // The whole answer gets the time it needs at the lowest rate let through.
+        m_stream.expires_after(std::chrono::milliseconds(
+            m_options.idleTimeoutMs + llReply * 1000 / std::max<qint64>(1, m_options.minBytesPerSecond)));
+        http::async_write_header(m_stream, *m_serializer,
+                                 [self = shared_from_this(), bKeepAlive](beast::error_code _ec, std::size_t) {
+                                     if (_ec) {
+                                         return self->endDownload(false, false);
+                                     }
+                                     self->readPiece(bKeepAlive);
+                                 });
+    }
+
+    void readPiece(bool _bKeepAlive)
+    {
+        asio::post(m_server.workers, [self = shared_from_this(), _bKeepAlive] {
+            const bool bFirst = self->m_llDownloadRead == 0;
+            const qint64 llWanted =
+                std::min<qint64>(kDownloadPieceBytes, self->m_llDownloadSize - self->m_llDownloadRead);
+            if (!self->m_pDownloadPiece) {
+                self->m_pDownloadPiece = std::make_unique<char[]>(kDownloadPieceBytes);
+            }
+            qint64 llGot = 0;
+            while (llGot < llWanted) {
+                const ssize_t iRead = ::pread(self->m_iDownload, self->m_pDownloadPiece.get() + llGot,
+                                              static_cast<std::size_t>(llWanted - llGot),
+                                              static_cast<off_t>(self->m_llDownloadRead + llGot));
+                if (iRead < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (iRead <= 0) {
+                    break;  // cut short (or unreadable) since it was opened
+                }
+                llGot += iRead;
+            }
+            if (llGot < llWanted) {
+                asio::post(self->m_stream.get_executor(), [self] { self->endDownload(false, false); });
+                return;
+            }
+            self->m_llDownloadRead += llGot;
+            const bool bLast = self->m_llDownloadRead == self->m_llDownloadSize;
+            QByteArray& baOut = self->m_baReply;
+            baOut.clear();
+            if (bFirst) {
+                baOut.append(kDownloadReplyPrefix);
+            }
+            baOut.append(
+                QByteArray::fromRawData(self->m_pDownloadPiece.get(), static_cast<int>(llGot)).toBase64());
+            if (bLast) {
+                baOut.append(kDownloadReplySuffix);
+            }
+            asio::post(self->m_stream.get_executor(),
+                       [self, bLast, _bKeepAlive] { self->writePiece(bLast, _bKeepAlive); });
+        });
+    }
+
+    void writePiece(bool _bLast, bool _bKeepAlive)
+    {
+        auto& body = m_response->body();
+        body.data = m_baReply.data();
+        body.size = static_cast<std::size_t>(m_baReply.size());
+        body.more = !_bLast;
+        http::async_write(
+            m_stream, *m_serializer,
+            [self = shared_from_this(), _bLast, _bKeepAlive](beast::error_code _ec, std::size_t) {
+                if (_ec == http::error::need_buffer) {
+                    _ec = {};
+                }
+                if (_ec) {
+                    return self->endDownload(false, false);
+                }
+                if (!_bLast) {
+                    return self->readPiece(_bKeepAlive);
+                }
+                self->endDownload(true, _bKeepAlive);
+            });
+    }
+
+    void endDownload(bool _bComplete, bool _bKeepAlive)
+    {
+        closeDownload();
+        m_serializer.reset();
+        m_response.reset();
+        m_baReply = QByteArray();
+        m_pDownloadPiece.reset();
+        setUnderWay(false);
+        if (!_bComplete) {
+            return close();
+        }
+        if (!_bKeepAlive) {
+            return finish();
+        }
+        readHead();
+    }
+
+    void closeDownload()
+    {
+        if (m_iDownload >= 0) {
+            ::close(m_iDownload);
+            m_iDownload = -1;
+        }
+    }
+
     // The end of a connection after its last answer: the client's unread body is read and dropped
     // for a moment, so that closing does not reset the answer away.
     void finish()
@@ -642,6 +789,7 @@ private:
     std::optional<http::request_parser<http::buffer_body>> m_parser;
     std::optional<http::response<http::empty_body>> m_continue;
     std::optional<http::response<http::buffer_body>> m_response;
+    std::optional<http::response_serializer<http::buffer_body>> m_serializer;  // a download's
     std::unique_ptr<char[]> m_pChunk;
     QByteArray m_baReply;
     int m_iRequests = 0;
@@ -663,6 +811,12 @@ private:
     int m_iSpool = -1;
     qint64 m_llSpooled = 0;
     qint64 m_llSpaceChecked = 0;
+
+    // The download being answered: its file, its size at opening and how much of it was read.
+    int m_iDownload = -1;
+    qint64 m_llDownloadSize = 0;
+    qint64 m_llDownloadRead = 0;
+    std::unique_ptr<char[]> m_pDownloadPiece;
 };
 
 // Turns a connection away before anything of it is read; best effort, never waits.

@@ -228,8 +228,10 @@ FileReply FileStore::storeUpload(const QString& _strPath, const QString& _strAbs
     return reply(200, QLatin1String(kReplyOk));
 }
 
-FileReply FileStore::download(const QString& _strPath) const
+FileReply FileStore::openDownload(const QString& _strPath, int* _pFd, qint64* _pSize) const
 {
+    *_pFd = -1;
+    *_pSize = 0;
     QString strAbsolute;
     QString strError;
     if (!resolve(_strPath, &strAbsolute, &strError)) {
@@ -242,8 +244,38 @@ FileReply FileStore::download(const QString& _strPath) const
     if (!info.isFile()) {
         return reply(409, QStringLiteral("not a file (%1)").arg(_strPath));
     }
-    QFile file(strAbsolute);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const int iFd = ::open(QFile::encodeName(strAbsolute).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st
+    {
+    };
+    if (iFd < 0 || ::fstat(iFd, &st) != 0) {
+        const QString strWhy = QString::fromLocal8Bit(std::strerror(errno));
+        if (iFd >= 0) {
+            ::close(iFd);
+        }
+        return reply(500, QStringLiteral("read failed: %1").arg(strWhy));
+    }
+    // What was opened, not what was looked at: the name may have changed in between.
+    if (!S_ISREG(st.st_mode)) {
+        ::close(iFd);
+        return reply(409, QStringLiteral("not a file (%1)").arg(_strPath));
+    }
+    *_pFd = iFd;
+    *_pSize = static_cast<qint64>(st.st_size);
+    return reply(200, QLatin1String(kReplyOk));
+}
+
+FileReply FileStore::download(const QString& _strPath) const
+{
+    int iFd = -1;
+    qint64 llSize = 0;
+    const FileReply opened = openDownload(_strPath, &iFd, &llSize);
+    if (opened.status != 200) {
+        return opened;
+    }
+    QFile file;
+    if (!file.open(iFd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(iFd);
         return reply(500, QStringLiteral("read failed: %1").arg(file.errorString()));
     }
     return FileReply{200, encodeDownloadReply(file.readAll())};

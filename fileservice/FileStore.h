@@ -52,6 +52,10 @@ public:
     /// prepared upload, replacing it whole or not at all.
     FileReply storeUpload(const QString& _strPath, const QString& _strAbsolute, int _iSpoolFd,
                           qint64 _llSpoolBytes) const;
+    /// Opens the file of a download for reading: status 200 with the descriptor (the caller
+    /// closes it) and the size it has now, or the refusal with *_pFd = -1.
+    FileReply openDownload(const QString& _strPath, int* _pFd, qint64* _pSize) const;
+    /// The whole download reply in memory (openDownload, read, encodeDownloadReply).
     FileReply download(const QString& _strPath) const;
     /// Deletes a file or an empty folder.
     FileReply remove(const QString& _strPath) const;

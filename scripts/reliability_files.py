@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """The file-service cases of scripts/reliability.sh: tessel-fileserver under idle and trickling
-connections, cross-site requests and large uploads, with its peak memory per case.
+connections, cross-site requests, large uploads and a large download, with its peak memory per
+case.
 
     python3 scripts/reliability_files.py path/to/tessel-fileserver
 
 Starts two services on loopback over temporary roots (one with a token and an 80 MiB request
 limit, one without a token, the quick-start default) and prints one table row per case."""
 import base64
+import hashlib
 import http.client
 import os
 import random
@@ -227,6 +229,39 @@ def main():
     row(3, "upload of 50 MiB (67 MiB of Base64), Content-Length",
         f"{st} {reply.decode(errors='replace')}, {stored} bytes stored; peak RSS +{peak} KiB over {base} KiB")
     del body
+
+    # 3. A download of 100 MiB (133 MiB of Base64), read as it comes: the answer and peak memory.
+    content = os.urandom(100 << 20)
+    with open(os.path.join(svc.root, "large.bin"), "wb") as f:
+        f.write(content)
+    reset_peak(pid)
+    base = kib(pid, "VmRSS")
+    conn = http.client.HTTPConnection("127.0.0.1", svc.port, timeout=120)
+    received, pending, decoded = 0, b"", hashlib.sha256()
+    try:
+        conn.request("POST", "/download", b"filename=large.bin", svc.headers())
+        r = conn.getresponse()
+        status = r.status
+        while True:
+            piece = r.read(1 << 20)
+            if not piece:
+                break
+            received += len(piece)
+            pending += piece
+            if received == len(piece):
+                pending = pending[len(b'{"buf":"'):]
+            whole = len(pending) // 4 * 4
+            decoded.update(base64.b64decode(pending[:whole].rstrip(b'"}')))
+            pending = pending[whole:]
+        decoded.update(base64.b64decode(pending.rstrip(b'"}')) if pending.rstrip(b'"}') else b"")
+        same = decoded.digest() == hashlib.sha256(content).digest()
+        outcome = f"{status}, {received} bytes, {'the file' if same else 'NOT the file'}"
+    except (OSError, http.client.HTTPException, ValueError) as e:
+        outcome = f"failed ({e})"
+    conn.close()
+    row(3, "download of 100 MiB (133 MiB of Base64), read in 1 MiB pieces",
+        f"{outcome}; peak RSS +{max(0, kib(pid, 'VmHWM') - base)} KiB over {base} KiB")
+    del content
 
     # 4. A chunked upload of 128 MiB against the 80 MiB limit.
     content = os.urandom(96 << 20)

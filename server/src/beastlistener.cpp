@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "dbserver.h"
+#include "descriptors.h"
 #include "logging.h"
 
 #include <boost/asio/dispatch.hpp>
@@ -514,15 +515,25 @@ public:
             }
             if (isOutOfDescriptors(ec)) {
                 // The peer stays in the backlog; accepting again at once would fail at once.
-                pauseAccepting(channel, ec);
+                pauseAccepting(channel, text(ec).toUtf8());
+                return;
+            }
+            if (ec) {
+                pauses[size_t(channel - 1)]->delayMs = 0;
+                qCWarning(lcNet, "accepting on channel %d: %s", channel, qPrintable(text(ec)));
+                accept(channel);
+                return;
+            }
+            const bool atCeiling = headroom.reached(socket.native_handle());
+            opened(std::move(socket), channel);
+            if (atCeiling) {
+                // This one is served; the next waits until a descriptor below the ceiling is free.
+                pauseAccepting(channel, QByteArray::number(headroom.spare()) +
+                                            " descriptors or fewer left of the limit " +
+                                            QByteArray::number(headroom.limit()));
                 return;
             }
             pauses[size_t(channel - 1)]->delayMs = 0;
-            if (ec) {
-                qCWarning(lcNet, "accepting on channel %d: %s", channel, qPrintable(text(ec)));
-            } else {
-                opened(std::move(socket), channel);
-            }
             accept(channel);
         });
     }
@@ -539,7 +550,7 @@ public:
 
     /// Waits before accepting on `channel` again: 10 ms at first, doubling up to 1 s while
     /// descriptors stay short. One warning per interval counts the pauses of every channel.
-    void pauseAccepting(int channel, const beast::error_code& ec)
+    void pauseAccepting(int channel, const QByteArray& why)
     {
         AcceptPause& pause = *pauses[size_t(channel - 1)];
         pause.delayMs = std::clamp(pause.delayMs * 2, kAcceptPauseFirstMs, kAcceptPauseMostMs);
@@ -551,16 +562,22 @@ public:
                 qCWarning(lcNet,
                           "accepting paused: %s (%llu pauses in the last %d s, %llu since start); "
                           "connections wait until descriptors are free",
-                          qPrintable(text(ec)), paused - pausesLogged, kAcceptPauseLogS, paused);
+                          why.constData(), paused - pausesLogged, kAcceptPauseLogS, paused);
                 pausesLogged = paused;
                 nextPauseLog = now + std::chrono::seconds(kAcceptPauseLogS);
             }
         }
         pause.timer.expires_after(std::chrono::milliseconds(pause.delayMs));
-        pause.timer.async_wait([this, channel](const beast::error_code& e) {
-            if (!e && acceptors[size_t(channel - 1)]->is_open()) {
-                accept(channel);
+        pause.timer.async_wait([this, channel, why](const beast::error_code& e) {
+            tcp::acceptor& a = *acceptors[size_t(channel - 1)];
+            if (e || !a.is_open()) {
+                return;
             }
+            if (!headroom.roomBelow(a.native_handle())) {
+                pauseAccepting(channel, why);
+                return;
+            }
+            accept(channel);
         });
     }
 
@@ -647,6 +664,7 @@ public:
         int delayMs = 0;
     };
     std::vector<std::unique_ptr<AcceptPause>> pauses;  // one per acceptor
+    const DescriptorHeadroom headroom;
     std::atomic<quint64> acceptPauses{0};
     std::mutex pauseLogMutex;
     quint64 pausesLogged = 0;                                // guarded by pauseLogMutex

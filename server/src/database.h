@@ -173,6 +173,7 @@ public:
     enum class Extension
     {
         Partitions,
+        Views,
         Count
     };
     std::shared_ptr<void>& extension(Extension which) { return m_extensions[size_t(which)]; }

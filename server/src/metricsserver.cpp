@@ -1,5 +1,6 @@
 #include "metricsserver.h"
 
+#include "descriptors.h"
 #include "logging.h"
 
 #include <boost/asio/io_context.hpp>
@@ -157,9 +158,11 @@ public:
                 return;
             }
             if (!ec) {
-                if (shared.open >= shared.limits.connections) {
+                // At the cap, or into the descriptors the database listener keeps free: scrapes
+                // come one at a time.
+                if (shared.open >= shared.limits.connections || headroom.reached(socket.native_handle())) {
                     beast::error_code ignored;
-                    socket.close(ignored);  // at the cap: scrapes come one at a time
+                    socket.close(ignored);
                 } else {
                     std::make_shared<Session>(std::move(socket), shared)->start();
                 }
@@ -169,6 +172,7 @@ public:
     }
 
     Shared shared;
+    const DescriptorHeadroom headroom;
     asio::io_context io{1};
     std::optional<tcp::acceptor> acceptor;
     std::optional<asio::steady_timer> pause;

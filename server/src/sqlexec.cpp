@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 
 namespace tessel::server {
 
@@ -59,21 +58,35 @@ std::vector<sql::Token> bodyTokens(const QByteArray& text)
     return tokens;
 }
 
+}  // namespace
+
 /// What the views of one connection expand to when a statement names them: the SELECTs of
 /// their text plus those of the views they name, recursively. SQLite expands views while it
 /// prepares a statement, where neither the progress handler nor an interrupt reaches it, and
-/// that time grows with the square of the SELECTs expanded.
+/// that time grows with the square of the SELECTs expanded. The statements that read the
+/// schema versions are prepared once and kept until the connection closes.
 class ViewExpansion
 {
 public:
+    ViewExpansion() = default;
+    ViewExpansion(const ViewExpansion&) = delete;
+    ViewExpansion& operator=(const ViewExpansion&) = delete;
+    ~ViewExpansion() { forgetStatements(); }
+
     /// Reads the views of the main and temp schemas again when either schema changed.
     void refresh(sqlite3* db)
     {
+        if (db != m_db) {
+            forgetStatements();
+            m_db = db;
+            m_file.clear();
+        }
         const QByteArray file = QByteArray(sqlite3_db_filename(db, "main") ? sqlite3_db_filename(db, "main") : "");
-        const qint64 mainVersion = readInteger(db, "PRAGMA main.schema_version");
+        const qint64 mainVersion = readInteger(db, m_mainVersionStmt, "PRAGMA main.schema_version");
         // Reading the temp schema would open it: only when a statement has already done so.
         const bool hasTemp = tempIsOpen(db);
-        const qint64 tempVersion = hasTemp ? readInteger(db, "PRAGMA temp.schema_version") : -1;
+        const qint64 tempVersion =
+            hasTemp ? readInteger(db, m_tempVersionStmt, "PRAGMA temp.schema_version") : -1;
         if (file == m_file && mainVersion == m_mainVersion && tempVersion == m_tempVersion) {
             return;
         }
@@ -120,30 +133,42 @@ public:
     }
 
 private:
-    static bool tempIsOpen(sqlite3* db)
+    void forgetStatements()
     {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA database_list", -1, &stmt, nullptr) != SQLITE_OK) {
+        for (sqlite3_stmt** stmt : {&m_mainVersionStmt, &m_tempVersionStmt, &m_databasesStmt}) {
+            sqlite3_finalize(*stmt);
+            *stmt = nullptr;
+        }
+    }
+
+    static sqlite3_stmt* prepared(sqlite3* db, sqlite3_stmt*& stmt, const char* sql)
+    {
+        if (!stmt &&
+            sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+            stmt = nullptr;
             throw sqliteError(db);
         }
+        return stmt;
+    }
+
+    bool tempIsOpen(sqlite3* db)
+    {
+        sqlite3_stmt* stmt = prepared(db, m_databasesStmt, "PRAGMA database_list");
         bool open = false;
         while (!open && sqlite3_step(stmt) == SQLITE_ROW) {
             const char* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
             open = name != nullptr && std::strcmp(name, "temp") == 0;
         }
-        sqlite3_finalize(stmt);
+        sqlite3_reset(stmt);
         return open;
     }
 
-    static qint64 readInteger(sqlite3* db, const char* sql)
+    static qint64 readInteger(sqlite3* db, sqlite3_stmt*& cached, const char* sql)
     {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
-            throw sqliteError(db);
-        }
+        sqlite3_stmt* stmt = prepared(db, cached, sql);
         const int rc = sqlite3_step(stmt);
         const qint64 value = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
-        sqlite3_finalize(stmt);
+        sqlite3_reset(stmt);
         return value;
     }
 
@@ -216,6 +241,10 @@ private:
         return m_weights.value(root);
     }
 
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_mainVersionStmt = nullptr;  // PRAGMA main.schema_version
+    sqlite3_stmt* m_tempVersionStmt = nullptr;  // PRAGMA temp.schema_version
+    sqlite3_stmt* m_databasesStmt = nullptr;    // PRAGMA database_list
     QByteArray m_file;
     qint64 m_mainVersion = -1;
     qint64 m_tempVersion = -1;
@@ -223,16 +252,22 @@ private:
     QHash<QByteArray, int> m_weights;
 };
 
-/// Refuses ("sql") the statement that starts at `begin` when it names views that expand to
-/// more SELECTs than kMaxSelectsPerStatement. Only the text up to its first ';' is read (a
-/// trigger's body: to the end of the text).
-void checkViewExpansion(sqlite3* db, const char* begin, const char* end)
+std::shared_ptr<ViewExpansion> makeViewExpansion()
 {
-    thread_local std::unordered_map<sqlite3*, ViewExpansion> expansions;
-    if (expansions.size() > 64) {
-        expansions.clear();  // connections closed since: their entries go
+    return std::make_shared<ViewExpansion>();
+}
+
+void checkViewExpansion(Connection& connection, const char* begin, const char* end)
+{
+    std::shared_ptr<void>& slot = connection.extension(Connection::Extension::Views);
+    if (!slot) {
+        slot = makeViewExpansion();
     }
-    ViewExpansion& views = expansions[db];
+    checkViewExpansion(connection.handle(), *static_cast<ViewExpansion*>(slot.get()), begin, end);
+}
+
+void checkViewExpansion(sqlite3* db, ViewExpansion& views, const char* begin, const char* end)
+{
     views.refresh(db);
     const QByteArray rest = QByteArray::fromRawData(begin, int(end - begin));
     QByteArray statement = rest;
@@ -258,6 +293,8 @@ void checkViewExpansion(sqlite3* db, const char* begin, const char* end)
                                            .arg(kMaxSelectsPerStatement));
     }
 }
+
+namespace {
 
 /// The statements of one text, from the connection's cache or prepared one by one as they run
 /// (a later statement may depend on an earlier one, e.g. CREATE TABLE then INSERT).
@@ -290,7 +327,7 @@ public:
         }
         sqlite3* db = m_connection.handle();
         while (m_tail < m_end) {
-            checkViewExpansion(db, m_tail, m_end);
+            checkViewExpansion(m_connection, m_tail, m_end);
             sqlite3_stmt* stmt = nullptr;
             const char* tail = nullptr;
             if (sqlite3_prepare_v3(db, m_tail, int(m_end - m_tail), SQLITE_PREPARE_PERSISTENT, &stmt,

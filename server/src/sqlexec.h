@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QJsonObject>
 
+#include <memory>
 #include <vector>
 
 namespace tessel::server {
@@ -30,6 +31,18 @@ using BindValues = std::vector<BindValue>;
 
 /// Refuses ("sql") a text with a statement nesting more SELECTs than kMaxSelectsPerStatement.
 void checkNesting(const QByteArray& sql);
+
+/// What the views of a connection expand to, kept with the connection between statements.
+class ViewExpansion;
+std::shared_ptr<ViewExpansion> makeViewExpansion();
+
+/// Refuses ("sql") the statement that starts at `begin` when it names views that expand to
+/// more SELECTs than kMaxSelectsPerStatement. Only the text up to its first ';' is read (a
+/// trigger's body: to the end of the text). Run before each statement is prepared; `views`
+/// must be dropped before `db` is closed.
+void checkViewExpansion(sqlite3* db, ViewExpansion& views, const char* begin, const char* end);
+/// The same with the connection's own ViewExpansion.
+void checkViewExpansion(Connection& connection, const char* begin, const char* end);
 
 /// Converts a "bindValue" object: whole numbers within 64 bits as integers, other numbers as
 /// reals, strings as text, booleans as 1/0, null as NULL, arrays and objects as compact JSON.

@@ -1,5 +1,7 @@
 #include "rawclient.h"
 
+#include <limits>
+
 #include <boost/asio/connect.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/http.hpp>
@@ -74,7 +76,9 @@ bool RawClient::send(const QByteArray& _baBytes)
 HttpAnswer RawClient::exchange(const QByteArray& _baBytes, int _iTimeoutMs)
 {
     http::response_parser<http::string_body> parser;
-    parser.body_limit(boost::none);
+    // Not boost::none: Beast 1.74 then refuses a declared length whose body comes apart from
+    // the head.
+    parser.body_limit(std::numeric_limits<std::uint64_t>::max());
     bool bRead = false;
     beast::error_code readError;
     if (!_baBytes.isEmpty()) {

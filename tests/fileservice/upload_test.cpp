@@ -15,6 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/asio/write.hpp>
+#include <boost/beast/http.hpp>
+
+#include <chrono>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <thread>
 #include <unistd.h>
@@ -28,7 +34,7 @@ QByteArray pattern(int _iSize)
 {
     QByteArray ba(_iSize, '\0');
     for (int i = 0; i < _iSize; ++i) {
-        ba[i] = static_cast<char>((i * 131 + i / 251) & 0xff);
+        ba[i] = static_cast<char>((qint64(i) * 131 + i / 251) & 0xff);
     }
     return ba;
 }
@@ -217,7 +223,9 @@ protected:
 TEST_F(UploadOverHttpTest, EverySizeRoundTripsWithAndWithoutADeclaredLength)
 {
     // 6 MiB: a download reply of 8 MiB, larger than one int of milliseconds per byte allows.
-    for (const int iSize : {0, 1, 2, 3, 4, 49151, 49152, 49153, 1024 * 1024 + 1, 6 * 1024 * 1024}) {
+    // Around 192 KiB: the pieces a download is read in.
+    for (const int iSize : {0, 1, 2, 3, 4, 49151, 49152, 49153, 196607, 196608, 196609, 2 * 196608 + 1,
+                            1024 * 1024 + 1, 6 * 1024 * 1024}) {
         for (const bool bChunked : {false, true}) {
             const QByteArray baContent = pattern(iSize);
             const QByteArray baName = "f" + QByteArray::number(iSize) + (bChunked ? "c" : "l");
@@ -230,6 +238,84 @@ TEST_F(UploadOverHttpTest, EverySizeRoundTripsWithAndWithoutADeclaredLength)
             EXPECT_EQ(fetched.body, encodeDownloadReply(baContent)) << iSize << " " << bChunked;
         }
     }
+}
+
+// A download whose answer is read slowly: its head first, then (after _change) the rest. The
+// client's small receive buffer keeps most of the answer unsent while it waits.
+struct SlowDownload
+{
+    int status = 0;
+    std::uint64_t declared = 0;
+    QByteArray body;
+    bool complete = false;  ///< the whole declared length arrived
+};
+
+SlowDownload downloadSlowly(int _iPort, const QByteArray& _baName, const std::function<void()>& _change)
+{
+    namespace asio = boost::asio;
+    namespace http = boost::beast::http;
+    asio::io_context ioc;
+    asio::ip::tcp::socket socket(ioc);
+    socket.open(asio::ip::tcp::v4());
+    socket.set_option(asio::socket_base::receive_buffer_size(64 * 1024));
+    socket.connect({asio::ip::make_address("127.0.0.1"), static_cast<unsigned short>(_iPort)});
+    asio::write(socket, asio::buffer(requestText("POST", "/download", "filename=" + _baName,
+                                                 {{"Host", "127.0.0.1:" + QByteArray::number(_iPort)}})
+                                         .toStdString()));
+    boost::beast::flat_buffer buffer;
+    http::response_parser<http::string_body> parser;
+    parser.body_limit(std::numeric_limits<std::uint64_t>::max());
+    SlowDownload result;
+    boost::beast::error_code ec;
+    http::read_header(socket, buffer, parser, ec);
+    if (ec) {
+        return result;
+    }
+    result.status = parser.get().result_int();
+    result.declared = parser.content_length().value_or(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the server waits on the socket
+    _change();
+    http::read(socket, buffer, parser, ec);
+    result.complete = !ec && parser.is_done();
+    result.body = QByteArray::fromStdString(parser.get().body());
+    return result;
+}
+
+// A large download arrives whole and exact, even when the file goes away while it is sent; a
+// file cut short meanwhile ends the connection before the declared length.
+TEST_F(UploadOverHttpTest, LargeDownloadsAreExactOrCutOff)
+{
+    const QByteArray baContent = pattern(24 * 1024 * 1024 + 5);
+    const QString strPath = m_dir.filePath(QStringLiteral("big.bin"));
+    const auto write = [&] {
+        QFile file(strPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(baContent), baContent.size());
+    };
+    const QByteArray baExpected = encodeDownloadReply(baContent);
+
+    write();
+    const SlowDownload vanished =
+        downloadSlowly(m_iPort, "big.bin", [&] { ASSERT_TRUE(QFile::remove(strPath)); });
+    EXPECT_EQ(vanished.status, 200);
+    EXPECT_EQ(vanished.declared, static_cast<std::uint64_t>(baExpected.size()));
+    EXPECT_TRUE(vanished.complete);
+    EXPECT_TRUE(vanished.body == baExpected)
+        << vanished.body.size() << " of " << baExpected.size() << " bytes";
+
+    write();
+    const SlowDownload shrunk = downloadSlowly(
+        m_iPort, "big.bin", [&] { ASSERT_EQ(::truncate(QFile::encodeName(strPath).constData(), 1000), 0); });
+    EXPECT_EQ(shrunk.status, 200);
+    EXPECT_EQ(shrunk.declared, static_cast<std::uint64_t>(baExpected.size()));
+    EXPECT_FALSE(shrunk.complete);
+    EXPECT_LT(shrunk.body.size(), baExpected.size());
+    EXPECT_TRUE(baExpected.startsWith(shrunk.body)) << "what was sent is the file as it was";
+
+    // The service goes on answering.
+    const HttpAnswer after = send("/download", "filename=big.bin");
+    ASSERT_EQ(after.status, 200);
+    EXPECT_EQ(after.body, encodeDownloadReply(baContent.left(1000)));
 }
 
 // A refused payload changes nothing: the old file stays whole and no spool or temporary file

@@ -393,6 +393,9 @@ TEST_F(EdgesNetworkTest, UnfinishedMessagesShareOneBudgetAcrossConnections)
         for (int i = 0; i < 3; ++i) {
             others.back()->sendPart(piece, false);
         }
+        // Taken in before the next one's: otherwise, on a busy machine, an earlier connection
+        // can be the one past the budget and the last one's read waits for ever.
+        QTest::qWait(100);
     }
     QTest::qWait(300);
     EXPECT_EQ(others.back()->read(), "");
@@ -465,15 +468,14 @@ Started startExecutable(const QString& shellPrefix, const QStringList& arguments
     return s;
 }
 
-// Disabled: the accept loop pauses and logs as asserted, but the sanitizer build of the server
-// then exits under the descriptor limit before the new client is answered (cause not found yet).
-TEST(EdgesExecutableTest, DISABLED_OutOfDescriptorsTheAcceptLoopPausesAndResumes)
+// More connections than descriptors: accepting pauses with a few descriptors still free (the
+// server, and in a sanitizer build the checks of its virtual calls, need some), logs once per
+// interval, and serves new clients once descriptors are free again.
+TEST(EdgesExecutableTest, OutOfDescriptorsTheAcceptLoopPausesAndResumes)
 {
     TempFolders folders;
-    // UBSan's vptr check trips over Boost.System 1.74's error categories in the error code of a
-    // failed accept (a false positive): it reports without stopping the server here.
-    Started server = startExecutable("ulimit -n 96; export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=0;", {"--data-dir", folders.dataDir(), "--schema-dir",
-                                                        folders.schemaDir(), "--port", "0"});
+    Started server = startExecutable("ulimit -n 96;", {"--data-dir", folders.dataDir(), "--schema-dir",
+                                                       folders.schemaDir(), "--port", "0"});
     ASSERT_NE(server.basePort, 0) << server.process->readAllStandardError().constData();
     const quint16 plain = quint16(server.basePort + 2);
     QByteArray log;
@@ -490,6 +492,7 @@ TEST(EdgesExecutableTest, DISABLED_OutOfDescriptorsTheAcceptLoopPausesAndResumes
     // Spinning wrote a line per failed accept: millions of lines a minute.
     EXPECT_TRUE(log.contains("accepting paused")) << log.right(2000).constData();
     EXPECT_LT(log.count('\n'), 40) << log.right(2000).constData();
+    EXPECT_EQ(server.process->state(), QProcess::Running) << log.right(2000).constData();
 
     hogs.clear();
     TestClient client;
@@ -498,6 +501,8 @@ TEST(EdgesExecutableTest, DISABLED_OutOfDescriptorsTheAcceptLoopPausesAndResumes
               "OK");
     ::kill(pid_t(server.process->processId()), SIGTERM);
     EXPECT_TRUE(server.process->waitForFinished(kWaitMs));
+    drain();
+    EXPECT_FALSE(log.contains("runtime error")) << log.right(2000).constData();
 }
 
 TEST(EdgesExecutableTest, AReadOnlyDataFolderIsRefusedAtStart)

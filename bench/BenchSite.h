@@ -8,6 +8,7 @@
 #include "CLS_DataMediator.h"
 #include "CLS_RemoteDBHandler.h"
 #include "DataBase/EntityDao/DB/CLS_BaseEntityDAO.h"
+#include "FreeTree.h"
 #include "ServerProcess.h"
 #include "ToolKits.h"
 
@@ -137,22 +138,6 @@ inline bool addUsersAndSite(const char* _pszAdmin, const char* _pszOperator, con
         }
     }
     return true;
-}
-
-// The resource items stay the caller's after the mediator is gone.
-inline void freeTree(I_DataMediator& _mediator)
-{
-    const QVector<STRCT_VideoItem*> vecHosts = _mediator.GetAllHostItems();
-    STRCT_VideoItem* pRoot = vecHosts.isEmpty()
-                                 ? nullptr
-                                 : _mediator.GetHostItemOfChild(QString::fromStdString(vecHosts[0]->m_strID));
-    for (STRCT_VideoItem* pHost : vecHosts) {
-        for (STRCT_VideoItem* pChild : pHost->m_vecChilds) {
-            delete pChild;
-        }
-        delete pHost;
-    }
-    delete pRoot;
 }
 
 inline ServerProcess* g_pServer = nullptr;

@@ -4,6 +4,7 @@
 //
 //   tessel-station --user op01 --password pw --site site.json --duration 60 --out result.json
 //                  [--receiver] [--rate-scale 1] [--seed 1] [--startup-only]
+#include "FreeTree.h"
 #include "Station.h"
 
 #include <QCommandLineParser>
@@ -15,26 +16,6 @@
 
 #include <cstdio>
 #include <thread>
-
-namespace {
-
-// The resource items stay the caller's after the mediator is gone.
-void freeTree(I_DataMediator& _mediator)
-{
-    const QVector<STRCT_VideoItem*> vecHosts = _mediator.GetAllHostItems();
-    STRCT_VideoItem* pRoot = vecHosts.isEmpty()
-                                 ? nullptr
-                                 : _mediator.GetHostItemOfChild(QString::fromStdString(vecHosts[0]->m_strID));
-    for (STRCT_VideoItem* pHost : vecHosts) {
-        for (STRCT_VideoItem* pChild : pHost->m_vecChilds) {
-            delete pChild;
-        }
-        delete pHost;
-    }
-    delete pRoot;
-}
-
-}  // namespace
 
 int main(int _argc, char** _argv)
 {
@@ -90,7 +71,7 @@ int main(int _argc, char** _argv)
         result.insert("connect_status", iStatus);
         result.insert("connect_ms", dConnectMs);
         result.insert("started", bStarted);
-        freeTree(*pMediator);
+        benchsite::freeTree(*pMediator);
         DeleteMediator(pMediator);
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
     });

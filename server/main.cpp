@@ -13,11 +13,15 @@
 
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 
 using namespace tessel::server;
 
 int main(int argc, char* argv[])
 {
+    // The time zone is read here, before any thread: glibc reads it on the first local-time
+    // conversion, and the host monitor's thread would otherwise be the one to write its state.
+    tzset();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessel-dbserver"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TESSEL_VERSION));
